@@ -1,0 +1,150 @@
+// The document: one RAW image at a time with everything derived from it, the
+// development parameters, the output options and the background worker.
+#pragma once
+
+#include "doc/DevParams.h"
+#include "doc/DocHost.h"
+#include "doc/DocTypes.h"
+#include "doc/WhiteBalanceData.h"
+#include "doc/WhiteBalanceTables.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmo {
+
+// The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
+ScreenSize FullPreviewSize(ScreenSize desktop);
+
+class CVelmoDoc {
+public:
+    static constexpr int kPreviewWidth = 512;
+    static constexpr int kPreviewHeight = 384;
+    static constexpr int kHistogramSources = 3;
+    static constexpr int kHistogramBins = 1024;
+
+    explicit CVelmoDoc(CDocHost* host = nullptr);
+    ~CVelmoDoc();
+    CVelmoDoc(const CVelmoDoc&) = delete;
+    CVelmoDoc& operator=(const CVelmoDoc&) = delete;
+
+    // Framework overrides.
+    void DeleteContents();
+    bool OnNewDocument() { return true; }
+    void OnCloseDocument() { DeleteContents(); }
+
+    // Background worker.
+    void StopWorker();
+    static int DevelopThreadProc(CVelmoDoc* doc);
+
+    // Parameter record.
+    void SetDefaultParameters();
+    void LoadParameterRecord();
+    void SaveParameterRecord();
+    void SetWhiteBalance(int preset, int redevelop, int temperature);
+    void SetVividColor(int level, int redevelop);
+    void SetTypeSR(int type, int redevelop);
+    int IsPortrait() const { return params.rotate; }
+    void UpdateCustomWhiteBalance();
+    // Decides from the RAF header whether the image has two frames; sets the
+    // EXR bits and stores the result in twoFrames.
+    int DetectExrMode();
+
+    // The caption of an output-size command (33510-33513, -1 the current size).
+    std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
+    void OnNoiseReduction();
+
+    CDocHost& Host() const { return *host; }
+    bool HasImage() const { return !mainImage.empty(); }
+    FamilyWhiteBalanceTable& FamilyTable() { return familyWb[FamilyTableIndex(cameraFamily)]; }
+    const FamilyWhiteBalanceTable& FamilyTable() const { return familyWb[FamilyTableIndex(cameraFamily)]; }
+
+    // --- Paths -----------------------------------------------------------
+    std::string sourcePath;
+    std::string parameterPath;   // .VMR
+    std::string lensPath;        // .VML
+    std::string selectiveColorPath; // .VMC
+    std::string toneCurvePath;   // .VMT
+    std::string whiteBalancePath; // .VMW
+    std::string displayProfilePath; // "UseLittleCMSprofile"
+    std::string otherColorProfile;  // "OtherColorProfile"
+
+    // --- Output and colour management -------------------------------------
+    OutputOptions outputOptions;
+    int useLittleCMS = 0;
+    std::vector<uint8_t> displayProfile;
+    int incrementFileNumber = 1;
+
+    // --- Worker flags (shared with the worker thread) -----------------------
+    std::atomic<int> quitFlag{0};
+    std::atomic<int> abortRequest{0};
+    std::atomic<int> busyFlag{0};
+    std::atomic<int> pauseFlag{0};
+    std::atomic<int> pauseFlag2{0};
+
+    // --- Image ---------------------------------------------------------------
+    int rafFlag = 0;
+    int bayerFlag = 0;
+    int exrBits = 0;  // layout bits; bit 0: the file holds no second frame
+    int exrMode = 0;  // 0 none, 1 HR, 2 DR, 3 SN
+    std::vector<uint8_t> header;     // the RAF header, 4096 bytes
+    std::vector<uint8_t> cfaRecords; // the CFA header records
+    std::vector<uint16_t> mainImage;  // R, G, B per pixel
+    std::vector<uint16_t> secondFrame;
+    std::vector<uint16_t> previewMap1; // 512 x 385 pixels of u16 R, G, B
+    std::vector<uint16_t> previewMap2;
+    std::vector<uint16_t> fullMap1;    // fullWidth x (fullHeight + 1)
+    std::vector<uint16_t> fullMap2;
+    int fullWidth = 0;
+    int fullHeight = 0;
+    std::vector<uint8_t> fullPreview;    // the worker's 8-bit full preview
+    std::vector<uint16_t> developedImage; // the cached developed image
+    int fileLength = 0;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    uint16_t whiteLevel = 0;
+    int exrModeDigit = 0;
+    int dynamicRange = 0;
+    int exrExtra = 0;
+    int drShift = 0;
+    float wbGain[3] = {1.0f, 1.0f, 1.0f};
+    float inverseGamma = 0.5555556f;
+
+    // --- White balance ---------------------------------------------------
+    int cameraFamily = 0;
+    uint16_t wbUnit = kDefaultWhiteBalanceUnit;
+    RafWhiteBalancePresets rafPresets;
+    FamilyWhiteBalanceTables familyWb;
+
+    // --- Parameters ----------------------------------------------------------
+    DevParams params{};
+    DevParams snapshot{};
+
+    // --- View state ------------------------------------------------------------
+    Rect cropRect;
+    int magnifierX = -1;
+    int magnifierY = -1;
+    std::vector<int32_t> histogram;     // 3 sources x 1024 bins
+    std::vector<uint16_t> toneResponse; // 256 entries of R, G, B
+
+private:
+    void ResetToDefaults();
+    void StartWorker();
+    void WaitWhileBusy();
+    void ReadDisplayProfile();
+
+    CDocHost* host;
+    std::thread worker;
+    std::mutex workerMutex;
+    std::condition_variable workerIdle;
+};
+
+// The size captions of string 61231, split once.
+const std::vector<std::string>& SizeLabels();
+
+} // namespace velmo

@@ -1,0 +1,71 @@
+// Test helpers: a fresh settings store per test, a recorder for message
+// boxes and a recording document host.
+#pragma once
+
+#include "doc/DocHost.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/SettingsStore.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmo::test {
+
+// Installs an empty in-memory settings store for its lifetime.
+class ScopedSettings {
+public:
+    ScopedSettings();
+    ~ScopedSettings();
+    MemorySettingsStore& store() { return *store_; }
+
+private:
+    std::shared_ptr<MemorySettingsStore> store_;
+};
+
+// Records every message box and answers with a fixed button.
+class RecordingMessages final : public IMessageBoxHost {
+public:
+    explicit RecordingMessages(int answer = IDOK);
+    ~RecordingMessages() override;
+    int Show(const std::string& text, unsigned type) override;
+
+    struct Call {
+        std::string text;
+        unsigned type;
+    };
+    std::vector<Call> calls;
+    int answer;
+};
+
+// A document host with a main window whose calls are counted.
+class RecordingHost : public CDocHost {
+public:
+    bool HasMainWindow() const override { return mainWindow; }
+    ScreenSize DesktopSize() const override { return desktop; }
+    void UpdateAllViews() override { ++viewUpdates; }
+    void RecalcLayout() override { ++layouts; }
+    void ResendCropFrame() override { ++cropResends; }
+    void ClearHistograms() override { ++histogramClears; }
+
+    bool mainWindow = true;
+    ScreenSize desktop{1920, 1080};
+    int viewUpdates = 0;
+    int layouts = 0;
+    int cropResends = 0;
+    int histogramClears = 0;
+};
+
+// A fresh temporary directory, removed with its contents at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+} // namespace velmo::test
