@@ -7,6 +7,7 @@
 #include "doc/DocTypes.h"
 #include "doc/WhiteBalanceData.h"
 #include "doc/WhiteBalanceTables.h"
+#include "platform/core/Progress.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -17,6 +18,9 @@
 #include <vector>
 
 namespace velmo {
+
+struct DevelopContext;
+class IProgress;
 
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
 ScreenSize FullPreviewSize(ScreenSize desktop);
@@ -54,10 +58,24 @@ public:
     // Decides from the RAF header whether the image has two frames; sets the
     // EXR bits and stores the result in twoFrames.
     int DetectExrMode();
+    // The read-only context of one development run (develop/DevelopContext.h).
+    DevelopContext PrepareDevelopment() const;
+    // Replaces the two EXR half-frames by one checkerboard-filled frame of
+    // twice the width and height. False (nothing changed) without two frames
+    // of the image size.
+    bool InterpolateExr(IProgress& progress);
 
     // The caption of an output-size command (33510-33513, -1 the current size).
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
     void OnNoiseReduction();
+
+    // Load-time previews and white-balance estimates (after demosaicing).
+    bool MakePreview1(IProgress& progress);
+    bool MakePreview2(IProgress& progress);
+    // The "as shot" estimate from the embedded JPEG; false when it cannot be decoded.
+    bool MakeAsShot(const std::string& path);
+    // Family rows 10-12 from the camera's auto and first two custom presets.
+    void DeriveFamilyPresetRows();
 
     CDocHost& Host() const { return *host; }
     bool HasImage() const { return !mainImage.empty(); }
@@ -108,6 +126,7 @@ public:
     int imageWidth = 0;
     int imageHeight = 0;
     uint16_t whiteLevel = 0;
+    uint16_t peakGreen = 0; // largest G sample of the main frame, less the black level
     int exrModeDigit = 0;
     int dynamicRange = 0;
     int exrExtra = 0;
