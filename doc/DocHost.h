@@ -3,6 +3,8 @@
 // the defaults or record the calls.
 #pragma once
 
+#include "platform/core/Progress.h"
+
 #include <string>
 
 namespace velmo {
@@ -31,6 +33,9 @@ public:
     virtual void ClearHistograms() {}
     // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
     virtual void FocusNoiseReductionControl() {}
+
+    // The progress channel of long operations on the user-interface thread.
+    virtual IProgress& LoadProgress() { return NoProgress(); }
 
     // From the worker thread: a progress report (percent, label) and the
     // announcement that the full preview is ready.

@@ -2,9 +2,11 @@
 // development parameters, the output options and the background worker.
 #pragma once
 
+#include "doc/CameraModels.h"
 #include "doc/DevParams.h"
 #include "doc/DocHost.h"
 #include "doc/DocTypes.h"
+#include "doc/ExifParser.h"
 #include "doc/WhiteBalanceData.h"
 #include "doc/WhiteBalanceTables.h"
 #include "platform/core/Progress.h"
@@ -68,6 +70,10 @@ public:
     // The caption of an output-size command (33510-33513, -1 the current size).
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
     void OnNoiseReduction();
+
+    // Opens a file by its extension: a RAW image (.RAF, .BAY) or a side file
+    // applied to the current state. True only for a RAW image loaded.
+    bool OnOpenDocument(const std::string& path);
 
     // Load-time previews and white-balance estimates (after demosaicing).
     bool MakePreview1(IProgress& progress);
@@ -134,6 +140,14 @@ public:
     float wbGain[3] = {1.0f, 1.0f, 1.0f};
     float inverseGamma = 0.5555556f;
 
+    // --- Camera and Exif --------------------------------------------------
+    const CameraModelInfo* model = nullptr;
+    float focalLengthFactor = kDefaultFocalLengthFactor;
+    uint16_t maxGreen = 0;
+    ExifTagIndex exifIndex;
+    ExifTextLines exifLines;
+    std::vector<uint8_t> userProfile; // profile slot 4
+
     // --- White balance ---------------------------------------------------
     int cameraFamily = 0;
     uint16_t wbUnit = kDefaultWhiteBalanceUnit;
@@ -153,6 +167,8 @@ public:
 
 private:
     void ResetToDefaults();
+    bool LoadRaw(const std::string& path, bool bay);
+    bool OpenUserProfile(const std::string& path);
     void StartWorker();
     void WaitWhileBusy();
     void ReadDisplayProfile();

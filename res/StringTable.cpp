@@ -5,7 +5,11 @@
 namespace velmo {
 
 const StringEntry kEnglishStrings[] = {
+    {61215, "Unknown file type.\n Please check the latest version on our web site.\n "},
+    {61216, "Unknown BAY file."},
+    {61217, "This is not FUJI CCD-RAW."},
     {61231, "Full size|9/16 size|Quater size|Preview size||"},
+    {61233, "Only the profile of RGB can be used. \n"},
 };
 
 const size_t kEnglishStringCount = sizeof kEnglishStrings / sizeof kEnglishStrings[0];

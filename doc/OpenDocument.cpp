@@ -1,0 +1,298 @@
+// Opening files: the dispatch by extension and the RAW load.
+#include "develop/InterpolateExr.h"
+#include "doc/BufferedFile.h"
+#include "doc/Demosaic.h"
+#include "doc/GlobalSwitches.h"
+#include "doc/Placement.h"
+#include "doc/RafContainer.h"
+#include "doc/VelmoDoc.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/StringTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace velmo {
+
+namespace {
+
+constexpr uint64_t kBayFileLength = 3217760;
+constexpr uint64_t kMaxProfileBytes = 64ull << 20;
+
+// The raw Bayer dump of the .BAY files: no header, 8-bit samples.
+const CameraModelInfo& BayModel()
+{
+    static const CameraModelInfo model{
+        {}, 2080, 1546, 0, 0, 0, 0, 0, SensorLayout::Bayer, false, 255, 0, false, 3, FrameRule::One,
+        kDefaultFocalLengthFactor, kDefaultWhiteBalanceUnit};
+    return model;
+}
+
+std::string Extension(const std::string& path)
+{
+    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+bool CVelmoDoc::OnOpenDocument(const std::string& path)
+{
+    const std::string ext = Extension(path);
+    if (ext == ".ICM" || ext == ".ICC") {
+        OpenUserProfile(path);
+        return false;
+    }
+    if (ext == ".BAY")
+        return LoadRaw(path, true);
+    if (ext == ".RAF")
+        return LoadRaw(path, false);
+    ShowMessageId(61215, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool CVelmoDoc::OpenUserProfile(const std::string& path)
+{
+    if (!FileExists(path))
+        return false;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    std::vector<uint8_t> data;
+    if (size >= 128 && uint64_t(size) <= kMaxProfileBytes) {
+        data.resize(size_t(size));
+        in.seekg(0);
+        if (!in.read(reinterpret_cast<char*>(data.data()), size))
+            data.clear();
+    }
+    // The previous profile stays until a new one is accepted.
+    if (data.size() < 128 || std::memcmp(data.data() + 16, "RGB ", 4) != 0) {
+        ShowMessage(LoadString(61233), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    userProfile = std::move(data);
+    otherColorProfile = path;
+    params.ICC = 4;
+    return true;
+}
+
+bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
+{
+    rafFlag = 0;
+    if (!bay)
+        bayerFlag = 0;
+    exrMode = 0;
+    DeleteContents();
+    if (host->HasMainWindow())
+        host->RecalcLayout();
+    // A failed load keeps the family whose record the document holds, so
+    // that no other family's stored record is overwritten.
+    const int previousFamily = cameraFamily;
+    const DevParams previousParams = params;
+    cameraFamily = 0;
+    drShift = exrModeDigit = dynamicRange = exrExtra = 0;
+    exrBits = 0;
+    model = nullptr;
+    maxGreen = 0;
+    exifIndex.Clear();
+    exifLines.clear();
+    StopWorker();
+
+    IProgress& progress = host->LoadProgress();
+    auto fail = [&](const std::string& message) {
+        if (!message.empty())
+            ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
+        mainImage = {};
+        secondFrame = {};
+        cameraFamily = previousFamily;
+        params = previousParams;
+        rafFlag = 0;
+        progress.Report(-1, "");
+        return false;
+    };
+
+    CBufferedFile file;
+    if (!file.Open(path))
+        return fail(RafErrorText(RafError::CannotOpen));
+    fileLength = int(std::min<uint64_t>(file.GetLength(), INT32_MAX));
+
+    RafContainer raf;
+    PlacementInput in;
+    int frames = 1;
+    if (bay) {
+        bayerFlag = 1;
+        if (file.GetLength() != kBayFileLength)
+            return fail(LoadString(61216));
+        model = &BayModel();
+        cameraFamily = 3;
+        in.model = model;
+        in.rawWidth = model->rawWidth;
+        in.rawHeight = model->fixedRawHeight;
+        in.exrMode = 1;
+        in.bytesPerSample1 = true;
+        file.Seek(2080);
+    } else {
+        RafReadOptions options;
+        options.familyTable = [this](int family) { return &familyWb[FamilyTableIndex(family)]; };
+        const RafStatus status = ReadRafContainer(file, raf, rafPresets, options);
+        header = raf.header;
+        if (!status)
+            return fail(status.message);
+        rafFlag = 1;
+        cfaRecords = raf.records;
+        model = raf.model;
+        cameraFamily = raf.cameraFamily;
+        wbUnit = raf.whiteBalanceUnit;
+        focalLengthFactor = raf.focalLengthFactor;
+        exifIndex = raf.exifIndex;
+        exifLines = raf.exifLines;
+        bayerFlag = model->IsBayer() ? 1 : 0;
+        frames = raf.Frames();
+
+        if (model->frames == FrameRule::ByExrMode) {
+            const int iso = int(exifIndex.Value(0x8827));
+            const int setting = int(exifIndex.Has(0x1403) ? exifIndex.Value(0x1403) : exifIndex.Value(0x140B));
+            dynamicRange = setting;
+            exrModeDigit = raf.exrModeDigit;
+            exrMode = 1;
+            frames = 1;
+            switch (exrModeDigit) {
+            case 1: drShift = (setting / 100) >> 1; break;
+            case 2:
+                frames = 2;
+                exrMode = 2;
+                drShift = setting == 800 ? 1 : 0;
+                exrExtra = (iso == 100 && setting == 200) ? 8 : 4;
+                break;
+            case 3:
+                frames = 2;
+                exrMode = 3;
+                drShift = (setting / 100) >> 1;
+                break;
+            default: break;
+            }
+        } else if (model->PrimaryName() == "FinePix S100FS") {
+            const int iso = int(exifIndex.Value(0x8827));
+            const int mode = int(exifIndex.Value(0x1402));
+            const int setting = int(exifIndex.Value(0x1403));
+            drShift = 2;
+            if (mode == 1) {
+                if (setting == 100)
+                    drShift = 0;
+                else if (setting == 200)
+                    drShift = 1;
+            } else if (iso == 3200 || iso == 100) {
+                drShift = 0;
+            } else if (iso == 200) {
+                drShift = 1;
+            } else if (mode == 32768) {
+                drShift = 2;
+            }
+        }
+        if (model->frames == FrameRule::ByFormatCode)
+            frames = DetectExrMode() ? 2 : 1;
+
+        const RafStatus data = OpenRawData(file, raf, &progress);
+        if (!data)
+            return fail(data.message);
+        in.model = model;
+        in.rawWidth = model->rawWidth;
+        in.rawHeight = model->RawHeight(raf.cfaDataLength);
+        in.doubleWidth = raf.pairedRows && model->layout == SensorLayout::SuperCcd;
+        in.noSecondFrame = (exrBits & 1) != 0;
+        in.compressed = raf.compressed;
+        in.exrMode = exrMode;
+    }
+    in.frames = frames;
+
+    const int height = in.rawHeight - model->topMargin - model->bottomMargin;
+    if (height <= 0 || (height & 1) || model->Width() <= 0)
+        return fail(RafErrorText(RafError::RawDataMissing));
+
+    PlacedFrames placed;
+    const RafStatus placedStatus = PlaceRawData(file, bay ? nullptr : &raf, in, placed, progress);
+    if (!placedStatus)
+        return fail(placedStatus.message);
+    imageWidth = placed.width;
+    imageHeight = placed.height;
+    mainImage = std::move(placed.main);
+    secondFrame = std::move(placed.second);
+    whiteLevel = model->whiteLevel;
+    maxGreen = placed.maxGreen;
+
+    // The camera's settings over the family's stored record.
+    LoadParameterRecord();
+    params.twoFrames = frames == 2 ? 1 : 0;
+    if (bay) {
+        params.whiteBalance = 6;
+        params.sharpness = 1;
+    } else {
+        params.sharpness = raf.camera.sharpness;
+        params.whiteBalance = Switches().useRafWB ? 0 : raf.camera.whiteBalanceRow;
+        params.exifOrientation = raf.camera.orientation;
+        if (model->frames == FrameRule::ByFormatCode)
+            params.twoFrames = DetectExrMode();
+    }
+    SetWhiteBalance(params.whiteBalance, 0, -1);
+    DeriveFamilyPresetRows();
+    if (!bay) {
+        params.rotate = params.exifOrientation == 6 ? 1 : params.exifOrientation == 8 ? 2 : 0;
+        params.cameraWhiteBalance = raf.camera.whiteBalanceRow;
+        params.cameraSharpness = params.sharpness;
+    }
+
+    // Demosaicing, the EXR frames, the sensor type and the black level.
+    const int e = (exrMode != 0 || bay) ? 1 : 0;
+    if (bayerFlag) {
+        if (!InterpolateBayer({mainImage.data(), imageWidth, imageHeight}, e, progress) ||
+            (!secondFrame.empty() && !InterpolateBayer({secondFrame.data(), imageWidth, imageHeight}, e, progress)))
+            return fail("");
+        if (exrMode > 1 && !secondFrame.empty())
+            std::swap(mainImage, secondFrame);
+        if (exrMode > 2) {
+            if (!InterpolateExr(progress))
+                return fail(RafErrorText(RafError::RawDataMissing));
+            params.twoFrames = 0;
+        }
+    }
+    outputOptions.sizeMode = (outputOptions.sizeMode & 7) | (bayerFlag ? 8 : 0);
+    if (model->subtractBlackLevel) {
+        progress.Report(-2, "Adjusting black level");
+        const int black = model->blackLevel;
+        SubtractBlackLevel({mainImage.data(), imageWidth, imageHeight}, black);
+        if (!secondFrame.empty() && exrMode != 0)
+            SubtractBlackLevel({secondFrame.data(), imageWidth, imageHeight}, black);
+        whiteLevel = uint16_t(whiteLevel - std::min<int>(whiteLevel, black));
+        maxGreen = uint16_t(maxGreen - std::min<int>(maxGreen, black));
+    }
+    if (!bayerFlag) {
+        if (!InterpolateSuperCcd({mainImage.data(), imageWidth, imageHeight}, false, progress) ||
+            (!secondFrame.empty() && !InterpolateSuperCcd({secondFrame.data(), imageWidth, imageHeight}, true, progress)))
+            return fail("");
+    }
+
+    if (!MakePreview1(progress) || !MakePreview2(progress))
+        return fail("");
+    if (drShift != 0)
+        params.twoFrames = 1;
+    if (rafFlag)
+        MakeAsShot(path);
+
+    progress.Report(-1, "");
+    sourcePath = path;
+    parameterPath.clear();
+    pauseFlag = 0;
+    return true;
+}
+
+} // namespace velmo

@@ -1,0 +1,254 @@
+#include "doc/Placement.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmo {
+
+namespace {
+
+constexpr uint64_t kMaxFramePixels = 64ull << 20;
+
+class RowReader {
+public:
+    RowReader(CBufferedFile& f, bool bigEndian, bool bytes) : file(f), bigEndian(bigEndian), bytes(bytes) {}
+
+    // Reads n samples; what the data does not hold reads as zero.
+    const std::vector<uint16_t>& Read(size_t n)
+    {
+        const size_t width = bytes ? 1 : 2;
+        raw.assign(n * width, 0);
+        size_t got = 0;
+        while (got < raw.size()) {
+            const uint32_t chunk = uint32_t(std::min<size_t>(raw.size() - got, 1u << 30));
+            const uint32_t r = file.Read(raw.data() + got, chunk);
+            if (r == 0)
+                break;
+            got += r;
+        }
+        samples.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            if (bytes)
+                samples[i] = raw[i];
+            else if (bigEndian)
+                samples[i] = uint16_t(raw[2 * i] << 8 | raw[2 * i + 1]);
+            else
+                samples[i] = uint16_t(raw[2 * i] | raw[2 * i + 1] << 8);
+        }
+        return samples;
+    }
+    void Skip(size_t rows, size_t samplesPerRow)
+    {
+        for (size_t i = 0; i < rows; ++i)
+            Read(samplesPerRow);
+    }
+
+private:
+    CBufferedFile& file;
+    bool bigEndian, bytes;
+    std::vector<uint8_t> raw;
+    std::vector<uint16_t> samples;
+};
+
+struct Target {
+    std::vector<uint16_t>& px;
+    int w;
+    uint16_t* At(int r, int c) { return &px[(size_t(r) * w + c) * 3]; }
+};
+
+bool ReportRow(IProgress& p, int r, int h) { return r % 64 == 0 && p.Report(r * 100 / std::max(h, 1), "Loading"); }
+
+} // namespace
+
+bool AllocateFrame(std::vector<uint16_t>& frame, int width, int height)
+{
+    if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height + 2) > kMaxFramePixels)
+        return false;
+    frame.assign(size_t(width) * size_t(height + 2) * 3 + 3, 0);
+    return true;
+}
+
+RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const PlacementInput& in, PlacedFrames& out,
+                       IProgress& progress)
+{
+    const CameraModelInfo& m = *in.model;
+    const int W = in.rawWidth;
+    const int width = W - m.leftMargin - m.rightMargin;
+    const int height = in.rawHeight - m.topMargin - m.bottomMargin;
+    const RafStatus failed{RafError::RawDataMissing, RafErrorText(RafError::RawDataMissing),
+                           "image size out of range"};
+    out = {};
+    out.width = width;
+    out.height = height;
+    const bool two = in.frames == 2;
+    if (!AllocateFrame(out.main, width, height) || (two && !AllocateFrame(out.second, width, height)))
+        return failed;
+
+    RowReader rows(file, m.layout == SensorLayout::Rotated, in.bytesPerSample1);
+    const int left = m.leftMargin, top = m.topMargin, bottom = m.bottomMargin;
+    auto unpackSecond = [&]() -> RafStatus {
+        if (in.compressed && raf)
+            return OpenSecondFrameBlock(file, *raf, &progress);
+        return {};
+    };
+    const RafStatus aborted{RafError::RawDataMissing, "", "aborted"};
+
+    switch (m.layout) {
+    case SensorLayout::SuperCcd: {
+        Target t{out.main, width};
+        if (in.doubleWidth) {
+            rows.Skip(size_t(top), size_t(2) * W);
+            for (int r = 0; r < height; ++r) {
+                if (ReportRow(progress, r, height))
+                    return aborted;
+                const auto& s = rows.Read(size_t(2) * W);
+                for (int c = 0; c < width; ++c) {
+                    uint16_t* p = t.At(r, c);
+                    p[0] = p[2] = s[2 * size_t(left + c)];
+                    p[1] = s[2 * size_t(left + c) + 1];
+                }
+            }
+            break;
+        }
+        auto placeRow = [&](Target& dst, int r, bool green) {
+            const auto& s = rows.Read(size_t(W));
+            for (int c = 0; c < width; ++c) {
+                uint16_t* p = dst.At(r, c);
+                if (green)
+                    p[1] = s[size_t(left + c)];
+                else
+                    p[0] = p[2] = s[size_t(left + c)];
+            }
+        };
+        Target t2{out.second, width};
+        const bool interleaved = two && !in.compressed;
+        rows.Skip(size_t(2) * top, size_t(W));
+        for (int r = 0; r < height; ++r) {
+            if (ReportRow(progress, r, height))
+                return aborted;
+            placeRow(t, r, false);
+            if (interleaved)
+                placeRow(t2, r, false);
+            placeRow(t, r, true);
+            if (interleaved)
+                placeRow(t2, r, true);
+        }
+        if (two && in.compressed) {
+            if (RafStatus s = unpackSecond(); !s)
+                return s;
+            rows.Skip(size_t(2) * top, size_t(W));
+            for (int r = 0; r < height; ++r) {
+                if (ReportRow(progress, r, height))
+                    return aborted;
+                placeRow(t2, r, false);
+                placeRow(t2, r, true);
+            }
+        }
+        break;
+    }
+    case SensorLayout::PairedRows: {
+        auto placeFrame = [&](std::vector<uint16_t>& frame) {
+            Target t{frame, width};
+            rows.Skip(size_t(top), size_t(2) * W);
+            for (int r = 0; r < height; ++r) {
+                if (ReportRow(progress, r, height))
+                    return false;
+                const auto& s = rows.Read(size_t(2) * W);
+                for (int c = 0; c < width; ++c) {
+                    uint16_t* p = t.At(r, c);
+                    p[0] = p[2] = s[2 * size_t(left + c)];
+                    p[1] = s[2 * size_t(left + c) + 1];
+                }
+            }
+            rows.Skip(size_t(bottom), size_t(2) * W);
+            return true;
+        };
+        if (!placeFrame(out.main))
+            return aborted;
+        if (two) {
+            if (!in.noSecondFrame) {
+                if (RafStatus s = unpackSecond(); !s)
+                    return s;
+                if (!placeFrame(out.second))
+                    return aborted;
+            } else {
+                const size_t n = size_t(width) * height * 3;
+                for (size_t i = 0; i < n; ++i)
+                    out.second[i] = uint16_t(out.main[i] >> 4);
+            }
+        }
+        break;
+    }
+    case SensorLayout::Rotated: {
+        Target t{out.main, width};
+        const int rawRows = in.rawHeight;
+        rows.Skip(size_t(m.rightMargin), size_t(2) * rawRows);
+        for (int k = 0; k < width; ++k) {
+            if (ReportRow(progress, k, width))
+                return aborted;
+            const auto& s = rows.Read(size_t(2) * rawRows);
+            const int x = width - 1 - k;
+            for (int r = 0; r < height; ++r) {
+                const size_t i = size_t(top + r);
+                if (x + 1 < width) {
+                    uint16_t* p = t.At(r, x + 1);
+                    p[0] = p[2] = s[2 * i];
+                }
+                t.At(r, x)[1] = s[2 * i + 1];
+            }
+        }
+        for (int r = 0; r < height; ++r) {
+            const int other = r ^ 1;
+            if (other < height && width > 1) {
+                uint16_t* p = t.At(r, 0);
+                p[0] = p[2] = t.At(other, 1)[0];
+            }
+        }
+        break;
+    }
+    case SensorLayout::Bayer: {
+        const int e = in.exrMode != 0 ? 1 : 0;
+        const int perRow = W;
+        auto placeFrame = [&](std::vector<uint16_t>& frame) {
+            Target t{frame, width};
+            rows.Skip(size_t(top), size_t(perRow));
+            for (int r = 0; r < height; ++r) {
+                if (ReportRow(progress, r, height))
+                    return false;
+                const auto& s = rows.Read(size_t(perRow));
+                for (int c = 0; c < width; ++c) {
+                    const int ch = ((r + c) & 1) == 0 ? 1 : ((r & 1) == e ? 0 : 2);
+                    t.At(r, c)[ch] = s[size_t(left + c)];
+                }
+            }
+            rows.Skip(size_t(bottom), size_t(perRow));
+            return true;
+        };
+        if (!placeFrame(out.main))
+            return aborted;
+        if (two) {
+            if (RafStatus s = unpackSecond(); !s)
+                return s;
+            if (!placeFrame(out.second))
+                return aborted;
+        }
+        break;
+    }
+    }
+
+    auto scan = [&](const std::vector<uint16_t>& f, uint16_t& mn, bool green) {
+        const size_t n = size_t(width) * height * 3;
+        mn = 0xFFFF;
+        for (size_t i = 0; i < n; ++i) {
+            mn = std::min(mn, f[i]);
+            if (green && i % 3 == 1)
+                out.maxGreen = std::max(out.maxGreen, f[i]);
+        }
+    };
+    scan(out.main, out.minMain, true);
+    if (two)
+        scan(out.second, out.minSecond, false);
+    return {};
+}
+
+} // namespace velmo
