@@ -132,7 +132,6 @@ public:
     int imageWidth = 0;
     int imageHeight = 0;
     uint16_t whiteLevel = 0;
-    uint16_t peakGreen = 0; // largest G sample of the main frame, less the black level
     int exrModeDigit = 0;
     int dynamicRange = 0;
     int exrExtra = 0;
