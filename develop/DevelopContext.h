@@ -102,8 +102,8 @@ void ApplySelectiveColor(float hue, float saturation, float lightness, float* r,
 struct DevelopContext {
     DevParams params{};
     DevelopConstants constants;
-    std::shared_ptr<const ToneTables> tone;          // never null in a made context
-    std::shared_ptr<const FreeCurveLut> freeCurve;   // never null in a made context
+    std::shared_ptr<const ToneTables> tone = IdentityToneTables();        // never null
+    std::shared_ptr<const FreeCurveLut> freeCurve = FreeCurveLut::Identity(); // never null
     SelectiveColorTable selectiveColors;
     HueModel hueModel = HueModel::HLS;               // "UseHLS"
 

@@ -34,7 +34,8 @@ void ResetFreeCurveLut();
 std::shared_ptr<const FreeCurveLut> MakeFreeCurveLut(const std::array<CSpline, 4>& splines);
 
 // The points the free-curve palette edits, values 0..1, one pair of arrays per
-// channel.
+// channel, and their splines. Used on the user-interface thread only;
+// development reads the published table.
 struct FreeCurvePoints {
     std::array<std::vector<double>, 4> x;
     std::array<std::vector<double>, 4> y;

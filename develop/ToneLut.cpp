@@ -38,6 +38,20 @@ std::shared_ptr<const ToneTables> BuildToneTables(const ToneCurveKey& key, float
     return t;
 }
 
+std::shared_ptr<const ToneTables> IdentityToneTables()
+{
+    static const std::shared_ptr<const ToneTables> identity = [] {
+        ToneCurveKey key;
+        key.curveExponent = 1.0f;
+        key.logNorm = std::log(2.0f);
+        key.contrastSlope = 1.0f;
+        key.contrastOffset = 0.0f;
+        key.logMode = 0;
+        return BuildToneTables(key, 1.0f);
+    }();
+    return identity;
+}
+
 namespace {
 
 struct ToneTableSlot {

@@ -33,6 +33,9 @@ struct ToneTables {
 // Builds a set for the key (no sharing, no caching).
 std::shared_ptr<const ToneTables> BuildToneTables(const ToneCurveKey& key, float gain);
 
+// A straight line from black to white, shared; what a context starts with.
+std::shared_ptr<const ToneTables> IdentityToneTables();
+
 // The process-wide set for the key: the current one when its key matches,
 // else a new one that replaces it.
 std::shared_ptr<const ToneTables> AcquireToneTables(const ToneCurveKey& key, float gain);

@@ -197,6 +197,19 @@ TEST(ToneColorPixel, SaturationHundredAndHueZeroAreTheIdentity)
     }
 }
 
+TEST(ToneColorPixel, DefaultContextIsUsable)
+{
+    DevelopContext ctx;
+    ASSERT_TRUE(ctx.tone);
+    ASSERT_TRUE(ctx.freeCurve);
+    for (int v = 0; v < 65536; v += 257) {
+        uint16_t r = uint16_t(v), g = uint16_t(v), b = uint16_t(v);
+        ctx.ToneColorPixel(&r, &g, &b);
+        EXPECT_EQ(r, v);
+        EXPECT_EQ(b, v);
+    }
+}
+
 TEST(ToneColorPixel, IdentityFreeCurveMatchesCurveOff)
 {
     DevelopContext on = PlainContext();
