@@ -1,0 +1,115 @@
+// velmo-bench info FILE.RAF: what the container holds. The header, the CFA
+// header records and the Exif block are shown even when the raw data is
+// missing or broken; the last line says whether the image itself can be
+// loaded, and why not.
+#include "bench/velmo-bench/Commands.h"
+
+#include "doc/BufferedFile.h"
+#include "doc/RafContainer.h"
+#include "doc/WhiteBalanceData.h"
+
+#include <cstdio>
+
+namespace {
+
+using namespace velmo;
+
+const char* LayoutName(SensorLayout layout)
+{
+    switch (layout) {
+    case SensorLayout::SuperCcd: return "SuperCCD";
+    case SensorLayout::PairedRows: return "paired rows";
+    case SensorLayout::Rotated: return "rotated";
+    case SensorLayout::Bayer: return "Bayer";
+    }
+    return "?";
+}
+
+const char* PresetName(int row)
+{
+    static const char* const kNames[] = {"as shot", "daylight", "shade", "daylight fluorescent",
+                                         "warm-white fluorescent", "cool-white fluorescent", "incandescent", "auto"};
+    return row < 8 ? kNames[row] : "custom";
+}
+
+void PrintPresets(const RafWhiteBalancePresets& presets, uint16_t unit)
+{
+    std::printf("White-balance unit: %u\n", unit);
+    std::printf("Preset rows (G R G B):\n");
+    for (int row = 0; row < RafWhiteBalancePresets::kRows; ++row) {
+        const uint16_t* w = presets.rows[row];
+        if (row > 12 && (w[0] | w[1] | w[2] | w[3]) == 0)
+            continue;
+        std::printf("  %2d %-24s %5u %5u %5u %5u\n", row, PresetName(row), w[0], w[1], w[2], w[3]);
+    }
+}
+
+int RunInfo(const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: velmo-bench info FILE.RAF\n");
+        return 2;
+    }
+    const std::string& path = args[0];
+    CBufferedFile file(path);
+    RafContainer raf;
+    RafReadOptions options;
+    options.familyTable = [](int family) { return &NormalizedFamilyTables()[FamilyTableIndex(family)]; };
+
+    RafStatus status = ReadRafHeader(file, raf, options);
+    std::printf("File: %s (%llu bytes)\n", path.c_str(), static_cast<unsigned long long>(raf.fileLength));
+    if (!status) {
+        std::printf("The header cannot be read: %s\n(%s)\n", status.message.c_str(), status.detail.c_str());
+        return 1;
+    }
+
+    const CameraModelInfo& model = *raf.model;
+    const int width = model.Width();
+    const int height = model.Height(raf.cfaDataLength);
+    std::printf("Model: %s\n", raf.modelText.c_str());
+    std::printf("Camera family: %d\n", raf.cameraFamily);
+    std::printf("Format code: %s\n", raf.formatCode.c_str());
+    std::printf("Sensor: %s%s, raw width %d, image %d x %d, %d frame%s\n", LayoutName(model.layout),
+                model.exr ? " (EXR)" : "", model.rawWidth, width, height, raf.Frames(), raf.Frames() == 1 ? "" : "s");
+    if (raf.compressed)
+        std::printf("Compression: bzip2, %u packed bytes, length word %s%u\n", raf.packedLength,
+                    raf.lengthWordRead ? "" : "(unreadable) ", raf.lengthWord);
+    else
+        std::printf("Compression: none\n");
+    std::printf("CFA data: %u bytes at %u\n", raf.directory.DataLength(), raf.directory.DataOffset());
+    std::printf("Embedded JPEG: %u bytes at %u\n", raf.directory.JpegLength(), raf.directory.JpegOffset());
+
+    RafWhiteBalancePresets presets;
+    const bool noSecondFrame = model.frames == FrameRule::ByFormatCode && RafHeaderHasNoSecondFrame(raf);
+    RafStatus records = ReadCfaRecords(file, raf, presets, noSecondFrame);
+    if (records) {
+        std::printf("CFA header records: %zu bytes%s, %d custom white balance%s\n", raf.records.size(),
+                    raf.pairedRows ? ", paired rows" : "", raf.customEntries, raf.customEntries == 1 ? "" : "s");
+        PrintPresets(presets, raf.whiteBalanceUnit);
+    } else {
+        std::printf("CFA header records: %s\n(%s)\n", records.message.c_str(), records.detail.c_str());
+    }
+
+    std::printf("Camera settings: sharpness %d, white-balance row %d, orientation %d\n", raf.camera.sharpness,
+                raf.camera.whiteBalanceRow, raf.camera.orientation);
+    if (raf.exifFound) {
+        std::printf("Exif:\n");
+        for (const std::string& line : raf.exifLines)
+            std::printf("  %s\n", line.c_str());
+    } else {
+        std::printf("Exif: none in the header\n");
+    }
+
+    RafStatus data = records ? OpenRawData(file, raf) : records;
+    if (data && raf.compressed && raf.Frames() == 2 && raf.directory.SecondBlockLength() != 0)
+        data = OpenSecondFrameBlock(file, raf);
+    if (data)
+        std::printf("Image: the raw data is complete\n");
+    else
+        std::printf("Image: cannot be loaded: %s\n(%s)\n", data.message.c_str(), data.detail.c_str());
+    return 0;
+}
+
+velmo::bench::RegisterCommand reg("info", "FILE.RAF", &RunInfo);
+
+} // namespace
