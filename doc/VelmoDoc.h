@@ -23,6 +23,7 @@ namespace velmo {
 
 struct DevelopContext;
 class IProgress;
+enum class DevelopStatus : int;
 
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
 ScreenSize FullPreviewSize(ScreenSize desktop);
@@ -66,6 +67,11 @@ public:
     // twice the width and height. False (nothing changed) without two frames
     // of the image size.
     bool InterpolateExr(IProgress& progress);
+    // Develops the source rectangle (x, y, w, h) at outW x outH in the
+    // current size mode (develop/DevelopRegion.h): R, G, B u16 per pixel, or
+    // empty when aborted or out of memory (*status tells which).
+    std::vector<uint16_t> DevelopRegion(int x, int y, int w, int h, int outW, int outH,
+                                        IProgress* progress = nullptr, DevelopStatus* status = nullptr) const;
 
     // The caption of an output-size command (33510-33513, -1 the current size).
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
