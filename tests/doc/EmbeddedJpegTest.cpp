@@ -15,13 +15,13 @@ using test::RafLayout;
 class EmbeddedJpeg : public ::testing::Test {
 protected:
     // Writes the file and decodes its JPEG independently as the reference.
-    std::string Write(const RafFileSpec& spec, const char* name = "preview.RAF")
+    std::string Write(const RafFileSpec& recipe, const char* name = "preview.RAF")
     {
         RafLayout layout;
-        std::vector<uint8_t> bytes = test::BuildRaf(spec, &layout);
+        std::vector<uint8_t> bytes = test::BuildRaf(recipe, &layout);
         std::string path = dir.File(name);
         EXPECT_TRUE(test::WriteFile(path, bytes));
-        if (spec.previewComponents != 4 && bytes.size() >= layout.jpegOffset + layout.jpegLength) {
+        if (recipe.previewComponents != 4 && bytes.size() >= layout.jpegOffset + layout.jpegLength) {
             std::vector<uint8_t> jpeg(bytes.begin() + static_cast<ptrdiff_t>(layout.jpegOffset),
                                       bytes.begin() + static_cast<ptrdiff_t>(layout.jpegOffset + layout.jpegLength));
             reference = test::DecodeJpegRgb(jpeg, &width, &height);
@@ -40,10 +40,10 @@ protected:
 
 TEST_F(EmbeddedJpeg, SameSizeIsAnExactCopyTopRowFirstInBgrOrder)
 {
-    RafFileSpec spec;
-    spec.previewWidth = 160;
-    spec.previewHeight = 120;
-    std::string path = Write(spec);
+    RafFileSpec recipe;
+    recipe.previewWidth = 160;
+    recipe.previewHeight = 120;
+    std::string path = Write(recipe);
     ASSERT_EQ(width, 160);
     std::vector<uint8_t> area(EmbeddedJpegAreaSize(160, 120), 0xEE);
     ASSERT_EQ(LoadEmbeddedJpeg(path, area, 160, 120), 1);
@@ -62,10 +62,10 @@ TEST_F(EmbeddedJpeg, SameSizeIsAnExactCopyTopRowFirstInBgrOrder)
 
 TEST_F(EmbeddedJpeg, ScalingPicksNearestRowsCountedFromTheBottom)
 {
-    RafFileSpec spec;
-    spec.previewWidth = 37;
-    spec.previewHeight = 29;
-    std::string path = Write(spec);
+    RafFileSpec recipe;
+    recipe.previewWidth = 37;
+    recipe.previewHeight = 29;
+    std::string path = Write(recipe);
     const int outW = 10, outH = 7;
     std::vector<uint8_t> area(EmbeddedJpegAreaSize(outW, outH));
     ASSERT_EQ(LoadEmbeddedJpeg(path, area, outW, outH), 1);
@@ -88,11 +88,11 @@ TEST_F(EmbeddedJpeg, ScalingPicksNearestRowsCountedFromTheBottom)
 
 TEST_F(EmbeddedJpeg, GreyPreviewIsExpandedToRgb)
 {
-    RafFileSpec spec;
-    spec.previewComponents = 1;
-    spec.previewWidth = 24;
-    spec.previewHeight = 16;
-    std::string path = Write(spec);
+    RafFileSpec recipe;
+    recipe.previewComponents = 1;
+    recipe.previewWidth = 24;
+    recipe.previewHeight = 16;
+    std::string path = Write(recipe);
     std::vector<uint8_t> area(EmbeddedJpegAreaSize(24, 16));
     ASSERT_EQ(LoadEmbeddedJpeg(path, area, 24, 16), 1);
     for (int y = 0; y < 16; ++y)
@@ -126,15 +126,15 @@ TEST_F(EmbeddedJpeg, FailuresLeaveTheAreaAsItWas)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RafFileSpec spec;
-        c.edit(spec);
-        std::string path = Write(spec, "broken.RAF");
+        RafFileSpec recipe;
+        c.edit(recipe);
+        std::string path = Write(recipe, "broken.RAF");
         std::vector<uint8_t> area(EmbeddedJpegAreaSize(8, 6), 0x5C);
         EXPECT_EQ(LoadEmbeddedJpeg(path, area, 8, 6), 0);
         EXPECT_TRUE(std::all_of(area.begin(), area.end(), [](uint8_t v) { return v == 0x5C; }));
     }
-    RafFileSpec spec;
-    std::string path = Write(spec);
+    RafFileSpec recipe;
+    std::string path = Write(recipe);
     std::vector<uint8_t> area(EmbeddedJpegAreaSize(8, 6), 0x5C);
     EXPECT_EQ(LoadEmbeddedJpeg(dir.File("missing.RAF"), area, 8, 6), 0);
     EXPECT_EQ(LoadEmbeddedJpeg(path, std::span(area).first(area.size() - 1), 8, 6), 0);
@@ -147,13 +147,13 @@ TEST_F(EmbeddedJpeg, FailuresLeaveTheAreaAsItWas)
 TEST_F(EmbeddedJpeg, PreviewCutShortDoesNotCrash)
 {
     for (int keep : {40, 200, 600}) {
-        RafFileSpec spec;
-        spec.previewWidth = 64;
-        spec.previewHeight = 48;
-        spec.faults.patch = [keep](std::vector<uint8_t>& b, const RafLayout& at) {
+        RafFileSpec recipe;
+        recipe.previewWidth = 64;
+        recipe.previewHeight = 48;
+        recipe.faults.patch = [keep](std::vector<uint8_t>& b, const RafLayout& at) {
             b.resize(at.jpegOffset + at.jpegLength * static_cast<size_t>(keep) / 1000);
         };
-        std::string path = Write(spec, "cut.RAF");
+        std::string path = Write(recipe, "cut.RAF");
         std::vector<uint8_t> area(EmbeddedJpegAreaSize(16, 12));
         int result = LoadEmbeddedJpeg(path, area, 16, 12);
         EXPECT_TRUE(result == 0 || result == 1);

@@ -10,12 +10,12 @@ namespace {
 
 ExifTextLines CameraLines()
 {
-    test::ExifBlockSpec spec = test::FujiExifSpec("FinePix S100FS", true, "Digital Camera FinePix S100FS Ver1.00");
-    spec.makerNote.Short(0x1010, 2).Short(0x1033, 0).Short(0x1402, 0x200).Short(0x1403, 200);
+    test::ExifBlockSpec recipe = test::FujiExifSpec("FinePix S100FS", true, "Digital Camera FinePix S100FS Ver1.00");
+    recipe.makerNote.Short(0x1010, 2).Short(0x1033, 0).Short(0x1402, 0x200).Short(0x1403, 200);
     ExifTextLines lines;
     ExifTagIndex index;
     ExifCameraValues camera;
-    ParseExif(test::BuildExifBlock(spec), lines, index, camera);
+    ParseExif(test::BuildExifBlock(recipe), lines, index, camera);
     return lines;
 }
 

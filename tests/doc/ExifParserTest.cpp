@@ -32,10 +32,10 @@ Parsed Parse(const std::vector<uint8_t>& buffer, float factor = 0.0f, const Fami
 }
 
 // A block placed after some leading bytes, as in a RAF header.
-std::vector<uint8_t> InHeader(const ExifBlockSpec& spec, size_t lead = 0x9A, ExifBlockLayout* layout = nullptr)
+std::vector<uint8_t> InHeader(const ExifBlockSpec& recipe, size_t lead = 0x9A, ExifBlockLayout* layout = nullptr)
 {
     std::vector<uint8_t> buffer(lead, 0);
-    std::vector<uint8_t> block = BuildExifBlock(spec, layout);
+    std::vector<uint8_t> block = BuildExifBlock(recipe, layout);
     buffer.insert(buffer.end(), block.begin(), block.end());
     return buffer;
 }
@@ -228,13 +228,13 @@ TEST(ExifParser, EntryLinesTable)
     for (const LineCase& c : kLineCases)
         for (bool littleEndian : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (littleEndian ? " II" : " MM"));
-            ExifBlockSpec spec;
-            spec.littleEndian = littleEndian;
-            spec.ifd0.Ascii(0x010F, "FUJIFILM");
-            spec.exif.Short(0x8827, 200);
-            spec.makerNote.Undefined(0x0000, {'0', '1', '3', '0'});
-            c.add(c.block == Block::Ifd0 ? spec.ifd0 : c.block == Block::Exif ? spec.exif : spec.makerNote);
-            Parsed p = Parse(InHeader(spec));
+            ExifBlockSpec recipe;
+            recipe.littleEndian = littleEndian;
+            recipe.ifd0.Ascii(0x010F, "FUJIFILM");
+            recipe.exif.Short(0x8827, 200);
+            recipe.makerNote.Undefined(0x0000, {'0', '1', '3', '0'});
+            c.add(c.block == Block::Ifd0 ? recipe.ifd0 : c.block == Block::Exif ? recipe.exif : recipe.makerNote);
+            Parsed p = Parse(InHeader(recipe));
             ASSERT_EQ(p.result, 1);
             EXPECT_TRUE(HasLine(p.lines, Expected(c, p.lines))) << "lines:\n" << ::testing::PrintToString(p.lines);
         }
@@ -265,11 +265,11 @@ TEST(ExifParser, IndexRecordsEntryPositionsInTheBuffer)
 {
     for (bool littleEndian : {true, false}) {
         SCOPED_TRACE(littleEndian ? "II" : "MM");
-        ExifBlockSpec spec = FujiExifSpec("FinePix S5Pro", littleEndian, "Digital Camera");
-        spec.ifd1.Long(0x0201, 0x400).Long(0x0202, 0x100);
+        ExifBlockSpec recipe = FujiExifSpec("FinePix S5Pro", littleEndian, "Digital Camera");
+        recipe.ifd1.Long(0x0201, 0x400).Long(0x0202, 0x100);
         ExifBlockLayout layout;
         const size_t lead = 0x9A;
-        Parsed p = Parse(InHeader(spec, lead, &layout));
+        Parsed p = Parse(InHeader(recipe, lead, &layout));
         auto entryOf = [&](int ifd, uint16_t tag, const ExifIfdSpec& s) {
             for (size_t i = 0; i < s.entries.size(); ++i)
                 if (s.entries[i].tag == tag)
@@ -279,19 +279,19 @@ TEST(ExifParser, IndexRecordsEntryPositionsInTheBuffer)
         // The Exif IFD got the maker-note and interoperability pointers inserted before these entries.
         auto exifEntry = [&](uint16_t tag) {
             int n = 0;
-            for (const auto& e : spec.exif.entries)
+            for (const auto& e : recipe.exif.entries)
                 if (e.tag < tag)
                     ++n;
             n += (0x927C < tag) + (0xA005 < tag);
             return static_cast<int>(lead + layout.entryOffsets[1][static_cast<size_t>(n)]);
         };
-        EXPECT_EQ(p.index.orientationValue, entryOf(0, 0x0112, spec.ifd0) + 8);
+        EXPECT_EQ(p.index.orientationValue, entryOf(0, 0x0112, recipe.ifd0) + 8);
         EXPECT_EQ(p.index.orientationLittleEndian, littleEndian);
         EXPECT_EQ(p.index.exifImageWidthEntry, exifEntry(0xA002));
         EXPECT_EQ(p.index.exifImageHeightEntry, exifEntry(0xA003));
         EXPECT_EQ(p.index.colorSpaceEntry, exifEntry(0xA001));
-        EXPECT_EQ(p.index.thumbnailPointerEntry, entryOf(4, 0x0201, spec.ifd1));
-        EXPECT_EQ(p.index.thumbnailLengthEntry, entryOf(4, 0x0202, spec.ifd1));
+        EXPECT_EQ(p.index.thumbnailPointerEntry, entryOf(4, 0x0201, recipe.ifd1));
+        EXPECT_EQ(p.index.thumbnailLengthEntry, entryOf(4, 0x0202, recipe.ifd1));
         EXPECT_EQ(p.index.thumbnailData, static_cast<int>(lead + 6 + 0x400));
         EXPECT_TRUE(HasLine(p.lines, "JpegInterchangeFormat:4a0"));
     }
@@ -299,11 +299,11 @@ TEST(ExifParser, IndexRecordsEntryPositionsInTheBuffer)
 
 TEST(ExifParser, SecondOrientationNeitherChangesTheValueNorItsPosition)
 {
-    ExifBlockSpec spec;
-    spec.ifd0.Short(0x0112, 6);
-    spec.ifd1.Short(0x0112, 3);
+    ExifBlockSpec recipe;
+    recipe.ifd0.Short(0x0112, 6);
+    recipe.ifd1.Short(0x0112, 3);
     ExifBlockLayout layout;
-    Parsed p = Parse(InHeader(spec, 0, &layout));
+    Parsed p = Parse(InHeader(recipe, 0, &layout));
     EXPECT_EQ(p.camera.orientation, 6);
     EXPECT_EQ(p.index.orientationValue, static_cast<int>(layout.entryOffsets[0][0] + 8));
     EXPECT_TRUE(HasLine(p.lines, "Orientation:3 bottom right "));
@@ -312,11 +312,11 @@ TEST(ExifParser, SecondOrientationNeitherChangesTheValueNorItsPosition)
 TEST(ExifParser, S5ProNamesTheDaylightWhiteFluorescent)
 {
     for (const char* model : {"FinePix S5Pro", "FinePix S3Pro"}) {
-        ExifBlockSpec spec;
-        spec.ifd0.Ascii(0x0110, model);
-        spec.exif.Short(0x8827, 100);
-        spec.makerNote.Short(0x1002, 0x301);
-        Parsed p = Parse(InHeader(spec));
+        ExifBlockSpec recipe;
+        recipe.ifd0.Ascii(0x0110, model);
+        recipe.exif.Short(0x8827, 100);
+        recipe.makerNote.Short(0x1002, 0x301);
+        Parsed p = Parse(InHeader(recipe));
         EXPECT_TRUE(HasLine(p.lines, std::string(model) == "FinePix S5Pro"
                                          ? "White Balance:'Daylight White' fluorescent"
                                          : "White Balance:'Warm White' fluorescent"))
@@ -332,11 +332,11 @@ TEST(ExifParser, MakerNoteSharpnessWinsOverTheExifOne)
         int sharpness;
     } cases[] = {{2, std::nullopt, 0}, {1, std::nullopt, 2}, {2, 1, 2}, {1, 5, 0}, {0, 0x84, 0}, {1, 0x99, 2}};
     for (const Case& c : cases) {
-        ExifBlockSpec spec;
-        spec.exif.Short(0xA40A, c.exifValue);
+        ExifBlockSpec recipe;
+        recipe.exif.Short(0xA40A, c.exifValue);
         if (c.makerValue)
-            spec.makerNote.Short(0x1001, *c.makerValue);
-        Parsed p = Parse(InHeader(spec));
+            recipe.makerNote.Short(0x1001, *c.makerValue);
+        Parsed p = Parse(InHeader(recipe));
         EXPECT_EQ(p.camera.sharpness, c.sharpness) << c.exifValue;
     }
 }
@@ -356,30 +356,30 @@ TEST(ExifParser, WhiteBalanceRowSearchStaysInsideTheFamilyTable)
         int row;
     } cases[] = {{0x200, 1}, {0x400, 5}, {0, 8}, {0xF00, 8}, {0xF01, 12}, {0x500, 4}, {0x4080, 4}};
     for (const Case& c : cases) {
-        ExifBlockSpec spec;
-        spec.exif.Short(0x8827, 100);
-        spec.makerNote.Short(0x1002, c.code);
+        ExifBlockSpec recipe;
+        recipe.exif.Short(0x8827, 100);
+        recipe.makerNote.Short(0x1002, c.code);
         Parsed p;
         p.camera.whiteBalanceRow = 4;
-        p.result = ParseExif(InHeader(spec), p.lines, p.index, p.camera, &table);
+        p.result = ParseExif(InHeader(recipe), p.lines, p.index, p.camera, &table);
         EXPECT_EQ(p.camera.whiteBalanceRow, c.row) << std::hex << c.code;
     }
     // Without a table only Auto and custom settings give a row.
-    ExifBlockSpec spec;
-    spec.exif.Short(0x8827, 100);
-    spec.makerNote.Short(0x1002, 0x200);
+    ExifBlockSpec recipe;
+    recipe.exif.Short(0x8827, 100);
+    recipe.makerNote.Short(0x1002, 0x200);
     Parsed p;
     p.camera.whiteBalanceRow = 4;
-    p.result = ParseExif(InHeader(spec), p.lines, p.index, p.camera, nullptr);
+    p.result = ParseExif(InHeader(recipe), p.lines, p.index, p.camera, nullptr);
     EXPECT_EQ(p.camera.whiteBalanceRow, 4);
 }
 
 TEST(ExifParser, ModelAndFocalLengthAreResetByEachParse)
 {
-    ExifBlockSpec spec;
-    spec.ifd0.Ascii(0x0110, "FinePix S5Pro");
-    spec.exif.Rational(0x920A, 70, 1);
-    Parsed p = Parse(InHeader(spec));
+    ExifBlockSpec recipe;
+    recipe.ifd0.Ascii(0x0110, "FinePix S5Pro");
+    recipe.exif.Rational(0x920A, 70, 1);
+    Parsed p = Parse(InHeader(recipe));
     EXPECT_EQ(p.camera.modelName, "FinePix S5Pro");
     EXPECT_FLOAT_EQ(p.camera.focalLength, 70.0f);
     ExifBlockSpec bare;
@@ -391,9 +391,9 @@ TEST(ExifParser, ModelAndFocalLengthAreResetByEachParse)
 
 TEST(ExifParser, ShortTextsStandInTheValueField)
 {
-    ExifBlockSpec spec;
-    spec.ifd0.Ascii(0x010F, "FUJ");
-    Parsed p = Parse(InHeader(spec));
+    ExifBlockSpec recipe;
+    recipe.ifd0.Ascii(0x010F, "FUJ");
+    Parsed p = Parse(InHeader(recipe));
     EXPECT_TRUE(HasLine(p.lines, "Make:FUJ"));
 }
 
@@ -447,9 +447,9 @@ TEST(ExifParser, HostileBlocksEndCleanly)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ExifBlockSpec spec = FujiExifSpec("FinePix S5Pro", true, "Digital Camera");
-        c.edit(spec);
-        std::vector<uint8_t> buffer = BuildExifBlock(spec);
+        ExifBlockSpec recipe = FujiExifSpec("FinePix S5Pro", true, "Digital Camera");
+        c.edit(recipe);
+        std::vector<uint8_t> buffer = BuildExifBlock(recipe);
         size_t keep = c.cut >= buffer.size() ? 10 : buffer.size() - c.cut;
         buffer.resize(keep);
         // A copy of exactly the kept bytes, so that any read past them is caught.
@@ -461,9 +461,9 @@ TEST(ExifParser, HostileBlocksEndCleanly)
 
 TEST(ExifParser, TextWithoutTerminatorEndsAtTheBufferEnd)
 {
-    ExifBlockSpec spec;
-    spec.ifd0.Ascii(0x010E, "A long description");
-    std::vector<uint8_t> buffer = BuildExifBlock(spec);
+    ExifBlockSpec recipe;
+    recipe.ifd0.Ascii(0x010E, "A long description");
+    std::vector<uint8_t> buffer = BuildExifBlock(recipe);
     ASSERT_EQ(buffer.back(), 0);
     buffer.pop_back(); // the NUL
     buffer.resize(buffer.size() - 5);
@@ -501,11 +501,11 @@ TEST(ExifParser, FormatTiffValuesReadsEachType)
     for (const Case& c : cases)
         for (bool le : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (le ? " II" : " MM"));
-            ExifBlockSpec spec;
-            spec.littleEndian = le;
-            c.add(spec.ifd0);
+            ExifBlockSpec recipe;
+            recipe.littleEndian = le;
+            c.add(recipe.ifd0);
             ExifBlockLayout layout;
-            std::vector<uint8_t> block = BuildExifBlock(spec, &layout);
+            std::vector<uint8_t> block = BuildExifBlock(recipe, &layout);
             EXPECT_EQ(FormatTiffValues(block, 6, static_cast<int64_t>(layout.entryOffsets[0][0]), le), c.text);
             Parsed p = Parse(block);
             EXPECT_TRUE(HasLine(p.lines, "WhitePoint:" + c.text));

@@ -30,11 +30,11 @@ TEST_P(OpenRaw, LoadsPlacesAndDemosaics)
 {
     const auto& c = GetParam();
     test::RecordingMessages messages;
-    test::RafFileSpec spec;
-    spec.model = c.model;
-    spec.compressed = c.compressed;
+    test::RafFileSpec recipe;
+    recipe.model = c.model;
+    recipe.compressed = c.compressed;
     const std::string path = dir.File("shot.RAF");
-    ASSERT_TRUE(test::WriteRaf(path, spec));
+    ASSERT_TRUE(test::WriteRaf(path, recipe));
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
     EXPECT_TRUE(messages.calls.empty());
@@ -78,10 +78,10 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     doc.params.hue = 33;
     doc.SaveParameterRecord();
 
-    test::RafFileSpec spec;
-    spec.model = "FinePix XYZ";
+    test::RafFileSpec recipe;
+    recipe.model = "FinePix XYZ";
     const std::string path = dir.File("unknown.RAF");
-    ASSERT_TRUE(test::WriteRaf(path, spec));
+    ASSERT_TRUE(test::WriteRaf(path, recipe));
     EXPECT_FALSE(doc.OnOpenDocument(path));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_NE(messages.calls[0].text.find("Unknown file type."), std::string::npos);

@@ -48,7 +48,7 @@ struct Loaded {
     RafContainer raf;
     RafWhiteBalancePresets presets;
 
-    explicit Loaded(const RafFileSpec& spec) : bytes(BuildRaf(spec, &layout)) { file.OpenMemory(bytes.data(), bytes.size()); }
+    explicit Loaded(const RafFileSpec& recipe) : bytes(BuildRaf(recipe, &layout)) { file.OpenMemory(bytes.data(), bytes.size()); }
     RafStatus Container() { return ReadRafContainer(file, raf, presets); }
 };
 
@@ -78,11 +78,11 @@ TEST(RafContainer, ReadsPlainAndCompressedFilesOfSeveralModels)
     for (const Case& c : cases)
         for (bool compressed : {false, true}) {
             SCOPED_TRACE(std::string(c.model) + (compressed ? " compressed" : " plain"));
-            RafFileSpec spec;
-            spec.model = c.model;
-            spec.compressed = compressed;
-            spec.rawRows = 8;
-            Loaded f(spec);
+            RafFileSpec recipe;
+            recipe.model = c.model;
+            recipe.compressed = compressed;
+            recipe.rawRows = 8;
+            Loaded f(recipe);
             RafStatus status = f.Container();
             ASSERT_TRUE(status.Ok()) << status.detail;
             ASSERT_NE(f.raf.model, nullptr);
@@ -97,7 +97,7 @@ TEST(RafContainer, ReadsPlainAndCompressedFilesOfSeveralModels)
             status = OpenRawData(f.file, f.raf);
             ASSERT_TRUE(status.Ok()) << status.detail;
             EXPECT_EQ(f.file.InMemory(), compressed);
-            const int frames = test::DefaultFrameCount(spec);
+            const int frames = test::DefaultFrameCount(recipe);
             const bool bigEndian = f.raf.model->layout == SensorLayout::Rotated;
             std::vector<uint8_t> first = LittleEndianBytes(test::DefaultFrame(*f.raf.model, 8, 0), bigEndian);
             EXPECT_EQ(ReadAll(f.file, first.size()), first);
@@ -115,18 +115,18 @@ TEST(RafContainer, ReadsPlainAndCompressedFilesOfSeveralModels)
 TEST(RafContainer, ReadsFromDisk)
 {
     test::TempDir dir;
-    RafFileSpec spec;
-    spec.model = "FinePix S9600";
-    spec.compressed = true;
-    spec.frames = {Frame(10048 * 4 / 2, 3)};
-    ASSERT_TRUE(test::WriteRaf(dir.File("a.RAF"), spec));
+    RafFileSpec recipe;
+    recipe.model = "FinePix S9600";
+    recipe.compressed = true;
+    recipe.frames = {Frame(10048 * 4 / 2, 3)};
+    ASSERT_TRUE(test::WriteRaf(dir.File("a.RAF"), recipe));
     CBufferedFile file(dir.File("a.RAF"));
     ASSERT_TRUE(file.IsOpen());
     RafContainer raf;
     RafWhiteBalancePresets presets;
     ASSERT_TRUE(ReadRafContainer(file, raf, presets).Ok());
     ASSERT_TRUE(OpenRawData(file, raf).Ok());
-    EXPECT_EQ(ReadAll(file, 10048 * 4), LittleEndianBytes(spec.frames[0]));
+    EXPECT_EQ(ReadAll(file, 10048 * 4), LittleEndianBytes(recipe.frames[0]));
 }
 
 // Every name of the model table selects its row with the row's family,
@@ -158,10 +158,10 @@ TEST(RafContainer, EveryModelNameSelectsItsRow)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.prefix);
         EXPECT_NE(std::find(names.begin(), names.end(), row.prefix), names.end());
-        RafFileSpec spec;
-        spec.model = row.prefix;
-        spec.frames = {{1, 2, 3}};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = row.prefix;
+        recipe.frames = {{1, 2, 3}};
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.cameraFamily, row.family);
         EXPECT_EQ(f.raf.whiteBalanceUnit, row.unit);
@@ -171,10 +171,10 @@ TEST(RafContainer, EveryModelNameSelectsItsRow)
     }
     // The names are compared over their own length: a blank or a NUL belongs to them.
     for (const char* unknown : {"FinePix E900", "IS-10", "FinePix F810", "FinePix S2Pro", "FinePix X100"}) {
-        RafFileSpec spec;
-        spec.model = unknown;
-        spec.frames = {{1}};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = unknown;
+        recipe.frames = {{1}};
+        Loaded f(recipe);
         RafStatus status = f.Container();
         EXPECT_EQ(status.error, RafError::UnknownModel) << unknown;
         EXPECT_EQ(status.message, "Unknown file type.\n Please check the latest version on our web site.\n ");
@@ -186,11 +186,11 @@ TEST(RafContainer, S5000ReadsItsLengthWordLittleEndian)
 {
     for (const char* model : {"FinePix S5000", "FinePix S20Pro"}) {
         SCOPED_TRACE(model);
-        RafFileSpec spec;
-        spec.model = model;
-        spec.compressed = true;
-        spec.frames = {Frame(5888 * 6 / 2, 1), Frame(5888 * 6 / 2, 2)};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = model;
+        recipe.compressed = true;
+        recipe.frames = {Frame(5888 * 6 / 2, 1), Frame(5888 * 6 / 2, 2)};
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         const uint8_t* word = f.bytes.data() + f.layout.dataOffset;
         const uint32_t big = (uint32_t(word[0]) << 24) | (uint32_t(word[1]) << 16) | (uint32_t(word[2]) << 8) | word[3];
@@ -198,17 +198,17 @@ TEST(RafContainer, S5000ReadsItsLengthWordLittleEndian)
         EXPECT_EQ(f.raf.lengthWord, 5888u * 6);
         EXPECT_EQ(f.raf.model->RawHeight(f.raf.cfaDataLength), 6);
         ASSERT_TRUE(OpenRawData(f.file, f.raf).Ok());
-        EXPECT_EQ(ReadAll(f.file, 5888 * 6), LittleEndianBytes(spec.frames[0]));
+        EXPECT_EQ(ReadAll(f.file, 5888 * 6), LittleEndianBytes(recipe.frames[0]));
     }
     // An S5000 file whose word was written big-endian is refused, not misread.
-    RafFileSpec spec;
-    spec.model = "FinePix S5000";
-    spec.compressed = true;
-    spec.frames = {Frame(5888 * 6 / 2, 1)};
-    spec.faults.patch = [](std::vector<uint8_t>& b, const RafLayout& at) {
+    RafFileSpec recipe;
+    recipe.model = "FinePix S5000";
+    recipe.compressed = true;
+    recipe.frames = {Frame(5888 * 6 / 2, 1)};
+    recipe.faults.patch = [](std::vector<uint8_t>& b, const RafLayout& at) {
         std::reverse(b.begin() + static_cast<ptrdiff_t>(at.dataOffset), b.begin() + static_cast<ptrdiff_t>(at.dataOffset) + 4);
     };
-    Loaded f(spec);
+    Loaded f(recipe);
     ASSERT_TRUE(f.Container().Ok());
     EXPECT_FALSE(OpenRawData(f.file, f.raf).Ok());
 }
@@ -228,12 +228,12 @@ TEST(RafContainer, CompressorNameCountsOnlyAtCharacterNine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.software);
-        RafFileSpec spec;
-        spec.model = "FinePix S7000";
-        spec.compressed = c.compressed;
-        spec.software = c.software;
-        spec.rawRows = 4;
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = "FinePix S7000";
+        recipe.compressed = c.compressed;
+        recipe.software = c.software;
+        recipe.rawRows = 4;
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.compressed, c.compressed);
         EXPECT_EQ(f.raf.exifLines[static_cast<size_t>(f.raf.exifIndex.softwareLine)], std::string("Software:") + c.software);
@@ -265,13 +265,13 @@ TEST(RafContainer, CustomWhiteBalanceTable)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RafFileSpec spec;
-        spec.model = "FinePix S9500";
-        spec.frames = {{1}};
+        RafFileSpec recipe;
+        recipe.model = "FinePix S9500";
+        recipe.frames = {{1}};
         for (int i = 0; i < c.entries; ++i)
-            spec.customWhiteBalances.push_back(Custom(i));
-        spec.faults.customCount = c.countWord;
-        Loaded f(spec);
+            recipe.customWhiteBalances.push_back(Custom(i));
+        recipe.faults.customCount = c.countWord;
+        Loaded f(recipe);
         f.presets.rows[11][0] = 0;
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.customEntries, c.stored);
@@ -300,12 +300,12 @@ TEST(RafContainer, Row11SurvivesAcrossLoadsAndOtherRowsAreCleared)
     presets.rows[20][0] = 77;
     presets.rows[10][0] = 55;
     auto load = [&](int customEntries) {
-        RafFileSpec spec;
-        spec.model = "FinePix S5600";
-        spec.frames = {{1}};
+        RafFileSpec recipe;
+        recipe.model = "FinePix S5600";
+        recipe.frames = {{1}};
         for (int i = 0; i < customEntries; ++i)
-            spec.customWhiteBalances.push_back(Custom(i));
-        std::vector<uint8_t> bytes = BuildRaf(spec);
+            recipe.customWhiteBalances.push_back(Custom(i));
+        std::vector<uint8_t> bytes = BuildRaf(recipe);
         CBufferedFile file;
         file.OpenMemory(bytes.data(), bytes.size());
         RafContainer raf;
@@ -329,15 +329,15 @@ TEST(RafContainer, Row11SurvivesAcrossLoadsAndOtherRowsAreCleared)
 
 TEST(RafContainer, PresetRecordsFillTheirRows)
 {
-    RafFileSpec spec;
-    spec.model = "FinePix S7000";
-    spec.rawRows = 2;
-    Loaded f(spec);
+    RafFileSpec recipe;
+    recipe.model = "FinePix S7000";
+    recipe.rawRows = 2;
+    Loaded f(recipe);
     ASSERT_TRUE(f.Container().Ok());
     const std::pair<uint16_t, int> tags[] = {{0x2FF0, 0}, {0x2100, 1}, {0x2200, 2}, {0x2300, 3},
                                              {0x2301, 4}, {0x2302, 5}, {0x2400, 6}, {0x2000, 7}};
     for (auto [tag, row] : tags) {
-        PresetWords w = spec.presets.at(tag);
+        PresetWords w = recipe.presets.at(tag);
         for (int k = 0; k < 4; ++k)
             EXPECT_EQ(f.presets.rows[row][k], w[k]) << std::hex << tag;
     }
@@ -364,13 +364,13 @@ TEST(RafContainer, WhiteBalanceUnitFromTheModelAndRecord9700)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RafFileSpec spec;
-        spec.model = c.model;
-        spec.formatCode = c.formatCode;
-        spec.unitWord = c.unitWord;
+        RafFileSpec recipe;
+        recipe.model = c.model;
+        recipe.formatCode = c.formatCode;
+        recipe.unitWord = c.unitWord;
         for (int i = 0; i < c.frames; ++i)
-            spec.frames.push_back({1, 2});
-        Loaded f(spec);
+            recipe.frames.push_back({1, 2});
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.whiteBalanceUnit, c.unit);
     }
@@ -387,11 +387,11 @@ TEST(RafContainer, DimensionRecordAnnouncesPairedRows)
                  {"FinePix S7000", std::nullopt, false},
                  {"FinePix S7000", 4096, true}};
     for (const Case& c : cases) {
-        RafFileSpec spec;
-        spec.model = c.model;
-        spec.recordWidth = c.width;
-        spec.frames = {{1}};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = c.model;
+        recipe.recordWidth = c.width;
+        recipe.frames = {{1}};
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.pairedRows, c.paired) << c.model << " " << c.width.value_or(0);
     }
@@ -403,13 +403,13 @@ TEST(RafContainer, OrientationPatchOfTheHeaderCopy)
 {
     for (bool littleEndian : {true, false}) {
         SCOPED_TRACE(littleEndian ? "II" : "MM");
-        RafFileSpec spec;
-        spec.model = "FinePix S5600";
-        spec.frames = {std::vector<uint16_t>(4096, 1)};
-        spec.exifLittleEndian = littleEndian;
-        spec.exif = test::FujiExifSpec(spec.model, littleEndian, "Digital Camera");
-        spec.exif->ifd0.Find(0x0112)->numbers = {6};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = "FinePix S5600";
+        recipe.frames = {std::vector<uint16_t>(4096, 1)};
+        recipe.exifLittleEndian = littleEndian;
+        recipe.exif = test::FujiExifSpec(recipe.model, littleEndian, "Digital Camera");
+        recipe.exif->ifd0.Find(0x0112)->numbers = {6};
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.camera.orientation, 6);
         const size_t at = static_cast<size_t>(f.raf.exifIndex.orientationValue);
@@ -423,13 +423,13 @@ TEST(RafContainer, OrientationPatchOfTheHeaderCopy)
             }
         }
     }
-    RafFileSpec spec;
-    spec.model = "FinePix S5600";
-    spec.frames = {std::vector<uint16_t>(4096, 1)};
-    spec.exif = test::FujiExifSpec(spec.model, true, "Digital Camera");
-    spec.exif->ifd0.Remove(0x0112);
-    spec.exif->ifd1.Remove(0x0112);
-    Loaded f(spec);
+    RafFileSpec recipe;
+    recipe.model = "FinePix S5600";
+    recipe.frames = {std::vector<uint16_t>(4096, 1)};
+    recipe.exif = test::FujiExifSpec(recipe.model, true, "Digital Camera");
+    recipe.exif->ifd0.Remove(0x0112);
+    recipe.exif->ifd1.Remove(0x0112);
+    Loaded f(recipe);
     ASSERT_TRUE(f.Container().Ok());
     EXPECT_EQ(f.raf.exifIndex.orientationValue, 0);
     EXPECT_TRUE(std::equal(f.raf.header.begin(), f.raf.header.end(), f.bytes.begin()));
@@ -447,11 +447,11 @@ public:
 
 TEST(RafContainer, UnpackingReportsUnzippingBelowOneHundred)
 {
-    RafFileSpec spec;
-    spec.model = "FinePix S7000";
-    spec.compressed = true;
-    spec.rawRows = 64;
-    Loaded f(spec);
+    RafFileSpec recipe;
+    recipe.model = "FinePix S7000";
+    recipe.compressed = true;
+    recipe.rawRows = 64;
+    Loaded f(recipe);
     ASSERT_TRUE(f.Container().Ok());
     RecordingProgress progress;
     ASSERT_TRUE(OpenRawData(f.file, f.raf, &progress).Ok());
@@ -609,11 +609,11 @@ TEST(RafContainer, BrokenFilesEndInAClearFailure)
 {
     for (const BrokenCase& c : kBrokenCases) {
         SCOPED_TRACE(c.name);
-        RafFileSpec spec;
-        spec.model = "FinePix S5600";
-        spec.rawRows = 8;
-        c.edit(spec);
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = "FinePix S5600";
+        recipe.rawRows = 8;
+        c.edit(recipe);
+        Loaded f(recipe);
         RafStatus status = ReadRafHeader(f.file, f.raf);
         if (c.step != Step::Header) {
             ASSERT_TRUE(status.Ok()) << status.detail;
@@ -639,9 +639,9 @@ TEST(RafContainer, BrokenFilesEndInAClearFailure)
 
 TEST(RafContainer, WrongMagicGivesTheCameraMessage)
 {
-    RafFileSpec spec;
-    spec.faults.patch = [](std::vector<uint8_t>& b, const RafLayout&) { b[0] = 'f'; };
-    Loaded f(spec);
+    RafFileSpec recipe;
+    recipe.faults.patch = [](std::vector<uint8_t>& b, const RafLayout&) { b[0] = 'f'; };
+    Loaded f(recipe);
     RafStatus status = f.Container();
     EXPECT_EQ(status.message, "This is not FUJI CCD-RAW.");
     EXPECT_EQ(RafErrorStringId(status.error), 61217u);
@@ -669,12 +669,12 @@ TEST(RafContainer, ExrDigitAndFrameCountFromTheHeader)
                  {"FinePix S5Pro", '1', "2203", 1, 0},  {"FinePix F700 ", '1', "", 2, 0},
                  {"FinePix S7000", '2', "", 1, 0}};
     for (const Case& c : cases) {
-        RafFileSpec spec;
-        spec.model = c.model;
-        spec.exrModeDigit = c.digit;
-        spec.formatCode = c.code;
-        spec.frames = {{1}};
-        Loaded f(spec);
+        RafFileSpec recipe;
+        recipe.model = c.model;
+        recipe.exrModeDigit = c.digit;
+        recipe.formatCode = c.code;
+        recipe.frames = {{1}};
+        Loaded f(recipe);
         ASSERT_TRUE(f.Container().Ok());
         EXPECT_EQ(f.raf.exrModeDigit, c.exrDigit) << c.model << c.digit;
         EXPECT_EQ(f.raf.Frames(), c.frames) << c.model << c.digit << c.code;

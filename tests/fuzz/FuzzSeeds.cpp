@@ -44,27 +44,27 @@ int main(int argc, char** argv)
     int n = 0;
     for (const char* model : models)
         for (bool compressed : {false, true}) {
-            RafFileSpec spec;
-            spec.model = model;
-            spec.compressed = compressed;
-            spec.rawRows = 2;
-            spec.previewWidth = 8;
-            spec.previewHeight = 8;
-            spec.exifLittleEndian = (n % 2) == 0;
+            RafFileSpec recipe;
+            recipe.model = model;
+            recipe.compressed = compressed;
+            recipe.rawRows = 2;
+            recipe.previewWidth = 8;
+            recipe.previewHeight = 8;
+            recipe.exifLittleEndian = (n % 2) == 0;
             if (n % 3 == 0)
-                spec.customWhiteBalances = {{300, 500, 300, 700}, {310, 510, 310, 710}};
-            spec.unitWord = 1200;
-            std::vector<uint8_t> raf = BuildRaf(spec);
+                recipe.customWhiteBalances = {{300, 500, 300, 700}, {310, 510, 310, 710}};
+            recipe.unitWord = 1200;
+            std::vector<uint8_t> raf = BuildRaf(recipe);
             Save(rafDir, "model" + std::to_string(n) + ".raf", raf);
             Save(exifDir, "header" + std::to_string(n) + ".bin", Header(raf));
             ++n;
         }
     // Fixed-height models with their raw data cut to a few bytes.
     for (const char* model : {"FinePix S5Pro", "FinePix F700 ", "FinePixS2Pro"}) {
-        RafFileSpec spec;
-        spec.model = model;
-        spec.frames = {std::vector<uint16_t>(64, 100), std::vector<uint16_t>(64, 200)};
-        Save(rafDir, "fixed" + std::to_string(n++) + ".raf", BuildRaf(spec));
+        RafFileSpec recipe;
+        recipe.model = model;
+        recipe.frames = {std::vector<uint16_t>(64, 100), std::vector<uint16_t>(64, 200)};
+        Save(rafDir, "fixed" + std::to_string(n++) + ".raf", BuildRaf(recipe));
     }
     // A few broken ones.
     RafFileSpec broken;
@@ -82,12 +82,12 @@ int main(int argc, char** argv)
 
     // Bare Exif blocks, both byte orders, with every kind of sub-block.
     for (bool le : {true, false}) {
-        ExifBlockSpec spec = FujiExifSpec("FinePix S5Pro", le, "RAW FILE COMPRESSOR");
-        spec.ifd0.Rationals(0x013E, {{313, 1000}, {329, 1000}});
-        spec.ifd1.Long(0x0201, 0x200).Long(0x0202, 0x80);
-        spec.exif.Undefined(0x9286, std::vector<uint8_t>(24, 'c'));
-        spec.makerNote.Short(0x1023, 5).Rational(0x1011, 1, 3).Undefined(0x1422, {0, 0, 1, 0});
-        Save(exifDir, std::string("block-") + (le ? "II" : "MM") + ".bin", BuildExifBlock(spec));
+        ExifBlockSpec recipe = FujiExifSpec("FinePix S5Pro", le, "RAW FILE COMPRESSOR");
+        recipe.ifd0.Rationals(0x013E, {{313, 1000}, {329, 1000}});
+        recipe.ifd1.Long(0x0201, 0x200).Long(0x0202, 0x80);
+        recipe.exif.Undefined(0x9286, std::vector<uint8_t>(24, 'c'));
+        recipe.makerNote.Short(0x1023, 5).Rational(0x1011, 1, 3).Undefined(0x1422, {0, 0, 1, 0});
+        Save(exifDir, std::string("block-") + (le ? "II" : "MM") + ".bin", BuildExifBlock(recipe));
     }
     std::printf("%d seed files in %s\n", count, root.c_str());
     return 0;

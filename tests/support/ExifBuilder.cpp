@@ -253,42 +253,42 @@ ExifEntrySpec* ExifIfdSpec::Find(uint16_t tag)
     return nullptr;
 }
 
-std::vector<uint8_t> BuildExifBlock(const ExifBlockSpec& spec, ExifBlockLayout* layout)
+std::vector<uint8_t> BuildExifBlock(const ExifBlockSpec& recipe, ExifBlockLayout* layout)
 {
     std::vector<uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
     const size_t tiff = out.size();
-    Writer w(out, spec.littleEndian);
-    out.push_back(spec.littleEndian ? 'I' : 'M');
-    out.push_back(spec.littleEndian ? 'I' : 'M');
+    Writer w(out, recipe.littleEndian);
+    out.push_back(recipe.littleEndian ? 'I' : 'M');
+    out.push_back(recipe.littleEndian ? 'I' : 'M');
     w.Append16(42);
     w.Append32(8);
 
-    std::vector<ExifEntrySpec> ifd0 = spec.ifd0.entries;
-    const bool linkExif = !spec.exif.entries.empty() && AddPointer(ifd0, 0x8769, kExifLong);
-    std::vector<ExifEntrySpec> exif = spec.exif.entries;
-    const bool linkMaker = !spec.makerNote.entries.empty() && !exif.empty() && AddPointer(exif, 0x927C, kExifUndefined);
-    const bool linkInterop = !spec.interop.entries.empty() && !exif.empty() && AddPointer(exif, 0xA005, kExifLong);
+    std::vector<ExifEntrySpec> ifd0 = recipe.ifd0.entries;
+    const bool linkExif = !recipe.exif.entries.empty() && AddPointer(ifd0, 0x8769, kExifLong);
+    std::vector<ExifEntrySpec> exif = recipe.exif.entries;
+    const bool linkMaker = !recipe.makerNote.entries.empty() && !exif.empty() && AddPointer(exif, 0x927C, kExifUndefined);
+    const bool linkInterop = !recipe.interop.entries.empty() && !exif.empty() && AddPointer(exif, 0xA005, kExifLong);
 
     ExifBlockLayout local;
     local.entryOffsets.resize(5);
     size_t ifd0Next = 0, unused = 0;
-    local.ifd0 = w.WriteIfd(ifd0, spec.ifd0.nextIfd, tiff, local.entryOffsets[0], ifd0Next);
+    local.ifd0 = w.WriteIfd(ifd0, recipe.ifd0.nextIfd, tiff, local.entryOffsets[0], ifd0Next);
     if (!exif.empty())
-        local.exif = w.WriteIfd(exif, spec.exif.nextIfd, tiff, local.entryOffsets[1], unused);
-    if (!spec.makerNote.entries.empty()) {
+        local.exif = w.WriteIfd(exif, recipe.exif.nextIfd, tiff, local.entryOffsets[1], unused);
+    if (!recipe.makerNote.entries.empty()) {
         w.Align();
         local.makerNote = out.size();
         const char header[] = "FUJIFILM";
         out.insert(out.end(), header, header + 8);
         Writer maker(out, true);
         maker.Append32(12);
-        maker.WriteIfd(spec.makerNote.entries, spec.makerNote.nextIfd, local.makerNote, local.entryOffsets[2], unused);
+        maker.WriteIfd(recipe.makerNote.entries, recipe.makerNote.nextIfd, local.makerNote, local.entryOffsets[2], unused);
     }
     const size_t makerLength = out.size() - local.makerNote;
-    if (!spec.interop.entries.empty())
-        local.interop = w.WriteIfd(spec.interop.entries, spec.interop.nextIfd, tiff, local.entryOffsets[3], unused);
-    if (!spec.ifd1.entries.empty())
-        local.ifd1 = w.WriteIfd(spec.ifd1.entries, spec.ifd1.nextIfd, tiff, local.entryOffsets[4], unused);
+    if (!recipe.interop.entries.empty())
+        local.interop = w.WriteIfd(recipe.interop.entries, recipe.interop.nextIfd, tiff, local.entryOffsets[3], unused);
+    if (!recipe.ifd1.entries.empty())
+        local.ifd1 = w.WriteIfd(recipe.ifd1.entries, recipe.ifd1.nextIfd, tiff, local.entryOffsets[4], unused);
 
     if (linkExif)
         w.Put32(local.entryOffsets[0][IndexOf(ifd0, 0x8769)] + 8, static_cast<uint32_t>(local.exif - tiff));
@@ -299,7 +299,7 @@ std::vector<uint8_t> BuildExifBlock(const ExifBlockSpec& spec, ExifBlockLayout* 
     }
     if (linkInterop)
         w.Put32(local.entryOffsets[1][IndexOf(exif, 0xA005)] + 8, static_cast<uint32_t>(local.interop - tiff));
-    if (!spec.ifd0.nextIfd && !spec.ifd1.entries.empty())
+    if (!recipe.ifd0.nextIfd && !recipe.ifd1.entries.empty())
         w.Put32(ifd0Next, static_cast<uint32_t>(local.ifd1 - tiff));
 
     if (layout)

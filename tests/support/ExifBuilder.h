@@ -69,7 +69,7 @@ struct ExifBlockLayout {
     std::vector<std::vector<size_t>> entryOffsets;
 };
 
-std::vector<uint8_t> BuildExifBlock(const ExifBlockSpec& spec, ExifBlockLayout* layout = nullptr);
+std::vector<uint8_t> BuildExifBlock(const ExifBlockSpec& recipe, ExifBlockLayout* layout = nullptr);
 
 // A camera-like block: IFD0 with Make "FUJIFILM" and the model, Exif values of
 // a 1/250 s, F8, ISO 100, 70 mm shot, a FUJIFILM maker note (Version, Quality,

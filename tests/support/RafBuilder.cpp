@@ -91,32 +91,32 @@ std::map<uint16_t, PresetWords> RafFileSpec::DefaultPresets()
     };
 }
 
-const CameraModelInfo* SpecModel(const RafFileSpec& spec)
+const CameraModelInfo* SpecModel(const RafFileSpec& recipe)
 {
-    return FindCameraModel(spec.model.c_str());
+    return FindCameraModel(recipe.model.c_str());
 }
 
-static std::string FormatCodeOf(const RafFileSpec& spec)
+static std::string FormatCodeOf(const RafFileSpec& recipe)
 {
-    if (!spec.formatCode.empty())
-        return spec.formatCode;
-    const CameraModelInfo* model = SpecModel(spec);
+    if (!recipe.formatCode.empty())
+        return recipe.formatCode;
+    const CameraModelInfo* model = SpecModel(recipe);
     return model && model->frames == FrameRule::ByFormatCode ? "2201" : "2001";
 }
 
-int DefaultFrameCount(const RafFileSpec& spec)
+int DefaultFrameCount(const RafFileSpec& recipe)
 {
-    if (spec.frameCount > 0)
-        return spec.frameCount;
-    const CameraModelInfo* model = SpecModel(spec);
+    if (recipe.frameCount > 0)
+        return recipe.frameCount;
+    const CameraModelInfo* model = SpecModel(recipe);
     if (!model)
         return 1;
     switch (model->frames) {
     case FrameRule::One: return 1;
     case FrameRule::Two: return 2;
-    case FrameRule::ByExrMode: return (spec.exrModeDigit == '2' || spec.exrModeDigit == '3') ? 2 : 1;
+    case FrameRule::ByExrMode: return (recipe.exrModeDigit == '2' || recipe.exrModeDigit == '3') ? 2 : 1;
     case FrameRule::ByFormatCode: {
-        std::string code = FormatCodeOf(spec);
+        std::string code = FormatCodeOf(recipe);
         return (code == "2002" || code == "2203") ? 1 : 2;
     }
     }
@@ -153,35 +153,35 @@ std::vector<std::string> AllModelNames()
     return names;
 }
 
-std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
+std::vector<uint8_t> BuildRaf(const RafFileSpec& recipe, RafLayout* layout)
 {
-    const CameraModelInfo* model = SpecModel(spec);
+    const CameraModelInfo* model = SpecModel(recipe);
     RafLayout at;
     std::vector<uint8_t> file(kJpegStart, 0);
 
     // Header: magic, format code, model, version.
     std::memcpy(file.data(), "FUJIFILMCCD-RAW 0201FF39", 24);
-    std::string code = FormatCodeOf(spec);
+    std::string code = FormatCodeOf(recipe);
     code.resize(4, ' ');
     std::memcpy(file.data() + 0x18, code.data(), 4);
     if (model && model->exr)
-        file[0x1B] = static_cast<uint8_t>(spec.exrModeDigit);
-    std::memcpy(file.data() + 0x1C, spec.model.data(), std::min<size_t>(spec.model.size(), 31));
+        file[0x1B] = static_cast<uint8_t>(recipe.exrModeDigit);
+    std::memcpy(file.data() + 0x1C, recipe.model.data(), std::min<size_t>(recipe.model.size(), 31));
     std::memcpy(file.data() + 0x3C, "0106", 4);
 
     // The embedded JPEG with its Exif block.
     std::vector<uint8_t> exif;
-    if (spec.writeExif) {
-        std::string software = spec.software.value_or(spec.compressed ? "RAW FILE COMPRESSOR Ver1.00"
-                                                                       : "Digital Camera " + spec.model + " Ver1.00");
-        ExifBlockSpec block = spec.exif.value_or(FujiExifSpec(spec.model, spec.exifLittleEndian, software));
+    if (recipe.writeExif) {
+        std::string software = recipe.software.value_or(recipe.compressed ? "RAW FILE COMPRESSOR Ver1.00"
+                                                                       : "Digital Camera " + recipe.model + " Ver1.00");
+        ExifBlockSpec block = recipe.exif.value_or(FujiExifSpec(recipe.model, recipe.exifLittleEndian, software));
         exif = BuildExifBlock(block);
     }
-    std::vector<uint8_t> pixels = spec.previewPixels.empty()
-                                      ? GradientPicture(spec.previewWidth, spec.previewHeight, spec.previewComponents)
-                                      : spec.previewPixels;
-    std::vector<uint8_t> jpeg = EncodeJpeg(spec.previewWidth, spec.previewHeight, spec.previewComponents, pixels,
-                                           exif, spec.previewQuality);
+    std::vector<uint8_t> pixels = recipe.previewPixels.empty()
+                                      ? GradientPicture(recipe.previewWidth, recipe.previewHeight, recipe.previewComponents)
+                                      : recipe.previewPixels;
+    std::vector<uint8_t> jpeg = EncodeJpeg(recipe.previewWidth, recipe.previewHeight, recipe.previewComponents, pixels,
+                                           exif, recipe.previewQuality);
     at.jpegOffset = file.size();
     at.jpegLength = jpeg.size();
     at.exifOffset = exif.empty() ? 0 : at.jpegOffset + 6; // SOI, APP1 marker and length
@@ -191,25 +191,25 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
 
     // CFA header records.
     std::vector<Record> records;
-    if (spec.writeDimensionRecord) {
+    if (recipe.writeDimensionRecord) {
         const int rawWidth = model ? model->rawWidth : 2048;
         const bool paired = model && model->layout == SensorLayout::PairedRows;
-        const uint16_t width = spec.recordWidth.value_or(static_cast<uint16_t>(paired ? 2 * rawWidth : rawWidth));
-        const uint16_t height = static_cast<uint16_t>(model && model->fixedRawHeight ? model->fixedRawHeight : spec.rawRows);
+        const uint16_t width = recipe.recordWidth.value_or(static_cast<uint16_t>(paired ? 2 * rawWidth : rawWidth));
+        const uint16_t height = static_cast<uint16_t>(model && model->fixedRawHeight ? model->fixedRawHeight : recipe.rawRows);
         Record r{0x100, {}};
         Append16BE(r.data, height);
         Append16BE(r.data, width);
         records.push_back(r);
     }
-    for (const auto& extra : spec.extraRecords)
+    for (const auto& extra : recipe.extraRecords)
         records.push_back({extra.first, extra.second});
-    for (const auto& [tag, words] : spec.presets)
+    for (const auto& [tag, words] : recipe.presets)
         records.push_back({tag, PresetData(words)});
-    if (!spec.customWhiteBalances.empty()) {
+    if (!recipe.customWhiteBalances.empty()) {
         Record r{0x2F00, {}};
-        Append32BE(r.data, spec.faults.customCount.value_or(static_cast<uint32_t>(spec.customWhiteBalances.size())));
+        Append32BE(r.data, recipe.faults.customCount.value_or(static_cast<uint32_t>(recipe.customWhiteBalances.size())));
         Append32BE(r.data, 0);
-        for (const PresetWords& w : spec.customWhiteBalances) {
+        for (const PresetWords& w : recipe.customWhiteBalances) {
             // Stored G, B, G, R, then eight bytes the reader does not use.
             Append16BE(r.data, w[0]);
             Append16BE(r.data, w[3]);
@@ -220,21 +220,21 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
         }
         records.push_back(r);
     }
-    if (spec.unitWord) {
+    if (recipe.unitWord) {
         Record r{0x9700, {}};
-        Append16BE(r.data, *spec.unitWord);
+        Append16BE(r.data, *recipe.unitWord);
         Append16BE(r.data, 100);
         Append16BE(r.data, 500);
         records.push_back(r);
     }
     at.recordsOffset = file.size();
-    Append32BE(file, spec.faults.recordCount.value_or(static_cast<uint32_t>(records.size())));
+    Append32BE(file, recipe.faults.recordCount.value_or(static_cast<uint32_t>(records.size())));
     for (size_t i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         Append16BE(file, r.tag);
         uint16_t size = static_cast<uint16_t>(r.data.size());
-        if (i + 1 == records.size() && spec.faults.lastRecordSize)
-            size = *spec.faults.lastRecordSize;
+        if (i + 1 == records.size() && recipe.faults.lastRecordSize)
+            size = *recipe.faults.lastRecordSize;
         Append16BE(file, size);
         file.insert(file.end(), r.data.begin(), r.data.end());
     }
@@ -243,11 +243,11 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
         file.push_back(0);
 
     // Raw data.
-    std::vector<std::vector<uint16_t>> frames = spec.frames;
+    std::vector<std::vector<uint16_t>> frames = recipe.frames;
     if (frames.empty() && model)
-        for (int f = 0; f < DefaultFrameCount(spec); ++f)
-            frames.push_back(DefaultFrame(*model, spec.rawRows, f));
-    const bool bigEndian = spec.bigEndianSamples.value_or(model && model->layout == SensorLayout::Rotated);
+        for (int f = 0; f < DefaultFrameCount(recipe); ++f)
+            frames.push_back(DefaultFrame(*model, recipe.rawRows, f));
+    const bool bigEndian = recipe.bigEndianSamples.value_or(model && model->layout == SensorLayout::Rotated);
     std::vector<std::vector<uint8_t>> frameBytes;
     for (const auto& f : frames)
         frameBytes.push_back(SampleBytes(f, bigEndian));
@@ -256,7 +256,7 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
     at.unpackedLength = static_cast<uint32_t>(frameBytes[0].size());
 
     at.dataOffset = file.size();
-    if (!spec.compressed) {
+    if (!recipe.compressed) {
         for (size_t f = 0; f < frameBytes.size(); ++f) {
             if (f == 1) {
                 at.secondOffset = file.size();
@@ -266,19 +266,19 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
         }
         at.dataLength = frameBytes[0].size();
     } else {
-        const bool littleEndianWord = spec.model.rfind("FinePix S5000", 0) == 0;
+        const bool littleEndianWord = recipe.model.rfind("FinePix S5000", 0) == 0;
         for (size_t f = 0; f < frameBytes.size() && f < 2; ++f) {
             std::vector<uint8_t> stream = Bzip2(frameBytes[f]);
-            if (f == 0 && spec.faults.corruptStream && stream.size() > 32)
+            if (f == 0 && recipe.faults.corruptStream && stream.size() > 32)
                 for (size_t i = stream.size() / 2; i < stream.size() / 2 + 8; ++i)
                     stream[i] ^= 0x5A;
-            if (f == 0 && spec.faults.cutStream)
+            if (f == 0 && recipe.faults.cutStream)
                 stream.resize(stream.size() / 2);
             const size_t block = file.size();
             file.resize(block + 4);
             uint32_t word = static_cast<uint32_t>(frameBytes[f].size());
-            if (f == 0 && spec.faults.lengthWord)
-                word = *spec.faults.lengthWord;
+            if (f == 0 && recipe.faults.lengthWord)
+                word = *recipe.faults.lengthWord;
             if (littleEndianWord)
                 Put32LE(file, block, word);
             else
@@ -304,14 +304,14 @@ std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout)
     Put32BE(file, kDirectoryOffset + 0x18, static_cast<uint32_t>(at.dataLength));
     Put32BE(file, kDirectoryOffset + 0x30, static_cast<uint32_t>(at.secondOffset));
     Put32BE(file, kDirectoryOffset + 0x34, static_cast<uint32_t>(at.secondLength));
-    for (const auto& [offset, value] : spec.faults.directory)
+    for (const auto& [offset, value] : recipe.faults.directory)
         if (offset + 4 <= kJpegStart)
             Put32BE(file, offset, value);
 
-    if (spec.faults.truncateTo && *spec.faults.truncateTo < file.size())
-        file.resize(*spec.faults.truncateTo);
-    if (spec.faults.patch)
-        spec.faults.patch(file, at);
+    if (recipe.faults.truncateTo && *recipe.faults.truncateTo < file.size())
+        file.resize(*recipe.faults.truncateTo);
+    if (recipe.faults.patch)
+        recipe.faults.patch(file, at);
     if (layout)
         *layout = at;
     return file;
@@ -326,9 +326,9 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
     return std::fclose(f) == 0 && ok;
 }
 
-bool WriteRaf(const std::string& path, const RafFileSpec& spec, RafLayout* layout)
+bool WriteRaf(const std::string& path, const RafFileSpec& recipe, RafLayout* layout)
 {
-    return WriteFile(path, BuildRaf(spec, layout));
+    return WriteFile(path, BuildRaf(recipe, layout));
 }
 
 } // namespace velmo::test

@@ -94,14 +94,14 @@ struct RafLayout {
     uint32_t unpackedLength = 0;      // bytes of frame 0 (the CFA data length L)
 };
 
-std::vector<uint8_t> BuildRaf(const RafFileSpec& spec, RafLayout* layout = nullptr);
-bool WriteRaf(const std::string& path, const RafFileSpec& spec, RafLayout* layout = nullptr);
+std::vector<uint8_t> BuildRaf(const RafFileSpec& recipe, RafLayout* layout = nullptr);
+bool WriteRaf(const std::string& path, const RafFileSpec& recipe, RafLayout* layout = nullptr);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// The model row of spec.model (nullptr for unknown models).
-const CameraModelInfo* SpecModel(const RafFileSpec& spec);
-// Frames of a file of that spec when spec.frames is empty.
-int DefaultFrameCount(const RafFileSpec& spec);
+// The model row of recipe.model (nullptr for unknown models).
+const CameraModelInfo* SpecModel(const RafFileSpec& recipe);
+// Frames of a file of that recipe when recipe.frames is empty.
+int DefaultFrameCount(const RafFileSpec& recipe);
 // A frame of samples covering the whole CFA data of the model: rawRows raw
 // rows for models whose height follows the data length, the fixed height
 // otherwise. Values follow a pattern that depends on the frame index.
