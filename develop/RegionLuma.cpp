@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
 
@@ -72,17 +73,29 @@ DevelopStatus KernelPass(std::vector<int32_t>& luma, int width, int height, int 
     std::vector<int32_t> out;
     if (!TryAssign(out, uint64_t(width) * uint64_t(height), 0))
         return DevelopStatus::OutOfMemory;
+    // Away from the border every tap is a fixed offset from the pixel.
+    std::vector<ptrdiff_t> offsets;
+    for (const Tap& t : taps)
+        offsets.push_back(ptrdiff_t(t.dy) * width + t.dx);
     const bool done = RunRowPass(progress, label, height, kRowsPerChunk, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
+            const bool innerRow = y >= 2 && y < height - 2;
+            const int32_t* row = luma.data() + size_t(y) * width;
+            int32_t* dst = out.data() + size_t(y) * width;
             for (int x = 0; x < width; ++x) {
                 int64_t sum = 0;
-                const bool inside = x >= 2 && x < width - 2 && y >= 2 && y < height - 2;
-                for (const Tap& t : taps) {
-                    const int nx = inside ? x + t.dx : std::clamp(x + t.dx, 0, width - 1);
-                    const int ny = inside ? y + t.dy : std::clamp(y + t.dy, 0, height - 1);
-                    sum += int64_t(t.weight) * luma[size_t(ny) * width + size_t(nx)];
+                if (innerRow && x >= 2 && x < width - 2) {
+                    const int32_t* centre = row + x;
+                    for (size_t i = 0; i < taps.size(); ++i)
+                        sum += int64_t(taps[i].weight) * centre[offsets[i]];
+                } else {
+                    for (const Tap& t : taps) {
+                        const int nx = std::clamp(x + t.dx, 0, width - 1);
+                        const int ny = std::clamp(y + t.dy, 0, height - 1);
+                        sum += int64_t(t.weight) * luma[size_t(ny) * width + size_t(nx)];
+                    }
                 }
-                out[size_t(y) * width + size_t(x)] = SaturateInt32(combine(int64_t(luma[size_t(y) * width + size_t(x)]), sum));
+                dst[x] = SaturateInt32(combine(int64_t(row[x]), sum));
             }
         }
     });

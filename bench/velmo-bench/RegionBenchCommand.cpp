@@ -1,7 +1,8 @@
-// velmo-bench bench-region [--threads N] [--nr] [--repeat N]: megapixels per
-// second of a full-size region development (size mode 0) of a synthetic
+// velmo-bench bench-region [--threads N] [--nr] [--repeat N] [--passes]:
+// megapixels per second of a full-size region development (size mode 0) of a synthetic
 // two-frame 2048 x 1540 image, with the default parameters and with noise
-// reduction on, on one thread and on all cores.
+// reduction on, on one thread and on all cores; --passes adds the time of
+// each pass.
 #include "bench/velmo-bench/Commands.h"
 
 #include "develop/DevelopRegion.h"
@@ -17,6 +18,9 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -62,9 +66,30 @@ void FillSyntheticImage(velmo::CVelmoDoc& doc)
     }
 }
 
+// Notes when each pass starts, to split a run's time by pass.
+class PassClock final : public velmo::IProgress {
+public:
+    int Report(int percent, const char* label) override
+    {
+        const auto now = std::chrono::steady_clock::now();
+        std::string name = percent == -2 ? "(allocating)" : percent == -1 ? "(end)" : label ? label : "";
+        if (marks.empty() || marks.back().first != name)
+            marks.emplace_back(name, now);
+        return 0;
+    }
+    void Print() const
+    {
+        for (size_t i = 0; i + 1 < marks.size(); ++i)
+            std::printf("      %-20s %7.1f ms\n", marks[i].first.c_str(),
+                        std::chrono::duration<double, std::milli>(marks[i + 1].second - marks[i].second).count());
+    }
+    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> marks;
+};
+
 struct Timing {
     double seconds = 0;
     std::vector<uint16_t> image;
+    PassClock clock;
 };
 
 Timing Time(velmo::CVelmoDoc& doc, int threads, int repeat)
@@ -75,8 +100,9 @@ Timing Time(velmo::CVelmoDoc& doc, int threads, int repeat)
     for (int i = 0; i < repeat; ++i) {
         const auto start = std::chrono::steady_clock::now();
         velmo::DevelopStatus status{};
+        PassClock clock;
         std::vector<uint16_t> image =
-            doc.DevelopRegion(0, 0, kWidth, kHeight, 2 * kWidth, 2 * kHeight, nullptr, &status);
+            doc.DevelopRegion(0, 0, kWidth, kHeight, 2 * kWidth, 2 * kHeight, &clock, &status);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (status != velmo::DevelopStatus::Ok || image.empty()) {
             std::fprintf(stderr, "velmo-bench bench-region: development failed (%d)\n", int(status));
@@ -85,6 +111,7 @@ Timing Time(velmo::CVelmoDoc& doc, int threads, int repeat)
         if (s < best.seconds) {
             best.seconds = s;
             best.image = std::move(image);
+            best.clock = clock;
         }
     }
     return best;
@@ -95,6 +122,7 @@ int Run(const std::vector<std::string>& args)
     int threads = 0; // 0: one thread and all cores
     int repeat = 2;
     bool nrOnly = false;
+    bool passes = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--threads" && i + 1 < args.size()) {
             threads = std::atoi(args[++i].c_str());
@@ -104,6 +132,8 @@ int Run(const std::vector<std::string>& args)
             }
         } else if (args[i] == "--repeat" && i + 1 < args.size()) {
             repeat = std::max(1, std::atoi(args[++i].c_str()));
+        } else if (args[i] == "--passes") {
+            passes = true;
         } else if (args[i] == "--nr") {
             nrOnly = true;
         } else {
@@ -152,12 +182,14 @@ int Run(const std::vector<std::string>& args)
             std::printf("  %-24s %2d thread%s  %7.3f s  %7.2f MP/s%s\n",
                         nr ? "noise reduction on" : "default parameters", n, n == 1 ? " " : "s", t.seconds,
                         megapixels / t.seconds, same);
+            if (passes)
+                t.clock.Print();
         }
     }
     velmo::SetWorkerThreads(0);
     return 0;
 }
 
-velmo::bench::RegisterCommand reg("bench-region", "[--threads N] [--nr] [--repeat N]", &Run);
+velmo::bench::RegisterCommand reg("bench-region", "[--threads N] [--nr] [--repeat N] [--passes]", &Run);
 
 } // namespace
