@@ -240,10 +240,20 @@ bool ParallelRows(int rows, int minRowsPerChunk, const RowBody& body, const std:
 
     int reported = 0;
     bool declined = false;
+    // A failing callback is treated like a failing chunk: the helpers still
+    // hold the job, so it must not unwind past them.
     auto report = [&](int done) {
         if (onRowsDone && !declined && done > reported) {
             reported = done;
-            if (!onRowsDone(done)) {
+            bool more = false;
+            try {
+                more = onRowsDone(done);
+            } catch (...) {
+                std::lock_guard lock(job.m);
+                if (!job.error)
+                    job.error = std::current_exception();
+            }
+            if (!more) {
                 declined = true;
                 job.stop = true;
             }

@@ -193,6 +193,29 @@ TEST_F(ParallelRowsTest, ExceptionReachesTheCallerAfterEveryChunkStopped)
     }
 }
 
+TEST_F(ParallelRowsTest, FailingRowsDoneCallbackStopsTheLoopLikeAFailingChunk)
+{
+    for (int threads : {1, 4}) {
+        SetWorkerThreads(threads);
+        std::atomic<int> running{0};
+        EXPECT_THROW(ParallelRows(
+                         3000, 1,
+                         [&](int, int) {
+                             ++running;
+                             std::this_thread::sleep_for(std::chrono::microseconds(50));
+                             --running;
+                         },
+                         nullptr,
+                         [](int done) -> bool {
+                             if (done > 100)
+                                 throw std::runtime_error("report failed");
+                             return true;
+                         }),
+                     std::runtime_error);
+        EXPECT_EQ(running.load(), 0) << threads;
+    }
+}
+
 TEST_F(ParallelRowsTest, TwoCallersAtOnceAndNestedCalls)
 {
     SetWorkerThreads(4);
