@@ -309,7 +309,10 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     if (header == std::string::npos) {
         if (!lines.empty() && !TrimBlanks(lines.back().text).empty())
             lines.push_back(ParseLine({}, true));
-        lines.push_back(ParseLine("[" + std::string(section) + "]", false));
+        std::string name;
+        name.reserve(section.size() + 2);
+        name.append("[").append(section).append("]");
+        lines.push_back(ParseLine(name, false));
         lines.push_back(ParseLine(std::string(key) + "=" + std::string(value), true));
         return true;
     }

@@ -36,7 +36,10 @@ std::string EncodeText(std::string_view value)
                  (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front());
     if (!quote)
         return std::string(value);
-    return "\"" + std::string(value) + "\"";
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.append("\"").append(value).append("\"");
+    return quoted;
 }
 
 std::string EncodeBinary(const uint8_t* data, size_t size)
