@@ -1,0 +1,66 @@
+// The lens-correction record: distortion, lateral chromatic aberration of red
+// and blue, vignetting, stretch of the correction centre, the exponent of the
+// radial term and the fisheye projection. One process-wide instance, edited
+// by the lens palettes and the lens files, read by every development run
+// through a snapshot taken under its lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velmo {
+
+struct LensCorrectionSettings {
+    int32_t distortion;       // k = distortion x 0.001
+    int32_t chromaRed;        // red radial coefficient k + chromaRed x 0.0001
+    int32_t chromaBlue;       // blue radial coefficient k + chromaBlue x 0.0001
+    int32_t vignetteAmount;   // percent
+    int32_t vignetteMidpoint; // -100..100
+    int32_t stretchX;         // centre and frame stretch, 0.25 % steps
+    int32_t stretchY;
+    int32_t coefficient;      // exponent of the radial term x 100 (200: quadratic)
+    int32_t flags;            // bit 0: fisheye projection
+    int32_t fisheyeAngle;     // field of view in degrees
+    int32_t fisheyeScale;     // percent
+
+    bool operator==(const LensCorrectionSettings&) const = default;
+};
+
+static_assert(sizeof(LensCorrectionSettings) == 44);
+static_assert(offsetof(LensCorrectionSettings, distortion) == 0);
+static_assert(offsetof(LensCorrectionSettings, chromaRed) == 4);
+static_assert(offsetof(LensCorrectionSettings, chromaBlue) == 8);
+static_assert(offsetof(LensCorrectionSettings, vignetteAmount) == 12);
+static_assert(offsetof(LensCorrectionSettings, vignetteMidpoint) == 16);
+static_assert(offsetof(LensCorrectionSettings, stretchX) == 20);
+static_assert(offsetof(LensCorrectionSettings, stretchY) == 24);
+static_assert(offsetof(LensCorrectionSettings, coefficient) == 28);
+static_assert(offsetof(LensCorrectionSettings, flags) == 32);
+static_assert(offsetof(LensCorrectionSettings, fisheyeAngle) == 36);
+static_assert(offsetof(LensCorrectionSettings, fisheyeScale) == 40);
+
+// Bit 0 of flags.
+constexpr int32_t kLensFisheyeFlag = 1;
+
+// Files store the fields up to and including coefficient; older files stop
+// before coefficient.
+constexpr size_t kLensFileBytes = offsetof(LensCorrectionSettings, flags);
+constexpr size_t kLensOldFileBytes = offsetof(LensCorrectionSettings, coefficient);
+static_assert(kLensFileBytes == 32 && kLensOldFileBytes == 28);
+// The coefficient of records read from the older form.
+constexpr int32_t kDefaultLensCoefficient = 200;
+
+// The reset state: every field 0 except coefficient 200 and the fisheye
+// angle and scale 100.
+constexpr LensCorrectionSettings DefaultLensCorrection()
+{
+    return {0, 0, 0, 0, 0, 0, 0, kDefaultLensCoefficient, 0, 100, 100};
+}
+
+// A copy of the process-wide record, taken under its lock. It starts as
+// DefaultLensCorrection().
+LensCorrectionSettings CurrentLensCorrection();
+// Replaces the process-wide record whole.
+void SetLensCorrection(const LensCorrectionSettings& settings);
+
+} // namespace velmo
