@@ -10,6 +10,7 @@
 #pragma once
 
 #include "develop/FreeCurves.h"
+#include "develop/LensCorrectionSettings.h"
 #include "develop/SelectiveColorTable.h"
 #include "develop/ToneLut.h"
 #include "doc/DevParams.h"
@@ -105,6 +106,7 @@ struct DevelopContext {
     std::shared_ptr<const ToneTables> tone = IdentityToneTables();        // never null
     std::shared_ptr<const FreeCurveLut> freeCurve = FreeCurveLut::Identity(); // never null
     SelectiveColorTable selectiveColors;
+    LensCorrectionSettings lens = DefaultLensCorrection(); // the lens record at the start of the run
     HueModel hueModel = HueModel::HLS;               // "UseHLS"
 
     // Feature flags and switches at the start of the run.

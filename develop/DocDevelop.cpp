@@ -22,6 +22,7 @@ DevelopContext MakeDevelopContext(const CVelmoDoc& doc, const DevParams& params)
     ctx.tone = AcquireToneTables(ctx.constants.ToneKey(params.bGammaLog), ctx.constants.gain);
     ctx.freeCurve = CurrentFreeCurveLut();
     ctx.selectiveColors = CurrentSelectiveColors();
+    ctx.lens = CurrentLensCorrection();
     ctx.hueModel = sw.useHLS.load() ? HueModel::HLS : HueModel::HSV;
 
     const FeatureFlags& f = Features();

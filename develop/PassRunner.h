@@ -17,6 +17,7 @@ enum class DevelopStatus : int {
     Aborted,      // the progress channel asked to stop
     OutOfMemory,  // a plane could not be allocated
     InvalidInput, // no source planes, or a size no plane can have
+    EmptyArea,    // the lens correction leaves no picture of the rectangle
 };
 
 // The label of the announcement before a large allocation.

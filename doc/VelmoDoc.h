@@ -22,6 +22,7 @@
 namespace velmo {
 
 struct DevelopContext;
+struct RgbPlane;
 class IProgress;
 enum class DevelopStatus : int;
 
@@ -72,6 +73,16 @@ public:
     // empty when aborted or out of memory (*status tells which).
     std::vector<uint16_t> DevelopRegion(int x, int y, int w, int h, int outW, int outH,
                                         IProgress* progress = nullptr, DevelopStatus* status = nullptr) const;
+    // Develops the image rectangle (x, y, w, h) at the output scale of the
+    // current size mode, through the lens correction when it is on
+    // (develop/DevelopFull.h), into image. The status tells an abort, a lack
+    // of memory, no image or an empty rectangle, and a lens setting that
+    // leaves no picture apart; image is empty unless it is Ok. Progress goes
+    // to the host's channel unless another is given. The second form develops
+    // with a context of the caller's (a parameter snapshot, trial lens values).
+    DevelopStatus DevelopFull(int x, int y, int w, int h, RgbPlane& image, IProgress* progress = nullptr) const;
+    DevelopStatus DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
+                              IProgress* progress = nullptr) const;
 
     // The caption of an output-size command (33510-33513, -1 the current size).
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
@@ -80,30 +91,6 @@ public:
     // Opens a file by its extension: a RAW image (.RAF, .BAY) or a side file
     // applied to the current state. True only for a RAW image loaded.
     bool OnOpenDocument(const std::string& path);
-
-    // Parameter and feature files (doc/ParameterFile.cpp, doc/FeatureFiles.cpp).
-    // The load commands hand the chosen path to OnOpenDocument; the save
-    // commands write the file, add it to its recent list and remember it,
-    // or report the failure and change nothing. They return whether the file
-    // was written. The GUI's file dialogs choose the paths.
-    void OnLoadParameters(const std::string& path);
-    // To the remembered parameter file, else beside the source image with the
-    // parameters extension (false without either).
-    bool OnSaveParameters();
-    bool OnSaveParametersAs(const std::string& path);
-    void OnLoadToneCurve(const std::string& path);
-    bool OnSaveToneCurveAs(const std::string& path);
-    void OnLoadLensCorrection(const std::string& path);
-    bool OnSaveLensCorrectionAs(const std::string& path);
-    void OnLoadSelectiveColors(const std::string& path);
-    bool OnSaveSelectiveColorsAs(const std::string& path);
-    void OnLoadSpotWhiteBalance(const std::string& path);
-    bool OnSaveSpotWhiteBalance(const std::string& path);
-    // Reads struct "FreeCurve" into the process-wide store and rebuilds the
-    // curves; false (nothing changed) when it cannot be read.
-    bool LoadFreeCurve(const std::string& path);
-    // Switches a feature's enable flag and lets the palettes follow.
-    void ToggleFeature(FeatureKind kind);
 
     // Load-time previews and white-balance estimates (after demosaicing).
     bool MakePreview1(IProgress& progress);
@@ -198,14 +185,6 @@ private:
     void ResetToDefaults();
     bool LoadRaw(const std::string& path, bool bay);
     bool OpenUserProfile(const std::string& path);
-    // Side-file branches of OnOpenDocument (doc/OpenSideFiles.cpp); true when
-    // the file was applied.
-    bool OpenCropFrameFile(const std::string& path);
-    bool OpenParameterFile(const std::string& path);
-    bool OpenFeatureFile(FeatureKind kind, const std::string& path);
-    bool OpenWhiteBalanceFile(const std::string& path);
-    bool SaveParametersTo(const std::string& path);
-    bool SaveFeatureFile(FeatureKind kind, const std::string& path);
     void StartWorker();
     void WaitWhileBusy();
     void ReadDisplayProfile();
