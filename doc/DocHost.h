@@ -14,6 +14,12 @@ struct ScreenSize {
     int height;
 };
 
+// The application's recent lists beside the framework's own.
+enum class RecentListKind { Parameters, WhiteBalance, SelectiveColors, LensCorrection, ToneCurve, ColorProfile, CropFrame };
+
+// The three feature tables with an enable flag of their own.
+enum class FeatureKind { LensCorrection, SelectiveColors, FreeCurve };
+
 class CDocHost {
 public:
     virtual ~CDocHost() = default;
@@ -41,6 +47,44 @@ public:
     // announcement that the full preview is ready.
     virtual void PostWorkerProgress(int /*percent*/, const std::string& /*label*/) {}
     virtual void PostFullPreviewReady() {}
+
+    // --- Side files ------------------------------------------------------------
+    // The application adds path to one of its recent lists.
+    virtual void AddToRecentList(RecentListKind /*kind*/, const std::string& /*path*/) {}
+    // The active view reads its crop frame from the crop keys of path
+    // (CropAspectRatio, CropSelect0.x ...) and hands it to the document; it
+    // adds path to the crop-frame list when the frame read is selected.
+    // Returns whether a view read the file.
+    virtual bool ReadCropSettings(const std::string& /*path*/) { return false; }
+    // The active view writes its crop keys into path. Returns false only when
+    // the file could not be written (no view or no frame is not a failure).
+    virtual bool WriteCropSettings(const std::string& /*path*/) { return true; }
+    // The application opens path as File Open does (the framework's
+    // OpenDocumentFile, which ends in the document's OnOpenDocument). Returns
+    // whether it handled the request; false lets the document open the file
+    // itself.
+    virtual bool OpenDocumentFile(const std::string& /*path*/) { return false; }
+
+    // --- Parameter refresh ---------------------------------------------------
+    // After the record changed: both parameters palettes take the live
+    // record, all views update, the magnifier is rendered again when
+    // "CheckMGN" is set, and pending deferred applies are cancelled.
+    virtual void OnParametersChanged() {}
+    // Both parameters palettes fill their white-balance preset lists again
+    // ("UseRafWB" changed).
+    virtual void RefillWhiteBalanceLists() {}
+    // The frame's Reset command after the document reset its record to the
+    // family defaults: both parameters palettes load the record and repaint,
+    // the frame lays itself out again.
+    virtual void OnResetCommand() {}
+    // A feature's enable flag was toggled (already stored in Features()):
+    // the palettes show the new state and the feature's table, the tabbed
+    // palette applies and, when the feature is now on, shows its page.
+    virtual void OnFeatureToggled(FeatureKind /*kind*/, bool /*enabled*/) {}
+    // A feature's table was replaced from a file: the palettes that edit it
+    // reload their copies (curve points, lens snapshots, the selected colour
+    // range's values) and repaint.
+    virtual void RefreshFeaturePalettes(FeatureKind /*kind*/) {}
 };
 
 // A host with every default: no window, a 1920 x 1080 desktop.

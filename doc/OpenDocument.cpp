@@ -54,6 +54,32 @@ bool CVelmoDoc::OnOpenDocument(const std::string& path)
         OpenUserProfile(path);
         return false;
     }
+    // Side files apply to the current state; the document keeps its image,
+    // path and title.
+    if (ext == ".VMF") {
+        OpenCropFrameFile(path);
+        return false;
+    }
+    if (ext == ".VMR") {
+        OpenParameterFile(path);
+        return false;
+    }
+    if (ext == ".VMT") {
+        OpenFeatureFile(FeatureKind::FreeCurve, path);
+        return false;
+    }
+    if (ext == ".VMC") {
+        OpenFeatureFile(FeatureKind::SelectiveColors, path);
+        return false;
+    }
+    if (ext == ".VML") {
+        OpenFeatureFile(FeatureKind::LensCorrection, path);
+        return false;
+    }
+    if (ext == ".VMW") {
+        OpenWhiteBalanceFile(path);
+        return false;
+    }
     if (ext == ".BAY")
         return LoadRaw(path, true);
     if (ext == ".RAF")
@@ -81,6 +107,7 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
         return false;
     }
     userProfile = std::move(data);
+    host->AddToRecentList(RecentListKind::ColorProfile, path);
     otherColorProfile = path;
     params.ICC = 4;
     return true;

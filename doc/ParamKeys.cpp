@@ -56,6 +56,33 @@ const std::vector<ParamKey>& RecordParamKeys()
     return keys;
 }
 
+const std::vector<ParamKey>& WhiteBalanceParamKeys()
+{
+    static const std::vector<ParamKey> keys = [] {
+        std::vector<ParamKey> list;
+        for (const ParamKey& k : RecordParamKeys())
+            if (IsWhiteBalanceKey(k))
+                list.push_back(k);
+        return list;
+    }();
+    return keys;
+}
+
+bool IsWhiteBalanceKey(const ParamKey& key)
+{
+    return key.intField == &DevParams::customWB1 || key.intField == &DevParams::customWB2 ||
+           key.intField == &DevParams::customWB3 || key.intField == &DevParams::WBfineTuneR ||
+           key.intField == &DevParams::WBfineTuneG || key.intField == &DevParams::WBfineTuneB ||
+           key.intField == &DevParams::WBfineTune;
+}
+
+std::string FlagKey(std::string_view blockKey)
+{
+    std::string key(blockKey);
+    key += "_flag";
+    return key;
+}
+
 std::string FormatParamValue(const ParamKey& key, const DevParams& p)
 {
     if (key.floatField)
@@ -63,19 +90,30 @@ std::string FormatParamValue(const ParamKey& key, const DevParams& p)
     return std::to_string(p.*key.intField);
 }
 
+std::vector<ParamFileEntry> ParameterFileEntries(const DevParams& p, int freeCurveFlag, int useRafWB)
+{
+    std::vector<ParamFileEntry> entries;
+    entries.push_back({kVersionKey, std::to_string(kParamFileVersion)});
+    for (const ParamKey& k : RecordParamKeys()) {
+        if (k.intField == &DevParams::bNR)
+            entries.push_back({kFreeCurveEnableKey, std::to_string(freeCurveFlag)});
+        if (k.intField == &DevParams::customWB1)
+            entries.push_back({kWhiteBalanceVersionKey, std::to_string(kParamFileVersion)});
+        entries.push_back({k.key, FormatParamValue(k, p)});
+    }
+    entries.push_back({kUseRafWBKey, std::to_string(useRafWB)});
+    return entries;
+}
+
 std::vector<std::string> FormatParamKeys(const DevParams& p)
 {
     std::vector<std::string> lines;
-    lines.push_back("version=71");
-    for (const ParamKey& k : RecordParamKeys()) {
-        const std::string key = k.key;
-        if (key == "bNR")
-            lines.push_back("bFreeCurve=" + std::to_string(Features().freeCurve.load()));
-        if (key == "customWB1")
-            lines.push_back("customWBv=71");
-        lines.push_back(key + "=" + FormatParamValue(k, p));
+    for (const ParamFileEntry& e : ParameterFileEntries(p, Features().freeCurve.load(), Switches().useRafWB.load())) {
+        std::string line = e.key;
+        line += '=';
+        line += e.value;
+        lines.push_back(std::move(line));
     }
-    lines.push_back("UseRafWB=" + std::to_string(Switches().useRafWB.load()));
     return lines;
 }
 

@@ -92,6 +92,30 @@ public:
     // applied to the current state. True only for a RAW image loaded.
     bool OnOpenDocument(const std::string& path);
 
+    // Parameter and feature files (doc/ParameterFile.cpp, doc/FeatureFiles.cpp).
+    // The load commands hand the chosen path to OnOpenDocument; the save
+    // commands write the file, add it to its recent list and remember it,
+    // or report the failure and change nothing. They return whether the file
+    // was written. The GUI's file dialogs choose the paths.
+    void OnLoadParameters(const std::string& path);
+    // To the remembered parameter file, else beside the source image with the
+    // parameters extension (false without either).
+    bool OnSaveParameters();
+    bool OnSaveParametersAs(const std::string& path);
+    void OnLoadToneCurve(const std::string& path);
+    bool OnSaveToneCurveAs(const std::string& path);
+    void OnLoadLensCorrection(const std::string& path);
+    bool OnSaveLensCorrectionAs(const std::string& path);
+    void OnLoadSelectiveColors(const std::string& path);
+    bool OnSaveSelectiveColorsAs(const std::string& path);
+    void OnLoadSpotWhiteBalance(const std::string& path);
+    bool OnSaveSpotWhiteBalance(const std::string& path);
+    // Reads struct "FreeCurve" into the process-wide store and rebuilds the
+    // curves; false (nothing changed) when it cannot be read.
+    bool LoadFreeCurve(const std::string& path);
+    // Switches a feature's enable flag and lets the palettes follow.
+    void ToggleFeature(FeatureKind kind);
+
     // Load-time previews and white-balance estimates (after demosaicing).
     bool MakePreview1(IProgress& progress);
     bool MakePreview2(IProgress& progress);
@@ -185,6 +209,14 @@ private:
     void ResetToDefaults();
     bool LoadRaw(const std::string& path, bool bay);
     bool OpenUserProfile(const std::string& path);
+    // Side-file branches of OnOpenDocument (doc/OpenSideFiles.cpp); true when
+    // the file was applied.
+    bool OpenCropFrameFile(const std::string& path);
+    bool OpenParameterFile(const std::string& path);
+    bool OpenFeatureFile(FeatureKind kind, const std::string& path);
+    bool OpenWhiteBalanceFile(const std::string& path);
+    bool SaveParametersTo(const std::string& path);
+    bool SaveFeatureFile(FeatureKind kind, const std::string& path);
     void StartWorker();
     void WaitWhileBusy();
     void ReadDisplayProfile();
