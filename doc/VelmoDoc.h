@@ -116,6 +116,13 @@ public:
     // Switches a feature's enable flag and lets the palettes follow.
     void ToggleFeature(FeatureKind kind);
 
+    // Spot white balance from the mean colour of an area of the demosaiced
+    // image: a rectangle or a 5 x 5 block at a point of the preview frame, or
+    // a point of the magnifier. False when nothing changed.
+    bool SpotWhiteBalanceRect(int ax, int ay, int bx, int by);
+    bool SpotWhiteBalancePoint(int px, int py);
+    bool SpotWhiteBalanceFromMagnifier(int px, int py);
+
     // Load-time previews and white-balance estimates (after demosaicing).
     bool MakePreview1(IProgress& progress);
     bool MakePreview2(IProgress& progress);
@@ -200,6 +207,9 @@ public:
 
     // --- View state ------------------------------------------------------------
     Rect cropRect;
+    // Image position of the magnifier square's top-left corner at its last rendering.
+    int magnifierOriginX = 0;
+    int magnifierOriginY = 0;
     int magnifierX = -1;
     int magnifierY = -1;
     std::vector<int32_t> histogram;     // 3 sources x 1024 bins
