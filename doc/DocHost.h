@@ -5,9 +5,12 @@
 
 #include "platform/core/Progress.h"
 
+#include <memory>
 #include <string>
 
 namespace velmo {
+
+struct DisplayImage;
 
 struct ScreenSize {
     int width;
@@ -47,6 +50,19 @@ public:
     // announcement that the full preview is ready.
     virtual void PostWorkerProgress(int /*percent*/, const std::string& /*label*/) {}
     virtual void PostFullPreviewReady() {}
+
+    // --- Preview development -------------------------------------------------
+    // The active view's preview takes the profile of output colour space icc
+    // (the document's Colors().ProfileForDisplay(icc); tagged as sRGB when
+    // Colors().GuiConvertsColors() is false, the pixels being converted).
+    virtual void SetPreviewProfile(int /*icc*/) {}
+    // Both parameters palettes load the document's record and the Exif
+    // palette its text (before a preview is developed for the view).
+    virtual void RefreshPalettes() {}
+    // The largest full-preview bitmap the frame shows.
+    virtual ScreenSize FullScreenSize() const { return DesktopSize(); }
+    // The view takes the scaled full preview (it may keep the image).
+    virtual void SetFullSizeBitmap(std::shared_ptr<const DisplayImage> /*image*/) {}
 
     // --- Side files ------------------------------------------------------------
     // The application adds path to one of its recent lists.

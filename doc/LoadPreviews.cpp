@@ -57,7 +57,7 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
 
     double s1[3] = {0, 0, 0}, s2[3] = {0, 0, 0};
     for (int y = 0; y < h; ++y) {
-        if (Progress(progress, "make preview1", y, h))
+        if (velmo::Progress(progress, "make preview1", y, h))
             return false;
         const float sy = float(y) * float(H) / float(h);
         const int iy = int(sy);
@@ -130,7 +130,7 @@ bool CVelmoDoc::MakePreview2(IProgress& progress)
     const int h2 = std::max(1, std::min(fullHeight, int(int64_t(H) * fullWidth / W)));
     const int top2 = (fullHeight - h2) / 2;
     for (int y = 0; y < h2; ++y) {
-        if (Progress(progress, "make preview2", y, h2))
+        if (velmo::Progress(progress, "make preview2", y, h2))
             return false;
         const float sy = float(H) * float(y) / float(h2);
         const int iy = int(sy);
@@ -167,15 +167,18 @@ bool CVelmoDoc::MakeAsShot(const std::string& path)
     const float Y = (4 * a[1] + 2 * a[0] + a[2]) / 7.0f;
     if (!(Y > 0.0f))
         return false;
-    float h, s, l, r, g, b;
+    float h = 0, s = 0, l = 0, r = 1, g = 1, b = 1;
     RGBToHSI(a[0] / Y, a[1] / Y, a[2] / Y, &h, &s, &l);
     HSIToRGB(h, s / 1.2f, l, &r, &g, &b);
     g *= 0.95f;
     const int32_t* f6 = FamilyTable().rows[FamilyWhiteBalanceTable::kAutoRow];
+    const double v[3] = {double(f6[C::R]) * r, double(f6[C::G]) * g, double(f6[C::B]) * b};
+    // What is not a number keeps the row as it was; the rest stays in range.
+    if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
+        return false;
     int32_t* row8 = FamilyTable().rows[FamilyWhiteBalanceTable::kAsShotRow];
-    row8[C::R] = int32_t(f6[C::R] * r);
-    row8[C::G] = int32_t(f6[C::G] * g);
-    row8[C::B] = int32_t(f6[C::B] * b);
+    for (int ch = 0; ch < 3; ++ch)
+        row8[C::R + ch] = int32_t(std::clamp(v[ch], double(INT32_MIN), double(INT32_MAX)));
     return true;
 }
 

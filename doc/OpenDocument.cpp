@@ -1,4 +1,5 @@
 // Opening files: the dispatch by extension and the RAW load.
+#include "develop/ColorManagement.h"
 #include "develop/InterpolateExr.h"
 #include "doc/BufferedFile.h"
 #include "doc/Demosaic.h"
@@ -20,7 +21,6 @@ namespace velmo {
 namespace {
 
 constexpr uint64_t kBayFileLength = 3217760;
-constexpr uint64_t kMaxProfileBytes = 64ull << 20;
 
 // The raw Bayer dump of the .BAY files: no header, 8-bit samples.
 const CameraModelInfo& BayModel()
@@ -92,21 +92,10 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
 {
     if (!FileExists(path))
         return false;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
-    std::vector<uint8_t> data;
-    if (size >= 128 && uint64_t(size) <= kMaxProfileBytes) {
-        data.resize(size_t(size));
-        in.seekg(0);
-        if (!in.read(reinterpret_cast<char*>(data.data()), size))
-            data.clear();
-    }
-    // The previous profile stays until a new one is accepted.
-    if (data.size() < 128 || std::memcmp(data.data() + 16, "RGB ", 4) != 0) {
-        ShowMessage(LoadString(61233), MB_OK | MB_ICONEXCLAMATION);
+    // Only an RGB profile that LittleCMS opens is accepted (message 61233
+    // otherwise); the previous user profile stays until one is.
+    if (Colors().OpenUserProfile(path) != ProfileStatus::Accepted)
         return false;
-    }
-    userProfile = std::move(data);
     host->AddToRecentList(RecentListKind::ColorProfile, path);
     otherColorProfile = path;
     params.ICC = 4;
@@ -318,7 +307,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     progress.Report(-1, "");
     sourcePath = path;
     parameterPath.clear();
-    pauseFlag = 0;
+    ResumeWorker();
     return true;
 }
 

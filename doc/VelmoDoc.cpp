@@ -1,5 +1,7 @@
 #include "doc/VelmoDoc.h"
 
+#include "develop/ColorManagement.h"
+#include "develop/RenderPreview.h"
 #include "doc/GlobalSwitches.h"
 #include "doc/PixelMath.h"
 #include "platform/core/SettingsStore.h"
@@ -7,16 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <unistd.h>
 
 namespace velmo {
 
 namespace {
 
 constexpr size_t kPreviewMapSamples = size_t(CVelmoDoc::kPreviewWidth) * (CVelmoDoc::kPreviewHeight + 1) * 3;
-// Display profiles larger than this are not ICC profiles anyone uses.
-constexpr std::streamoff kMaxProfileBytes = 64 << 20;
 
 bool ValidStoredFamily(int f) { return (f >= 0 && f <= 7) || f == 9; }
 
@@ -45,18 +43,14 @@ const std::vector<std::string>& SizeLabels()
     return labels;
 }
 
-CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost())
+CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::make_unique<ColorManager>())
 {
     SettingsStore& s = Settings();
     std::memset(&params, 0, sizeof params);
     std::memset(&snapshot, 0, sizeof snapshot);
     params.wbTempt = snapshot.wbTempt = 5500;
 
-    useLittleCMS = s.GetProfileInt(kSettingsSection, "UseLittleCMS", 0);
-    if (useLittleCMS < 0 || useLittleCMS > 5)
-        useLittleCMS = 0;
-    displayProfilePath = s.GetProfileString(kSettingsSection, "UseLittleCMSprofile", "");
-    ReadDisplayProfile();
+    ReadColorSettings();
 
     SizeLabels();
 
@@ -76,6 +70,7 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost())
     familyWb = NormalizedFamilyTables();
     histogram.assign(size_t(kHistogramSources) * kHistogramBins, 0);
     toneResponse.assign(256 * 3, 0);
+    preview16.assign(size_t(kPreviewWidth) * kPreviewHeight * 3, 0);
 
     cameraFamily = s.GetProfileInt(kSettingsSection, "WhiteBalanceTable", 0);
     if (!ValidStoredFamily(cameraFamily))
@@ -89,6 +84,8 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost())
     const int magnifier = s.GetProfileInt(kSettingsSection, "MagnifierSize", 256);
     Switches().magnifierSize = (magnifier == 256 || magnifier == 512) ? magnifier : 256;
     otherColorProfile = s.GetProfileString(kSettingsSection, "OtherColorProfile", "");
+    if (!otherColorProfile.empty())
+        OpenUserProfile(otherColorProfile);
 
     Switches().ReadPaletteSwitches(s);
     FreeCurves() = FreeCurveStore{};
@@ -102,13 +99,13 @@ CVelmoDoc::~CVelmoDoc()
 {
     developedImage.clear();
 
-    quitFlag = 1;
     {
         std::lock_guard lock(workerMutex);
+        quitFlag = 1;
         abortRequest = 1;
         pauseFlag = 1;
     }
-    workerIdle.notify_all();
+    workerWake.notify_all();
     if (worker.joinable())
         worker.join();
 
@@ -119,10 +116,9 @@ CVelmoDoc::~CVelmoDoc()
     s.WriteProfileString(kSettingsSection, "OtherColorProfile", otherColorProfile);
     s.WriteProfileBinary(kSettingsSection, "FreeCurve", &FreeCurves(), sizeof(FreeCurveStore));
     s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", cameraFamily);
-    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", useLittleCMS);
+    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", colors->DisplayChoice());
     s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", displayProfilePath);
 
-    displayProfile.clear();
     DeleteContents();
     previewMap1.clear();
     previewMap2.clear();
@@ -132,57 +128,18 @@ CVelmoDoc::~CVelmoDoc()
     Switches().WritePaletteSwitches(s);
 }
 
-void CVelmoDoc::ReadDisplayProfile()
+void CVelmoDoc::ReadColorSettings()
 {
-    displayProfile.clear();
-    if (displayProfilePath.empty() || access(displayProfilePath.c_str(), R_OK) != 0)
+    SettingsStore& s = Settings();
+    // Out of range counts as 0; a display profile that exists but cannot be
+    // used (unreadable, not an RGB profile) also falls back to 0.
+    colors->SetDisplayChoice(s.GetProfileInt(kSettingsSection, "UseLittleCMS", 0));
+    displayProfilePath = s.GetProfileString(kSettingsSection, "UseLittleCMSprofile", "");
+    if (displayProfilePath.empty())
         return;
-    std::ifstream in(displayProfilePath, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
-    if (size <= 0 || size > kMaxProfileBytes) {
-        useLittleCMS = 0;
-        return;
-    }
-    displayProfile.resize(size_t(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(displayProfile.data()), size)) {
-        displayProfile.clear();
-        useLittleCMS = 0;
-    }
-}
-
-void CVelmoDoc::StartWorker()
-{
-    worker = std::thread([this] { DevelopThreadProc(this); });
-}
-
-int CVelmoDoc::DevelopThreadProc(CVelmoDoc* doc)
-{
-    std::unique_lock lock(doc->workerMutex);
-    while (!doc->quitFlag) {
-        doc->abortRequest = 0;
-        doc->workerIdle.wait(lock, [doc] { return doc->quitFlag.load() || doc->abortRequest.load(); });
-    }
-    return 0;
-}
-
-void CVelmoDoc::WaitWhileBusy()
-{
-    std::unique_lock lock(workerMutex);
-    workerIdle.wait(lock, [this] { return busyFlag.load() == 0; });
-}
-
-void CVelmoDoc::StopWorker()
-{
-    if (!worker.joinable())
-        return;
-    {
-        std::lock_guard lock(workerMutex);
-        abortRequest = 1;
-        pauseFlag = 1;
-    }
-    workerIdle.notify_all();
-    WaitWhileBusy();
+    const ProfileStatus status = colors->LoadDisplayProfile(displayProfilePath);
+    if (status != ProfileStatus::Accepted && status != ProfileStatus::NotFound)
+        colors->SetDisplayChoice(ColorManager::kGuiConverts);
 }
 
 void CVelmoDoc::DeleteContents()
@@ -196,7 +153,7 @@ void CVelmoDoc::DeleteContents()
     header = {};
     cfaRecords = {};
     developedImage = {};
-    fullPreview = {};
+    DropFullPreview();
     if (host->HasMainWindow())
         host->ClearHistograms();
 }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,6 +25,10 @@ namespace velmo {
 struct DevelopContext;
 struct RgbPlane;
 class IProgress;
+class ColorManager;
+struct DisplayImage;
+struct FullPreviewImage;
+struct PreviewJob;
 enum class DevelopStatus : int;
 
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
@@ -46,9 +51,64 @@ public:
     bool OnNewDocument() { return true; }
     void OnCloseDocument() { DeleteContents(); }
 
-    // Background worker.
+    // Background worker (develop/FullPreviewWorker.cpp). It builds the full
+    // preview whenever none exists, the worker is not paused and an image is
+    // loaded outside preview-size mode. StopWorker asks a running build to
+    // stop, pauses the worker and returns once it is idle; the pause stays
+    // until ResumeWorker, which hands the worker the current state to build
+    // from. Both on the user-interface thread only.
     void StopWorker();
+    void ResumeWorker();
+    // The pause of modal dialogs: no new build starts while it is set (a
+    // running one goes on).
+    void SetDialogPause(bool paused);
+    // No build running and none waiting to run.
+    bool WorkerIdle() const;
+    // The full preview is stale (parameters, crop or size changed): it is
+    // dropped with any job not yet started. Call with the worker stopped.
+    void DropFullPreview();
     static int DevelopThreadProc(CVelmoDoc* doc);
+    int FullPreviewWorker();
+    // The published full preview; null while none is complete.
+    std::shared_ptr<const FullPreviewImage> FullPreview() const;
+
+    // The progress channel of long operations: percent 0..100 with a label,
+    // -1 erases the display, -2 shows the label alone. On the worker the
+    // report is posted to the host and the abort request is returned; on the
+    // user-interface thread it goes to the host's channel (when the main
+    // window exists) and 0 is returned. ProgressChannel is the same as an
+    // IProgress.
+    int Progress(int percent, const char* label, int area = -1);
+    IProgress& ProgressChannel();
+
+    // Preview development (develop/DocPreview.cpp). MakePreview develops
+    // width x height (the 512 x 384 preview, or the full-preview size) from
+    // the sample maps into bits: blue, green, red bytes, turned by `rotate`
+    // (height x width then). Returns bits, or null without an image or maps,
+    // for another size, or when the progress channel asked to stop. With
+    // refreshPalettes (the user-interface path) it also refreshes the
+    // palettes, the tone response, the preview histograms and the 16-bit
+    // copy.
+    uint8_t* MakePreview(uint8_t* bits, int width, int height, bool refreshPalettes);
+    // The view's entry after a parameter change: pauses the worker, develops
+    // the 512 x 384 preview into bits (512 x 384 x 3 bytes), drops the stale
+    // full preview and cached image and lets the worker start again.
+    void DevelopPreview(uint8_t* bits);
+    // The full preview scaled for the view (handed to the host too); null
+    // without a full preview or while a developed image is cached.
+    std::shared_ptr<const DisplayImage> MakeFullPreviewBitmap();
+    // The output size of a width x height image in the current size mode;
+    // modes without a factor leave the outputs untouched.
+    void OutputToImageSize(int width, int height, int* outWidth, int* outHeight) const;
+    // The selection histogram (source 2 of the histogram block) of a
+    // rectangle in preview units, bounds inclusive, taken from the full
+    // preview; all zeros for a reversed rectangle or without a full preview.
+    void ComputeRegionHistogram(int x0, int y0, int x1, int y1);
+
+    // Colour management: the profile table, the display choice and the
+    // display transform.
+    ColorManager& Colors() { return *colors; }
+    const ColorManager& Colors() const { return *colors; }
 
     // Parameter record.
     void SetDefaultParameters();
@@ -148,9 +208,8 @@ public:
 
     // --- Output and colour management -------------------------------------
     OutputOptions outputOptions;
-    int useLittleCMS = 0;
-    std::vector<uint8_t> displayProfile;
     int incrementFileNumber = 1;
+    int clipWarning = 0; // "Highlight/Shadow Warning"
 
     // --- Worker flags (shared with the worker thread) -----------------------
     std::atomic<int> quitFlag{0};
@@ -158,6 +217,12 @@ public:
     std::atomic<int> busyFlag{0};
     std::atomic<int> pauseFlag{0};
     std::atomic<int> pauseFlag2{0};
+    // Progress reports on the user-interface thread pump pending messages.
+    std::atomic<int> pumpFlag{0};
+    // Preview developments running now and the most ever at once (one is
+    // all the pause protocol allows).
+    std::atomic<int> developmentsRunning{0};
+    std::atomic<int> developmentsPeak{0};
 
     // --- Image ---------------------------------------------------------------
     int rafFlag = 0;
@@ -174,7 +239,6 @@ public:
     std::vector<uint16_t> fullMap2;
     int fullWidth = 0;
     int fullHeight = 0;
-    std::vector<uint8_t> fullPreview;    // the worker's 8-bit full preview
     std::vector<uint16_t> developedImage; // the cached developed image
     int fileLength = 0;
     int imageWidth = 0;
@@ -193,7 +257,6 @@ public:
     uint16_t maxGreen = 0;
     ExifTagIndex exifIndex;
     ExifTextLines exifLines;
-    std::vector<uint8_t> userProfile; // profile slot 4
 
     // --- White balance ---------------------------------------------------
     int cameraFamily = 0;
@@ -214,6 +277,7 @@ public:
     int magnifierY = -1;
     std::vector<int32_t> histogram;     // 3 sources x 1024 bins
     std::vector<uint16_t> toneResponse; // 256 entries of R, G, B
+    std::vector<uint16_t> preview16;    // the 512 x 384 preview as u16 R, G, B, in display orientation
 
 private:
     void ResetToDefaults();
@@ -229,12 +293,34 @@ private:
     bool SaveFeatureFile(FeatureKind kind, const std::string& path);
     void StartWorker();
     void WaitWhileBusy();
-    void ReadDisplayProfile();
+    void ReadColorSettings();
+    // The job of the next full preview from the current state; null when
+    // none is to be built. Under workerMutex.
+    std::shared_ptr<const PreviewJob> MakeFullPreviewJobLocked();
+    // The job of one preview development from the current state; sharpen
+    // applies to the full-preview size only.
+    PreviewJob MakePreviewJob(int width, int height, bool sharpen) const;
+
+    // Progress as an IProgress for the development routines.
+    class DocProgress final : public IProgress {
+    public:
+        explicit DocProgress(CVelmoDoc& d) : doc(d) {}
+        int Report(int percent, const char* label) override { return doc.Progress(percent, label, -1); }
+
+    private:
+        CVelmoDoc& doc;
+    };
 
     CDocHost* host;
+    std::unique_ptr<ColorManager> colors;
+    DocProgress progressChannel{*this};
     std::thread worker;
-    std::mutex workerMutex;
-    std::condition_variable workerIdle;
+    mutable std::mutex workerMutex;
+    std::condition_variable workerIdle; // busy went to 0
+    std::condition_variable workerWake; // a job, the pause or the quit flag changed
+    // Guarded by workerMutex:
+    std::shared_ptr<const PreviewJob> pendingJob;
+    std::shared_ptr<const FullPreviewImage> fullPreview;
 };
 
 // The size captions of string 61231, split once.

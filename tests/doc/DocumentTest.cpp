@@ -1,3 +1,4 @@
+#include "develop/ColorManagement.h"
 #include "doc/DocTypes.h"
 #include "doc/GlobalSwitches.h"
 #include "doc/VelmoDoc.h"
@@ -120,7 +121,7 @@ TEST(Document, StoredValuesOutOfRangeKeepDefaults)
     EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
     EXPECT_EQ(Switches().magnifierSize, 256);
     EXPECT_EQ(Switches().checkPrv, 2);
-    EXPECT_EQ(doc.useLittleCMS, 0);
+    EXPECT_EQ(doc.Colors().DisplayChoice(), 0);
     EXPECT_EQ(FreeCurves().channel[0].count, 0);
 }
 

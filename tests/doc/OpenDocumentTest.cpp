@@ -1,8 +1,11 @@
+#include "develop/ColorManagement.h"
 #include "doc/VelmoDoc.h"
+#include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <cctype>
 #include <cstring>
@@ -115,21 +118,33 @@ TEST(OpenDocument, UserProfileMustBeRgb)
     test::TempDir dir;
     test::RecordingMessages messages;
     CVelmoDoc doc;
-    std::vector<uint8_t> rgb(200, 0);
-    std::memcpy(rgb.data() + 16, "RGB ", 4);
+    const BuiltInIccProfile& adobe = kBuiltInIccProfiles[1];
+    const std::vector<uint8_t> rgb(adobe.data, adobe.data + adobe.size);
     ASSERT_TRUE(test::WriteFile(dir.File("good.ICC"), rgb));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("good.ICC")));
-    EXPECT_EQ(doc.userProfile.size(), 200u);
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb);
     EXPECT_EQ(doc.params.ICC, 4);
-    std::vector<uint8_t> cmyk = rgb;
-    std::memcpy(cmyk.data() + 16, "CMYK", 4);
-    ASSERT_TRUE(test::WriteFile(dir.File("bad.icm"), cmyk));
+    // A grey profile, a header that only claims RGB, and a stub.
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2));
+    cmsUInt32Number size = 0;
+    ASSERT_TRUE(cmsSaveProfileToMem(grey, nullptr, &size));
+    std::vector<uint8_t> greyBytes(size);
+    ASSERT_TRUE(cmsSaveProfileToMem(grey, greyBytes.data(), &size));
+    cmsCloseProfile(grey);
+    std::vector<uint8_t> fake(200, 0);
+    std::memcpy(fake.data() + 16, "RGB ", 4);
+    ASSERT_TRUE(test::WriteFile(dir.File("grey.icm"), greyBytes));
+    ASSERT_TRUE(test::WriteFile(dir.File("fake.icc"), fake));
     ASSERT_TRUE(test::WriteFile(dir.File("short.icc"), std::vector<uint8_t>(18, 0)));
-    EXPECT_FALSE(doc.OnOpenDocument(dir.File("bad.icm")));
+    doc.params.ICC = 1;
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("grey.icm")));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("fake.icc")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("short.icc")));
-    EXPECT_EQ(messages.calls.size(), 2u);
-    EXPECT_EQ(doc.userProfile, rgb); // the accepted profile stays
+    EXPECT_EQ(messages.calls.size(), 3u);
+    EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb); // the accepted profile stays
     EXPECT_EQ(doc.otherColorProfile, dir.File("good.ICC"));
+    EXPECT_EQ(doc.params.ICC, 1);
 }
 
 } // namespace
