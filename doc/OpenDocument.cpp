@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sys/stat.h>
@@ -29,6 +31,22 @@ const CameraModelInfo& BayModel()
         {}, 2080, 1546, 0, 0, 0, 0, 0, SensorLayout::Bayer, false, 255, 0, false, 3, FrameRule::One,
         kDefaultFocalLengthFactor, kDefaultWhiteBalanceUnit};
     return model;
+}
+
+// An Exif number as an int; what no camera writes (not finite, or beyond
+// a million) counts as absent.
+int ExifInt(const ExifTagIndex& index, uint32_t tag)
+{
+    const float v = index.Value(tag);
+    return std::isfinite(v) && std::fabs(v) <= 1e6f ? int(v) : 0;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point& mark)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const double s = std::chrono::duration<double>(now - mark).count();
+    mark = now;
+    return s;
 }
 
 std::string Extension(const std::string& path)
@@ -104,6 +122,9 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
 
 bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
 {
+    auto mark = std::chrono::steady_clock::now();
+    const auto start = mark;
+    loadTimings = {};
     rafFlag = 0;
     if (!bay)
         bayerFlag = 0;
@@ -120,6 +141,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     exrBits = 0;
     model = nullptr;
     maxGreen = 0;
+    imageWidth = imageHeight = 0;
     exifIndex.Clear();
     exifLines.clear();
     StopWorker();
@@ -130,6 +152,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
             ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
         mainImage = {};
         secondFrame = {};
+        imageWidth = imageHeight = 0;
         cameraFamily = previousFamily;
         params = previousParams;
         rafFlag = 0;
@@ -161,6 +184,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         RafReadOptions options;
         options.familyTable = [this](int family) { return &familyWb[FamilyTableIndex(family)]; };
         const RafStatus status = ReadRafContainer(file, raf, rafPresets, options);
+        loadTimings.read = SecondsSince(mark);
         header = raf.header;
         if (!status)
             return fail(status.message);
@@ -176,8 +200,8 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         frames = raf.Frames();
 
         if (model->frames == FrameRule::ByExrMode) {
-            const int iso = int(exifIndex.Value(0x8827));
-            const int setting = int(exifIndex.Has(0x1403) ? exifIndex.Value(0x1403) : exifIndex.Value(0x140B));
+            const int iso = ExifInt(exifIndex, 0x8827);
+            const int setting = exifIndex.Has(0x1403) ? ExifInt(exifIndex, 0x1403) : ExifInt(exifIndex, 0x140B);
             dynamicRange = setting;
             exrModeDigit = raf.exrModeDigit;
             exrMode = 1;
@@ -198,9 +222,9 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
             default: break;
             }
         } else if (model->PrimaryName() == "FinePix S100FS") {
-            const int iso = int(exifIndex.Value(0x8827));
-            const int mode = int(exifIndex.Value(0x1402));
-            const int setting = int(exifIndex.Value(0x1403));
+            const int iso = ExifInt(exifIndex, 0x8827);
+            const int mode = ExifInt(exifIndex, 0x1402);
+            const int setting = ExifInt(exifIndex, 0x1403);
             drShift = 2;
             if (mode == 1) {
                 if (setting == 100)
@@ -218,7 +242,9 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         if (model->frames == FrameRule::ByFormatCode)
             frames = DetectExrMode() ? 2 : 1;
 
+        SecondsSince(mark);
         const RafStatus data = OpenRawData(file, raf, &progress);
+        loadTimings.unpack = SecondsSince(mark);
         if (!data)
             return fail(data.message);
         in.model = model;
@@ -236,7 +262,10 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         return fail(RafErrorText(RafError::RawDataMissing));
 
     PlacedFrames placed;
+    SecondsSince(mark);
     const RafStatus placedStatus = PlaceRawData(file, bay ? nullptr : &raf, in, placed, progress);
+    loadTimings.place = SecondsSince(mark) - placed.secondUnpackSeconds;
+    loadTimings.unpack += placed.secondUnpackSeconds;
     if (!placedStatus)
         return fail(placedStatus.message);
     imageWidth = placed.width;
@@ -297,12 +326,15 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
             return fail("");
     }
 
+    loadTimings.demosaic = SecondsSince(mark);
     if (!MakePreview1(progress) || !MakePreview2(progress))
         return fail("");
     if (drShift != 0)
         params.twoFrames = 1;
     if (rafFlag)
         MakeAsShot(path);
+    loadTimings.previews = SecondsSince(mark);
+    loadTimings.total = std::chrono::duration<double>(mark - start).count();
 
     progress.Report(-1, "");
     sourcePath = path;

@@ -1,6 +1,7 @@
 #include "doc/Placement.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace velmo {
@@ -87,9 +88,12 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
     RowReader rows(file, m.layout == SensorLayout::Rotated, in.bytesPerSample1);
     const int left = m.leftMargin, top = m.topMargin, bottom = m.bottomMargin;
     auto unpackSecond = [&]() -> RafStatus {
-        if (in.compressed && raf)
-            return OpenSecondFrameBlock(file, *raf, &progress);
-        return {};
+        if (!in.compressed || !raf)
+            return {};
+        const auto start = std::chrono::steady_clock::now();
+        RafStatus s = OpenSecondFrameBlock(file, *raf, &progress);
+        out.secondUnpackSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return s;
     };
     const RafStatus aborted{RafError::RawDataMissing, "", "aborted"};
 

@@ -22,6 +22,7 @@ struct PlacedFrames {
     uint16_t maxGreen = 0;        // the largest G of the main frame
     uint16_t minMain = 0;         // the smallest sample of each frame
     uint16_t minSecond = 0;
+    double secondUnpackSeconds = 0; // time spent unpacking a second compressed block
 };
 
 struct PlacementInput {

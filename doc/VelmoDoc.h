@@ -7,6 +7,7 @@
 #include "doc/DocHost.h"
 #include "doc/DocTypes.h"
 #include "doc/ExifParser.h"
+#include "doc/LoadTimings.h"
 #include "doc/WhiteBalanceData.h"
 #include "doc/WhiteBalanceTables.h"
 #include "platform/core/Progress.h"
@@ -263,6 +264,7 @@ public:
     uint16_t wbUnit = kDefaultWhiteBalanceUnit;
     RafWhiteBalancePresets rafPresets;
     FamilyWhiteBalanceTables familyWb;
+    LoadTimings loadTimings; // of the last RAW load
 
     // --- Parameters ----------------------------------------------------------
     DevParams params{};

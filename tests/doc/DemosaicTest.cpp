@@ -161,6 +161,40 @@ TEST(SuperCcdDemosaic, EdgesStayInRangeForBothPasses)
         }
 }
 
+TEST(SuperCcdDemosaic, EdgesInEachDirectionAreExactAwayFromTheEdge)
+{
+    struct Edge {
+        const char* name;
+        std::function<bool(int, int)> bright;
+    } edges[] = {
+        {"vertical", [](int, int c) { return c >= 6; }},
+        {"horizontal", [](int r, int) { return r >= 5; }},
+        {"diagonal", [](int r, int c) { return r + c >= 11; }},
+        {"antidiagonal", [](int r, int c) { return c - r >= 2; }},
+    };
+    for (bool second : {false, true})
+        for (const auto& edge : edges) {
+            auto scene = [&](int r, int c, int ch) { return (edge.bright(r, c) ? 3000 : 1000) + 100 * ch; };
+            auto f = SuperCcdFrame(14, 12, scene);
+            ASSERT_TRUE(InterpolateSuperCcd(f.Plane(), second, NoProgress()));
+            for (int r = 0; r < f.h; ++r)
+                for (int c = 0; c < f.w; ++c) {
+                    bool near = false;
+                    for (int dr = -2; dr <= 2; ++dr)
+                        for (int dc = -2; dc <= 2; ++dc)
+                            near |= edge.bright(r + dr, c + dc) != edge.bright(r, c);
+                    for (int ch = 0; ch < 3; ++ch) {
+                        const int v = f.at(r, c, ch);
+                        EXPECT_GE(v, 1000 + 100 * ch) << edge.name << " " << second << " " << r << "," << c;
+                        EXPECT_LE(v, 3000 + 100 * ch) << edge.name << " " << second << " " << r << "," << c;
+                        if (!near) {
+                            EXPECT_EQ(v, scene(r, c, ch)) << edge.name << " " << second << " " << r << "," << c;
+                        }
+                    }
+                }
+        }
+}
+
 TEST(Demosaic, TinyAndOddFramesStayInsideTheirBuffers)
 {
     for (auto [w, h] : {std::pair{1, 1}, {2, 2}, {3, 5}, {5, 3}, {7, 7}}) {

@@ -53,7 +53,7 @@ using SensorKey = std::tuple<std::string, bool, int, int, bool, int, bool, size_
 // other layout keeps one stream per frame. keep > 0: a plain file whose data
 // ends after keep samples; what lies beyond is placed as 0.
 SensorData MakeSensorData(const CameraModelInfo& m, int rawH, int frames, int extraSamples, bool doubleWidth, int e,
-                          bool interleaved, bool bay, size_t keep)
+                          bool interleaved, bool bay, size_t keep, const PlacementScene& scene)
 {
     SensorData d;
     const int W = m.rawWidth;
@@ -72,9 +72,10 @@ SensorData MakeSensorData(const CameraModelInfo& m, int rawH, int frames, int ex
         p[0] = p[2] = rb;
         p[1] = g;
     };
-    auto codes = [](int f, int r, int c) {
-        return std::pair{PlacementCode(f, r, c, SiteColour(r, c)), PlacementCode(f, r, c, 1)};
+    auto value = [&scene](int f, int r, int c, int colour) {
+        return scene ? scene(f, r, c, colour) : PlacementCode(f, r, c, colour);
     };
+    auto codes = [&value](int f, int r, int c) { return std::pair{value(f, r, c, SiteColour(r, c)), value(f, r, c, 1)}; };
     // The value placement finds at sample i of the file's data.
     auto read = [keep](size_t i, uint16_t v) { return keep == 0 || i < keep ? v : uint16_t(0); };
 
@@ -182,7 +183,9 @@ SensorData MakeSensorData(const CameraModelInfo& m, int rawH, int frames, int ex
             for (int r = 0; r < height; ++r)
                 for (int c = 0; c < width; ++c) {
                     const int ch = BayerColour(r, c, e);
-                    const uint16_t v = bay ? PlacementCode8(r, c, ch) : PlacementCode(f, r, c, ch);
+                    const uint16_t v = !bay  ? value(f, r, c, ch)
+                                       : scene ? std::min<uint16_t>(scene(f, r, c, ch), 255)
+                                               : PlacementCode8(r, c, ch);
                     const size_t at = skip + size_t(top + r) * W + size_t(left + c);
                     d.streams[f][at] = v;
                     frame[f].At(r, c)[ch] = read(f * frameSamples + at, v);
@@ -202,12 +205,13 @@ SensorData MakeSensorData(const CameraModelInfo& m, int rawH, int frames, int ex
 const SensorData& CachedSensorData(const SensorKey& key, const CameraModelInfo& m, int rawH, int frames,
                                    int extraSamples, bool doubleWidth, int e, bool interleaved, bool bay, size_t keep)
 {
+    static const PlacementScene codes;
     static std::mutex mutex;
     static std::map<SensorKey, std::unique_ptr<SensorData>> cache;
     std::lock_guard lock(mutex);
     auto& slot = cache[key];
     if (!slot)
-        slot = std::make_unique<SensorData>(MakeSensorData(m, rawH, frames, extraSamples, doubleWidth, e, interleaved, bay, keep));
+        slot = std::make_unique<SensorData>(MakeSensorData(m, rawH, frames, extraSamples, doubleWidth, e, interleaved, bay, keep, codes));
     return *slot;
 }
 
@@ -281,8 +285,12 @@ RafFileSpec PlacementRecipe(const PlacementCase& c, PlacementPrediction& x)
     const size_t keep = c.compressed ? 0 : c.keepSamples;
     const SensorKey key{c.bay ? "BAY" : c.model, c.doubleWidth, rawH, c.extraSamples, interleaved, sensorFrames,
                         e == 1, keep};
+    SensorData own;
+    if (c.scene)
+        own = MakeSensorData(*m, rawH, sensorFrames, c.extraSamples, c.doubleWidth, e, interleaved, c.bay, keep, c.scene);
     const SensorData& d =
-        CachedSensorData(key, *m, rawH, sensorFrames, c.extraSamples, c.doubleWidth, e, interleaved, c.bay, keep);
+        c.scene ? own
+                : CachedSensorData(key, *m, rawH, sensorFrames, c.extraSamples, c.doubleWidth, e, interleaved, c.bay, keep);
 
     x.input.model = m;
     x.input.rawWidth = m->rawWidth;

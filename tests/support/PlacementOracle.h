@@ -12,6 +12,7 @@
 #include "tests/support/RafBuilder.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ namespace velmo::test {
 uint16_t PlacementCode(int frame, int row, int column, int colour);
 // The same for the 8-bit samples of a .BAY dump (1 .. 255).
 uint8_t PlacementCode8(int row, int column, int colour);
+
+// A picture to place instead of the codes: the sample of (frame, row,
+// column, colour) as above.
+using PlacementScene = std::function<uint16_t(int frame, int row, int column, int colour)>;
 
 // One file to place: the model and what its header and records say.
 struct PlacementCase {
@@ -39,6 +44,7 @@ struct PlacementCase {
     bool doubleWidth = false;    // SuperCCD: record 0x100 announces rows of twice the raw width
     size_t keepSamples = 0;      // plain files: the file ends after this many samples of raw data
                                  // (0: all of it); placement reads the rest as 0
+    PlacementScene scene;        // unset: PlacementCode (.BAY: PlacementCode8)
 };
 
 // What placement must produce, in the loader's frame layout (width x
