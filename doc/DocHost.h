@@ -51,6 +51,18 @@ public:
     virtual void PostWorkerProgress(int /*percent*/, const std::string& /*label*/) {}
     virtual void PostFullPreviewReady() {}
 
+    // --- Saving ------------------------------------------------------------------
+    // The first pane of the status bar ("... was saved.(0.52sec.)").
+    virtual void SetStatusText(const std::string& /*text*/) {}
+    // The "Save As output" dialog: defaultName and the format list (filter)
+    // with format selected, under title. True on OK, with the chosen path and
+    // the 0-based index of the file type chosen in format.
+    virtual bool ChooseOutputFile(const std::string& /*defaultName*/, const std::string& /*filter*/,
+                                  const std::string& /*title*/, int& /*format*/, std::string& /*path*/)
+    {
+        return false;
+    }
+
     // --- Preview development -------------------------------------------------
     // The active view's preview takes the profile of output colour space icc
     // (the document's Colors().ProfileForDisplay(icc); tagged as sRGB when

@@ -8,7 +8,10 @@ const StringEntry kEnglishStrings[] = {
     {61215, "Unknown file type.\n Please check the latest version on our web site.\n "},
     {61216, "Unknown BAY file."},
     {61217, "This is not FUJI CCD-RAW."},
+    {61218, "Some thing wrong!\nAbort writing!"},
+    {61219, " was saved."},
     {61220, "Sorry,'SpotWB capture' can not be used with LensCorrection.\nPlease disable LensCorrection before capture."},
+    {61221, "Save As output"},
     {61231, "Full size|9/16 size|Quater size|Preview size||"},
     {61233, "Only the profile of RGB can be used. \n"},
 };
