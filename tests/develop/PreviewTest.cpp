@@ -462,6 +462,39 @@ TEST(PreviewColorSettings, DisplayProfileIsCheckedAtConstruction)
     EXPECT_EQ(settings.store().GetProfileInt(kSettingsSection, "UseLittleCMS", -1), 0);
 }
 
+TEST_F(PreviewFixture, OpeningADisplayProfileFile)
+{
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteFile(dir.File("wide.icc"), BuiltIn(3)));
+    ASSERT_TRUE(test::WriteFile(dir.File("grey.icc"),
+                                Save(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)))));
+    doc->params.ICC = 1;
+    doc->OnDisplayChoice(2);
+    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
+    doc->OnDisplayChoice(6); // no such choice
+    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
+
+    // Not RGB: refused with a message, the choice and path stay.
+    EXPECT_FALSE(doc->OpenDisplayProfile(dir.File("grey.icc")));
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(messages.calls[0].text, kOnlyRgbProfileText);
+    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
+    EXPECT_TRUE(doc->displayProfilePath.empty());
+
+    EXPECT_TRUE(doc->OpenDisplayProfile(dir.File("wide.icc")));
+    EXPECT_EQ(doc->Colors().DisplayChoice(), 5);
+    EXPECT_EQ(doc->displayProfilePath, dir.File("wide.icc"));
+    const Bytes shown = Develop();
+    EXPECT_EQ(shown, ReferenceShown(doc->preview16, BuiltIn(1), BuiltIn(3)));
+    EXPECT_TRUE(doc->LoadOtherColorProfile());
+    const uint16_t in[3] = {30000, 20000, 10000};
+    uint16_t out[3] = {};
+    EXPECT_EQ(doc->TransformPixel(in, out), out);
+    doc->OnDisplayChoice(0);
+    EXPECT_EQ(doc->TransformPixel(in, out), in);
+    EXPECT_EQ(messages.calls.size(), 1u);
+}
+
 TEST(PreviewColorSettings, StoredUserProfileIsOpenedAtConstruction)
 {
     test::ScopedSettings settings;
