@@ -30,6 +30,7 @@ class ColorManager;
 struct DisplayImage;
 struct FullPreviewImage;
 struct PreviewJob;
+struct WriteResult;
 enum class DevelopStatus : int;
 
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
@@ -160,6 +161,27 @@ public:
     DevelopStatus DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
                               IProgress* progress = nullptr) const;
 
+    // Saving (develop/SaveDocument.cpp). OnSaveDocument writes the cropped
+    // image in the current format and size mode under MakeOutputFileName of
+    // path (kind -1), developing only when the record differs from the
+    // snapshot or nothing is cached; false, with a message unless it was an
+    // empty crop or an abort, when no file was written. OnFileSaveAs asks the
+    // host for a path and a format first.
+    bool OnSaveDocument(const std::string& path);
+    bool OnFileSaveAs();
+    // The output or side-file name for path: kind -1 the current format,
+    // 0..4 a format, -2..-7 the side files (develop/SaveDocument.h).
+    std::string MakeOutputFileName(const std::string& path, int kind) const;
+    // The writers with the document's Exif, output profile, rotation, size
+    // mode and JPEG options (width x height already turned). A failure is
+    // shown as a message and returns false; *result tells the details.
+    bool WriteTiff(const std::string& fileName, const std::vector<uint16_t>& image, bool sixteenBit, int width,
+                   int height, WriteResult* result = nullptr);
+    bool WritePsd(const std::string& fileName, const std::vector<uint16_t>& image, bool sixteenBit, int width,
+                  int height, WriteResult* result = nullptr);
+    bool WriteJpeg(const std::string& fileName, const std::vector<uint16_t>& image, int width, int height,
+                   WriteResult* result = nullptr);
+
     // The caption of an output-size command (33510-33513, -1 the current size).
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
     void OnNoiseReduction();
@@ -287,6 +309,14 @@ public:
 
     // --- View state ------------------------------------------------------------
     Rect cropRect;
+    // The crop in image pixels (left, top, right, bottom, display orientation)
+    // that saving cuts out; all 0 = no crop.
+    Rect cropImage;
+    std::string lastSavedPath; // the file the last successful save wrote
+    // What the cached developed image was made of (besides the snapshot):
+    // a save develops again when the crop or the size mode differs.
+    Rect developedCrop;
+    int developedSizeMode = -1;
     // Image position of the magnifier square's top-left corner at its last rendering.
     int magnifierOriginX = 0;
     int magnifierOriginY = 0;
@@ -298,6 +328,9 @@ public:
 
 private:
     void ResetToDefaults();
+    // The preview-size image of a save from the 16-bit preview copy, darkened
+    // outside the crop; false without a preview copy.
+    bool MakePreviewSizeImage(int x0, int y0, int width, int height, bool hasCrop);
     bool LoadRaw(const std::string& path, bool bay);
     bool OpenUserProfile(const std::string& path);
     // Side-file branches of OnOpenDocument (doc/OpenSideFiles.cpp); true when
