@@ -1,6 +1,6 @@
-// velmo-bench bench-region [--threads N] [--nr] [--repeat N] [--passes]:
-// megapixels per second of a full-size region development (size mode 0) of a synthetic
-// two-frame 2048 x 1540 image, with the default parameters and with noise
+// velmo-bench bench-region [FILE.RAF] [--threads N] [--nr] [--repeat N] [--passes]:
+// megapixels per second of a full-size region development (size mode 0) of
+// the file, or without one of a synthetic two-frame 2048 x 1540 image, with the default parameters and with noise
 // reduction on, on one thread and on all cores; --passes adds the time of
 // each pass.
 #include "bench/velmo-bench/Commands.h"
@@ -102,7 +102,8 @@ Timing Time(velmo::CVelmoDoc& doc, int threads, int repeat)
         velmo::DevelopStatus status{};
         PassClock clock;
         std::vector<uint16_t> image =
-            doc.DevelopRegion(0, 0, kWidth, kHeight, 2 * kWidth, 2 * kHeight, &clock, &status);
+            doc.DevelopRegion(0, 0, doc.imageWidth, doc.imageHeight, 2 * doc.imageWidth, 2 * doc.imageHeight, &clock,
+                              &status);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (status != velmo::DevelopStatus::Ok || image.empty()) {
             std::fprintf(stderr, "velmo-bench bench-region: development failed (%d)\n", int(status));
@@ -123,6 +124,7 @@ int Run(const std::vector<std::string>& args)
     int repeat = 2;
     bool nrOnly = false;
     bool passes = false;
+    std::string file;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--threads" && i + 1 < args.size()) {
             threads = std::atoi(args[++i].c_str());
@@ -136,6 +138,8 @@ int Run(const std::vector<std::string>& args)
             passes = true;
         } else if (args[i] == "--nr") {
             nrOnly = true;
+        } else if (file.empty() && !args[i].empty() && args[i][0] != '-') {
+            file = args[i];
         } else {
             std::fprintf(stderr, "velmo-bench bench-region: unknown argument '%s'\n", args[i].c_str());
             return 2;
@@ -145,20 +149,30 @@ int Run(const std::vector<std::string>& args)
     // The defaults, not the user's stored records or switches.
     velmo::InstallSettings(std::make_shared<velmo::MemorySettingsStore>());
     velmo::CVelmoDoc doc;
-    doc.StopWorker();
-    doc.cameraFamily = 0;
-    doc.SetDefaultParameters();
-    velmo::Switches().useRafWB = 0; // no RAF presets in a synthetic image
     velmo::Switches().useOldUI = 0;
     velmo::Switches().useOldNR = 0;
-    FillSyntheticImage(doc);
-    doc.params.twoFrames = 1;
-    doc.params.honeycomb = 1;
+    if (!file.empty()) {
+        if (!doc.OnOpenDocument(file)) {
+            std::fprintf(stderr, "velmo-bench bench-region: cannot open %s\n", file.c_str());
+            return 1;
+        }
+        doc.StopWorker();
+    } else {
+        doc.StopWorker();
+        doc.cameraFamily = 0;
+        doc.SetDefaultParameters();
+        velmo::Switches().useRafWB = 0; // no RAF presets in a synthetic image
+        FillSyntheticImage(doc);
+        doc.params.twoFrames = 1;
+        doc.params.honeycomb = 1;
+    }
     doc.outputOptions.sizeMode = 0;
 
-    const double megapixels = 2.0 * kWidth * 2.0 * kHeight / 1e6;
-    std::printf("bench-region: %d x %d two-frame source, size mode 0, %d x %d output (%.2f MP), best of %d\n",
-                kWidth, kHeight, 2 * kWidth, 2 * kHeight, megapixels, repeat);
+    const int w = doc.imageWidth, h = doc.imageHeight;
+    const double megapixels = 2.0 * w * 2.0 * h / 1e6;
+    std::printf("bench-region: %s, %d x %d source%s, size mode 0, %d x %d output (%.2f MP), best of %d\n",
+                file.empty() ? "synthetic image" : file.c_str(), w, h, doc.secondFrame.empty() ? "" : " with two frames",
+                2 * w, 2 * h, megapixels, repeat);
     std::vector<int> counts;
     if (threads > 0) {
         counts.push_back(threads);
@@ -190,6 +204,6 @@ int Run(const std::vector<std::string>& args)
     return 0;
 }
 
-velmo::bench::RegisterCommand reg("bench-region", "[--threads N] [--nr] [--repeat N] [--passes]", &Run);
+velmo::bench::RegisterCommand reg("bench-region", "[FILE.RAF] [--threads N] [--nr] [--repeat N] [--passes]", &Run);
 
 } // namespace
