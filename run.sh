@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmo (Release) and runs it.
-# ./run.sh                 runs the headless harness on the default job
+# ./run.sh                 shows what the harness reads from the sample file the build writes
 # ./run.sh COMMAND ARGS    runs velmo-bench COMMAND ARGS
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,6 +10,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release -- -j"$(nproc)" >/dev/null
 
 if [ $# -eq 0 ]; then
-  set -- defaults --family 0
+  set -- info build/release/velmo-sample.RAF
 fi
 exec ./build/release/bench/velmo-bench "$@"
