@@ -443,6 +443,44 @@ TEST_F(LoadRaw, BayDumpOfAnotherLengthIsRefused)
     EXPECT_EQ(doc.cameraFamily, 3);
 }
 
+// Files cut short or damaged anywhere: the load either succeeds or fails
+// with a message; run under the sanitizers this shows no read or write out of
+// bounds on the way.
+TEST_F(LoadRaw, TruncatedAndDamagedFilesFailCleanly)
+{
+    test::PlacementCase s20plain = File("FinePix S20Pro", 16);
+    test::PlacementCase s20packed = File("FinePix S20Pro", 16, true);
+    test::PlacementCase sn = File("FinePix S200EXR", 18, true, '3');
+    test::PlacementCase wide = File("FinePix S5600", 20);
+    wide.doubleWidth = true;
+    for (const test::PlacementCase& c : {s20plain, s20packed, sn, wide}) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> good = test::BuildPlacementFile(c).bytes;
+        ASSERT_TRUE(Open(good));
+        const size_t n = good.size();
+        for (int k = 1; k <= 12; ++k) {
+            std::vector<uint8_t> cut(good.begin(), good.begin() + std::ptrdiff_t(n * size_t(k) / 13));
+            messages.calls.clear();
+            const bool loaded = Open(cut);
+            EXPECT_EQ(messages.calls.empty(), loaded) << "cut at " << cut.size();
+            EXPECT_EQ(doc.HasImage(), loaded);
+        }
+        for (int k = 0; k < 24; ++k) {
+            std::vector<uint8_t> damaged = good;
+            // Eight bytes at spread positions, header and directory included.
+            const size_t at = k < 8 ? 0x18 + size_t(k) * 0x0C : (n * size_t(k - 7) / 17) % (n - 8);
+            for (size_t i = at; i < at + 8; ++i)
+                damaged[i] = uint8_t(damaged[i] ^ (0xA5 + 13 * k));
+            messages.calls.clear();
+            const bool loaded = Open(damaged);
+            EXPECT_EQ(doc.HasImage(), loaded) << "damaged at " << at;
+            if (!loaded) {
+                EXPECT_EQ(messages.calls.size(), 1u) << "damaged at " << at;
+            }
+        }
+    }
+}
+
 // --- As-shot estimate ------------------------------------------------------
 
 TEST_F(LoadRaw, AsShotEstimateKeepsItsRowInRange)
