@@ -113,6 +113,30 @@ public:
     // reload their copies (curve points, lens snapshots, the selected colour
     // range's values) and repaint.
     virtual void RefreshFeaturePalettes(FeatureKind /*kind*/) {}
+
+    // --- Magnifier -------------------------------------------------------------
+    // The magnifier palette rebuilds its bitmap from a new rendering
+    // (CMagnifierBar::UpdateBitmap): M x M pixels, with the profile to attach
+    // when image->colorManaged (the GUI converts), else already converted.
+    virtual void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> /*image*/) {}
+    // The palette's view moves to the middle of the square and repaints at
+    // once (CMagnifierBar::SetCenter, then UpdateWindow).
+    virtual void CenterMagnifierView() {}
+    // The magnifier size changed to size ("MagnifierSize" already set): the
+    // palette reallocates its bitmap (CMagnifierBar::SetSize).
+    virtual void SetMagnifierSize(int /*size*/) {}
+
+    // --- Automatic chromatic-aberration correction ---------------------------
+    // Before the search: save the bar layout under "DockingBarState2", show
+    // the magnifier palette floated at the main window's top-left corner,
+    // create the processing dialog and disable the main window.
+    virtual void BeginChromaticSearch() {}
+    // Before each render: the processing dialog shows percent; returns true
+    // once its Abort button was pressed (messages are pumped meanwhile).
+    virtual bool ChromaticSearchProgress(int /*percent*/) { return false; }
+    // After the search (the status text is set): enable the main window,
+    // destroy the dialog and restore the bar layout from "DockingBarState2".
+    virtual void EndChromaticSearch() {}
 };
 
 // A host with every default: no window, a 1920 x 1080 desktop.

@@ -221,6 +221,20 @@ public:
     bool SpotWhiteBalancePoint(int px, int py);
     bool SpotWhiteBalanceFromMagnifier(int px, int py);
 
+    // Magnifier (develop/Magnifier.h): renders the square around the
+    // magnifier centre at "MagnifierSize", keeps the image, the magnifier
+    // histograms (source 1), the fringe sums and the origin, and hands the
+    // image to the host. Nothing without an image; an aborted or failed
+    // development keeps the previous image. The second form renders with a
+    // context of the caller's (trial lens values) and returns the status.
+    void UpdateMagnifier();
+    DevelopStatus UpdateMagnifier(const DevelopContext& ctx, IProgress* progress = nullptr);
+    // Command 2701 (develop/AutoChromaticCorrect.h): searches the red and
+    // blue chromatic-aberration values that minimise the fringes along the
+    // picture's border and writes them into the lens record; the GUI's part
+    // goes through the host's chromatic-search hooks.
+    void OnAutoChromaticCorrect();
+
     // Load-time previews and white-balance estimates (after demosaicing).
     bool MakePreview1(IProgress& progress);
     bool MakePreview2(IProgress& progress);
@@ -322,6 +336,14 @@ public:
     int magnifierOriginY = 0;
     int magnifierX = -1;
     int magnifierY = -1;
+    // The last magnifier rendering (null before the first).
+    std::shared_ptr<const DisplayImage> magnifierImage;
+    // Sums of |R - G| and |B - G| over the shown magnifier pixels, added by
+    // every rendering and reset by their reader.
+    int64_t fringeRed = 0;
+    int64_t fringeBlue = 0;
+    // The next rendering keeps its square inside the picture (then clears it).
+    bool magnifierKeepInside = false;
     std::vector<int32_t> histogram;     // 3 sources x 1024 bins
     std::vector<uint16_t> toneResponse; // 256 entries of R, G, B
     std::vector<uint16_t> preview16;    // the 512 x 384 preview as u16 R, G, B, in display orientation

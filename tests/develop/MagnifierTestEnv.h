@@ -1,0 +1,121 @@
+// Shared by the magnifier and chromatic-correction tests: a host that records
+// the magnifier and search hooks, a guard for the process-wide state they
+// change, and a document with a synthetic image.
+#pragma once
+
+#include "develop/FullPreviewBitmap.h"
+#include "develop/LensCorrectionSettings.h"
+#include "doc/GlobalSwitches.h"
+#include "doc/VelmoDoc.h"
+#include "support/TestEnv.h"
+#include "DevelopTestGlobals.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmo::test {
+
+class MagnifierHost : public RecordingHost {
+public:
+    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override
+    {
+        ++bitmaps;
+        last = std::move(image);
+        if (onBitmap)
+            onBitmap();
+    }
+    void CenterMagnifierView() override { ++centres; }
+    void SetMagnifierSize(int size) override { sizes.push_back(size); }
+    void BeginChromaticSearch() override { ++begins; }
+    bool ChromaticSearchProgress(int percent) override
+    {
+        percents.push_back(percent);
+        return abortAfter >= 0 && int(percents.size()) > abortAfter;
+    }
+    void EndChromaticSearch() override { ++ends; }
+    void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+    void RefreshFeaturePalettes(FeatureKind kind) override { refreshed.push_back(kind); }
+    void OnFeatureToggled(FeatureKind kind, bool enabled) override { toggled.push_back({kind, enabled}); }
+
+    int bitmaps = 0;
+    std::shared_ptr<const DisplayImage> last;
+    std::function<void()> onBitmap;
+    int centres = 0;
+    std::vector<int> sizes;
+    int begins = 0, ends = 0;
+    std::vector<int> percents;
+    int abortAfter = -1; // progress reports answered before the abort; -1 never
+    std::vector<std::string> statuses;
+    std::vector<FeatureKind> refreshed;
+    struct Toggle {
+        FeatureKind kind;
+        bool enabled;
+    };
+    std::vector<Toggle> toggled;
+};
+
+// The lens record, the feature flags, the development switches and the
+// magnifier size of the test's start come back at its end.
+class MagnifierGlobalsGuard {
+public:
+    MagnifierGlobalsGuard() : lens(CurrentLensCorrection()), size(Switches().magnifierSize.load()) {}
+    ~MagnifierGlobalsGuard()
+    {
+        SetLensCorrection(lens);
+        Switches().magnifierSize = size;
+    }
+    MagnifierGlobalsGuard(const MagnifierGlobalsGuard&) = delete;
+    MagnifierGlobalsGuard& operator=(const MagnifierGlobalsGuard&) = delete;
+
+private:
+    DevelopGlobalsGuard develop;
+    LensCorrectionSettings lens;
+    int size;
+};
+
+// A document whose host records the hooks; no worker builds.
+struct MagnifierDoc {
+    ScopedSettings settings;
+    MagnifierGlobalsGuard globals;
+    MagnifierHost host;
+    CVelmoDoc doc{&host};
+
+    MagnifierDoc()
+    {
+        doc.StopWorker();
+        Switches().useRafWB = 0;
+        Switches().useOldUI = 0;
+        Features().lensCorrection = 0;
+        Features().selectiveColor = 0;
+        Features().freeCurve = 0;
+        SetLensCorrection(DefaultLensCorrection());
+        doc.params.whiteBalance = -1; // gains 1: no camera presets needed
+    }
+
+    // A w x h image, one frame (Bayer-type or honeycomb), every pixel
+    // different enough that a misplaced square shows.
+    void Image(int w, int h, bool bayer)
+    {
+        doc.imageWidth = w;
+        doc.imageHeight = h;
+        doc.whiteLevel = 16383;
+        doc.maxGreen = 16000;
+        doc.bayerFlag = bayer ? 1 : 0;
+        doc.secondFrame.clear();
+        doc.params.twoFrames = 0;
+        doc.params.honeycomb = 1;
+        doc.mainImage.resize(size_t(w) * size_t(h) * 3);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                uint16_t* p = &doc.mainImage[(size_t(y) * size_t(w) + size_t(x)) * 3];
+                const int block = ((x / 8) * 7 + (y / 8) * 13) % 9;
+                p[0] = uint16_t(1000 + (x * 13) % 9000 + block * 300);
+                p[1] = uint16_t(1500 + (y * 11) % 9000 + block * 200);
+                p[2] = uint16_t(800 + ((x + y) * 7) % 9000);
+            }
+    }
+};
+
+} // namespace velmo::test
