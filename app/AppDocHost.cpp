@@ -1,0 +1,154 @@
+#include "app/AppDocHost.h"
+
+#include "app/MainFrame.h"
+#include "app/VelmoApp.h"
+#include "app/VelmoView.h"
+#include "doc/VelmoDoc.h"
+#include "platform/gui/StatusProgress.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+
+namespace velmo {
+
+QStringList NameFiltersFromMfc(const std::string& filter)
+{
+    QStringList out;
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out;
+}
+
+AppDocHost::AppDocHost(CVelmoApp& application) : app(application) {}
+
+ScreenSize AppDocHost::DesktopSize() const
+{
+    if (QGuiApplication::instance() != nullptr)
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QSize size = screen->size();
+            if (size.width() > 0 && size.height() > 0)
+                return {size.width(), size.height()};
+        }
+    return CDocHost::DesktopSize();
+}
+
+ScreenSize AppDocHost::FullScreenSize() const
+{
+    return DesktopSize();
+}
+
+void AppDocHost::UpdateAllViews()
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->OnUpdate();
+}
+
+void AppDocHost::RecalcLayout()
+{
+    if (CMainFrame* f = frame.load())
+        f->RecalcLayout();
+}
+
+void AppDocHost::FocusNoiseReductionControl()
+{
+    if (CMainFrame* f = frame.load())
+        f->FocusPaletteControl(1225); // the "&Noise Reduction" check box
+}
+
+int AppDocHost::StatusBarProgress::Report(int percent, const char* label)
+{
+    CMainFrame* f = host.frame.load();
+    if (f == nullptr)
+        return 0;
+    if (host.doc != nullptr && host.doc->pumpFlag.load() != 0)
+        QCoreApplication::processEvents();
+    f->Progress(percent, label, -1);
+    return 0;
+}
+
+void AppDocHost::PostWorkerProgress(int percent, const std::string& label)
+{
+    CMainFrame* f = frame.load();
+    if (f == nullptr)
+        return;
+    // Queued on the frame: dropped when the frame is gone before it runs.
+    QMetaObject::invokeMethod(
+        f, [f, percent, label] { f->OnDevelopProgress(percent, label); }, Qt::QueuedConnection);
+}
+
+void AppDocHost::PostFullPreviewReady()
+{
+    CMainFrame* f = frame.load();
+    if (f == nullptr)
+        return;
+    QMetaObject::invokeMethod(
+        f, [f] { f->OnFullPreviewReady(); }, Qt::QueuedConnection);
+}
+
+void AppDocHost::SetStatusText(const std::string& text)
+{
+    if (CMainFrame* f = frame.load())
+        if (StatusProgressPane* pane = f->MessagePane())
+            pane->SetMessage(QString::fromStdString(text));
+}
+
+bool AppDocHost::ChooseOutputFile(const std::string& defaultName, const std::string& filter, const std::string& title,
+                                  int& format, std::string& path)
+{
+    CMainFrame* f = frame.load();
+    const QStringList filters = NameFiltersFromMfc(filter);
+    QFileDialog dialog(f, QString::fromStdString(title), QString::fromStdString(defaultName));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (format >= 0 && format < filters.size())
+        dialog.selectNameFilter(filters[format]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().front().toStdString();
+    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+    if (chosen >= 0)
+        format = int(chosen);
+    return true;
+}
+
+void AppDocHost::SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image)
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->SetFullSizeBitmap(std::move(image));
+}
+
+void AppDocHost::AddToRecentList(RecentListKind kind, const std::string& path)
+{
+    app.AddToRecent(kind, path);
+}
+
+bool AppDocHost::OpenDocumentFile(const std::string& path)
+{
+    app.OpenDocumentFile(path);
+    return true;
+}
+
+void AppDocHost::OnParametersChanged()
+{
+    if (CMainFrame* f = frame.load())
+        f->OnParametersChanged();
+}
+
+void AppDocHost::OnResetCommand()
+{
+    if (CMainFrame* f = frame.load())
+        f->RecalcLayout();
+}
+
+} // namespace velmo

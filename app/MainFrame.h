@@ -1,0 +1,188 @@
+// The main frame: the main toolbar, the palettes bar, the status bar, the
+// nine palettes docked or floating, the view sized to the chosen preview
+// size (or filling the window in full mode), the window and palette layout
+// kept in the settings, dropped files, and the worker's posted reports.
+#pragma once
+
+#include "platform/gui/CmdTarget.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace velmo {
+
+class AppDocHost;
+class CDocCommands;
+class CommandToolBar;
+class CPaletteDock;
+class CVelmoApp;
+class CVelmoDoc;
+class CVelmoView;
+class IdleUpdater;
+class StatusProgressPane;
+struct DialogFontSetting;
+
+// The layout version stamp: a stored layout of another version is replaced
+// by the default layout at start-up.
+inline constexpr const char* kFrameVersion = "Nov  6 2009 20:08:34";
+// The version of the dock layout format kept in "DockingBarState".
+inline constexpr int kLayoutStateVersion = 1;
+
+class CMainFrame final : public QMainWindow, public CCmdTarget {
+public:
+    // The frame with its bars, palettes and view (the framework's OnCreate);
+    // null when a part could not be created.
+    static std::unique_ptr<CMainFrame> Create(CVelmoApp& app, CVelmoDoc& doc, AppDocHost& host);
+    ~CMainFrame() override;
+
+    CVelmoView* GetActiveView() const { return view; }
+    CVelmoDoc* GetActiveDocument() const { return &doc; }
+
+    // Sizes the frame so that the view shows the preview at the chosen size
+    // (fixed mode), or fits the display size into the view (full mode). It
+    // works from the widgets' sizes, not the window's, so that a top-level
+    // resize still on its way (X11) does not change its result.
+    void RecalcLayout();
+    // The bar of a View command id (33801 ... 33811, 0xE800, 0xE801); null otherwise.
+    QWidget* GetBarById(unsigned id) const;
+    CPaletteDock* Palette(unsigned viewId) const;
+
+    bool CreatePalettes();
+    void DestroyPalettes();
+    void DockOrFloatPalettes(bool docked);
+    void ResetPaletteLayout();
+    void SetPreviewZoom(int idOrFlag);
+    void OnPreviewSize(unsigned id);
+    void OnViewPalette(unsigned id);
+    void OnUseOldUI();
+    void OnReset();
+    void OnFontCommand(unsigned id);
+    void UpdateSizeIndicator();
+    // One file opens; two or more give prompt 61214 and open nothing.
+    void OnDropFiles(const std::vector<std::string>& paths);
+    // The worker's reports (delivered on this thread).
+    void OnDevelopProgress(int percent, const std::string& label);
+    void OnFullPreviewReady();
+    // Posted by the palettes: the docked (true) or the floating layout, once
+    // the current event is done.
+    void PostPaletteLayout(bool docked);
+    // The progress routine's drawing: percent 0..100, -1 erase, -2 label alone;
+    // area -1 the whole first pane, else its right third.
+    void Progress(int percent, const char* label, int area);
+    // After a parameter change: palettes, views, magnifier.
+    void OnParametersChanged();
+    // The parameters palette in use focuses its control with that id.
+    bool FocusPaletteControl(unsigned id);
+
+    // Runs a command from a menu, a button or a shortcut along the route
+    // (owner first); a command the update reports disabled is ignored.
+    void ExecuteCommand(unsigned id, CCmdTarget* owner = nullptr);
+    CommandRoute Route(CCmdTarget* owner = nullptr) const;
+    // The update pass of the toolbars (run on idle and after each command).
+    void UpdateToolBars();
+    // A layout pass once the current event is done (after docks moved).
+    void ScheduleLayout();
+    // Tracks menu resource menuId's first submenu at the cursor, owned by
+    // owner (its commands go to owner first).
+    void TrackPopupMenu(unsigned menuId, CCmdTarget* owner, QPoint globalPos);
+
+    int PreviewSizeIndex() const { return previewSize; }
+    bool IsFullMode() const { return previewFull != 0; }
+    int ZoomPercent() const { return zoomPercent; }
+    bool FloatingPalettes() const { return floatPalettes != 0; }
+    StatusProgressPane* MessagePane() const { return messagePane; }
+    QLabel* SizePane() const { return sizePane; }
+    CommandToolBar* MainToolBar() const { return mainToolBar; }
+    CommandToolBar* PalettesBar() const { return palettesBar; }
+
+    // Where the frame may be: the available area of its screen (tests set
+    // their own desktop).
+    std::function<QRect()> desktopRect;
+    // The font dialog of "&Choose..." (tests answer it).
+    std::function<std::optional<DialogFontSetting>(const DialogFontSetting&)> chooseFont;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    CMainFrame(CVelmoApp& app, CVelmoDoc& doc, AppDocHost& host);
+    bool OnCreate();
+    void BuildCommandMap();
+    void OnClose();
+    void SetResizable(bool resizable);
+    void PlaceFloatingPalettes();
+    void RestoreWindowPosition(const QRect& stored);
+    bool SaveBarState(const char* name);
+    bool LoadBarState(const char* name);
+    bool IsTabbedUI() const;
+    CPaletteDock* ParametersPalette() const;
+    QRect DesktopRect() const;
+    void EnterFullMode();
+    // The frame size that shows the view at viewSize with the bars and the
+    // docked palettes at their preferred sizes, and the width of the view's row.
+    struct FrameNeeds {
+        QSize size;
+        int viewRow = 0;
+    };
+    FrameNeeds FrameSizeFor(QSize viewSize) const;
+
+    CVelmoApp& app;
+    CVelmoDoc& doc;
+    AppDocHost& host;
+
+    int previewSize = 0;
+    int previewFull = 0;
+    int zoomPercent = 0;
+    int floatPalettes = 0;
+
+    CVelmoView* view = nullptr;
+    QWidget* viewHolder = nullptr;
+    std::unique_ptr<CDocCommands> docCommands;
+    CommandToolBar* mainToolBar = nullptr;
+    CommandToolBar* palettesBar = nullptr;
+    StatusProgressPane* messagePane = nullptr;
+    QLabel* sizePane = nullptr;
+    std::array<QLabel*, 3> indicators{};
+    IdleUpdater* idle = nullptr;
+    QTimer layoutTimer;
+    bool inLayout = false;
+    bool closing = false;
+
+    // The nine palettes: classic and tabbed parameters, histogram, magnifier,
+    // selective colours, lens, Exif, curve, free curve.
+    CPaletteDock* paramBar = nullptr;
+    CPaletteDock* paramTabBar = nullptr;
+    CPaletteDock* histogramBar = nullptr;
+    CPaletteDock* magnifierBar = nullptr;
+    CPaletteDock* selColorBar = nullptr;
+    CPaletteDock* lensBar = nullptr;
+    CPaletteDock* exifBar = nullptr;
+    CPaletteDock* curveBar = nullptr;
+    CPaletteDock* freeCurveBar = nullptr;
+};
+
+// A stored "WindowPosition" (left, top, right, bottom as int32): nullopt
+// when it is not 16 bytes or not a sensible size; moved onto the nearest
+// screen's available area when it lies off every screen.
+std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, const std::vector<QRect>& screens);
+
+// The preview size for a previewSize index (0 x1, 1 x1.5, 2 x2, 3 /2, 4 /3,
+// 5 /4; others count as 0), turned for a portrait image.
+QSize PreviewDisplaySize(int previewSizeIndex, bool portrait);
+
+} // namespace velmo

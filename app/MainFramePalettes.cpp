@@ -1,0 +1,228 @@
+// The main frame's palettes: creation, the docked and the floating layout,
+// and the layout version check.
+#include "app/MainFrame.h"
+#include "app/PaletteDock.h"
+#include "doc/GlobalSwitches.h"
+#include "doc/PixelMath.h"
+#include "platform/core/SettingsStore.h"
+#include "platform/gui/QtMenus.h"
+#include "res/ResourceIds.h"
+
+#include <QStatusBar>
+
+namespace velmo {
+
+namespace {
+
+constexpr const char* kS = kSettingsSection;
+
+QRect GlobalRect(const QWidget* w)
+{
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+} // namespace
+
+bool CMainFrame::CreatePalettes()
+{
+    // Dock captions are the palettes bar's captions (string 61717).
+    std::vector<std::string> items;
+    LoadStringList(IDS_PALETTE_CAPTIONS, &items);
+    auto caption = [&items](size_t i) { return i < items.size() ? QString::fromStdString(items[i]) : QString(); };
+    auto make = [this, &caption](unsigned id, const char* name, size_t captionIndex, QSize size) {
+        auto* palette = new CPaletteDock(id, QString::fromLatin1(name), caption(captionIndex), size, this);
+        palette->SetDockable(true);
+        // The frame follows every change of what is docked where.
+        connect(palette, &QDockWidget::visibilityChanged, this, [this] { ScheduleLayout(); });
+        connect(palette, &QDockWidget::topLevelChanged, this, [this] { ScheduleLayout(); });
+        connect(palette, &QDockWidget::dockLocationChanged, this, [this] { ScheduleLayout(); });
+        return palette;
+    };
+    paramBar = make(ID_VIEW_PARAMS, "ParamBar", 0, {300, 400});
+    paramTabBar = make(ID_VIEW_PARAMTAB, "ParamTabBar", 0, {300, 400});
+    histogramBar = make(ID_VIEW_HISTOGRAM, "HistogramBar", 1, {260, 150});
+    magnifierBar = make(ID_VIEW_MAGNIFIER, "MagnifierBar", 2, {256, 256});
+    selColorBar = make(ID_VIEW_SELCOLOR, "SelColorBar", 6, {300, 250});
+    lensBar = make(ID_VIEW_LENS, "LensBar", 7, {300, 250});
+    exifBar = make(ID_VIEW_EXIF, "ExifBar", 4, {240, 150});
+    curveBar = make(ID_VIEW_CURVE, "CurveBar", 3, {200, 150});
+    freeCurveBar = make(ID_VIEW_FREECURVE, "FreeCurveBar", 5, {260, 260});
+
+    addDockWidget(Qt::RightDockWidgetArea, paramBar);
+    addDockWidget(Qt::RightDockWidgetArea, paramTabBar);
+    addDockWidget(Qt::BottomDockWidgetArea, histogramBar);
+    addDockWidget(Qt::BottomDockWidgetArea, magnifierBar);
+    addDockWidget(Qt::BottomDockWidgetArea, freeCurveBar);
+    freeCurveBar->setFloating(true);
+    freeCurveBar->hide();
+    addDockWidget(Qt::BottomDockWidgetArea, selColorBar);
+    selColorBar->setFloating(true);
+    selColorBar->hide();
+    addDockWidget(Qt::BottomDockWidgetArea, lensBar);
+    lensBar->setFloating(true);
+    lensBar->hide();
+    addDockWidget(Qt::BottomDockWidgetArea, exifBar);
+    addDockWidget(Qt::BottomDockWidgetArea, curveBar);
+
+    // The magnifier, the Exif and the curve palettes on the histogram's row.
+    splitDockWidget(histogramBar, magnifierBar, Qt::Horizontal);
+    splitDockWidget(magnifierBar, exifBar, Qt::Horizontal);
+    splitDockWidget(exifBar, curveBar, Qt::Horizontal);
+
+    // The tool palettes float at the main toolbar's corner and stay floating.
+    const QPoint corner = mainToolBar->mapToGlobal(QPoint(0, 0));
+    for (CPaletteDock* p : {selColorBar, lensBar, freeCurveBar}) {
+        p->setFloating(true);
+        p->move(corner);
+        p->SetDockable(false);
+    }
+
+    (Switches().useOldUI == 1 ? paramTabBar : paramBar)->hide();
+
+    // A layout stored by another version of the program (or with the first
+    // family's record missing) is replaced by the default layout just built.
+    SettingsStore& s = Settings();
+    std::vector<uint8_t> record;
+    const bool recordOk = s.GetProfileBinary(kS, "Param", record) && record.size() == 176;
+    if (!recordOk || s.GetProfileString(kS, "FrameVer", "") != kFrameVersion) {
+        SaveBarState("DockingBarState");
+        SaveBarState("DockingBarState2");
+        s.WriteProfileInt(kS, "PreviewFull", 0);
+    }
+    if (s.GetProfileInt(kS, "PreviewFull", 0) != 0)
+        SetPreviewZoom(1);
+    DockOrFloatPalettes(floatPalettes == 0);
+    return true;
+}
+
+void CMainFrame::DestroyPalettes()
+{
+    SaveBarState("DockingBarState");
+    for (CPaletteDock** p : {&paramBar, &paramTabBar, &histogramBar, &magnifierBar, &selColorBar, &lensBar,
+                             &exifBar, &curveBar, &freeCurveBar}) {
+        if (*p == nullptr)
+            continue;
+        removeDockWidget(*p);
+        delete *p;
+        *p = nullptr;
+    }
+    RecalcLayout();
+}
+
+void CMainFrame::DockOrFloatPalettes(bool docked)
+{
+    SettingsStore& s = Settings();
+    if (docked) {
+        if (isMaximized())
+            showNormal();
+        std::vector<uint8_t> discarded;
+        s.GetProfileBinary(kS, "WindowPosition2", discarded);
+        LoadBarState("DockingBarState2");
+    } else {
+        const QRect g = geometry();
+        const int32_t rect[4] = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+        s.WriteProfileBinary(kS, "WindowPosition2", rect, sizeof rect);
+        SaveBarState("DockingBarState2");
+    }
+    for (CPaletteDock* p : {histogramBar, curveBar, paramBar, paramTabBar, magnifierBar, exifBar}) {
+        if (p == nullptr)
+            continue;
+        p->show();
+        p->SetDockable(docked);
+        if (p->isFloating() == docked)
+            p->ToggleDocking();
+    }
+    ResetPaletteLayout();
+}
+
+void CMainFrame::ResetPaletteLayout()
+{
+    CPaletteDock* params = ParametersPalette();
+    CPaletteDock* otherParams = params == paramBar ? paramTabBar : paramBar;
+    if (floatPalettes == 1) {
+        mainToolBar->show();
+        statusBar()->show();
+        if (params != nullptr)
+            params->show();
+        // Only one parameters palette shows, also in this layout.
+        if (otherParams != nullptr)
+            otherParams->hide();
+        for (unsigned id = ID_VIEW_PALETTE_FIRST; id < ID_VIEW_PALETTE_LAST; ++id) {
+            if (id == ID_VIEW_PARAMS || id == ID_VIEW_SELCOLOR || id == ID_VIEW_LENS || id == ID_VIEW_FREECURVE ||
+                id == ID_VIEW_PARAMTAB)
+                continue;
+            if (QWidget* bar = GetBarById(id))
+                bar->show();
+        }
+        RecalcLayout();
+        PlaceFloatingPalettes();
+        return;
+    }
+
+    for (CPaletteDock* p : {paramBar, paramTabBar, histogramBar, magnifierBar, selColorBar, lensBar, exifBar,
+                            curveBar, freeCurveBar})
+        if (p != nullptr)
+            p->hide();
+    mainToolBar->hide();
+    statusBar()->hide();
+    addToolBar(Qt::TopToolBarArea, mainToolBar);
+    mainToolBar->show();
+    statusBar()->show();
+    for (CPaletteDock* p : {paramBar, paramTabBar}) {
+        if (p == nullptr)
+            continue;
+        if (p->isFloating())
+            p->setFloating(false);
+        addDockWidget(Qt::RightDockWidgetArea, p);
+    }
+    if (params != nullptr)
+        params->show();
+    addToolBar(Qt::BottomToolBarArea, palettesBar);
+    palettesBar->show();
+    RecalcLayout();
+    // The histogram, magnifier, curve and Exif palettes on one row below.
+    CPaletteDock* previous = nullptr;
+    for (CPaletteDock* p : {histogramBar, magnifierBar, curveBar, exifBar}) {
+        if (p == nullptr)
+            continue;
+        if (p->isFloating())
+            p->setFloating(false);
+        if (previous == nullptr)
+            addDockWidget(Qt::BottomDockWidgetArea, p);
+        else
+            splitDockWidget(previous, p, Qt::Horizontal);
+        p->show();
+        previous = p;
+        RecalcLayout();
+    }
+}
+
+void CMainFrame::PlaceFloatingPalettes()
+{
+    const QRect frame = frameGeometry();
+    const bool tall = frame.height() >= 512;
+    const int frameRight = frame.left() + frame.width();
+    const QRect toolbar = GlobalRect(mainToolBar);
+    const QRect palettes = GlobalRect(palettesBar);
+    const QRect status = GlobalRect(statusBar());
+
+    auto rightAligned = [&](QWidget* w) { return tall ? frameRight - w->frameGeometry().width() : frameRight; };
+    // Below the window when it is short, above the palettes bar when tall.
+    auto rowTop = [&](QWidget* w) {
+        return tall ? palettes.top() - w->frameGeometry().height() : status.top() + status.height();
+    };
+
+    if (CPaletteDock* params = ParametersPalette())
+        params->move(rightAligned(params), toolbar.top());
+    if (magnifierBar != nullptr)
+        magnifierBar->move(rightAligned(magnifierBar), rowTop(magnifierBar));
+    int x = frame.left();
+    for (CPaletteDock* p : {histogramBar, curveBar, exifBar}) {
+        if (p == nullptr)
+            continue;
+        p->move(x, rowTop(p));
+        x += p->frameGeometry().width();
+    }
+}
+
+} // namespace velmo

@@ -1,0 +1,394 @@
+#include "app/VelmoApp.h"
+
+#include "app/AppDocHost.h"
+#include "app/DocTemplate.h"
+#include "app/MainFrame.h"
+#include "doc/VelmoDoc.h"
+#include "platform/core/MessageBox.h"
+#include "platform/core/SettingsStore.h"
+#include "platform/core/StringTable.h"
+#include "platform/gui/DialogFont.h"
+#include "platform/gui/ProcessLauncher.h"
+#include "platform/gui/QtMenus.h"
+#include "platform/gui/QtMessageBoxHost.h"
+#include "res/ResourceIds.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace velmo {
+
+namespace {
+
+constexpr const char* kS = kSettingsSection;
+CVelmoApp* theApp = nullptr;
+
+struct RecentListSpec {
+    const char* section;
+    const char* entryFormat;
+    unsigned first;
+    unsigned last;
+};
+
+// In the order of RecentListKind.
+constexpr RecentListSpec kRecentLists[7] = {
+    {"Recent Para List", "Params%d", ID_RECENT_PARAMS_FIRST, ID_RECENT_PARAMS_LAST},
+    {"Recent WB List", "WB%d", ID_RECENT_WB_FIRST, ID_RECENT_WB_LAST},
+    {"Recent SC List", "SC%d", ID_RECENT_SC_FIRST, ID_RECENT_SC_LAST},
+    {"Recent LC List", "LC%d", ID_RECENT_LC_FIRST, ID_RECENT_LC_LAST},
+    {"Recent TC List", "TC%d", ID_RECENT_TC_FIRST, ID_RECENT_TC_LAST},
+    {"Recent CP List", "CP%d", ID_RECENT_CP_FIRST, ID_RECENT_CP_LAST},
+    {"Recent CROP List", "CF%d", ID_RECENT_CROP_FIRST, ID_RECENT_CROP_LAST},
+};
+
+constexpr int kMaxMru = 16;
+constexpr int kRecentDisplayLength = 30;
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+CVelmoApp::CVelmoApp(Options appOptions) : options(std::move(appOptions))
+{
+    theApp = this;
+    BuildCommandMap();
+}
+
+CVelmoApp::~CVelmoApp()
+{
+    if (!exited) {
+        CloseAllDocuments();
+        ExitInstance();
+    }
+    if (messageBoxes != nullptr)
+        InstallMessageBoxHost(nullptr);
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+CVelmoApp* CVelmoApp::Instance()
+{
+    return theApp;
+}
+
+CMainFrame* CVelmoApp::MainFrame() const
+{
+    return docTemplate != nullptr ? docTemplate->Frame() : nullptr;
+}
+
+CVelmoDoc* CVelmoApp::Document() const
+{
+    return docTemplate != nullptr ? docTemplate->Document() : nullptr;
+}
+
+bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
+{
+    // Parameter files write "2.200000" whatever the environment's locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    // 1. The settings store under the company key.
+    if (options.installSettings)
+        InstallSettings(std::make_shared<FileSettingsStore>(
+            options.settingsPath.empty() ? FileSettingsStore::DefaultPath() : options.settingsPath));
+    if (options.installMessageBoxes) {
+        messageBoxes = std::make_unique<QtMessageBoxHost>(
+            [this]() -> QWidget* { return MainFrame(); }, QString::fromStdString(CSingleDocTemplate::DocString(0)));
+        InstallMessageBoxHost(messageBoxes.get());
+    }
+    SettingsStore& s = Settings();
+
+    // 2-3. The dialog font every dialog and palette is made with; the language.
+    DialogFont().faceName = s.GetProfileString(kS, "FontName", "");
+    DialogFont().pointSize = s.GetProfileInt(kS, "FontSize", 0);
+    threadLocale = LocaleLanguageId();
+    languageSetting = s.GetProfileInt(kS, "Language", (threadLocale & 0x3FF) | 0x400);
+
+    // 4. The language list; no language file matches in this build, so the
+    // program's own strings stay in use. "Language" keeps its value.
+    languages.Build();
+    currentLanguage = 1033;
+
+    // 5. The recent lists, their size limited to 0..16 and written back.
+    mruSize = std::clamp(s.GetProfileInt(kS, "MRUsize", 9), 0, kMaxMru);
+    fileList = std::make_unique<CRecentFileList>(0, "Recent File List", "File%d", mruSize, kRecentDisplayLength);
+    fileList->ReadList();
+    for (size_t i = 0; i < lists.size(); ++i) {
+        lists[i] = std::make_unique<CRecentFileList>(0, kRecentLists[i].section, kRecentLists[i].entryFormat, mruSize,
+                                                     kRecentDisplayLength);
+        lists[i]->ReadList();
+    }
+    s.WriteProfileInt(kS, "MRUsize", mruSize);
+
+    // 6-8. The document template; the shell's open requests come as
+    // command-line arguments; the file types keep their binding.
+    docTemplate = std::make_unique<CSingleDocTemplate>(*this);
+    UpdateFileAssociation(-1);
+
+    // 9-10. The empty document with the main window, then drops.
+    OnFileNew();
+    CMainFrame* frame = MainFrame();
+    if (frame == nullptr)
+        return false;
+    frame->show();
+    frame->setAcceptDrops(true);
+
+    // 11. The file named on the command line, now that the window exists.
+    for (const std::string& argument : arguments)
+        if (!argument.empty() && argument[0] != '-') {
+            OpenDocumentFile(argument);
+            break;
+        }
+    return true;
+}
+
+void CVelmoApp::UpdateFileAssociation(int /*mode*/)
+{
+    // The desktop's file associations are the installer's business here;
+    // the refresh at start-up has nothing to do.
+}
+
+void CVelmoApp::CloseAllDocuments()
+{
+    if (docTemplate != nullptr)
+        docTemplate->CloseAllDocuments();
+}
+
+int CVelmoApp::ExitInstance()
+{
+    if (exited)
+        return 0;
+    exited = true;
+    SettingsStore& s = Settings();
+    for (auto& list : lists) {
+        if (list == nullptr)
+            continue;
+        list->WriteList();
+        list.reset();
+    }
+    s.WriteProfileString(kS, "FontName", DialogFont().faceName);
+    s.WriteProfileInt(kS, "FontSize", DialogFont().pointSize);
+    if (fileList != nullptr) {
+        fileList->WriteList();
+        fileList.reset();
+    }
+    s.Flush();
+    return 0;
+}
+
+void CVelmoApp::RunExitHandlers()
+{
+    std::vector<Restart> pending;
+    pending.swap(restarts);
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+        if (*it == Restart::ResetAll) {
+            SettingsStore& s = Settings();
+            // The file-type binding saved before the program took .RAF over
+            // survives the reset, or it could never be restored.
+            const std::string previousClass = s.GetProfileString(kS, "AssocateApp", "");
+            const std::string previousProgId = s.GetProfileString(kS, "AssocateApp2", "");
+            s.DeleteSection(kS);
+            if (!previousClass.empty())
+                s.WriteProfileString(kS, "AssocateApp", previousClass);
+            if (!previousProgId.empty())
+                s.WriteProfileString(kS, "AssocateApp2", previousProgId);
+        }
+        Relaunch();
+    }
+}
+
+int CVelmoApp::Shutdown()
+{
+    CloseAllDocuments();
+    const int code = ExitInstance();
+    RunExitHandlers();
+    return code;
+}
+
+void CVelmoApp::Relaunch()
+{
+    // The new instance reads the settings from disk: they are synced first.
+    Settings().Flush();
+    if (options.launcher == nullptr)
+        return;
+    std::string program = options.programPath;
+    if (program.empty() && QCoreApplication::instance() != nullptr)
+        program = QCoreApplication::applicationFilePath().toStdString();
+    if (!program.empty())
+        options.launcher->StartDetached(program, {});
+}
+
+void CVelmoApp::RelaunchAtExit()
+{
+    restarts.push_back(Restart::Relaunch);
+}
+
+void CVelmoApp::ResetAllAtExit()
+{
+    restarts.push_back(Restart::ResetAll);
+}
+
+void CVelmoApp::PostCloseMainWindow()
+{
+    if (CMainFrame* frame = MainFrame())
+        QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CVelmoApp::BuildCommandMap()
+{
+    OnCommand(ID_FILE_NEW, [this](unsigned) { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this](unsigned) { OnFileOpen(); });
+    OnCommand(ID_RESET_ALL, [this](unsigned) { OnResetAll(); });
+    OnCommand(ID_APP_EXIT, [this](unsigned) { PostCloseMainWindow(); });
+
+    OnCommandRangeEx(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, [this](unsigned id) {
+        if (fileList == nullptr)
+            return true;
+        const int index = int(id - ID_FILE_MRU_FILE1);
+        const std::string path = (*fileList)[index];
+        if (path.empty() || OpenDocumentFile(path) == nullptr)
+            fileList->Remove(index);
+        return true;
+    });
+    OnUpdate(ID_FILE_MRU_FILE1, [this](CCmdUI& ui) {
+        if (fileList != nullptr)
+            fileList->UpdateMenu(ui);
+        else
+            ui.Enable(false);
+    });
+
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const auto kind = RecentListKind(i);
+        OnCommandRangeEx(kRecentLists[i].first, kRecentLists[i].last,
+                         [this, kind](unsigned id) { return OnOpenRecent(kind, id); });
+        OnUpdate(kRecentLists[i].first, [this, kind](CCmdUI& ui) { OnUpdateRecent(kind, ui); });
+    }
+
+    OnCommandRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_LAST, [this](unsigned id) { OnLanguage(id); });
+    OnUpdate(ID_LANGUAGE_FIRST, [this](CCmdUI& ui) { OnUpdateLanguage(ui); });
+}
+
+void CVelmoApp::OnFileNew()
+{
+    if (docTemplate != nullptr)
+        docTemplate->NewDocument();
+}
+
+void CVelmoApp::OnFileOpen()
+{
+    std::string path;
+    if (options.openFileDialog) {
+        path = options.openFileDialog();
+    } else {
+        const QStringList filters = NameFiltersFromMfc(LoadString(IDS_FILE_OPEN_FILTER));
+        path = QFileDialog::getOpenFileName(MainFrame(), QString(), QString(), filters.join(QStringLiteral(";;")))
+                   .toStdString();
+    }
+    if (!path.empty())
+        OpenDocumentFile(path);
+}
+
+CVelmoDoc* CVelmoApp::OpenDocumentFile(const std::string& path)
+{
+    return docTemplate != nullptr ? docTemplate->OpenDocumentFile(path) : nullptr;
+}
+
+void CVelmoApp::OnResetAll()
+{
+    if (ShowMessageId(IDS_RESET_ALL, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    ResetAllAtExit();
+    PostCloseMainWindow();
+}
+
+void CVelmoApp::AddToRecentFileList(const std::string& path)
+{
+    if (fileList != nullptr)
+        fileList->Add(path);
+}
+
+void CVelmoApp::AddToRecent(RecentListKind kind, const std::string& path)
+{
+    if (CRecentFileList* list = RecentList(kind))
+        list->Add(path);
+}
+
+void CVelmoApp::OnUpdateRecent(RecentListKind kind, CCmdUI& ui)
+{
+    if (CRecentFileList* list = RecentList(kind))
+        list->UpdateMenu(ui);
+    else
+        ui.Enable(false);
+}
+
+bool CVelmoApp::OnOpenRecent(RecentListKind kind, unsigned id)
+{
+    CRecentFileList* list = RecentList(kind);
+    if (list == nullptr)
+        return true;
+    const int index = int(id - kRecentLists[size_t(kind)].first);
+    const std::string path = (*list)[index];
+    if (!FileExists(path)) {
+        list->Remove(index);
+        return true;
+    }
+    if (kind == RecentListKind::CropFrame) {
+        if (docTemplate != nullptr)
+            docTemplate->Host().ReadCropSettings(path);
+        return true;
+    }
+    OpenDocumentFile(path);
+    return true;
+}
+
+void CVelmoApp::OnUpdateLanguage(CCmdUI& ui)
+{
+    if (ui.menu == nullptr)
+        return;
+    CMenuAccess& menu = *ui.menu;
+    int at = ui.index;
+    for (int i = 0; i < languages.GetSize(); ++i)
+        for (int k = menu.ItemCount() - 1; k >= 0; --k)
+            if (menu.ItemId(k) == ID_LANGUAGE_FIRST + unsigned(i)) {
+                menu.RemoveItem(k);
+                if (k < at)
+                    --at;
+            }
+    at = std::clamp(at, 0, menu.ItemCount());
+    for (int i = 0; i < languages.GetSize() && ID_LANGUAGE_FIRST + unsigned(i) <= ID_LANGUAGE_LAST; ++i) {
+        char mnemonic[16];
+        std::snprintf(mnemonic, sizeof mnemonic, "&%d ", (i + 1) % 10);
+        menu.InsertItem(at, ID_LANGUAGE_FIRST + unsigned(i), mnemonic + languages[i].name);
+        menu.SetItemState(at, true, languages[i].langId == currentLanguage ? 1 : 0, nullptr);
+        ++at;
+    }
+    ui.menuChanged = true;
+    ui.nextIndex = at;
+}
+
+void CVelmoApp::OnLanguage(unsigned id)
+{
+    const int index = int(id - ID_LANGUAGE_FIRST);
+    if (index < 0 || index >= languages.GetSize())
+        return;
+    const int langId = languages[index].langId;
+    if (langId == currentLanguage)
+        return;
+    languageSetting = langId;
+    Settings().WriteProfileInt(kS, "Language", langId);
+    if (ShowMessageId(IDS_RESTART_LANGUAGE, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    RelaunchAtExit();
+    PostCloseMainWindow();
+}
+
+} // namespace velmo

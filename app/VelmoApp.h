@@ -1,0 +1,144 @@
+// The application: start-up in a fixed order, the recent lists, the
+// application commands (New, Open, Reset All, the languages) and the
+// shutdown with its optional restart.
+#pragma once
+
+#include "app/LanguageList.h"
+#include "doc/DocHost.h"
+#include "platform/gui/CmdTarget.h"
+#include "platform/gui/RecentFileList.h"
+
+#include <QRect>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmo {
+
+class CMainFrame;
+class CSingleDocTemplate;
+class CVelmoDoc;
+class IMessageBoxHost;
+class IProcessLauncher;
+
+class CVelmoApp final : public CCmdTarget {
+public:
+    struct Options {
+        // Starts the new instance of a restart (required for restarts).
+        IProcessLauncher* launcher = nullptr;
+        // The program a restart starts; empty: this executable.
+        std::string programPath;
+        // Install a file settings store at start-up (at settingsPath, empty
+        // for the default place); false keeps the store already installed.
+        bool installSettings = true;
+        std::string settingsPath;
+        // Show message boxes with Qt (false keeps the installed host).
+        bool installMessageBoxes = true;
+        // File Open's dialog; empty: the Qt file dialog. Returns "" on cancel.
+        std::function<std::string()> openFileDialog;
+        // The area the frame may cover; empty: its screen's available area.
+        std::function<QRect()> desktopRect;
+    };
+
+    explicit CVelmoApp(Options options);
+    ~CVelmoApp() override;
+    CVelmoApp(const CVelmoApp&) = delete;
+    CVelmoApp& operator=(const CVelmoApp&) = delete;
+    // The one application object (the framework's AfxGetApp); null when none.
+    static CVelmoApp* Instance();
+
+    // Start-up; arguments without the program name (an optional file path).
+    // False when no main window exists afterwards.
+    bool InitInstance(const std::vector<std::string>& arguments);
+    // Destroys the document and the frame (each writes its settings).
+    void CloseAllDocuments();
+    // Writes the recent lists and the dialog font; returns the exit code.
+    int ExitInstance();
+    // The restarts registered during the run, last registered first; they
+    // run after every setting was written and synced to disk.
+    void RunExitHandlers();
+    // The whole shutdown after the main window closed: documents, exit, restarts.
+    int Shutdown();
+
+    CSingleDocTemplate* DocTemplate() const { return docTemplate.get(); }
+    CMainFrame* MainFrame() const;
+    CVelmoDoc* Document() const;
+
+    // File New and File Open.
+    void OnFileNew();
+    void OnFileNewCmd() { OnFileNew(); }
+    void OnFileOpen();
+    // Opens path like File Open; null when the document did not load it.
+    CVelmoDoc* OpenDocumentFile(const std::string& path);
+    void OnResetAll();
+
+    // The framework's recent-file list ("Recent File List").
+    CRecentFileList* RecentFileList() const { return fileList.get(); }
+    void AddToRecentFileList(const std::string& path);
+    // The seven lists of side files.
+    CRecentFileList* RecentList(RecentListKind kind) const { return lists[size_t(kind)].get(); }
+    void AddToRecent(RecentListKind kind, const std::string& path);
+    // Fills a menu's placeholder of that list (the palettes call this for
+    // their popup menus); disabled without the list.
+    void OnUpdateRecent(RecentListKind kind, CCmdUI& ui);
+    // Opens entry id - first of the list; a missing file leaves the list.
+    bool OnOpenRecent(RecentListKind kind, unsigned id);
+
+    void AddToRecentParams(const std::string& path) { AddToRecent(RecentListKind::Parameters, path); }
+    void AddToRecentWB(const std::string& path) { AddToRecent(RecentListKind::WhiteBalance, path); }
+    void AddToRecentSelColors(const std::string& path) { AddToRecent(RecentListKind::SelectiveColors, path); }
+    void AddToRecentLensCorrection(const std::string& path) { AddToRecent(RecentListKind::LensCorrection, path); }
+    void AddToRecentToneCurve(const std::string& path) { AddToRecent(RecentListKind::ToneCurve, path); }
+    void AddToRecentColorProfile(const std::string& path) { AddToRecent(RecentListKind::ColorProfile, path); }
+    void AddToRecentCropFrame(const std::string& path) { AddToRecent(RecentListKind::CropFrame, path); }
+    void OnUpdateRecentParams(CCmdUI& ui) { OnUpdateRecent(RecentListKind::Parameters, ui); }
+    void OnUpdateRecentWB(CCmdUI& ui) { OnUpdateRecent(RecentListKind::WhiteBalance, ui); }
+    void OnUpdateRecentSelColors(CCmdUI& ui) { OnUpdateRecent(RecentListKind::SelectiveColors, ui); }
+    void OnUpdateRecentLensCorrection(CCmdUI& ui) { OnUpdateRecent(RecentListKind::LensCorrection, ui); }
+    void OnUpdateRecentToneCurve(CCmdUI& ui) { OnUpdateRecent(RecentListKind::ToneCurve, ui); }
+    void OnUpdateRecentColorProfile(CCmdUI& ui) { OnUpdateRecent(RecentListKind::ColorProfile, ui); }
+    void OnUpdateRecentCropFrame(CCmdUI& ui) { OnUpdateRecent(RecentListKind::CropFrame, ui); }
+
+    // Languages: the list, the one in use (1033 without a language file) and
+    // the commands of the "&Language" menu.
+    CLanguageList& Languages() { return languages; }
+    int CurrentLanguage() const { return currentLanguage; }
+    int ThreadLocaleAtStart() const { return threadLocale; }
+    void OnUpdateLanguage(CCmdUI& ui);
+    void OnLanguage(unsigned id);
+
+    int MruSize() const { return mruSize; }
+    const Options& GetOptions() const { return options; }
+
+    // The restarts: registered now, run after the process's settings are
+    // written (the program's exit handlers).
+    void RelaunchAtExit();
+    void ResetAllAtExit();
+    // Closes the main window once the current command has returned.
+    void PostCloseMainWindow();
+
+private:
+    enum class Restart { Relaunch, ResetAll };
+    void BuildCommandMap();
+    void Relaunch();
+    void UpdateFileAssociation(int mode);
+
+    Options options;
+    std::unique_ptr<IMessageBoxHost> messageBoxes;
+    std::unique_ptr<CSingleDocTemplate> docTemplate;
+    std::unique_ptr<CRecentFileList> fileList;
+    std::array<std::unique_ptr<CRecentFileList>, 7> lists;
+    CLanguageList languages;
+    int languageSetting = 0x409;
+    int currentLanguage = 1033;
+    int threadLocale = 0x409;
+    int oemCodePage = 65001;
+    int mruSize = 9;
+    std::vector<Restart> restarts;
+    bool exited = false;
+};
+
+} // namespace velmo

@@ -1,0 +1,70 @@
+// Menus, toolbars and accelerators as data. The GUI builds its real menus,
+// toolbars and shortcuts from these tables; texts come from the string table
+// by id so that a language file can replace them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velmo {
+
+enum class MenuItemKind : uint8_t {
+    Command,   // id = command id; textId 0 means MenuText(id)
+    Separator,
+    Popup,     // starts a submenu titled textId; closed by End
+    End,
+};
+
+struct MenuItem {
+    MenuItemKind kind;
+    unsigned id;
+    unsigned textId;
+};
+
+// A menu resource: a flat list in which Popup ... End pairs nest. The main
+// menu's top level holds only popups; the other menus hold one popup whose
+// items are tracked as a context menu (the framework's "first submenu").
+struct MenuResource {
+    unsigned id;
+    const MenuItem* items;
+    size_t count;
+};
+
+extern const MenuResource kMenuResources[];
+extern const size_t kMenuResourceCount;
+// nullptr when there is no such menu.
+const MenuResource* FindMenuResource(unsigned menuId);
+// The string id of an item's text.
+unsigned MenuItemTextId(const MenuItem& item);
+
+// A toolbar: button command ids in order, 0 for a separator.
+struct ToolBarResource {
+    unsigned id;
+    const unsigned* buttons;
+    size_t count;
+};
+
+extern const ToolBarResource kToolBarResources[];
+extern const size_t kToolBarResourceCount;
+const ToolBarResource* FindToolBarResource(unsigned toolBarId);
+
+// What a main toolbar button shows in place of a bitmap: a short label.
+struct ToolButtonGlyph {
+    unsigned id;
+    const char* label;
+};
+extern const ToolButtonGlyph kToolButtonGlyphs[];
+extern const size_t kToolButtonGlyphCount;
+// "" when the id has no glyph.
+const char* ToolButtonLabel(unsigned id);
+
+// Keyboard accelerators of the main window: key names in the form
+// "Ctrl+Shift+R" (modifiers Ctrl, Shift, Alt; keys as written on the keyboard).
+struct Accelerator {
+    const char* keys;
+    unsigned id;
+};
+extern const Accelerator kAccelerators[];
+extern const size_t kAcceleratorCount;
+
+} // namespace velmo

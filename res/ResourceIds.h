@@ -1,0 +1,295 @@
+// Resource ids: commands, strings, menus, toolbars, accelerators, dialog
+// templates and controls. The numbers are the program's own and stay fixed:
+// settings, language files and the command routing refer to them.
+#pragma once
+
+namespace velmo {
+
+// --- Framework commands and panes --------------------------------------------
+inline constexpr unsigned ID_SEPARATOR = 0;
+inline constexpr unsigned ID_FILE_NEW = 57600;
+inline constexpr unsigned ID_FILE_OPEN = 57601;
+inline constexpr unsigned ID_FILE_SAVE = 57603;
+inline constexpr unsigned ID_FILE_SAVE_AS = 57604;
+inline constexpr unsigned ID_FILE_MRU_FILE1 = 57616; // "Recent File"; 16 ids
+inline constexpr unsigned ID_FILE_MRU_LAST = 57631;
+inline constexpr unsigned ID_EDIT_COPY = 57634;      // copy preview image
+inline constexpr unsigned ID_APP_ABOUT = 57664;
+inline constexpr unsigned ID_APP_EXIT = 57665;
+inline constexpr unsigned ID_VIEW_TOOLBAR = 59392;   // also the main toolbar's id (0xE800)
+inline constexpr unsigned ID_VIEW_STATUS_BAR = 59393; // also the status bar's id (0xE801)
+inline constexpr unsigned AFX_IDW_TOOLBAR = 0xE800;
+inline constexpr unsigned AFX_IDW_STATUS_BAR = 0xE801;
+inline constexpr unsigned ID_INDICATOR_CAPS = 59137;
+inline constexpr unsigned ID_INDICATOR_NUM = 59138;
+inline constexpr unsigned ID_INDICATOR_SCRL = 59139;
+
+// --- Application commands ------------------------------------------------------
+inline constexpr unsigned ID_ASSOCIATE = 32772;          // "Associate CCDRAW with velmo"
+inline constexpr unsigned ID_RESET_ALL = 33944;
+inline constexpr unsigned ID_LANGUAGE_FIRST = 32920;     // "LANG0" placeholder
+inline constexpr unsigned ID_LANGUAGE_LAST = 32935;
+
+// Recent lists: first and last command id of each block.
+inline constexpr unsigned ID_RECENT_LC_FIRST = 32801, ID_RECENT_LC_LAST = 32819;
+inline constexpr unsigned ID_RECENT_PARAMS_FIRST = 32901, ID_RECENT_PARAMS_LAST = 32919;
+inline constexpr unsigned ID_RECENT_SC_FIRST = 33001, ID_RECENT_SC_LAST = 33019;
+inline constexpr unsigned ID_RECENT_WB_FIRST = 33101, ID_RECENT_WB_LAST = 33119;
+inline constexpr unsigned ID_RECENT_CP_FIRST = 33121, ID_RECENT_CP_LAST = 33139;
+inline constexpr unsigned ID_RECENT_TC_FIRST = 33953, ID_RECENT_TC_LAST = 33969;
+inline constexpr unsigned ID_RECENT_CROP_FIRST = 34023, ID_RECENT_CROP_LAST = 34039;
+
+// --- Main frame commands -------------------------------------------------------
+inline constexpr unsigned ID_RESET = 1902;
+inline constexpr unsigned ID_VIEW_PALETTE_FIRST = 33800;
+inline constexpr unsigned ID_VIEW_PARAMS = 33801;        // classic or tabbed parameters palette
+inline constexpr unsigned ID_VIEW_HISTOGRAM = 33802;
+inline constexpr unsigned ID_VIEW_MAGNIFIER = 33803;
+inline constexpr unsigned ID_VIEW_CURVE = 33804;
+inline constexpr unsigned ID_VIEW_EXIF = 33805;
+inline constexpr unsigned ID_VIEW_PALETTES_BAR = 33806;
+inline constexpr unsigned ID_VIEW_SELCOLOR = 33807;
+inline constexpr unsigned ID_VIEW_LENS = 33808;
+inline constexpr unsigned ID_FLOAT_PALETTES = 33809;
+inline constexpr unsigned ID_VIEW_FREECURVE = 33810;
+inline constexpr unsigned ID_VIEW_PARAMTAB = 33811;
+inline constexpr unsigned ID_VIEW_PALETTE_LAST = 33819;
+inline constexpr unsigned ID_PREVIEW_SIZE_FIRST = 33820; // x1, x1.5, x2, then 1/2, 1/3, 1/4 without items
+inline constexpr unsigned ID_PREVIEW_SIZE_LAST = 33829;
+inline constexpr unsigned ID_ZOOM_FIRST = 33830;
+inline constexpr unsigned ID_ZOOM_FREE = 33831;
+inline constexpr unsigned ID_ZOOM_FIT = 33832;
+inline constexpr unsigned ID_ZOOM_50 = 33833;
+inline constexpr unsigned ID_ZOOM_100 = 33834;
+inline constexpr unsigned ID_ZOOM_200 = 33835;
+inline constexpr unsigned ID_ZOOM_300 = 33836;
+inline constexpr unsigned ID_ZOOM_LAST = 33839;
+inline constexpr unsigned ID_RESET_PALETTES = 33840;
+inline constexpr unsigned ID_HIDE_PALETTES = 33841;
+inline constexpr unsigned ID_FONT_NORMAL = 33880;
+inline constexpr unsigned ID_FONT_CHOOSE = 33883;
+inline constexpr unsigned ID_USE_OLD_UI = 33943;
+inline constexpr unsigned ID_FOCUS_CONTROL_FIRST = 1600; // control ids of the parameter palettes
+inline constexpr unsigned ID_FOCUS_CONTROL_LAST = 1699;
+inline constexpr unsigned ID_TWO_FRAME_CONTROL_FIRST = 1650;
+inline constexpr unsigned ID_TWO_FRAME_CONTROL_LAST = 1659;
+inline constexpr unsigned ID_HISTOGRAM_SOURCE_FIRST = 1810; // "&Preview", "&Magnifier", "&Selection"
+inline constexpr unsigned ID_HISTOGRAM_SOURCE_LAST = 1812;
+
+// --- Document commands -----------------------------------------------------------
+inline constexpr unsigned ID_COPY_EXIF = 32770;
+inline constexpr unsigned ID_COPY_MAGNIFIER = 32771;
+inline constexpr unsigned ID_BATCH_JOB = 32780;
+inline constexpr unsigned ID_LOAD_LENS = 32781;
+inline constexpr unsigned ID_POPUP_LENS_MENU = 32782;
+inline constexpr unsigned ID_SAVE_LENS_AS = 32783;
+inline constexpr unsigned ID_LOAD_PARAMS = 33200;
+inline constexpr unsigned ID_POPUP_PARAMS_MENU = 33201;
+inline constexpr unsigned ID_SAVE_PARAMS = 33202;
+inline constexpr unsigned ID_SAVE_PARAMS_AS = 33203;
+inline constexpr unsigned ID_LOAD_SELCOLOR = 33300;
+inline constexpr unsigned ID_POPUP_SELCOLOR_MENU = 33301;
+inline constexpr unsigned ID_SAVE_SELCOLOR_AS = 33302;
+inline constexpr unsigned ID_LOAD_SPOT_WB = 33303;
+inline constexpr unsigned ID_POPUP_WB_MENU = 33304;
+inline constexpr unsigned ID_SAVE_SPOT_WB = 33305;
+inline constexpr unsigned ID_LOAD_TONE_CURVE = 33308;
+inline constexpr unsigned ID_SAVE_TONE_CURVE_AS = 33309;
+inline constexpr unsigned ID_POPUP_TONE_CURVE_MENU = 33310;
+inline constexpr unsigned ID_HONEYCOMB = 33400;
+inline constexpr unsigned ID_FORMAT_PSD16 = 33500;
+inline constexpr unsigned ID_FORMAT_PSD8 = 33501;
+inline constexpr unsigned ID_FORMAT_TIFF16 = 33502;
+inline constexpr unsigned ID_FORMAT_TIFF8 = 33503;
+inline constexpr unsigned ID_FORMAT_JPEG = 33504;
+inline constexpr unsigned ID_FORMAT_UNUSED = 33505;
+inline constexpr unsigned ID_JPEG_OPTION = 33506;
+inline constexpr unsigned ID_SIZE_FULL = 33510;
+inline constexpr unsigned ID_SIZE_9_16 = 33511;
+inline constexpr unsigned ID_SIZE_QUARTER = 33512;
+inline constexpr unsigned ID_SIZE_PREVIEW = 33513;
+inline constexpr unsigned ID_INCREMENT_FILE_NUMBER = 33520;
+inline constexpr unsigned ID_NEUTRAL_RESET = 33600;
+inline constexpr unsigned ID_ROTATE_NONE = 33601;
+inline constexpr unsigned ID_ROTATE_RIGHT = 33602;
+inline constexpr unsigned ID_ROTATE_LEFT = 33603;
+inline constexpr unsigned ID_SHARPNESS_HARD = 33650;
+inline constexpr unsigned ID_SHARPNESS_NORMAL = 33651;
+inline constexpr unsigned ID_SHARPNESS_SOFT = 33652;
+inline constexpr unsigned ID_SHARPNESS_CUSTOM = 33653;
+inline constexpr unsigned ID_REFRESH = 33700;
+inline constexpr unsigned ID_SWAP_FRAMES = 33701;
+inline constexpr unsigned ID_MAGNIFIER_FLOAT = 33851;
+inline constexpr unsigned ID_MAGNIFIER_256 = 33852;
+inline constexpr unsigned ID_MAGNIFIER_512 = 33853;
+inline constexpr unsigned ID_MAGNIFIER_ZOOM1 = 33854; // x1 .. x5: 33854-33858
+inline constexpr unsigned ID_MAGNIFIER_ZOOM5 = 33858;
+inline constexpr unsigned ID_GRID_OFF = 33860;        // grid count = id - 33860
+inline constexpr unsigned ID_GRID_2 = 33862;
+inline constexpr unsigned ID_GRID_3 = 33863;
+inline constexpr unsigned ID_GRID_4 = 33864;
+inline constexpr unsigned ID_GRID_8 = 33868;
+inline constexpr unsigned ID_GRID_12 = 33872;
+inline constexpr unsigned ID_GRID_16 = 33876;
+inline constexpr unsigned ID_GRID_MENU = 33879;
+inline constexpr unsigned ID_WB_FIRST = 33900;        // "&0:as shot" .. "&c:color temperature"
+inline constexpr unsigned ID_WB_LAST = 33912;
+inline constexpr unsigned ID_ICC_SRGB = 33920;
+inline constexpr unsigned ID_ICC_ADOBE = 33921;
+inline constexpr unsigned ID_ICC_FINEPIX = 33922;
+inline constexpr unsigned ID_ICC_WIDEGAMUT = 33923;
+inline constexpr unsigned ID_CLIP_WARNING = 33940;
+inline constexpr unsigned ID_USE_OLD_WB = 33942;
+inline constexpr unsigned ID_OPEN_COLOR_PROFILE = 33945;
+inline constexpr unsigned ID_USE_OLD_SATURATION = 33947;
+inline constexpr unsigned ID_USE_OLD_NR = 33948;
+inline constexpr unsigned ID_VIVID_COLOR = 1202;
+inline constexpr unsigned ID_GREEN_ENHANCER = 1203;
+inline constexpr unsigned ID_LENS_ENABLE = 1205;
+inline constexpr unsigned ID_SELCOLOR_ENABLE = 1213;
+inline constexpr unsigned ID_WB_FINETUNE = 1220;
+inline constexpr unsigned ID_EASY_SR = 1221;
+inline constexpr unsigned ID_NOISE_REDUCTION = 1225;
+inline constexpr unsigned ID_GAMMA_SR = 1651;
+inline constexpr unsigned ID_TONE_GAMMA = 2613;
+inline constexpr unsigned ID_FREECURVE_ENABLE = 2615;
+inline constexpr unsigned ID_TONE_LOG = 2616;
+inline constexpr unsigned ID_DELETE_APEX = 2621;
+inline constexpr unsigned ID_RESET_ALL_CHANNELS = 2624;
+inline constexpr unsigned ID_AUTO_CHROMATIC = 2701;
+inline constexpr unsigned ID_DISPLAY_WINDOWS_CM = 2710;
+inline constexpr unsigned ID_DISPLAY_PROFILE_FIRST = 2711; // mode = id - 2711
+inline constexpr unsigned ID_DISPLAY_SRGB = 2712;
+inline constexpr unsigned ID_DISPLAY_ADOBE = 2713;
+inline constexpr unsigned ID_DISPLAY_OTHER = 2716;
+inline constexpr unsigned ID_OPEN_DISPLAY_PROFILE = 2717;
+
+// --- View commands ------------------------------------------------------------
+inline constexpr unsigned ID_TOOL_MAGNIFIER = 32773;
+inline constexpr unsigned ID_TOOL_SPOT_WB = 32774;
+inline constexpr unsigned ID_CROP_CENTRE_H = 34000;
+inline constexpr unsigned ID_CROP_CENTRE_V = 34001;
+inline constexpr unsigned ID_CROP_TOOL = 34002;
+inline constexpr unsigned ID_CROP_CENTRE = 34003;
+inline constexpr unsigned ID_CROP_SIZE_CURRENT = 34004;
+inline constexpr unsigned ID_CROP_SIZE_HALF = 34005;
+inline constexpr unsigned ID_CROP_SIZE_2_3 = 34006;
+inline constexpr unsigned ID_CROP_SIZE_1_4 = 34007;
+inline constexpr unsigned ID_CROP_SIZE_1_3 = 34008;
+inline constexpr unsigned ID_CROP_DESELECT = 34009;
+inline constexpr unsigned ID_CROP_ASPECT_FIRST = 34010; // "&Free" .. "10x8": 34010-34017
+inline constexpr unsigned ID_CROP_ASPECT_LAST = 34017;
+inline constexpr unsigned ID_CROP_LOAD = 34020;
+inline constexpr unsigned ID_CROP_SAVE_AS = 34022;
+inline constexpr unsigned ID_CROP_LAST_FRAME = 34040;
+
+// --- Strings ---------------------------------------------------------------------
+inline constexpr unsigned IDS_BUILD_STAMP = 100;        // language files must carry the same
+inline constexpr unsigned IDS_DOC_STRINGS = 200;        // the document template's strings
+inline constexpr unsigned IDS_LANGUAGE_NAME = 215;
+inline constexpr unsigned IDS_TRANSLATOR = 216;
+inline constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;  // "Ready"
+inline constexpr unsigned IDS_WB_PRESETS_OLD = 61204;
+inline constexpr unsigned IDS_DROP_ONE_FILE = 61214;
+inline constexpr unsigned IDS_SIZE_NAMES = 61231;
+inline constexpr unsigned IDS_RESTART_LANGUAGE = 61232;
+inline constexpr unsigned IDS_WB_PRESETS = 61237;
+inline constexpr unsigned IDS_RESET_ALL = 61238;
+inline constexpr unsigned IDS_PALETTE_CAPTIONS = 61717;
+inline constexpr unsigned IDS_SIZE_PANE = 61718;
+inline constexpr unsigned IDS_FILE_OPEN_FILTER = 61880; // the File Open dialog's filter
+
+// Menu item texts live in the string table too, so that a language file can
+// replace them: a command item's text is string MenuText(id); popup titles
+// have ids of their own from kPopupTextBase.
+inline constexpr unsigned kMenuTextBase = 0x10000;
+inline constexpr unsigned MenuText(unsigned commandId) { return kMenuTextBase + commandId; }
+inline constexpr unsigned kPopupTextBase = 0x20000;
+inline constexpr unsigned IDS_POPUP_FILE = kPopupTextBase + 1;
+inline constexpr unsigned IDS_POPUP_EDIT = kPopupTextBase + 2;
+inline constexpr unsigned IDS_POPUP_VIEW = kPopupTextBase + 3;
+inline constexpr unsigned IDS_POPUP_PREVIEW_SIZE = kPopupTextBase + 4;
+inline constexpr unsigned IDS_POPUP_ZOOM = kPopupTextBase + 5;
+inline constexpr unsigned IDS_POPUP_GRID = kPopupTextBase + 6;
+inline constexpr unsigned IDS_POPUP_MAGNIFIER = kPopupTextBase + 7;
+inline constexpr unsigned IDS_POPUP_FONT = kPopupTextBase + 8;
+inline constexpr unsigned IDS_POPUP_LANGUAGE = kPopupTextBase + 9;
+inline constexpr unsigned IDS_POPUP_PARAMETERS = kPopupTextBase + 10;
+inline constexpr unsigned IDS_POPUP_WHITE_BALANCE = kPopupTextBase + 11;
+inline constexpr unsigned IDS_POPUP_SHARPNESS = kPopupTextBase + 12;
+inline constexpr unsigned IDS_POPUP_ROTATION = kPopupTextBase + 13;
+inline constexpr unsigned IDS_POPUP_TONE = kPopupTextBase + 14;
+inline constexpr unsigned IDS_POPUP_SR = kPopupTextBase + 15;
+inline constexpr unsigned IDS_POPUP_TONE_CURVE = kPopupTextBase + 16;
+inline constexpr unsigned IDS_POPUP_LENS = kPopupTextBase + 17;
+inline constexpr unsigned IDS_POPUP_SELCOLOR = kPopupTextBase + 18;
+inline constexpr unsigned IDS_POPUP_OUTPUT = kPopupTextBase + 19;
+inline constexpr unsigned IDS_POPUP_COLOR_SPACE = kPopupTextBase + 20;
+inline constexpr unsigned IDS_POPUP_COLOR_MANAGEMENT = kPopupTextBase + 21;
+inline constexpr unsigned IDS_POPUP_TOOLS = kPopupTextBase + 22;
+inline constexpr unsigned IDS_POPUP_CROP_ASPECT = kPopupTextBase + 23;
+inline constexpr unsigned IDS_POPUP_HELP = kPopupTextBase + 24;
+inline constexpr unsigned IDS_POPUP_CONTEXT = kPopupTextBase + 25; // title of the context menus' one submenu
+inline constexpr unsigned IDS_POPUP_OUTPUT_SIZE = kPopupTextBase + 26;
+inline constexpr unsigned IDS_POPUP_OUTPUT_FORMAT = kPopupTextBase + 27;
+// Texts of items that read differently in the palettes' "..." menus.
+inline constexpr unsigned IDS_ITEM_SAVE_PARAMS_AS_POPUP = kPopupTextBase + 101;
+inline constexpr unsigned IDS_ITEM_SAVE_SPOT_WB_POPUP = kPopupTextBase + 102;
+
+// --- Menus, toolbars, accelerators ---------------------------------------------------
+inline constexpr unsigned IDR_MAINFRAME = 200;     // main menu, main toolbar, accelerators, document strings
+inline constexpr unsigned IDR_GRID_MENU = 202;
+inline constexpr unsigned IDR_LENS_MENU = 203;
+inline constexpr unsigned IDR_PARAMS_MENU = 204;
+inline constexpr unsigned IDR_SELCOLOR_MENU = 205;
+inline constexpr unsigned IDR_TONE_CURVE_MENU = 206;
+inline constexpr unsigned IDR_WB_MENU = 207;
+inline constexpr unsigned IDR_PALETTES_BAR = 213;
+inline constexpr unsigned IDR_CROP_CONTEXT = 305;
+inline constexpr unsigned IDR_WB_CONTEXT = 306;
+inline constexpr unsigned IDR_MAGNIFIER_CONTEXT = 307;
+
+// --- Bitmaps and cursors ---------------------------------------------------------
+inline constexpr unsigned IDB_HUE = 102;
+inline constexpr unsigned IDC_CURSOR_PAN = 1700;
+inline constexpr unsigned IDC_CURSOR_MAGNIFIER = 1705;
+inline constexpr unsigned IDC_CURSOR_SPOT_WB = 1706;
+inline constexpr unsigned IDC_CURSOR_CROP = 1707;
+inline constexpr unsigned IDC_CURSOR_1710 = 1710;
+inline constexpr unsigned IDC_CURSOR_1711 = 1711;
+
+// --- Dialog templates ------------------------------------------------------------------
+inline constexpr unsigned IDD_ABOUTBOX = 120;
+inline constexpr unsigned IDD_BATCH = 121;
+inline constexpr unsigned IDD_JPEG_OPTIONS = 122;
+inline constexpr unsigned IDD_OPEN_PREVIEW = 123;     // child template of the open dialog
+inline constexpr unsigned IDD_SELCOLOR_BAR = 124;
+inline constexpr unsigned IDD_CURVE_BAR = 125;        // "Parameters Curve"
+inline constexpr unsigned IDD_LENS_BAR = 126;
+inline constexpr unsigned IDD_EXIF_BAR = 127;         // "Exif info"
+inline constexpr unsigned IDD_FREECURVE_BAR = 128;
+inline constexpr unsigned IDD_HISTOGRAM_BAR = 129;
+inline constexpr unsigned IDD_MAGNIFIER_BAR = 130;
+inline constexpr unsigned IDD_PARAM_BAR = 137;        // classic parameters palette
+inline constexpr unsigned IDD_PARAM_PAGE_1 = 138;
+inline constexpr unsigned IDD_PARAM_PAGE_2 = 139;
+inline constexpr unsigned IDD_PARAMTAB_BAR = 140;     // tabbed parameters palette
+inline constexpr unsigned IDD_PAGE_COLOR = 141;
+inline constexpr unsigned IDD_PAGE_CURVE = 142;
+inline constexpr unsigned IDD_PAGE_DETAIL = 143;
+inline constexpr unsigned IDD_PAGE_LENS = 144;
+inline constexpr unsigned IDD_PROCESSING = 147;
+
+// --- Controls -----------------------------------------------------------------------
+inline constexpr unsigned IDC_APPLY = 1003;
+inline constexpr unsigned IDC_DOCK_MAGNIFIER = 1201;
+inline constexpr unsigned IDC_CHECK_MGN = 1207;
+inline constexpr unsigned IDC_CHECK_PRV = 1208;
+inline constexpr unsigned IDC_WB_COMBO = 1406;
+inline constexpr unsigned IDC_ABOUT_BUILD = 1702;
+inline constexpr unsigned IDC_ABOUT_LANGUAGE = 1709;
+inline constexpr unsigned IDC_ABOUT_VERSION = 2617;
+inline constexpr unsigned IDC_ABOUT_TRANSLATOR = 2704;
+inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807
+
+} // namespace velmo

@@ -1,0 +1,93 @@
+// Helpers of the GUI tests: the program started on a settings file of its
+// own with a fake process launcher and recorded message boxes, test RAF
+// files, and event processing.
+#pragma once
+
+#include "app/MainFrame.h"
+#include "app/VelmoApp.h"
+#include "doc/VelmoDoc.h"
+#include "platform/core/SettingsStore.h"
+#include "platform/gui/ProcessLauncher.h"
+#include "tests/support/TestEnv.h"
+
+#include <QRect>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmo::test {
+
+// Records the restarts instead of starting processes.
+class FakeLauncher final : public IProcessLauncher {
+public:
+    struct Call {
+        std::string program;
+        std::vector<std::string> arguments;
+    };
+    bool StartDetached(const std::string& program, const std::vector<std::string>& arguments) override
+    {
+        calls.push_back({program, arguments});
+        if (onStart)
+            onStart();
+        return true;
+    }
+    std::vector<Call> calls;
+    // Runs when a process would start (to look at what it would find).
+    std::function<void()> onStart;
+};
+
+// Writes values into the settings file at path before the program starts.
+void PresetSettings(const std::string& path, const std::function<void(SettingsStore&)>& presets);
+// A value of the settings file as the next start would read it.
+std::unique_ptr<FileSettingsStore> ReadSettings(const std::string& path);
+
+// The program started as `velmo ARGS` would start.
+class AppRun {
+public:
+    struct Setup {
+        std::string settingsPath; // empty: a fresh file of this run
+        std::vector<std::string> arguments;
+        std::function<void(SettingsStore&)> presets;
+        std::function<QRect()> desktop;
+        int messageAnswer = IDOK;
+        std::string programPath = "/opt/velmo/bin/velmo";
+    };
+    explicit AppRun(Setup setup);
+    AppRun() : AppRun(Setup{}) {}
+    ~AppRun();
+
+    bool Started() const { return started; }
+    CVelmoApp& App() { return *app; }
+    CMainFrame& Frame() { return *app->MainFrame(); }
+    CVelmoDoc& Doc() { return *app->Document(); }
+    RecordingMessages& Messages() { return messages; }
+    FakeLauncher& Launcher() { return launcher; }
+    const std::string& SettingsPath() const { return settingsPath; }
+
+    // Closes the main window as the user does, then the whole shutdown.
+    void Quit();
+    // The shutdown after the window closed by itself (a posted close).
+    void FinishShutdown();
+
+private:
+    std::unique_ptr<TempDir> ownDir;
+    std::string settingsPath;
+    FakeLauncher launcher;
+    RecordingMessages messages;
+    std::unique_ptr<CVelmoApp> app;
+    bool started = false;
+    bool finished = false;
+};
+
+// Lets queued calls, posted events and zero timers run.
+void ProcessEvents(int milliseconds = 0);
+
+// A small RAF file (FinePix S5600, a few rows) at dir/name.
+std::string WriteSmallRaf(const std::string& dir, const std::string& name);
+// The sample picture: the build's sample file when there is one, else a
+// 2304 x 1728 Bayer file with a coloured scene written into dir.
+std::string SampleRafPath(const std::string& dir);
+
+} // namespace velmo::test

@@ -1,0 +1,237 @@
+// The frame's layout: the view at every preview size and rotation, the fit
+// on a small desktop, full mode and zoom, the stored window position, and
+// the layout kept across a restart.
+#include "app/PaletteDock.h"
+#include "platform/gui/QtMenus.h"
+#include "app/VelmoView.h"
+#include "res/ResourceIds.h"
+#include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include <cstring>
+
+namespace velmo::test {
+
+namespace {
+
+std::vector<uint8_t> RectBytes(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    const int32_t v[4] = {left, top, right, bottom};
+    std::vector<uint8_t> bytes(16);
+    std::memcpy(bytes.data(), v, 16);
+    return bytes;
+}
+
+} // namespace
+
+class FrameLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ViewHasThePreviewSizeForEverySizeAndRotation()
+    {
+        AppRun run;
+        CMainFrame& frame = run.Frame();
+        CVelmoView& view = *frame.GetActiveView();
+        struct Case {
+            int size;
+            QSize landscape;
+        };
+        const Case cases[] = {{0, {512, 384}}, {1, {768, 576}}, {2, {1024, 768}},
+                              {3, {256, 192}}, {4, {170, 128}}, {5, {128, 96}}};
+        for (int rotate = 0; rotate <= 2; ++rotate)
+            for (const Case& c : cases) {
+                run.Doc().params.rotate = rotate;
+                frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST + unsigned(c.size));
+                ProcessEvents();
+                const QSize expected = rotate ? c.landscape.transposed() : c.landscape;
+                QCOMPARE(frame.PreviewSizeIndex(), c.size);
+                QCOMPARE(view.size(), expected);
+                QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), expected);
+                // The pass is idempotent: again, nothing moves.
+                const QRect before = frame.geometry();
+                frame.RecalcLayout();
+                frame.RecalcLayout();
+                ProcessEvents();
+                QCOMPARE(view.size(), expected);
+                QCOMPARE(frame.geometry(), before);
+                // The frame holds the view: nothing of it is cut off.
+                QVERIFY(frame.rect().contains(QRect(view.mapTo(&frame, QPoint(0, 0)), view.size())));
+            }
+        run.Doc().params.rotate = 0;
+    }
+
+    void LargePreviewOnASmallDesktopMovesToTheCornerAndFits()
+    {
+        AppRun::Setup setup;
+        setup.desktop = [] { return QRect(0, 0, 1024, 700); };
+        setup.presets = [](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "PreviewSize", 2); };
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        frame.move(200, 100);
+        frame.RecalcLayout();
+        ProcessEvents();
+        QCOMPARE(frame.frameGeometry().topLeft(), QPoint(0, 0));
+        QVERIFY(frame.frameGeometry().width() <= 1024);
+        QVERIFY(frame.frameGeometry().height() <= 700);
+        CVelmoView& view = *frame.GetActiveView();
+        QVERIFY(view.height() < 768);
+        // The picture keeps its size; the view scrolls over it.
+        QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), QSize(1024, 768));
+    }
+
+    void StoredPreviewSizeOutOfRangeCountsAsZero()
+    {
+        for (int stored : {-1, 6, 9, 1000}) {
+            AppRun::Setup setup;
+            setup.presets = [stored](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "PreviewSize", stored); };
+            AppRun run(setup);
+            QCOMPARE(run.Frame().PreviewSizeIndex(), 0);
+            QCOMPARE(run.Frame().GetActiveView()->size(), QSize(512, 384));
+        }
+    }
+
+    void FullModeFitsTheWindowAndZoomFollowsTheOutputSize()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.arguments = {WriteSmallRaf(dir.path(), "DSCF0004.RAF")};
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        CVelmoView& view = *frame.GetActiveView();
+        QVERIFY(!run.Frame().Route().IsEnabled(ID_ZOOM_100)); // only in full mode
+
+        frame.ExecuteCommand(ID_ZOOM_FREE);
+        QVERIFY(frame.IsFullMode());
+        QVERIFY(frame.Route().IsEnabled(ID_ZOOM_100));
+        frame.resize(1300, 1000);
+        ProcessEvents();
+        const QSize client = view.size();
+        const int width = std::min(client.width(), client.height() * 4 / 3);
+        QCOMPARE(view.DisplayWidth(), (width + 3) & ~3);
+        QCOMPARE(view.DisplayHeight(), width * 3 / 4);
+        QVERIFY(view.width() > 512);
+
+        frame.ExecuteCommand(ID_ZOOM_100);
+        QCOMPARE(frame.ZoomPercent(), 100);
+        int w = 0, h = 0;
+        std::sscanf(run.Doc().FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &w, &h);
+        QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), QSize(w, h));
+        frame.ExecuteCommand(ID_ZOOM_200);
+        QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), QSize(w * 2, h * 2));
+
+        // A preview size leaves full mode and the fixed size returns.
+        frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST);
+        ProcessEvents();
+        QVERIFY(!frame.IsFullMode());
+        QCOMPARE(view.size(), QSize(512, 384));
+        QCOMPARE(frame.minimumSize(), frame.maximumSize()); // no sizing border
+    }
+
+    void StoredWindowPositionIsCheckedAgainstTheScreens()
+    {
+        const std::vector<QRect> screens = {QRect(0, 0, 1920, 1200), QRect(1920, 0, 1280, 1024)};
+        struct Case {
+            const char* name;
+            std::vector<uint8_t> bytes;
+            std::optional<QRect> result;
+        };
+        std::vector<uint8_t> twelve(12, 0);
+        const Case cases[] = {
+            {"on the first screen", RectBytes(100, 80, 900, 680), QRect(100, 80, 800, 600)},
+            {"on the second screen", RectBytes(2000, 100, 2800, 700), QRect(2000, 100, 800, 600)},
+            {"wrong length", twelve, std::nullopt},
+            {"empty", RectBytes(100, 100, 100, 100), std::nullopt},
+            {"reversed", RectBytes(900, 680, 100, 80), std::nullopt},
+            {"absurd", RectBytes(0, 0, 2000000000, 100), std::nullopt},
+            {"off to the right", RectBytes(9000, 100, 9800, 700), QRect(2400, 100, 800, 600)},
+            {"above every screen", RectBytes(100, -5000, 900, -4400), QRect(100, 0, 800, 600)},
+            {"larger than the screen", RectBytes(-8000, -8000, -4000, -5000), QRect(0, 0, 1920, 1200)},
+        };
+        for (const Case& c : cases) {
+            const std::optional<QRect> got = WindowPositionFromBytes(c.bytes, screens);
+            QVERIFY2(got.has_value() == c.result.has_value(), c.name);
+            if (got)
+                QVERIFY2(*got == *c.result, c.name);
+        }
+    }
+
+    void LayoutSurvivesARestart()
+    {
+        TempDir dir;
+        const std::string settings = dir.File("Velmo.ini");
+        QRect placed;
+        {
+            AppRun::Setup setup;
+            setup.settingsPath = settings;
+            AppRun run(setup);
+            CMainFrame& frame = run.Frame();
+            frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST + 1);
+            frame.ExecuteCommand(ID_VIEW_HISTOGRAM); // hide it
+            frame.ExecuteCommand(ID_VIEW_EXIF);
+            frame.move(150, 90);
+            ProcessEvents();
+            QVERIFY(frame.Palette(ID_VIEW_HISTOGRAM)->isHidden());
+            placed = frame.geometry();
+            run.Quit();
+        }
+        AppRun::Setup setup;
+        setup.settingsPath = settings;
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        ProcessEvents();
+        QCOMPARE(frame.PreviewSizeIndex(), 1);
+        QCOMPARE(frame.GetActiveView()->size(), QSize(768, 576));
+        QVERIFY(frame.Palette(ID_VIEW_HISTOGRAM)->isHidden());
+        QVERIFY(frame.Palette(ID_VIEW_EXIF)->isHidden());
+        QVERIFY(!frame.Palette(ID_VIEW_MAGNIFIER)->isHidden());
+        QCOMPARE(frame.geometry().topLeft(), placed.topLeft());
+        QCOMPARE(frame.geometry().size(), placed.size());
+    }
+
+    void LayoutOfAnotherVersionIsReplacedByTheDefault()
+    {
+        TempDir dir;
+        const std::string settings = dir.File("Velmo.ini");
+        {
+            AppRun::Setup setup;
+            setup.settingsPath = settings;
+            AppRun run(setup);
+            run.Frame().ExecuteCommand(ID_VIEW_HISTOGRAM);
+            run.Frame().ExecuteCommand(ID_ZOOM_FREE);
+            run.Quit();
+        }
+        PresetSettings(settings, [](SettingsStore& s) { s.WriteProfileString(kSettingsSection, "FrameVer", "older"); });
+        AppRun::Setup setup;
+        setup.settingsPath = settings;
+        AppRun run(setup);
+        QVERIFY(!run.Frame().Palette(ID_VIEW_HISTOGRAM)->isHidden());
+        QVERIFY(!run.Frame().IsFullMode()); // the stored full mode is not applied
+        QCOMPARE(run.Frame().GetActiveView()->size(), QSize(512, 384));
+    }
+
+    void SizePaneShowsTheOutputSize()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.arguments = {WriteSmallRaf(dir.path(), "DSCF0005.RAF")};
+        AppRun run(setup);
+        QCOMPARE(run.Frame().SizePane()->text().toStdString(), run.Doc().FormatOutputSize(-1, nullptr, 2));
+        QVERIFY(run.Frame().SizePane()->text() != QStringLiteral("0000x0000"));
+        // The size-mode buttons tell the size each would give.
+        run.Frame().UpdateToolBars();
+        for (unsigned id = ID_SIZE_FULL; id <= ID_SIZE_PREVIEW; ++id)
+            QCOMPARE(run.Frame().MainToolBar()->ButtonAction(id)->toolTip().toStdString(),
+                     run.Doc().FormatOutputSize(int(id), nullptr, 0));
+    }
+};
+
+VELMO_APP_TEST(FrameLayoutTest);
+
+} // namespace velmo::test
+
+#include "FrameLayoutTest.moc"

@@ -1,0 +1,180 @@
+// Start-up: the settings it reads and writes back, the dialog font, the
+// language, and the file named on the command line.
+#include "app/DocTemplate.h"
+#include "platform/gui/DialogFont.h"
+#include "res/ResourceIds.h"
+#include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
+#include "tests/support/RafBuilder.h"
+
+#include <QFontDatabase>
+#include <QTest>
+
+#include <clocale>
+#include <cstdio>
+
+namespace velmo::test {
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void RecentListSizeIsClampedAndWrittenBack()
+    {
+        struct Case {
+            const char* name;
+            std::optional<int> stored;
+            int size;
+        };
+        const Case cases[] = {{"absent", std::nullopt, 9}, {"40", 40, 16}, {"-5", -5, 0}, {"16", 16, 16}, {"3", 3, 3}};
+        for (const Case& c : cases) {
+            AppRun::Setup setup;
+            setup.presets = [&c](SettingsStore& s) {
+                if (c.stored)
+                    s.WriteProfileInt(kSettingsSection, "MRUsize", *c.stored);
+            };
+            AppRun run(setup);
+            QVERIFY2(run.Started(), c.name);
+            QCOMPARE(run.App().MruSize(), c.size);
+            QCOMPARE(run.App().RecentFileList()->GetSize(), c.size);
+            for (int kind = 0; kind < 7; ++kind)
+                QCOMPARE(run.App().RecentList(RecentListKind(kind))->GetSize(), c.size);
+            // Written back at once, clamped.
+            QCOMPARE(ReadSettings(run.SettingsPath())->GetProfileInt(kSettingsSection, "MRUsize", -99), c.size);
+            // A list of no entries takes none.
+            run.App().AddToRecentParams("/photos/a.VMR");
+            QCOMPARE(run.App().RecentList(RecentListKind::Parameters)->IsEmpty(), c.size == 0);
+        }
+    }
+
+    void DialogFontResolution()
+    {
+        const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        struct Case {
+            const char* face;
+            int size;
+            const char* family; // nullptr: the system font's
+            int pointSize;      // 0: the system font's
+        };
+        const Case cases[] = {
+            {"DejaVu Serif", 0, nullptr, 0},   // size 0: the face is ignored
+            {"DejaVu Serif", 11, "DejaVu Serif", 11},
+            {"", 13, nullptr, 13},             // no face: the system face at that size
+            {"DejaVu Serif", 500, nullptr, 0}, // no screen font that large: the system font
+            {"DejaVu Serif", -4, nullptr, 0},
+        };
+        for (const Case& c : cases) {
+            const QFont font = ResolveDialogFont(DialogFontSetting{c.face, c.size});
+            QCOMPARE(font.family(), c.family == nullptr ? system.family() : QString::fromLatin1(c.family));
+            QCOMPARE(font.pointSize(), c.pointSize == 0 ? system.pointSize() : c.pointSize);
+        }
+    }
+
+    void DialogFontIsReadAtStartAndWrittenAtExit()
+    {
+        TempDir dir;
+        const std::string path = dir.File("Velmo.ini");
+        {
+            AppRun::Setup setup;
+            setup.settingsPath = path;
+            setup.presets = [](SettingsStore& s) {
+                s.WriteProfileString(kSettingsSection, "FontName", "DejaVu Sans");
+                s.WriteProfileInt(kSettingsSection, "FontSize", 12);
+            };
+            AppRun run(setup);
+            QCOMPARE(DialogFont().faceName, std::string("DejaVu Sans"));
+            QCOMPARE(DialogFont().pointSize, 12);
+            DialogFont().pointSize = 9;
+        }
+        auto stored = ReadSettings(path);
+        QCOMPARE(stored->GetProfileString(kSettingsSection, "FontName", ""), std::string("DejaVu Sans"));
+        QCOMPARE(stored->GetProfileInt(kSettingsSection, "FontSize", 0), 9);
+        DialogFont() = {};
+    }
+
+    void WithoutLanguageFilesTheProgramRunsInEnglish()
+    {
+        AppRun::Setup setup;
+        setup.presets = [](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "Language", 0x411); };
+        AppRun run(setup);
+        QCOMPARE(run.App().Languages().GetSize(), 1);
+        QCOMPARE(run.App().Languages()[0].langId, 1033);
+        QCOMPARE(run.App().Languages()[0].name, std::string("English"));
+        QCOMPARE(run.App().CurrentLanguage(), 1033);
+        // The stored choice stays for the next start.
+        QCOMPARE(ReadSettings(run.SettingsPath())->GetProfileInt(kSettingsSection, "Language", 0), 0x411);
+    }
+
+    void CommandLineFileOpensInTheExistingWindow()
+    {
+        TempDir dir;
+        const std::string raf = WriteSmallRaf(dir.path(), "DSCF0001.RAF");
+        AppRun::Setup setup;
+        setup.arguments = {raf};
+        AppRun run(setup);
+        QVERIFY(run.Started());
+        QVERIFY(run.Doc().HasImage());
+        QCOMPARE(run.App().DocTemplate()->PathName(), raf);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo - DSCF0001.RAF"));
+        QCOMPARE((*run.App().RecentFileList())[0], raf);
+        QVERIFY(run.Messages().calls.empty());
+        // The document was loaded with the frame in place: its host had a window.
+        QVERIFY(run.App().DocTemplate()->Host().HasMainWindow());
+    }
+
+    void OnlyASuccessfulLoadSetsPathTitleAndRecentList()
+    {
+        TempDir dir;
+        const std::string raf = WriteSmallRaf(dir.path(), "DSCF0002.RAF");
+        const std::string broken = dir.File("broken.RAF");
+        WriteFile(broken, std::vector<uint8_t>(100, 0x41));
+        const std::string profile = dir.File("display.icc");
+        WriteFile(profile, std::vector<uint8_t>(64, 0));
+
+        AppRun::Setup setup;
+        setup.arguments = {raf};
+        AppRun run(setup);
+        const QString title = run.Frame().windowTitle();
+        // A side file changes the current image and keeps its name.
+        QVERIFY(run.App().OpenDocumentFile(profile) == nullptr);
+        QCOMPARE(run.App().DocTemplate()->PathName(), raf);
+        QCOMPARE(run.Frame().windowTitle(), title);
+        QVERIFY(run.Doc().HasImage());
+        // A RAW file that fails leaves no image: no file name in the title.
+        for (const std::string& other : {broken, dir.File("missing.RAF")}) {
+            QVERIFY(run.App().OpenDocumentFile(other) == nullptr);
+            QCOMPARE(run.App().DocTemplate()->PathName(), std::string());
+            QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo -  "));
+        }
+        QCOMPARE((*run.App().RecentFileList())[0], raf);
+        QCOMPARE((*run.App().RecentFileList())[1], std::string());
+        QCOMPARE(run.Messages().calls.size(), size_t(3)); // each failure said why
+    }
+
+    void EmptyDocumentHasTheBlankTitle()
+    {
+        AppRun run;
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo -  "));
+        QVERIFY(!run.Doc().HasImage());
+        QVERIFY(run.Frame().isVisible());
+        QVERIFY(run.Frame().acceptDrops());
+    }
+
+    void NumericLocaleIsC()
+    {
+        // A decimal-comma locale from the environment must not reach the
+        // parameter files.
+        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+            QSKIP("no decimal-comma locale installed");
+        AppRun run;
+        char text[32];
+        std::snprintf(text, sizeof text, "%f", 2.2);
+        QCOMPARE(QString::fromLatin1(text), QStringLiteral("2.200000"));
+    }
+};
+
+VELMO_APP_TEST(StartupTest);
+
+} // namespace velmo::test
+
+#include "StartupTest.moc"
