@@ -154,6 +154,8 @@ void CVelmoDoc::DeleteContents()
     cfaRecords = {};
     developedImage = {};
     DropFullPreview();
+    magnifierImage.reset();
+    fringeRed = fringeBlue = 0;
     if (host->HasMainWindow())
         host->ClearHistograms();
 }
