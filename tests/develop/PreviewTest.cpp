@@ -363,6 +363,15 @@ Bytes Save(cmsHPROFILE profile)
     return bytes;
 }
 
+// A grey profile: not usable for display.
+Bytes GreyProfile()
+{
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
+    return Save(profile);
+}
+
 // The shown bytes an independent lcms2 transform gives for the preview's
 // 16-bit copy.
 Bytes ReferenceShown(const std::vector<uint16_t>& copy, const Bytes& input, const Bytes& output)
@@ -435,7 +444,7 @@ TEST(PreviewColorSettings, DisplayProfileIsCheckedAtConstruction)
     const Bytes wide = BuiltIn(3);
     ASSERT_TRUE(test::WriteFile(dir.File("screen.icc"), wide));
     ASSERT_TRUE(test::WriteFile(dir.File("grey.icc"),
-                                Save(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)))));
+                                GreyProfile()));
     struct Case {
         const char* file;
         int stored;
@@ -467,7 +476,7 @@ TEST_F(PreviewFixture, OpeningADisplayProfileFile)
     test::TempDir dir;
     ASSERT_TRUE(test::WriteFile(dir.File("wide.icc"), BuiltIn(3)));
     ASSERT_TRUE(test::WriteFile(dir.File("grey.icc"),
-                                Save(cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2)))));
+                                GreyProfile()));
     doc->params.ICC = 1;
     doc->OnDisplayChoice(2);
     EXPECT_EQ(doc->Colors().DisplayChoice(), 2);

@@ -126,7 +126,9 @@ TEST(OpenDocument, UserProfileMustBeRgb)
     EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb);
     EXPECT_EQ(doc.params.ICC, 4);
     // A grey profile, a header that only claims RGB, and a stub.
-    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2));
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
     cmsUInt32Number size = 0;
     ASSERT_TRUE(cmsSaveProfileToMem(grey, nullptr, &size));
     std::vector<uint8_t> greyBytes(size);
