@@ -168,6 +168,7 @@ const StringEntry kEnglishStrings[] = {
     {59139, "SCRL"},
     {59392, "Show or hide the toolbar\nToolbar"},
     {59393, "Show or hide the status bar\nStatus Bar"},
+    {61210, "Aborted."},
     {61214, "Please drop 1 file.\nor open Batchjob dialog,in order to process two or more files."},
     {61215, "Unknown file type.\n Please check the latest version on our web site.\n "},
     {61216, "Unknown BAY file."},
