@@ -57,6 +57,16 @@ struct Target {
     uint16_t* At(int r, int c) { return &px[(size_t(r) * w + c) * 3]; }
 };
 
+// A row of (R-or-B, G) pairs: pair left + c goes to pixel (r, c).
+void PlacePairs(Target& t, int r, const std::vector<uint16_t>& s, int left, int width)
+{
+    for (int c = 0; c < width; ++c) {
+        uint16_t* p = t.At(r, c);
+        p[0] = p[2] = s[2 * size_t(left + c)];
+        p[1] = s[2 * size_t(left + c) + 1];
+    }
+}
+
 bool ReportRow(IProgress& p, int r, int h) { return r % 64 == 0 && p.Report(r * 100 / std::max(h, 1), "Loading"); }
 
 } // namespace
@@ -105,12 +115,7 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
             for (int r = 0; r < height; ++r) {
                 if (ReportRow(progress, r, height))
                     return aborted;
-                const auto& s = rows.Read(size_t(2) * W);
-                for (int c = 0; c < width; ++c) {
-                    uint16_t* p = t.At(r, c);
-                    p[0] = p[2] = s[2 * size_t(left + c)];
-                    p[1] = s[2 * size_t(left + c) + 1];
-                }
+                PlacePairs(t, r, rows.Read(size_t(2) * W), left, width);
             }
             break;
         }
@@ -157,12 +162,7 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
             for (int r = 0; r < height; ++r) {
                 if (ReportRow(progress, r, height))
                     return false;
-                const auto& s = rows.Read(size_t(2) * W);
-                for (int c = 0; c < width; ++c) {
-                    uint16_t* p = t.At(r, c);
-                    p[0] = p[2] = s[2 * size_t(left + c)];
-                    p[1] = s[2 * size_t(left + c) + 1];
-                }
+                PlacePairs(t, r, rows.Read(size_t(2) * W), left, width);
             }
             rows.Skip(size_t(bottom), size_t(2) * W);
             return true;
