@@ -1,11 +1,13 @@
-// velmo-make-sample OUTPUT.RAF [--compressed]: writes the sample RAF file
-// that the harness opens when no file is given. It is a synthetic
+// velmo-make-sample OUTPUT.RAF [--compressed | --header CAMERA.RAF]: writes
+// the sample RAF file that the harness opens when no file is given. It is a synthetic
 // "FinePix S5Pro" shot at full size with both frames stored: the S frame
 // and the R frame at 1/16 of its sensitivity, each with its own sensor
 // noise. The scene: a sky gradient with a sun that clips in the S frame but
 // not in the R frame, coloured shapes with sharp edges, groups of fine
 // lines, a grey step wedge and a meadow below a hilly horizon. The embedded
 // JPEG preview is the same scene, developed with daylight white balance.
+// With --header the frames go into a real camera file's header instead (the
+// benchmark file): see WriteIntoCameraHeader.
 #include "tests/support/JpegCodec.h"
 #include "tests/support/PlacementOracle.h"
 #include "tests/support/RafBuilder.h"
@@ -180,23 +182,91 @@ uint8_t Srgb(float linear)
     return uint8_t(std::lround(s * 255.0f));
 }
 
+uint32_t Get32BE(const std::vector<uint8_t>& b, size_t at)
+{
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | uint32_t(b[at + 3]);
+}
+
+void Put32BE(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + size_t(i)] = uint8_t(v >> (24 - 8 * i));
+}
+
+// The samples outside the image (margins, top and bottom rows) read as the
+// sensor's dark level with its noise, as in a camera file, so that other
+// programs that look at the masked area see a plausible black.
+void DarkenMargins(std::vector<uint16_t>& samples, const velmo::CameraModelInfo& model, int frame)
+{
+    const int rowLen = 2 * model.rawWidth;
+    const int rows = int(samples.size() / size_t(rowLen));
+    for (int r = 0; r < rows; ++r)
+        for (int s = 0; s < rowLen; ++s) {
+            const int pair = s / 2;
+            const bool inside = r >= model.topMargin && r < rows - model.bottomMargin && pair >= model.leftMargin &&
+                                pair < model.rawWidth - model.rightMargin;
+            if (!inside)
+                samples[size_t(r) * size_t(rowLen) + size_t(s)] = RawSample(0.0f, s % 2 == 0 ? 0 : 1, frame, r, pair);
+        }
+}
+
+// A real camera file's header (all of it before the directory's CFA data
+// offset, 0x64) followed by the S frame there and the R frame right after
+// it, as little-endian u16 samples; the directory (big-endian u32) gets the
+// CFA data length of one frame (0x68) and the R frame's offset (0x80) and
+// length (0x84).
+bool WriteIntoCameraHeader(const std::string& headerPath, const std::string& output,
+                           const std::vector<std::vector<uint16_t>>& frames, size_t frameSamples)
+{
+    FILE* in = std::fopen(headerPath.c_str(), "rb");
+    if (!in) {
+        std::fprintf(stderr, "velmo-make-sample: cannot open %s\n", headerPath.c_str());
+        return false;
+    }
+    std::vector<uint8_t> file;
+    uint8_t chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+        file.insert(file.end(), chunk, chunk + n);
+    std::fclose(in);
+
+    const size_t frameBytes = 2 * frameSamples;
+    const uint32_t offset = file.size() >= 0x90 ? Get32BE(file, 0x64) : 0;
+    if (offset < 0x90 || offset > file.size() || frames.size() != 2 || frames[0].size() != frameSamples ||
+        frames[1].size() != frameSamples || uint64_t(offset) + 2 * frameBytes > 0xFFFFFFFFu) {
+        std::fprintf(stderr, "velmo-make-sample: %s has no usable CFA data offset at 0x64\n", headerPath.c_str());
+        return false;
+    }
+    file.resize(offset);
+    for (const auto& frame : frames)
+        for (uint16_t v : frame) {
+            file.push_back(uint8_t(v & 0xFF));
+            file.push_back(uint8_t(v >> 8));
+        }
+    Put32BE(file, 0x68, uint32_t(frameBytes));
+    Put32BE(file, 0x80, uint32_t(offset + frameBytes));
+    Put32BE(file, 0x84, uint32_t(frameBytes));
+    return velmo::test::WriteFile(output, file);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string output;
+    std::string output, header;
     bool compressed = false;
     bool usage = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--compressed") == 0)
             compressed = true;
+        else if (std::strcmp(argv[i], "--header") == 0 && i + 1 < argc)
+            header = argv[++i];
         else if (output.empty())
             output = argv[i];
         else
             usage = true;
     }
-    if (output.empty() || usage) {
-        std::fprintf(stderr, "usage: velmo-make-sample OUTPUT.RAF [--compressed]\n");
+    if (output.empty() || usage || (compressed && !header.empty())) {
+        std::fprintf(stderr, "usage: velmo-make-sample OUTPUT.RAF [--compressed | --header CAMERA.RAF]\n");
         return 2;
     }
     const velmo::CameraModelInfo* model = velmo::FindCameraModel(kModel);
@@ -246,7 +316,16 @@ int main(int argc, char** argv)
 
     // Written under a temporary name, so that an interrupted build leaves no half file.
     const std::string temporary = output + ".part";
-    if (!velmo::test::WriteRaf(temporary, recipe) || std::rename(temporary.c_str(), output.c_str()) != 0) {
+    bool written = false;
+    if (header.empty()) {
+        written = velmo::test::WriteRaf(temporary, recipe);
+    } else {
+        for (size_t f = 0; f < recipe.frames.size(); ++f)
+            DarkenMargins(recipe.frames[f], *model, int(f));
+        written = WriteIntoCameraHeader(header, temporary, recipe.frames,
+                                        size_t(2) * size_t(model->rawWidth) * size_t(model->fixedRawHeight));
+    }
+    if (!written || std::rename(temporary.c_str(), output.c_str()) != 0) {
         std::fprintf(stderr, "velmo-make-sample: cannot write %s\n", output.c_str());
         std::remove(temporary.c_str());
         return 1;

@@ -1,8 +1,10 @@
-// velmo-bench preview FILE|--synthetic [-o out.ppm] [--repeat N] [--threads N]:
+// velmo-bench preview FILE|--synthetic [-o out.ppm] [--repeat N] [--threads N]
+//     [--screen WxH]:
 // the time of the 512 x 384 preview developed through DevelopPreview, at
 // default parameters, with the GUI converting colours and with LittleCMS
 // converting to sRGB, on one thread and on all cores; then the screen-sized
-// full preview, developed directly and by the background worker.
+// full preview, developed directly and by the background worker. The full
+// preview is sized for a desktop of --screen pixels (1920 x 1080 by default).
 // -o writes the last preview as a binary PPM.
 #include "bench/velmo-bench/Commands.h"
 
@@ -32,6 +34,8 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 // Headless, with the worker's "ready" announcement observable.
 class BenchHost final : public velmo::CDocHost {
 public:
+    explicit BenchHost(velmo::ScreenSize screen) : desktop(screen) {}
+    velmo::ScreenSize DesktopSize() const override { return desktop; }
     void PostFullPreviewReady() override
     {
         std::lock_guard lock(mutex);
@@ -50,6 +54,7 @@ public:
     }
 
 private:
+    velmo::ScreenSize desktop;
     std::mutex mutex;
     std::condition_variable changed;
     int ready = 0;
@@ -123,6 +128,7 @@ int Run(const std::vector<std::string>& args)
     bool synthetic = false;
     int repeat = 20;
     int threads = 0;
+    velmo::ScreenSize screen{1920, 1080};
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) {
             out = args[++i];
@@ -134,6 +140,15 @@ int Run(const std::vector<std::string>& args)
                 std::fprintf(stderr, "velmo-bench preview: --threads needs a count of 1 or more\n");
                 return 2;
             }
+        } else if (args[i] == "--screen" && i + 1 < args.size()) {
+            int w = 0, h = 0;
+            char end = 0;
+            if (std::sscanf(args[++i].c_str(), "%dx%d%c", &w, &h, &end) != 2 || w < 1 || h < 1 || w > 16384 ||
+                h > 16384) {
+                std::fprintf(stderr, "velmo-bench preview: --screen needs WIDTHxHEIGHT, e.g. 1920x1080\n");
+                return 2;
+            }
+            screen = {w, h};
         } else if (args[i] == "--synthetic") {
             synthetic = true;
         } else if (!args[i].empty() && args[i][0] != '-' && file.empty()) {
@@ -150,7 +165,7 @@ int Run(const std::vector<std::string>& args)
 
     // The defaults, not the user's stored records or switches.
     velmo::InstallSettings(std::make_shared<velmo::MemorySettingsStore>());
-    BenchHost host;
+    BenchHost host(screen);
     velmo::CVelmoDoc doc(&host);
     if (synthetic) {
         velmo::Switches().useRafWB = 0; // no camera presets in a synthetic image
@@ -161,9 +176,10 @@ int Run(const std::vector<std::string>& args)
         return 1;
     }
     doc.StopWorker();
-    std::printf("preview: %s, image %d x %d, camera family %d, full preview %d x %d, best and median of %d\n",
+    std::printf("preview: %s, image %d x %d, camera family %d, screen %d x %d, full preview %d x %d, best and "
+                "median of %d\n",
                 synthetic ? "synthetic" : file.c_str(), doc.imageWidth, doc.imageHeight, doc.cameraFamily,
-                doc.fullWidth, doc.fullHeight, repeat);
+                screen.width, screen.height, doc.fullWidth, doc.fullHeight, repeat);
 
     std::vector<int> counts;
     if (threads > 0) {
@@ -239,6 +255,7 @@ int Run(const std::vector<std::string>& args)
     return 0;
 }
 
-velmo::bench::RegisterCommand reg("preview", "FILE|--synthetic [-o out.ppm] [--repeat N] [--threads N]", &Run);
+velmo::bench::RegisterCommand reg("preview", "FILE|--synthetic [-o out.ppm] [--repeat N] [--threads N] [--screen WxH]",
+                                  &Run);
 
 } // namespace
