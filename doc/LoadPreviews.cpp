@@ -2,6 +2,7 @@
 #include "doc/EmbeddedJpeg.h"
 #include "doc/PixelMath.h"
 #include "doc/VelmoDoc.h"
+#include "platform/core/ParallelRows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,25 @@ float Bilinear(const std::vector<uint16_t>& img, int w, int iy, int ix, float fx
 }
 
 int Progress(IProgress& p, const char* label, int y, int h) { return (y % 64 == 0) ? p.Report(y * 100 / h, label) : 0; }
+
+// body(y) for rows 0..rows-1 on all cores, 64 rows at a time with the
+// progress of the first row of each batch before it, as a row loop that
+// reports every 64th row does; false when the progress said stop. Each row
+// writes only its own output.
+template <class Body>
+bool ForRows(int rows, const char* label, IProgress& progress, Body body)
+{
+    for (int start = 0; start < rows; start += 64) {
+        if (Progress(progress, label, start, rows))
+            return false;
+        const int end = std::min(rows, start + 64);
+        ParallelRows(end - start, 4, [&](int b, int e) {
+            for (int y = start + b; y < start + e; ++y)
+                body(y);
+        });
+    }
+    return true;
+}
 
 } // namespace
 
@@ -129,9 +149,7 @@ bool CVelmoDoc::MakePreview2(IProgress& progress)
         return true;
     const int h2 = std::max(1, std::min(fullHeight, int(int64_t(H) * fullWidth / W)));
     const int top2 = (fullHeight - h2) / 2;
-    for (int y = 0; y < h2; ++y) {
-        if (velmo::Progress(progress, "make preview2", y, h2))
-            return false;
+    return ForRows(h2, "make preview2", progress, [&](int y) {
         const float sy = float(H) * float(y) / float(h2);
         const int iy = int(sy);
         const float fy = sy - float(iy);
@@ -147,8 +165,7 @@ bool CVelmoDoc::MakePreview2(IProgress& progress)
                     out2[x * 3 + ch] = Sample(secondFrame, W, iy, ix, ch);
             }
         }
-    }
-    return true;
+    });
 }
 
 bool CVelmoDoc::MakeAsShot(const std::string& path)
