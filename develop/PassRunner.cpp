@@ -1,5 +1,9 @@
 #include "develop/PassRunner.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <sys/mman.h>
+
 namespace velmo {
 
 namespace {
@@ -12,6 +16,28 @@ int Percent(int row, int rows)
 }
 
 } // namespace
+
+void PrefaultPages(void* data, size_t bytes)
+{
+#ifdef MADV_POPULATE_WRITE
+    constexpr uintptr_t kPage = 4096;
+    constexpr uintptr_t kSlice = uintptr_t(1) << 20;
+    // Whole pages inside the block, one megabyte per row of the loop.
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kPage - 1);
+    if (end <= begin)
+        return;
+    const int slices = static_cast<int>((end - begin + kSlice - 1) / kSlice);
+    ParallelRows(slices, 1, [&](int first, int last) {
+        const uintptr_t from = begin + uintptr_t(first) * kSlice;
+        const uintptr_t to = std::min(end, begin + uintptr_t(last) * kSlice);
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+    });
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
 
 bool RunRowPass(IProgress& progress, const char* label, int rows, int minRowsPerChunk, const RowBody& body)
 {

@@ -33,6 +33,31 @@ bool RunRowPass(IProgress& progress, const char* label, int rows, int minRowsPer
 // with size_t, rows and columns with int.
 inline constexpr uint64_t kMaxPlaneElements = uint64_t(1) << 32;
 
+// Has the system map the pages of [data, data + bytes) now, on all cores.
+// The first touch of a fresh full-size plane otherwise takes tens of
+// thousands of page faults one after the other on the thread that fills it.
+// Only a hint: where the system cannot, the pages come on first use.
+void PrefaultPages(void* data, size_t bytes);
+
+// Planes from this size on are prefaulted.
+inline constexpr size_t kPrefaultBytes = size_t(4) << 20;
+
+// v.assign(count, value); a large new block has its pages mapped on all
+// cores first (throws as assign does).
+template <class T>
+void AssignPlane(std::vector<T>& v, size_t count, const T& value)
+{
+    if (v.capacity() < count && count >= kPrefaultBytes / sizeof(T)) {
+        std::vector<T> fresh;
+        fresh.reserve(count);
+        PrefaultPages(fresh.data(), count * sizeof(T));
+        fresh.assign(count, value);
+        v.swap(fresh);
+        return;
+    }
+    v.assign(count, value);
+}
+
 // Resizes v to count elements of value (count computed by the caller in 64
 // bits); false when that is more than any plane may hold or memory runs out.
 template <class T>
@@ -41,7 +66,7 @@ bool TryAssign(std::vector<T>& v, uint64_t count, const T& value = T())
     if (count > kMaxPlaneElements)
         return false;
     try {
-        v.assign(static_cast<size_t>(count), value);
+        AssignPlane(v, static_cast<size_t>(count), value);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {

@@ -1,5 +1,7 @@
 #include "doc/Placement.h"
 
+#include "develop/PassRunner.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -75,7 +77,7 @@ bool AllocateFrame(std::vector<uint16_t>& frame, int width, int height)
 {
     if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height + 2) > kMaxFramePixels)
         return false;
-    frame.assign(size_t(width) * size_t(height + 2) * 3 + 3, 0);
+    AssignPlane(frame, size_t(width) * size_t(height + 2) * 3 + 3, uint16_t(0));
     return true;
 }
 
