@@ -1,6 +1,7 @@
 #include "doc/VelmoDoc.h"
 
 #include "develop/ColorManagement.h"
+#include "develop/PassRunner.h"
 #include "develop/RenderPreview.h"
 #include "doc/GlobalSwitches.h"
 #include "doc/PixelMath.h"
@@ -62,8 +63,8 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
     fullWidth = full.width;
     fullHeight = full.height;
     const size_t fullSamples = size_t(fullWidth) * size_t(fullHeight + 1) * 3;
-    fullMap1.assign(fullSamples, 0);
-    fullMap2.assign(fullSamples, 0);
+    AssignPlane(fullMap1, fullSamples, uint16_t(0));
+    AssignPlane(fullMap2, fullSamples, uint16_t(0));
 
     magnifierX = magnifierY = -1;
     imageWidth = imageHeight = 0;
