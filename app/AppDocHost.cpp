@@ -128,6 +128,41 @@ void AppDocHost::SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image)
             view->SetFullSizeBitmap(std::move(image));
 }
 
+void AppDocHost::ResendCropFrame()
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->CommitCropFrame();
+}
+
+void AppDocHost::ClearHistograms()
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->RefreshHistogram();
+}
+
+void AppDocHost::SetPreviewProfile(int icc)
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->SetPreviewProfile(icc);
+}
+
+bool AppDocHost::ReadCropSettings(const std::string& path)
+{
+    CMainFrame* f = frame.load();
+    CVelmoView* view = f != nullptr ? f->GetActiveView() : nullptr;
+    return view != nullptr && view->ReadCropSettings(path);
+}
+
+bool AppDocHost::WriteCropSettings(const std::string& path)
+{
+    CMainFrame* f = frame.load();
+    CVelmoView* view = f != nullptr ? f->GetActiveView() : nullptr;
+    return view == nullptr || view->WriteCropSettings(path);
+}
+
 void AppDocHost::AddToRecentList(RecentListKind kind, const std::string& path)
 {
     app.AddToRecent(kind, path);

@@ -40,6 +40,12 @@ public:
                           int& format, std::string& path) override;
     void SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image) override;
 
+    void ResendCropFrame() override;
+    void ClearHistograms() override;
+    void SetPreviewProfile(int icc) override;
+    bool ReadCropSettings(const std::string& path) override;
+    bool WriteCropSettings(const std::string& path) override;
+
     void AddToRecentList(RecentListKind kind, const std::string& path) override;
     bool OpenDocumentFile(const std::string& path) override;
     void OnParametersChanged() override;

@@ -2,6 +2,7 @@
 
 #include "app/AppDocHost.h"
 #include "app/DocCommands.h"
+#include "app/HistogramBar.h"
 #include "app/PaletteDock.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
@@ -299,6 +300,11 @@ CPaletteDock* CMainFrame::Palette(unsigned viewId) const
     return dynamic_cast<CPaletteDock*>(GetBarById(viewId));
 }
 
+CHistogramBar* CMainFrame::HistogramBar() const
+{
+    return dynamic_cast<CHistogramBar*>(histogramBar);
+}
+
 CommandRoute CMainFrame::Route(CCmdTarget* owner) const
 {
     return CommandRoute({owner, view, docCommands.get(), const_cast<CMainFrame*>(this), &app});
@@ -543,24 +549,12 @@ void CMainFrame::RecalcLayout()
         SetResizable(true);
         layout()->activate();
         const QSize client = view->size();
-        int cw = client.width();
-        int ch = client.height();
-        if (!portrait) {
-            cw = std::min(cw, ch * 4 / 3);
-            ch = cw * 3 / 4;
-        } else {
-            cw = std::min(cw, ch * 3 / 4);
-            ch = cw * 4 / 3;
-        }
-        cw = (cw + 3) & ~3;
-        if (zoomPercent != 0) {
-            int ow = 0, oh = 0;
-            if (std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) == 2) {
-                cw = int(int64_t(ow) * zoomPercent / 100);
-                ch = int(int64_t(oh) * zoomPercent / 100);
-            }
-        }
-        view->SetDisplaySize(std::max(cw, 1), std::max(ch, 1));
+        int ow = 0, oh = 0;
+        if (zoomPercent != 0 && std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
+            ow = oh = 0;
+        const DisplaySize display =
+            FullModeDisplaySize(client.width(), client.height(), portrait, zoomPercent, ow, oh);
+        view->SetDisplaySize(display.width, display.height);
     } else {
         // Everything below follows from the widgets' size hints, never from
         // the window's current size nor from the docks' current sizes: the

@@ -23,6 +23,7 @@ namespace velmo {
 
 class AppDocHost;
 class CDocCommands;
+class CHistogramBar;
 class CommandToolBar;
 class CPaletteDock;
 class CVelmoApp;
@@ -56,6 +57,8 @@ public:
     // The bar of a View command id (33801 ... 33811, 0xE800, 0xE801); null otherwise.
     QWidget* GetBarById(unsigned id) const;
     CPaletteDock* Palette(unsigned viewId) const;
+    // The histogram palette (null while the palettes are rebuilt).
+    CHistogramBar* HistogramBar() const;
 
     bool CreatePalettes();
     void DestroyPalettes();

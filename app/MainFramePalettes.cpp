@@ -1,5 +1,6 @@
 // The main frame's palettes: creation, the docked and the floating layout,
 // and the layout version check.
+#include "app/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "doc/GlobalSwitches.h"
@@ -29,8 +30,7 @@ bool CMainFrame::CreatePalettes()
     std::vector<std::string> items;
     LoadStringList(IDS_PALETTE_CAPTIONS, &items);
     auto caption = [&items](size_t i) { return i < items.size() ? QString::fromStdString(items[i]) : QString(); };
-    auto make = [this, &caption](unsigned id, const char* name, size_t captionIndex, QSize size) {
-        auto* palette = new CPaletteDock(id, QString::fromLatin1(name), caption(captionIndex), size, this);
+    auto wire = [this](CPaletteDock* palette) {
         palette->SetDockable(true);
         // The frame follows every change of what is docked where.
         connect(palette, &QDockWidget::visibilityChanged, this, [this] { ScheduleLayout(); });
@@ -38,9 +38,12 @@ bool CMainFrame::CreatePalettes()
         connect(palette, &QDockWidget::dockLocationChanged, this, [this] { ScheduleLayout(); });
         return palette;
     };
+    auto make = [this, &caption, &wire](unsigned id, const char* name, size_t captionIndex, QSize size) {
+        return wire(new CPaletteDock(id, QString::fromLatin1(name), caption(captionIndex), size, this));
+    };
     paramBar = make(ID_VIEW_PARAMS, "ParamBar", 0, {300, 400});
     paramTabBar = make(ID_VIEW_PARAMTAB, "ParamTabBar", 0, {300, 400});
-    histogramBar = make(ID_VIEW_HISTOGRAM, "HistogramBar", 1, {260, 150});
+    histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), this));
     magnifierBar = make(ID_VIEW_MAGNIFIER, "MagnifierBar", 2, {256, 256});
     selColorBar = make(ID_VIEW_SELCOLOR, "SelColorBar", 6, {300, 250});
     lensBar = make(ID_VIEW_LENS, "LensBar", 7, {300, 250});

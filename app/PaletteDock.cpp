@@ -39,6 +39,17 @@ CPaletteDock::CPaletteDock(unsigned id, const QString& name, const QString& capt
     setWidget(body);
 }
 
+CPaletteDock::CPaletteDock(unsigned id, const QString& name, const QString& caption, QWidget* body, QWidget* parent)
+    : QDockWidget(caption, parent), viewId(id)
+{
+    setObjectName(name);
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                QDockWidget::DockWidgetFloatable);
+    body->setParent(this);
+    ApplyDialogFont(body);
+    setWidget(body);
+}
+
 void CPaletteDock::ShowPage(int newPage)
 {
     page = std::clamp(newPage, 0, 5);

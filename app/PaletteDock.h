@@ -31,6 +31,11 @@ public:
     // Gives the control with that id the focus; false when the palette has none.
     virtual bool FocusControl(unsigned controlId);
 
+protected:
+    // A palette with contents of its own (body becomes the dock's widget).
+    CPaletteDock(unsigned viewId, const QString& objectName, const QString& caption, QWidget* body,
+                 QWidget* parent);
+
 private:
     unsigned viewId;
     int page = 0;

@@ -30,18 +30,12 @@ const CommandIdRange kDeclaredDisabledCommands[] = {
     {ID_NEUTRAL_RESET, ID_ROTATE_LEFT},
     {ID_SHARPNESS_HARD, ID_SHARPNESS_CUSTOM},
     {ID_MAGNIFIER_FLOAT, ID_MAGNIFIER_ZOOM5},
-    {ID_GRID_OFF, ID_GRID_MENU},
     {ID_WB_FIRST, ID_WB_LAST},
     {ID_ICC_SRGB, ID_ICC_WIDEGAMUT},
     {ID_CLIP_WARNING, ID_CLIP_WARNING},
     {ID_USE_OLD_WB, ID_USE_OLD_WB},
     {ID_OPEN_COLOR_PROFILE, ID_USE_OLD_NR},
     {ID_FILE_SAVE, ID_FILE_SAVE_AS},
-    // View: the preview copy, the pointer tools and the crop tool.
-    {ID_EDIT_COPY, ID_EDIT_COPY},
-    {ID_TOOL_MAGNIFIER, ID_TOOL_SPOT_WB},
-    {ID_CROP_CENTRE_H, ID_CROP_SAVE_AS},
-    {ID_CROP_LAST_FRAME, ID_CROP_LAST_FRAME},
     // Application: the About box and the file association.
     {ID_APP_ABOUT, ID_APP_ABOUT},
     {ID_ASSOCIATE, ID_ASSOCIATE},

@@ -195,6 +195,7 @@ inline constexpr unsigned IDS_SIZE_NAMES = 61231;
 inline constexpr unsigned IDS_RESTART_LANGUAGE = 61232;
 inline constexpr unsigned IDS_WB_PRESETS = 61237;
 inline constexpr unsigned IDS_RESET_ALL = 61238;
+inline constexpr unsigned IDS_SAVE_CROP_TITLE = 61240; // "Save As CropFrame"
 inline constexpr unsigned IDS_PALETTE_CAPTIONS = 61717;
 inline constexpr unsigned IDS_SIZE_PANE = 61718;
 inline constexpr unsigned IDS_FILE_OPEN_FILTER = 61880; // the File Open dialog's filter

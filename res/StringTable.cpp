@@ -181,6 +181,7 @@ const StringEntry kEnglishStrings[] = {
     {61232, "To change language, restart now?"},
     {61233, "Only the profile of RGB can be used. \n"},
     {61238, "Reset all settings and restart now?"},
+    {61240, "Save As CropFrame"},
     {61717, "PARAMS|HISTGR|MAGNIF|CURVES|EXIF|CURVE|sCOLOR|LENS| |[RESET]|[HIDE]|[FLOAT]||"},
     {61718, "0000x0000"},
     {61880, "CCDRAW,velmo Params(*.RAF;*.VMR)|*.RAF;*.VMR|velmo Params(*.VMR)|*.VMR|CCDRAW(*.RAF)|*.RAF||"},

@@ -1,0 +1,159 @@
+#include "app/ViewGeometry.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace velmo {
+
+namespace {
+
+int Scale(int64_t value, int64_t numerator, int64_t denominator)
+{
+    return denominator != 0 ? int(value * numerator / denominator) : 0;
+}
+
+// Snaps v (0..size) to the nearest of n grid lines over size, as the
+// float cell arithmetic of the grid does.
+int SnapToGrid(int v, int size, int n)
+{
+    const float cell = float(size) / float(n);
+    if (!(cell > 0.0f))
+        return v;
+    return int(float(int(float(v + int(cell * 0.5f)) / cell)) * cell);
+}
+
+} // namespace
+
+IntPoint ViewGeometry::UnitsToClient(IntPoint units) const
+{
+    return {Scale(DisplayW(), units.x, unitWidth), Scale(DisplayH(), units.y, unitHeight)};
+}
+
+IntPoint ViewGeometry::ClientToUnits(IntPoint p) const
+{
+    const int w = DisplayW();
+    const int h = DisplayH();
+    if (w <= 0 || h <= 0)
+        return {0, 0};
+    p.x = std::clamp(p.x, 0, w);
+    p.y = std::clamp(p.y, 0, h);
+    if (const int n = Grid()) {
+        p.x = SnapToGrid(p.x, w, n);
+        p.y = SnapToGrid(p.y, h, n);
+    }
+    return {Scale(unitWidth, p.x, w), Scale(unitHeight, p.y, h)};
+}
+
+IntPoint ViewGeometry::ContentToPreview(IntPoint content) const
+{
+    if (displayWidth <= 0 || displayHeight <= 0)
+        return {-1, -1};
+    // Truncation toward zero would fold -1 .. -(display / dib) onto row and
+    // column 0: points left of or above the display stay outside.
+    auto map = [](int v, int dib, int display) {
+        const int64_t n = int64_t(dib) * v;
+        return int(n >= 0 ? n / display : (n - display + 1) / display);
+    };
+    return {map(content.x, dibWidth, displayWidth), map(content.y, dibHeight, displayHeight)};
+}
+
+IntPoint ViewGeometry::ClientToPreview(IntPoint client, bool bandCorrect) const
+{
+    if (displayWidth == 0 || displayHeight == 0)
+        return client;
+    IntPoint p = ContentToPreview({client.x + scrollX, client.y + scrollY});
+    if (!bandCorrect || !HasLetterboxBand(cameraFamily) || imageWidth <= 0 || imageHeight <= 0)
+        return p;
+    if (displayHeight < displayWidth) {
+        const int h = int(float(dibWidth) * float(imageHeight) / float(imageWidth));
+        if (h <= 0)
+            return p;
+        const int top = -((-dibHeight + h) / 2);
+        p.y = std::clamp(p.y, top, top + h);
+        p.y = Scale(p.y - top, kPreviewFrameShort, h);
+    } else {
+        const int w = int(float(dibHeight) * float(imageHeight) / float(imageWidth));
+        if (w <= 0)
+            return p;
+        const int left = (dibWidth - w) / 2;
+        p.x = std::clamp(p.x, left, left + w);
+        p.x = Scale(p.x - left, kPreviewFrameShort, w);
+    }
+    return p;
+}
+
+DisplaySize FullModeDisplaySize(int cw, int ch, bool portrait, int zoomPercent, int outputWidth, int outputHeight)
+{
+    if (!portrait) {
+        cw = std::min(cw, int(int64_t(ch) * 4 / 3));
+        ch = int(int64_t(cw) * 3 / 4);
+    } else {
+        cw = std::min(cw, int(int64_t(ch) * 3 / 4));
+        ch = int(int64_t(cw) * 4 / 3);
+    }
+    cw = (cw + 3) & ~3;
+    if (zoomPercent != 0 && outputWidth > 0 && outputHeight > 0) {
+        cw = int(std::min<int64_t>(int64_t(outputWidth) * zoomPercent / 100, INT32_MAX));
+        ch = int(std::min<int64_t>(int64_t(outputHeight) * zoomPercent / 100, INT32_MAX));
+    }
+    return {std::max(cw, 1), std::max(ch, 1)};
+}
+
+UnitFrame UnitFrameFor(bool rotated, int cameraFamily, int imageWidth, int imageHeight)
+{
+    UnitFrame f;
+    if (HasLetterboxBand(cameraFamily) && imageWidth > 0 && imageHeight > 0) {
+        const int h = int(float(imageHeight) * float(kUnitFrameLong) / float(imageWidth));
+        const int top = std::clamp((kUnitFrameShort - h) / 2, 0, kUnitFrameShort / 2);
+        f.minY = top;
+        f.maxY = kUnitFrameShort - top;
+    }
+    if (rotated) {
+        f.unitWidth = kUnitFrameShort;
+        f.unitHeight = kUnitFrameLong;
+        f.minX = f.minY;
+        f.maxX = f.maxY;
+        f.minY = 0;
+        f.maxY = kUnitFrameLong;
+    }
+    return f;
+}
+
+Rect CropUnitsToImage(const Rect& units, const ViewGeometry& geometry)
+{
+    ViewGeometry g = geometry;
+    g.displayWidth = g.DisplayW();
+    g.displayHeight = g.DisplayH();
+    if (g.displayWidth <= 0 || g.displayHeight <= 0) {
+        // No window yet: the mapping does not depend on the display's size.
+        g.displayWidth = g.dibWidth;
+        g.displayHeight = g.dibHeight;
+        g.scrollX = g.scrollY = 0;
+    }
+    const int W = std::max(g.imageWidth, 0);
+    const int H = std::max(g.imageHeight, 0);
+    const int shownW = g.rotated ? H : W;
+    const int shownH = g.rotated ? W : H;
+    auto corner = [&](int ux, int uy) {
+        IntPoint d = g.UnitsToClient({ux, uy});
+        d.x -= g.scrollX;
+        d.y -= g.scrollY;
+        const IntPoint p = g.ClientToPreview(d, true);
+        IntPoint image;
+        if (!g.rotated) {
+            image.x = Scale(W, p.x, kPreviewFrameLong);
+            image.y = Scale(H, p.y, kPreviewFrameShort);
+        } else {
+            image.x = Scale(H, p.x, kPreviewFrameShort);
+            image.y = Scale(W, p.y, kPreviewFrameLong);
+        }
+        image.x = std::clamp(image.x, 0, shownW);
+        image.y = std::clamp(image.y, 0, shownH);
+        return image;
+    };
+    const IntPoint a = corner(units.left, units.top);
+    const IntPoint b = corner(units.right, units.bottom);
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+} // namespace velmo
