@@ -333,6 +333,14 @@ QImage CVelmoView::RenderCanvas(QSize size) const
         DrawGrid(canvas);
     }
     DrawCropFrame(canvas);
+    if (capture == Capture::Spot && spotDragged) {
+        // The rectangle a picker drag will average, in window coordinates.
+        QPainter p(&canvas);
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.setPen(QPen(QColor::fromRgb(kCropColour), 0));
+        p.drawRect(QRect(QPoint(spotPressPoint.x, spotPressPoint.y), QPoint(spotCurrentPoint.x, spotCurrentPoint.y))
+                       .normalized());
+    }
     return canvas;
 }
 
@@ -690,6 +698,8 @@ void CVelmoView::mouseMoveEvent(QMouseEvent* event)
         spotCurrentPoint = client;
         if (std::abs(client.x - spotPressPoint.x) > 2 || std::abs(client.y - spotPressPoint.y) > 2)
             spotDragged = true;
+        if (spotDragged)
+            viewport()->update();
         break;
     case Capture::None: break;
     }
@@ -718,6 +728,7 @@ void CVelmoView::mouseReleaseEvent(QMouseEvent* event)
         const IntPoint a = ClientToPreview(spotPressPoint, true);
         const IntPoint b = ClientToPreview(client, true);
         doc.SpotWhiteBalanceRect(a.x, a.y, b.x, b.y);
+        viewport()->update();
     }
     UpdateCursor(client, event->modifiers());
     if (CMainFrame* f = Frame())

@@ -280,7 +280,13 @@ private slots:
         QCOMPARE(r.Doc().params.customWB3, 1024);
 
         // A rectangle over the red and the blue quarter alike: their mean.
-        Drag(view, {350, 60}, {450, 324});
+        // While it is dragged its outline shows (inverted).
+        QTest::mousePress(Surface(view), Qt::LeftButton, Qt::NoModifier, {350, 60});
+        const QImage clean = view.viewport()->grab().toImage();
+        Move(view, {450, 324}, Qt::LeftButton);
+        const QImage dragging = view.viewport()->grab().toImage();
+        QCOMPARE(dragging.pixel(400, 60) & 0xFFFFFF, (clean.pixel(400, 60) & 0xFFFFFF) ^ 0xFFFFFF);
+        QTest::mouseRelease(Surface(view), Qt::LeftButton, Qt::NoModifier, {450, 324});
         const int wb1 = r.Doc().params.customWB1, wb2 = r.Doc().params.customWB2, wb3 = r.Doc().params.customWB3;
         QVERIFY2(std::abs(wb1 - wb3) < 200 && wb2 < 3600 && wb2 > 3000,
                  qPrintable(QStringLiteral("%1 %2 %3").arg(wb1).arg(wb2).arg(wb3)));
