@@ -75,6 +75,19 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
     const float daylight[3] = {d[1] / u, (d[0] + d[2]) / 2.0f / u, d[3] / u};
     const float white = whiteLevel ? float(whiteLevel) : 65535.0f;
 
+    // The terms of the two sums for every sample value up to the white level
+    // (computed as below, so the same floats), instead of two powers per
+    // sample; values above it are computed where they occur.
+    auto term1 = [&](uint16_t v, int ch) { return Clamp01(std::pow(daylight[ch] * (v / white), 0.5555556f)); };
+    auto term2 = [&](uint16_t v, int ch) { return Clamp01(std::pow((v / white) * ratio[ch], 0.5555556f)); };
+    const int tableSize = int(std::min(white, 65535.0f)) + 1;
+    std::vector<float> table1(size_t(tableSize) * 3), table2(size_t(tableSize) * 3);
+    for (int v = 0; v < tableSize; ++v)
+        for (int ch = 0; ch < 3; ++ch) {
+            table1[size_t(v) * 3 + size_t(ch)] = term1(uint16_t(v), ch);
+            table2[size_t(v) * 3 + size_t(ch)] = term2(uint16_t(v), ch);
+        }
+
     double s1[3] = {0, 0, 0}, s2[3] = {0, 0, 0};
     for (int y = 0; y < h; ++y) {
         if (velmo::Progress(progress, "make preview1", y, h))
@@ -90,9 +103,9 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
             for (int ch = 0; ch < 3; ++ch) {
                 const auto v = uint16_t(Bilinear(mainImage, W, iy, ix, fx, fy, ch));
                 out[x * 3 + ch] = v;
-                const float a = v / white;
-                s1[ch] += Clamp01(std::pow(daylight[ch] * a, 0.5555556f));
-                s2[ch] += Clamp01(std::pow(a * ratio[ch], 0.5555556f));
+                const bool listed = v < tableSize;
+                s1[ch] += listed ? table1[size_t(v) * 3 + size_t(ch)] : term1(v, ch);
+                s2[ch] += listed ? table2[size_t(v) * 3 + size_t(ch)] : term2(v, ch);
             }
         }
         if (!secondFrame.empty()) {
@@ -173,11 +186,14 @@ bool CVelmoDoc::MakeAsShot(const std::string& path)
     std::vector<uint8_t> area(EmbeddedJpegAreaSize(kPreviewWidth, kPreviewHeight));
     if (!LoadEmbeddedJpeg(path, area, kPreviewWidth, kPreviewHeight))
         return false;
+    float linear[256];
+    for (int v = 0; v < 256; ++v)
+        linear[v] = std::pow(v / 255.0f, 1.8f);
     double sum[3] = {0, 0, 0}; // R, G, B
     const uint8_t* px = area.data() + kEmbeddedJpegHeaderRoom;
     for (int i = 0; i < kPreviewWidth * kPreviewHeight; ++i, px += 3)
         for (int ch = 0; ch < 3; ++ch)
-            sum[ch] += std::pow(px[2 - ch] / 255.0f, 1.8f);
+            sum[ch] += linear[px[2 - ch]];
     float a[3];
     for (int ch = 0; ch < 3; ++ch)
         a[ch] = float(sum[ch] / 196608.0);
