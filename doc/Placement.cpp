@@ -16,8 +16,9 @@ class RowReader {
 public:
     RowReader(CBufferedFile& f, bool bigEndian, bool bytes) : file(f), bigEndian(bigEndian), bytes(bytes) {}
 
-    // Reads n samples; what the data does not hold reads as zero.
-    const std::vector<uint16_t>& Read(size_t n)
+    // Reads the bytes of n samples, kept until the next read; what the data
+    // does not hold reads as zero. Sample(i) is the i-th of them.
+    void ReadRaw(size_t n)
     {
         const size_t width = bytes ? 1 : 2;
         raw.assign(n * width, 0);
@@ -29,15 +30,23 @@ public:
                 break;
             got += r;
         }
+    }
+    uint16_t Sample(size_t i) const
+    {
+        if (bytes)
+            return raw[i];
+        if (bigEndian)
+            return uint16_t(raw[2 * i] << 8 | raw[2 * i + 1]);
+        return uint16_t(raw[2 * i] | raw[2 * i + 1] << 8);
+    }
+
+    // Reads n samples; what the data does not hold reads as zero.
+    const std::vector<uint16_t>& Read(size_t n)
+    {
+        ReadRaw(n);
         samples.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            if (bytes)
-                samples[i] = raw[i];
-            else if (bigEndian)
-                samples[i] = uint16_t(raw[2 * i] << 8 | raw[2 * i + 1]);
-            else
-                samples[i] = uint16_t(raw[2 * i] | raw[2 * i + 1] << 8);
-        }
+        for (size_t i = 0; i < n; ++i)
+            samples[i] = Sample(i);
         return samples;
     }
     void Skip(size_t rows, size_t samplesPerRow)
@@ -59,13 +68,15 @@ struct Target {
     uint16_t* At(int r, int c) { return &px[(size_t(r) * w + c) * 3]; }
 };
 
-// A row of (R-or-B, G) pairs: pair left + c goes to pixel (r, c).
-void PlacePairs(Target& t, int r, const std::vector<uint16_t>& s, int left, int width)
+// A row of (R-or-B, G) pairs read from sample `first` on: pair left + c goes
+// to pixel (r, c).
+void PlacePairs(Target& t, int r, const RowReader& rows, size_t first, int left, int width)
 {
     for (int c = 0; c < width; ++c) {
         uint16_t* p = t.At(r, c);
-        p[0] = p[2] = s[2 * size_t(left + c)];
-        p[1] = s[2 * size_t(left + c) + 1];
+        const size_t at = first + 2 * size_t(left + c);
+        p[0] = p[2] = rows.Sample(at);
+        p[1] = rows.Sample(at + 1);
     }
 }
 
@@ -117,7 +128,8 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
             for (int r = 0; r < height; ++r) {
                 if (ReportRow(progress, r, height))
                     return aborted;
-                PlacePairs(t, r, rows.Read(size_t(2) * W), left, width);
+                rows.ReadRaw(size_t(2) * W);
+                PlacePairs(t, r, rows, 0, left, width);
             }
             break;
         }
@@ -158,15 +170,22 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
         break;
     }
     case SensorLayout::PairedRows: {
+        // 64 rows per read and progress step, placed on all cores.
         auto placeFrame = [&](std::vector<uint16_t>& frame) {
             Target t{frame, width};
-            rows.Skip(size_t(top), size_t(2) * W);
-            for (int r = 0; r < height; ++r) {
-                if (ReportRow(progress, r, height))
+            const size_t rowLength = size_t(2) * W;
+            rows.Skip(size_t(top), rowLength);
+            for (int start = 0; start < height; start += 64) {
+                if (ReportRow(progress, start, height))
                     return false;
-                PlacePairs(t, r, rows.Read(size_t(2) * W), left, width);
+                const int n = std::min(64, height - start);
+                rows.ReadRaw(size_t(n) * rowLength);
+                ParallelRows(n, 4, [&](int b, int e) {
+                    for (int i = b; i < e; ++i)
+                        PlacePairs(t, start + i, rows, size_t(i) * rowLength, left, width);
+                });
             }
-            rows.Skip(size_t(bottom), size_t(2) * W);
+            rows.Skip(size_t(bottom), rowLength);
             return true;
         };
         if (!placeFrame(out.main))
@@ -242,14 +261,28 @@ RafStatus PlaceRawData(CBufferedFile& file, const RafContainer* raf, const Place
     }
     }
 
+    // The smallest sample and the largest G, over rows on all cores.
+    struct Extremes {
+        uint16_t low = 0xFFFF, green = 0;
+    };
     auto scan = [&](const std::vector<uint16_t>& f, uint16_t& mn, bool green) {
-        const size_t n = size_t(width) * height * 3;
-        mn = 0xFFFF;
-        for (size_t i = 0; i < n; ++i) {
-            mn = std::min(mn, f[i]);
-            if (green && i % 3 == 1)
-                out.maxGreen = std::max(out.maxGreen, f[i]);
-        }
+        Extremes e;
+        ParallelReduceRows(
+            height, 16, Extremes{},
+            [&](int begin, int end) {
+                Extremes part;
+                const uint16_t* p = f.data() + size_t(begin) * width * 3;
+                const uint16_t* last = f.data() + size_t(end) * width * 3;
+                for (; p < last; p += 3) {
+                    part.low = std::min({part.low, p[0], p[1], p[2]});
+                    part.green = std::max(part.green, p[1]);
+                }
+                return part;
+            },
+            [](Extremes a, Extremes b) { return Extremes{std::min(a.low, b.low), std::max(a.green, b.green)}; }, &e);
+        mn = e.low;
+        if (green)
+            out.maxGreen = std::max(out.maxGreen, e.green);
     };
     scan(out.main, out.minMain, true);
     if (two)
