@@ -217,6 +217,9 @@ def main():
     del full_size
 
     def develop(extra, output):
+        stored = os.path.splitext(output)[0] + ".TIF"
+        if os.path.exists(stored):
+            os.remove(stored)  # as for the peers: no old file to replace
         wall, user, peak = timed([bench, "develop", raf, "-o", output, "--format", "tiff16", "--size", "full"] + extra,
                                  env=velmo_env, stdout=output + ".log")
         with open(output + ".log") as f:
