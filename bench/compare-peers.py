@@ -150,6 +150,7 @@ def main():
     missing = [n for n, tool in (("dcraw", "dcraw"), ("dcraw_emu", "dcraw_emu"), ("rawtherapee-cli", "rawtherapee-cli"))
                if not shutil.which(tool)]
 
+    load_start = os.getloadavg()[0]
     print("Machine: %s" % machine())
     print("File: %s (%d bytes), %d runs each" % (raf, os.path.getsize(raf), runs))
     for r in range(runs):
@@ -249,6 +250,9 @@ def main():
         statistics.median([x[3] for x in one]) / statistics.median([x[3] for x in alll]),
         "byte-identical" if same else "DIFFERS"))
 
+    # Other work on the machine shows in the spreads: say how busy it was.
+    lines.append("")
+    lines.append("Load average (1 min) at the start %.2f, at the end %.2f." % (load_start, os.getloadavg()[0]))
     table = "\n".join(lines)
     print()
     print(table)
