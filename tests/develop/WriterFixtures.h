@@ -88,20 +88,20 @@ struct CameraExifRecipe {
 
 inline CameraExifFixture MakeCameraExif(const CameraExifRecipe& r = {})
 {
-    ExifBlockSpec spec = FujiExifSpec("FinePix S5Pro", r.littleEndian, "Digital Camera FinePix S5Pro Ver1.06");
+    ExifBlockSpec recipe = FujiExifSpec("FinePix S5Pro", r.littleEndian, "Digital Camera FinePix S5Pro Ver1.06");
     if (!r.widthEntry)
-        spec.exif.Remove(0xA002);
+        recipe.exif.Remove(0xA002);
     if (r.thumbnailEntries) {
-        spec.ifd1.Raw(0x0201, kExifLong, 1, 0);
-        spec.ifd1.Long(0x0202, uint32_t(r.thumbnailBytes));
+        recipe.ifd1.Raw(0x0201, kExifLong, 1, 0);
+        recipe.ifd1.Long(0x0202, uint32_t(r.thumbnailBytes));
     }
     if (r.edit)
-        r.edit(spec);
-    std::vector<uint8_t> block = BuildExifBlock(spec);
+        r.edit(recipe);
+    std::vector<uint8_t> block = BuildExifBlock(recipe);
     if (r.thumbnailEntries) {
         // The thumbnail begins right after the block (offsets from the TIFF header).
-        spec.ifd1.Find(0x0201)->valueField = uint32_t(block.size() - 6);
-        block = BuildExifBlock(spec);
+        recipe.ifd1.Find(0x0201)->valueField = uint32_t(block.size() - 6);
+        block = BuildExifBlock(recipe);
     }
     CameraExifFixture f;
     const size_t app1Length = 2 + block.size() + r.thumbnailBytes;
