@@ -1,5 +1,7 @@
 #include "develop/FullPreviewBitmap.h"
 
+#include "develop/DevelopFull.h"
+
 #include "develop/PassRunner.h"
 #include "develop/RenderPreview.h"
 
@@ -29,31 +31,7 @@ private:
 
 bool OutputSizeForMode(int sizeMode, int width, int height, int* outWidth, int* outHeight)
 {
-    switch (sizeMode) {
-    case 0:
-        *outWidth = width * 2;
-        *outHeight = height * 2;
-        return true;
-    case 1:
-        *outWidth = width * 3 / 2;
-        *outHeight = height * 3 / 2;
-        return true;
-    case 2:
-    case 8:
-        *outWidth = width;
-        *outHeight = height;
-        return true;
-    case 9:
-        *outWidth = width * 3 / 4;
-        *outHeight = height * 3 / 4;
-        return true;
-    case 10:
-        *outWidth = width / 2;
-        *outHeight = height / 2;
-        return true;
-    default:
-        return false;
-    }
+    return FullOutputSize(width, height, sizeMode, outWidth, outHeight);
 }
 
 void FullPreviewTargetSize(int sizeMode, int imageWidth, int imageHeight, bool rotated, int* width, int* height)
