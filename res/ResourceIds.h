@@ -199,6 +199,11 @@ inline constexpr unsigned IDS_SAVE_CROP_TITLE = 61240; // "Save As CropFrame"
 inline constexpr unsigned IDS_PALETTE_CAPTIONS = 61717;
 inline constexpr unsigned IDS_SIZE_PANE = 61718;
 inline constexpr unsigned IDS_FILE_OPEN_FILTER = 61880; // the File Open dialog's filter
+// The data exchange's messages for a refused edit box entry.
+inline constexpr unsigned AFX_IDP_PARSE_INT = 0xF110;        // 61712
+inline constexpr unsigned AFX_IDP_PARSE_REAL = 0xF111;       // 61713
+inline constexpr unsigned AFX_IDP_PARSE_INT_RANGE = 0xF112;  // 61714, %1 and %2 the bounds
+inline constexpr unsigned AFX_IDP_PARSE_REAL_RANGE = 0xF113; // 61715, %1 and %2 the bounds
 
 // Menu item texts live in the string table too, so that a language file can
 // replace them: a command item's text is string MenuText(id); popup titles

@@ -1,0 +1,257 @@
+#include "platform/gui/ControlUnit.h"
+
+#include "platform/core/StringTable.h"
+#include "platform/gui/ControlIds.h"
+#include "platform/gui/DataExchange.h"
+#include "platform/gui/ExponentMapping.h"
+#include "platform/gui/QtMenus.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velmo {
+
+namespace {
+
+int ToIntPosition(double x)
+{
+    if (!(x > std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (x >= std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return int(x);
+}
+
+// The first of the unit's ids with a string: the tip of a control without
+// one of its own.
+unsigned TipStringId(const ControlRow& row)
+{
+    for (unsigned id : {row.editId, row.sliderId, row.spinId})
+        if (id != 0 && HasString(id))
+            return id;
+    return 0;
+}
+
+} // namespace
+
+int RowValueToPosition(const ControlRow& row, double value)
+{
+    const int scale = row.scale == 0 ? 1 : row.scale;
+    if (row.mapping == SliderMapping::Exponent)
+        return ExponentToPosition(float(value));
+    if (row.type == ValueType::Int)
+        return ToIntPosition(value) / scale;
+    return ToIntPosition(double(float(value) * float(scale)));
+}
+
+double RowPositionToValue(const ControlRow& row, int position)
+{
+    const int scale = row.scale == 0 ? 1 : row.scale;
+    if (row.mapping == SliderMapping::Exponent)
+        return PositionToExponent(position);
+    if (row.type == ValueType::Int)
+        return double(position) * scale;
+    return float(position * (1.0 / scale));
+}
+
+QString PlainCaption(const QString& caption)
+{
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i; // "&&" stands for one '&'
+        plain += caption[i];
+    }
+    return plain;
+}
+
+NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void NumberEdit::SetSampleTexts(const QStringList& texts)
+{
+    samples = texts;
+    updateGeometry();
+}
+
+QSize NumberEdit::sizeHint() const
+{
+    // QLineEdit's own hint, with the room of the widest sample (and one more
+    // digit for the cursor) in place of its default width.
+    ensurePolished();
+    const QFontMetrics fm(font());
+    int textWidth = fm.horizontalAdvance(QStringLiteral("0000"));
+    for (const QString& sample : samples)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(sample));
+    textWidth += fm.horizontalAdvance(QLatin1Char('0'));
+    const QMargins text = textMargins();
+    const QMargins contents = contentsMargins();
+    const int w = textWidth + 2 * 2 + text.left() + text.right() + contents.left() + contents.right();
+    const int h = std::max(fm.height(), 14) + 2 * 1 + text.top() + text.bottom() + contents.top() + contents.bottom();
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(w, h), this);
+}
+
+QSize NumberEdit::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+ControlUnit::ControlUnit(const ControlRow& tableRow, QWidget* parent)
+    : QWidget(parent), row(tableRow), label(new QLabel(QString::fromUtf8(row.caption), this)),
+      edit(new NumberEdit(this))
+{
+    const QString caption = PlainCaption(QString::fromUtf8(row.caption));
+    const unsigned tipId = TipStringId(row);
+    auto setup = [&](QWidget* control, unsigned id) {
+        SetupControl(control, id, caption);
+        if (!HasString(id))
+            SetControlTips(control, tipId);
+    };
+
+    setup(edit, row.editId);
+    label->setBuddy(edit);
+    SetControlTips(label, tipId);
+    if (row.sliderId != 0) {
+        slider = new TrackBar(Qt::Horizontal, this);
+        setup(slider, row.sliderId);
+        slider->SetRange(row.sliderMin, row.sliderMax);
+        slider->SetPageSize(row.pageSize);
+        slider->SetLineSize(row.lineSize);
+        slider->SetTicFreq(row.ticStep);
+        slider->SetScrollHandler([this](int code, int position) {
+            if (listener != nullptr)
+                listener->SliderScrolled(*this, code, position);
+        });
+    }
+    if (row.spinId != 0) {
+        spin = new SpinButton(this);
+        setup(spin, row.spinId);
+        spin->UpButton()->setAccessibleName(caption);
+        spin->DownButton()->setAccessibleName(caption);
+        if (row.spinRange)
+            spin->SetRange(row.spinRange->lower, row.spinRange->upper);
+        spin->SetBuddy(edit);
+        spin->SetDeltaPosHandler([this](int position, int& delta) { return OnSpinDelta(position, delta); });
+        spin->SetPositionHandler([this](int) {
+            if (listener != nullptr)
+                listener->EditChanged(*this);
+        });
+    }
+    connect(edit, &QLineEdit::textEdited, this, [this] {
+        if (listener != nullptr)
+            listener->EditChanged(*this);
+    });
+
+    // The widest texts the edit is to show: the bounds of its range.
+    const ValueRange bounds = row.editRange ? *row.editRange
+                                            : ValueRange{RowPositionToValue(row, row.sliderMin),
+                                                         RowPositionToValue(row, row.sliderMax)};
+    if (row.type == ValueType::Int)
+        edit->SetSampleTexts({QString::number(qint64(bounds.min)), QString::number(qint64(bounds.max))});
+    else
+        edit->SetSampleTexts({QString::number(bounds.min, 'f', 2), QString::number(bounds.max, 'f', 2)});
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setVerticalSpacing(0);
+    auto* valueBox = new QHBoxLayout;
+    valueBox->setSpacing(0);
+    valueBox->addWidget(edit);
+    if (spin != nullptr)
+        valueBox->addWidget(spin);
+    layout->addWidget(label, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addLayout(valueBox, 0, 1);
+    layout->setColumnStretch(0, 1);
+    if (slider != nullptr)
+        layout->addWidget(slider, 1, 0, 1, 2);
+}
+
+QString ControlUnit::FormatValue(double value) const
+{
+    if (row.type == ValueType::Int)
+        return QString::fromStdString(FormatIntText(int(std::clamp(value, double(std::numeric_limits<int>::min()),
+                                                                   double(std::numeric_limits<int>::max())))));
+    return QString::fromStdString(FormatFloatText(float(value)));
+}
+
+void ControlUnit::ShowValue(double value)
+{
+    ShowEditValue(value);
+    if (slider != nullptr)
+        slider->SetPos(ValueToPosition(value));
+}
+
+void ControlUnit::ShowEditValue(double value)
+{
+    const QString text = FormatValue(value);
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+std::optional<double> ControlUnit::EditValue() const
+{
+    const std::string text = edit->text().toStdString();
+    if (row.type == ValueType::Int) {
+        if (const std::optional<int> v = ParseIntText(text))
+            return double(*v);
+        return std::nullopt;
+    }
+    if (const std::optional<float> v = ParseFloatText(text))
+        return double(*v);
+    return std::nullopt;
+}
+
+double ControlUnit::SliderValue() const
+{
+    return slider != nullptr ? PositionToValue(slider->value()) : 0.0;
+}
+
+void ControlUnit::ExchangeValue(CDataExchange& dx, int& value) const
+{
+    DDX_Text(dx, row.editId, value);
+    if (row.editRange)
+        DDV_MinMaxInt(dx, value, int(row.editRange->min), int(row.editRange->max));
+}
+
+void ControlUnit::ExchangeValue(CDataExchange& dx, float& value) const
+{
+    DDX_Text(dx, row.editId, value);
+    if (row.editRange)
+        DDV_MinMaxFloat(dx, value, float(row.editRange->min), float(row.editRange->max));
+}
+
+bool ControlUnit::OnSpinDelta(int position, int& delta)
+{
+    if (listener != nullptr && listener->SpinDeltaPos(*this, position, delta))
+        return true;
+    if (row.spinStep == SpinStepRule::Control)
+        return false;
+    // An own step: the spin's position stays; the value in the edit moves.
+    const int d = delta;
+    delta = 0;
+    const std::optional<double> value = EditValue();
+    if (!value)
+        return true; // the next exchange reports the entry
+    const float stepped = row.spinStep == SpinStepRule::Exponent ? ExponentSpinValue(float(*value), d)
+                                                                 : SensitizeSpinValue(float(*value), d);
+    ShowEditValue(stepped);
+    if (listener != nullptr)
+        listener->EditChanged(*this);
+    return true;
+}
+
+} // namespace velmo
