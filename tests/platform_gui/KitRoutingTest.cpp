@@ -145,7 +145,10 @@ private slots:
         palette.show();
         QVERIFY(QTest::qWaitForWindowExposed(&palette));
         QCOMPARE(FindControl(&palette, ID_LOAD_PARAMS), buttons->LoadButton());
+        // Tip and status-bar prompt: the two halves of the string with the button's id.
         QCOMPARE(buttons->MenuButton()->toolTip(), QStringLiteral("Popup Parameters menu"));
+        QCOMPARE(buttons->MenuButton()->statusTip(), QStringLiteral("Show the parameters file menu"));
+        QCOMPARE(buttons->LoadButton()->toolTip(), QStringLiteral("Load Parameters"));
 
         QTest::mouseClick(buttons->LoadButton(), Qt::LeftButton);
         QTest::mouseClick(buttons->SaveButton(), Qt::LeftButton);
