@@ -241,6 +241,22 @@ inline constexpr unsigned IDS_POPUP_OUTPUT_FORMAT = kPopupTextBase + 27;
 // Texts of items that read differently in the palettes' "..." menus.
 inline constexpr unsigned IDS_ITEM_SAVE_PARAMS_AS_POPUP = kPopupTextBase + 101;
 inline constexpr unsigned IDS_ITEM_SAVE_SPOT_WB_POPUP = kPopupTextBase + 102;
+// Other texts of our own: the About box's language line (a format with
+// the locale's language id and the code page).
+inline constexpr unsigned IDS_ABOUT_LANGUAGE_FORMAT = kPopupTextBase + 201;
+
+// Dialog and palette captions and the captions of their controls live in the
+// string table as well, under ids of their own, so that one lookup serves
+// every text a language file can replace. Dialog ids are below 0x10000,
+// control ids below 0x10000; a control's caption belongs to its dialog, since
+// control ids repeat between dialogs.
+inline constexpr unsigned kDialogCaptionBase = 0x30000;
+inline constexpr unsigned DialogCaption(unsigned dialogId) { return kDialogCaptionBase + (dialogId & 0xFFFF); }
+inline constexpr unsigned kControlCaptionBase = 0x80000000u;
+inline constexpr unsigned ControlCaption(unsigned dialogId, unsigned controlId)
+{
+    return kControlCaptionBase | ((dialogId & 0x7FFF) << 16) | (controlId & 0xFFFF);
+}
 
 // --- Menus, toolbars, accelerators ---------------------------------------------------
 inline constexpr unsigned IDR_MAINFRAME = 200;     // main menu, main toolbar, accelerators, document strings
@@ -296,6 +312,12 @@ inline constexpr unsigned IDC_ABOUT_BUILD = 1702;
 inline constexpr unsigned IDC_ABOUT_LANGUAGE = 1709;
 inline constexpr unsigned IDC_ABOUT_VERSION = 2617;
 inline constexpr unsigned IDC_ABOUT_TRANSLATOR = 2704;
+inline constexpr unsigned IDC_OK = 1;                  // a dialog's OK button
+inline constexpr unsigned IDC_ABOUT_JPEG_LIBRARY = 2720; // the About box's library credits
+inline constexpr unsigned IDC_ABOUT_BZIP2_LIBRARY = 2721;
+inline constexpr unsigned IDC_ABOUT_LCMS_LIBRARY = 2722;
+inline constexpr unsigned IDC_ABOUT_TRANSLATOR_LABEL = 2723; // "Translator"
+inline constexpr unsigned IDC_HISTOGRAM_LEVEL = 2500;  // the histogram's readout static, "Level"
 inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807
 
 } // namespace velmo

@@ -1,5 +1,7 @@
-// The English string table. Texts stand exactly as the program shows them;
-// a language file may replace any entry by id. Keep the table sorted by id.
+// The English string table: strings, menu texts, popup titles, dialog
+// captions and control captions (ids in res/ResourceIds.h). Texts stand
+// exactly as the program shows them; a language file may replace any entry
+// by id. Keep the table sorted by id.
 #include "platform/core/StringTable.h"
 #include "res/ResourceIds.h"
 
@@ -378,6 +380,16 @@ const StringEntry kEnglishStrings[] = {
     {IDS_POPUP_OUTPUT_FORMAT, "&Format"},
     {IDS_ITEM_SAVE_PARAMS_AS_POPUP, "&Save Parameters As..."},
     {IDS_ITEM_SAVE_SPOT_WB_POPUP, "&Save Spot WhiteBalance As..."},
+    {IDS_ABOUT_LANGUAGE_FORMAT, "Your default language is %04x-%d"},
+    // Dialog captions, then control captions by dialog (res/ResourceIds.h).
+    {DialogCaption(IDD_ABOUTBOX), "About velmo"},
+    {ControlCaption(IDD_ABOUTBOX, IDC_OK), "OK"},
+    {ControlCaption(IDD_ABOUTBOX, IDC_ABOUT_JPEG_LIBRARY),
+     "This software is based in part on the work of the Independent JPEG Group."},
+    {ControlCaption(IDD_ABOUTBOX, IDC_ABOUT_BZIP2_LIBRARY), "libbz2 data compression library by Julian R Seward"},
+    {ControlCaption(IDD_ABOUTBOX, IDC_ABOUT_LCMS_LIBRARY), "LittleCMS colour management engine by Marti Maria"},
+    {ControlCaption(IDD_ABOUTBOX, IDC_ABOUT_TRANSLATOR_LABEL), "Translator"},
+    {ControlCaption(IDD_HISTOGRAM_BAR, IDC_HISTOGRAM_LEVEL), "Level"},
 };
 
 const size_t kEnglishStringCount = sizeof kEnglishStrings / sizeof kEnglishStrings[0];

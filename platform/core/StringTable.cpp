@@ -41,6 +41,12 @@ std::string LoadString(unsigned id)
     return (entry != nullptr && entry->text != nullptr) ? std::string(entry->text) : std::string();
 }
 
+const char* EnglishString(unsigned id)
+{
+    const StringEntry* entry = FindEnglish(id);
+    return entry != nullptr ? entry->text : nullptr;
+}
+
 bool HasString(unsigned id)
 {
     {

@@ -1,5 +1,18 @@
-// Texts by string id. The English table is built in (res/); a language file
-// can replace entries.
+// Every text the program shows by id goes through LoadString: the one place
+// where a language file's translation replaces the built-in English.
+//
+// The ids (res/ResourceIds.h):
+//   - string ids as they are (prompts "prompt\ntip", messages, lists "a|b||");
+//   - a menu command's item text: MenuText(commandId);
+//   - popup titles and other texts of our own: kPopupTextBase + n (IDS_POPUP_*);
+//   - a dialog's or palette's caption: DialogCaption(dialogId);
+//   - a control's caption: ControlCaption(dialogId, controlId). Give every
+//     control that shows a caption an id of its own within its dialog.
+// New texts are added to the English table (res/StringTable.cpp) and to the
+// shipped translation (res/lang/); code asks for them by id only, so that it
+// shows the translation with nothing more to do. The Qt side wraps this in
+// platform/gui/QtMenus.h (StringText, CommandPrompt, CommandTip) and
+// platform/gui/DialogText.h (DialogTitle, ControlText, SetControlCaption).
 #pragma once
 
 #include <map>
@@ -16,10 +29,15 @@ struct StringEntry {
 extern const StringEntry kEnglishStrings[];
 extern const size_t kEnglishStringCount;
 
-// The text of id: the override when one is set, else the built-in text, else "".
+// The text of id: the translation when one is loaded, else the built-in
+// English text, else "".
 std::string LoadString(unsigned id);
 bool HasString(unsigned id);
-// Replaces texts (a language file); an empty map restores English.
+// The built-in English text whatever language is loaded (names that must not
+// change with the language, such as the file-type id); nullptr when none.
+const char* EnglishString(unsigned id);
+// Replaces texts (a language file, already checked); an empty map restores
+// English.
 void SetStringOverrides(std::map<unsigned, std::string> overrides);
 
 } // namespace velmo

@@ -1,0 +1,51 @@
+// velmo-lang-template [FILE]: prints a language file with every text of this
+// build, each under a comment with its English text. With FILE, its leading
+// comment block and its translations are kept; texts it lacks are printed as
+// commented-out lines with the English text, for the translator to fill in:
+//     velmo-lang-template res/lang/velmo0407.lang > updated.lang
+#include "platform/core/StringTable.h"
+#include "res/LanguageFile.h"
+#include "res/ResourceIds.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    using namespace velmo;
+    LanguageFile existing;
+    std::string header = "# Velmo language file. One text a line: KIND ID = TEXT, KIND being\n"
+                         "# string, menu, text, dialog or control (control DIALOG ID). \\n is a line\n"
+                         "# break, \\t a tab; quotes keep blanks at the ends. Keep the %\n"
+                         "# conversions and the number of '|' items of the English text.\n";
+    if (argc > 1) {
+        std::optional<LanguageFile> file = ReadLanguageFile(argv[1]);
+        if (!file) {
+            std::fprintf(stderr, "velmo-lang-template: cannot read %s\n", argv[1]);
+            return 1;
+        }
+        existing = std::move(*file);
+        for (const std::string& problem : existing.problems)
+            std::fprintf(stderr, "%s: %s\n", argv[1], problem.c_str());
+        // The file's own first comment lines describe it.
+        std::ifstream in(argv[1]);
+        std::string line;
+        std::string own;
+        while (std::getline(in, line) && !line.empty() && line[0] == '#')
+            own += line + "\n";
+        if (!own.empty())
+            header = own;
+    }
+    std::fputs(header.c_str(), stdout);
+    for (size_t i = 0; i < kEnglishStringCount; ++i) {
+        const StringEntry& entry = kEnglishStrings[i];
+        std::printf("\n# %s\n", LanguageFileLine(entry.id, entry.text).c_str());
+        const auto found = existing.texts.find(entry.id);
+        if (found != existing.texts.end())
+            std::printf("%s\n", LanguageFileLine(entry.id, found->second).c_str());
+        else
+            std::printf("#%s\n", LanguageFileLine(entry.id, entry.text).c_str());
+    }
+    return 0;
+}
