@@ -1,5 +1,10 @@
 #include "app/HistogramBar.h"
 
+#include "platform/gui/ControlIds.h"
+#include "platform/gui/ControlUnit.h"
+#include "platform/gui/DialogText.h"
+#include "res/ResourceIds.h"
+
 #include <QFrame>
 #include <QPaintEvent>
 #include <QPainter>
@@ -32,7 +37,9 @@ public:
 CLevelCaption::CLevelCaption(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("LevelCaption"));
-    text = QStringLiteral("Level");
+    text = ControlText(IDD_HISTOGRAM_BAR, IDC_HISTOGRAM_LEVEL);
+    SetControlId(this, IDC_HISTOGRAM_LEVEL);
+    setAccessibleName(PlainCaption(text));
 }
 
 void CLevelCaption::SetReadout(const QString& newText, QColor colour)

@@ -1,10 +1,13 @@
 #include "app/LanguageList.h"
 
 #include "platform/core/StringTable.h"
+#include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace velmo {
 
@@ -25,10 +28,50 @@ constexpr LanguageCode kLanguageCodes[] = {
 
 } // namespace
 
-void CLanguageList::Build()
+void CLanguageList::Build(const std::string& programPath)
 {
     entries.clear();
-    Add(1033, LoadString(IDS_LANGUAGE_NAME));
+    const char* ownName = EnglishString(IDS_LANGUAGE_NAME);
+    Add(1033, ownName != nullptr ? ownName : "English");
+    if (programPath.empty())
+        return;
+
+    namespace fs = std::filesystem;
+    const fs::path base(LanguageFileBase(programPath));
+    const std::string baseName = base.filename().string();
+    std::vector<std::pair<std::string, int>> candidates;
+    std::error_code error;
+    for (fs::directory_iterator it(base.parent_path(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const std::optional<int> langId = LanguageIdOfFile(baseName, name);
+        std::error_code typeError;
+        if (langId && it->is_regular_file(typeError))
+            candidates.emplace_back(name, *langId);
+    }
+    // The directory's order is arbitrary: the menu shows the files sorted.
+    std::sort(candidates.begin(), candidates.end());
+    for (const auto& [name, langId] : candidates) {
+        if (GetSize() >= kMaxEntries)
+            break;
+        if (Contains(langId))
+            continue;
+        const std::optional<LanguageFile> file = ReadLanguageFile((base.parent_path() / name).string());
+        if (file && BelongsToThisBuild(*file))
+            Add(langId, file->texts.at(IDS_LANGUAGE_NAME));
+    }
+}
+
+std::optional<LoadedLanguage> LoadLanguage(const std::string& programPath, int langId)
+{
+    if (programPath.empty())
+        return std::nullopt;
+    const std::optional<LanguageFile> file = ReadLanguageFile(LanguageFilePath(LanguageFileBase(programPath), langId));
+    if (!file || !BelongsToThisBuild(*file))
+        return std::nullopt;
+    LoadedLanguage loaded;
+    loaded.problems = file->problems;
+    loaded.texts = AcceptedTranslations(file->texts, &loaded.problems);
+    return loaded;
 }
 
 bool CLanguageList::Contains(int langId) const

@@ -1,8 +1,10 @@
 // The languages the program can show: entry 0 is always its own English
-// strings; language files add the others. Until language files exist in
-// this port, the list holds English alone.
+// texts; the language files beside the program (res/LanguageFile.h) add the
+// others, one entry each, as many as the "&Language" menu has ids for.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +17,14 @@ struct CLanguageEntry {
 
 class CLanguageList {
 public:
-    // Entry 0, {1033, string 215}; then what the language search finds.
-    void Build();
+    // Entries the "&Language" menu can show (its command ids).
+    static constexpr int kMaxEntries = 16;
+
+    // Entry 0, {1033, the own string 215}; then, in file-name order, every
+    // language file beside programPath that carries this build's stamp and a
+    // name, for a language not listed yet, up to kMaxEntries in all. Files
+    // whose names are not "%s%04x.lang" are not language files.
+    void Build(const std::string& programPath = {});
     void Add(int langId, std::string name) { entries.push_back({langId, std::move(name)}); }
     bool Contains(int langId) const;
     int GetSize() const { return int(entries.size()); }
@@ -26,6 +34,15 @@ public:
 private:
     std::vector<CLanguageEntry> entries;
 };
+
+// The translations of langId's file beside programPath when it still
+// belongs to this build, with a line for every entry left out; nullopt when
+// the file is missing, unreadable or of another build.
+struct LoadedLanguage {
+    std::map<unsigned, std::string> texts;
+    std::vector<std::string> problems;
+};
+std::optional<LoadedLanguage> LoadLanguage(const std::string& programPath, int langId);
 
 // The LANGID of the environment's locale as it was at start (LC_MESSAGES,
 // else LANG): its primary language with the default sub-language, 0x409

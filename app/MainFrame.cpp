@@ -170,7 +170,7 @@ bool CMainFrame::OnCreate()
 
     mainToolBar = new CommandToolBar(*toolbar, {}, sink, this);
     mainToolBar->setObjectName(QStringLiteral("MainToolBar"));
-    mainToolBar->setWindowTitle(QStringLiteral("Toolbar"));
+    mainToolBar->setWindowTitle(CommandTip(ID_VIEW_TOOLBAR));
     addToolBar(Qt::TopToolBarArea, mainToolBar);
 
     // Button i: caption item i with three blanks, cut to 7 characters.
@@ -178,12 +178,13 @@ bool CMainFrame::OnCreate()
     LoadStringList(IDS_PALETTE_CAPTIONS, &items);
     std::vector<QString> captions;
     for (size_t i = 0; i < paletteButtons->count; ++i) {
-        const std::string item = i < items.size() ? items[i] : std::string();
-        captions.push_back(QString::fromStdString((item + "   ").substr(0, 7)));
+        const QString item = i < items.size() ? QString::fromStdString(items[i]) : QString();
+        // Characters, not bytes: a translated caption may hold umlauts.
+        captions.push_back((item + QStringLiteral("   ")).left(7));
     }
     palettesBar = new CommandToolBar(*paletteButtons, captions, sink, this);
     palettesBar->setObjectName(QStringLiteral("PalettesBar"));
-    palettesBar->setWindowTitle(QStringLiteral("Palettes"));
+    palettesBar->setWindowTitle(CommandTip(ID_VIEW_PALETTES_BAR));
     addToolBar(Qt::BottomToolBarArea, palettesBar);
 
     messagePane = new StatusProgressPane(statusBar());

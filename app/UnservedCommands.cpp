@@ -36,9 +36,6 @@ const CommandIdRange kDeclaredDisabledCommands[] = {
     {ID_USE_OLD_WB, ID_USE_OLD_WB},
     {ID_OPEN_COLOR_PROFILE, ID_USE_OLD_NR},
     {ID_FILE_SAVE, ID_FILE_SAVE_AS},
-    // Application: the About box and the file association.
-    {ID_APP_ABOUT, ID_APP_ABOUT},
-    {ID_ASSOCIATE, ID_ASSOCIATE},
 };
 const size_t kDeclaredDisabledCommandCount = sizeof kDeclaredDisabledCommands / sizeof kDeclaredDisabledCommands[0];
 

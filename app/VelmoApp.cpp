@@ -1,16 +1,20 @@
 #include "app/VelmoApp.h"
 
+#include "app/AboutDlg.h"
 #include "app/AppDocHost.h"
 #include "app/DocTemplate.h"
+#include "app/FileAssociation.h"
 #include "app/MainFrame.h"
 #include "doc/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/core/StringTable.h"
+#include "platform/core/XdgAssociation.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/ProcessLauncher.h"
 #include "platform/gui/QtMenus.h"
 #include "platform/gui/QtMessageBoxHost.h"
+#include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
 
 #include <QCoreApplication>
@@ -20,6 +24,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace velmo {
@@ -72,6 +77,8 @@ CVelmoApp::~CVelmoApp()
     }
     if (messageBoxes != nullptr)
         InstallMessageBoxHost(nullptr);
+    // The language's texts belong to this run.
+    SetStringOverrides({});
     if (theApp == this)
         theApp = nullptr;
 }
@@ -113,10 +120,9 @@ bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
     threadLocale = LocaleLanguageId();
     languageSetting = s.GetProfileInt(kS, "Language", (threadLocale & 0x3FF) | 0x400);
 
-    // 4. The language list; no language file matches in this build, so the
-    // program's own strings stay in use. "Language" keeps its value.
-    languages.Build();
-    currentLanguage = 1033;
+    // 4. The language list and the language file of "Language", whose texts
+    // replace the English ones for this run.
+    LoadLanguageResources();
 
     // 5. The recent lists, their size limited to 0..16 and written back.
     mruSize = std::clamp(s.GetProfileInt(kS, "MRUsize", 9), 0, kMaxMru);
@@ -132,6 +138,11 @@ bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
     // 6-8. The document template; the shell's open requests come as
     // command-line arguments; the file types keep their binding.
     docTemplate = std::make_unique<CSingleDocTemplate>(*this);
+    if (options.association == nullptr) {
+        ownAssociationBackend = std::make_unique<XdgAssociationBackend>(XdgRoots::FromEnvironment());
+        options.association = ownAssociationBackend.get();
+    }
+    association = std::make_unique<CFileAssociation>(*options.association);
     UpdateFileAssociation(-1);
 
     // 9-10. The empty document with the main window, then drops.
@@ -151,10 +162,62 @@ bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
     return true;
 }
 
-void CVelmoApp::UpdateFileAssociation(int /*mode*/)
+void CVelmoApp::LoadLanguageResources()
 {
-    // The desktop's file associations are the installer's business here;
-    // the refresh at start-up has nothing to do.
+    SetStringOverrides({});
+    const std::string program = ProgramPath();
+    languages.Build(program);
+    // English is entry 0; a file is loaded for another listed language only.
+    // "Language" keeps its value when the file cannot be used.
+    currentLanguage = 1033;
+    if (languageSetting == 1033 || !languages.Contains(languageSetting))
+        return;
+    std::optional<LoadedLanguage> loaded = LoadLanguage(program, languageSetting);
+    if (!loaded)
+        return;
+    const std::string file = std::filesystem::path(LanguageFilePath(LanguageFileBase(program), languageSetting))
+                                 .filename()
+                                 .string();
+    // Left-out entries show in English; the translator learns why here.
+    for (const std::string& problem : loaded->problems)
+        std::fprintf(stderr, "%s: %s\n", file.c_str(), problem.c_str());
+    SetStringOverrides(std::move(loaded->texts));
+    currentLanguage = languageSetting;
+}
+
+std::string CVelmoApp::ProgramPath() const
+{
+    if (!options.programPath.empty())
+        return options.programPath;
+    if (QCoreApplication::instance() != nullptr)
+        return QCoreApplication::applicationFilePath().toStdString();
+    return {};
+}
+
+void CVelmoApp::UpdateFileAssociation(int mode)
+{
+    if (association != nullptr)
+        association->Update(mode, ProgramPath());
+}
+
+void CVelmoApp::OnAssociate()
+{
+    if (association == nullptr)
+        return;
+    // The new state as the desktop reports it after the writes.
+    UpdateFileAssociation(association->Associated() ? 0 : 1);
+}
+
+void CVelmoApp::OnUpdateAssociate(CCmdUI& ui)
+{
+    ui.Enable(association != nullptr);
+    ui.SetCheck(association != nullptr && association->Associated() ? 1 : 0);
+}
+
+void CVelmoApp::OnAbout()
+{
+    CAboutDlg dialog(MakeAboutTexts(threadLocale, oemCodePage), MainFrame());
+    dialog.exec();
 }
 
 void CVelmoApp::CloseAllDocuments()
@@ -220,9 +283,7 @@ void CVelmoApp::Relaunch()
     Settings().Flush();
     if (options.launcher == nullptr)
         return;
-    std::string program = options.programPath;
-    if (program.empty() && QCoreApplication::instance() != nullptr)
-        program = QCoreApplication::applicationFilePath().toStdString();
+    const std::string program = ProgramPath();
     if (!program.empty())
         options.launcher->StartDetached(program, {});
 }
@@ -275,6 +336,10 @@ void CVelmoApp::BuildCommandMap()
 
     OnCommandRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_LAST, [this](unsigned id) { OnLanguage(id); });
     OnUpdate(ID_LANGUAGE_FIRST, [this](CCmdUI& ui) { OnUpdateLanguage(ui); });
+
+    OnCommand(ID_APP_ABOUT, [this](unsigned) { OnAbout(); });
+    OnCommand(ID_ASSOCIATE, [this](unsigned) { OnAssociate(); });
+    OnUpdate(ID_ASSOCIATE, [this](CCmdUI& ui) { OnUpdateAssociate(ui); });
 }
 
 void CVelmoApp::OnFileNew()

@@ -18,9 +18,11 @@
 
 namespace velmo {
 
+class CFileAssociation;
 class CMainFrame;
 class CSingleDocTemplate;
 class CVelmoDoc;
+class IFileAssociationBackend;
 class IMessageBoxHost;
 class IProcessLauncher;
 
@@ -29,8 +31,12 @@ public:
     struct Options {
         // Starts the new instance of a restart (required for restarts).
         IProcessLauncher* launcher = nullptr;
-        // The program a restart starts; empty: this executable.
+        // The program a restart starts, whose language files lie beside it
+        // and which the file association registers; empty: this executable.
         std::string programPath;
+        // The desktop's file association (not owned); null: the freedesktop
+        // one under the XDG folders of the environment.
+        IFileAssociationBackend* association = nullptr;
         // Install a file settings store at start-up (at settingsPath, empty
         // for the default place); false keeps the store already installed.
         bool installSettings = true;
@@ -110,6 +116,20 @@ public:
     void OnUpdateLanguage(CCmdUI& ui);
     void OnLanguage(unsigned id);
 
+    // The About box (modal).
+    void OnAbout();
+
+    // The file association: -1 refreshes the registration, 1 binds RAF files
+    // to the program, 0 gives them back to what they opened with before.
+    void UpdateFileAssociation(int mode);
+    // "Associate CCDRAW with velmo": toggles the binding; checked when bound.
+    void OnAssociate();
+    void OnUpdateAssociate(CCmdUI& ui);
+    CFileAssociation* FileAssociation() const { return association.get(); }
+
+    // The program's path (Options::programPath or this executable).
+    std::string ProgramPath() const;
+
     int MruSize() const { return mruSize; }
     const Options& GetOptions() const { return options; }
 
@@ -124,10 +144,12 @@ private:
     enum class Restart { Relaunch, ResetAll };
     void BuildCommandMap();
     void Relaunch();
-    void UpdateFileAssociation(int mode);
+    void LoadLanguageResources();
 
     Options options;
     std::unique_ptr<IMessageBoxHost> messageBoxes;
+    std::unique_ptr<IFileAssociationBackend> ownAssociationBackend;
+    std::unique_ptr<CFileAssociation> association;
     std::unique_ptr<CSingleDocTemplate> docTemplate;
     std::unique_ptr<CRecentFileList> fileList;
     std::array<std::unique_ptr<CRecentFileList>, 7> lists;

@@ -5,6 +5,7 @@
 #include "platform/gui/DataExchange.h"
 #include "platform/gui/ExponentMapping.h"
 #include "platform/gui/QtMenus.h"
+#include "res/ResourceIds.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -74,6 +75,13 @@ QString PlainCaption(const QString& caption)
     return plain;
 }
 
+QString RowCaption(const ControlRow& row)
+{
+    if (row.dialogId != 0 && HasString(ControlCaption(row.dialogId, row.editId)))
+        return QString::fromStdString(LoadString(ControlCaption(row.dialogId, row.editId)));
+    return QString::fromUtf8(row.caption);
+}
+
 NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -111,10 +119,9 @@ QSize NumberEdit::minimumSizeHint() const
 }
 
 ControlUnit::ControlUnit(const ControlRow& tableRow, QWidget* parent)
-    : QWidget(parent), row(tableRow), label(new QLabel(QString::fromUtf8(row.caption), this)),
-      edit(new NumberEdit(this))
+    : QWidget(parent), row(tableRow), label(new QLabel(RowCaption(row), this)), edit(new NumberEdit(this))
 {
-    const QString caption = PlainCaption(QString::fromUtf8(row.caption));
+    const QString caption = PlainCaption(label->text());
     const unsigned tipId = TipStringId(row);
     auto setup = [&](QWidget* control, unsigned id) {
         SetupControl(control, id, caption);

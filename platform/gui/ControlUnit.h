@@ -60,6 +60,10 @@ struct ControlRow {
     // The spin's range (none: the control's default 100..0).
     std::optional<UpDownRange> spinRange = std::nullopt;
     SpinStepRule spinStep = SpinStepRule::Control;
+    // The palette's dialog id: the caption is then the string-table text
+    // ControlCaption(dialogId, editId) when there is one (a language file
+    // translates it), else the caption above.
+    unsigned dialogId = 0;
 };
 
 // The row's conversions (plain rules). Positions are not held in the slider
@@ -68,6 +72,8 @@ int RowValueToPosition(const ControlRow& row, double value);
 double RowPositionToValue(const ControlRow& row, int position);
 // The caption without its mnemonic marks ("&Gamma" -> "Gamma").
 QString PlainCaption(const QString& caption);
+// The caption a row's unit shows (see ControlRow::dialogId).
+QString RowCaption(const ControlRow& row);
 
 // An edit box as wide as its widest expected text, in its current font.
 class NumberEdit : public QLineEdit {

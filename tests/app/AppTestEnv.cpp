@@ -39,6 +39,7 @@ AppRun::AppRun(Setup setup) : messages(setup.messageAnswer)
     options.settingsPath = settingsPath;
     options.installMessageBoxes = false;
     options.desktopRect = setup.desktop;
+    options.association = setup.association;
     app = std::make_unique<CVelmoApp>(options);
     started = app->InitInstance(setup.arguments);
     ProcessEvents();

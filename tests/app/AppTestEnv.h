@@ -53,6 +53,8 @@ public:
         std::function<QRect()> desktop;
         int messageAnswer = IDOK;
         std::string programPath = "/opt/velmo/bin/velmo";
+        // The desktop's file association; null: the XDG folders of the test run.
+        IFileAssociationBackend* association = nullptr;
     };
     explicit AppRun(Setup setup);
     AppRun() : AppRun(Setup{}) {}

@@ -1,7 +1,9 @@
 // "Reset All" and a change of language: a restart after the settings were
 // written and synced, through a launcher that records instead of starting.
-#include "res/ResourceIds.h"
+#include "app/FileAssociation.h"
 #include "platform/core/StringTable.h"
+#include "platform/core/XdgAssociation.h"
+#include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 
@@ -32,11 +34,17 @@ private slots:
 
     void ResetAllAnsweredYesDeletesTheSettingsAfterShutdownAndRestarts()
     {
+        // RAF files open with velmo; what they opened with before is stored.
+        TempDir xdg;
+        XdgAssociationBackend desktop({xdg.File("data"), xdg.File("config"), {}});
+        QVERIFY(desktop.SetBinding(VelmoDocumentTypes().front(), desktop.ProgramBinding()));
         AppRun::Setup setup;
         setup.messageAnswer = IDYES;
+        setup.association = &desktop;
         setup.presets = [](SettingsStore& s) {
             s.WriteProfileInt(kSettingsSection, "PreviewSize", 1);
-            s.WriteProfileString(kSettingsSection, "AssocateApp", "RawViewer.Document");
+            s.WriteProfileString(kSettingsSection, "AssocateApp", "rawviewer.desktop;");
+            s.WriteProfileString(kSettingsSection, "AssocateApp2", "darkroom.desktop;");
             s.WriteProfileString("Recent Para List", "Params1", "/photos/a.VMR");
         };
         AppRun run(setup);
@@ -58,7 +66,8 @@ private slots:
         QCOMPARE(stored->GetProfileString(kSettingsSection, "FrameVer", "none"), std::string("none"));
         QCOMPARE(stored->GetProfileInt(kSettingsSection, "MRUsize", -1), -1);
         // ... except the file-type binding to restore, and the other sections.
-        QCOMPARE(stored->GetProfileString(kSettingsSection, "AssocateApp", ""), std::string("RawViewer.Document"));
+        QCOMPARE(stored->GetProfileString(kSettingsSection, "AssocateApp", ""), std::string("rawviewer.desktop;"));
+        QCOMPARE(stored->GetProfileString(kSettingsSection, "AssocateApp2", ""), std::string("darkroom.desktop;"));
         QCOMPARE(stored->GetProfileString("Recent Para List", "Params1", ""), std::string("/photos/a.VMR"));
     }
 
