@@ -1,11 +1,11 @@
 #include "app/AboutDlg.h"
 
-#include "platform/core/StringTable.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/DialogText.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
-#include "doc/VelmoDoc.h"
+#include "document/VelmoDoc.h"
 #include "platform/gui/StatusProgress.h"
 
 #include <QCoreApplication>

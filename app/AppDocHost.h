@@ -3,7 +3,7 @@
 // thread's reports are delivered on the user-interface thread.
 #pragma once
 
-#include "doc/DocHost.h"
+#include "document/DocHost.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/ViewGeometry.h"
-#include "doc/DocTypes.h"
+#include "params/FreeCurveStore.h"
 
 #include <string>
 

@@ -3,9 +3,9 @@
 #include "app/MainFrame.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
-#include "doc/VelmoDoc.h"
-#include "platform/core/StringTable.h"
+#include "document/VelmoDoc.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <filesystem>
 

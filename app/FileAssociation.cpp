@@ -1,8 +1,8 @@
 #include "app/FileAssociation.h"
 
 #include "platform/core/SettingsStore.h"
-#include "platform/core/StringTable.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 namespace velmo {
 

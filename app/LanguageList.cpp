@@ -1,8 +1,8 @@
 #include "app/LanguageList.h"
 
-#include "platform/core/StringTable.h"
 #include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,10 +5,9 @@
 #include "app/DocTemplate.h"
 #include "app/FileAssociation.h"
 #include "app/MainFrame.h"
-#include "doc/VelmoDoc.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
-#include "platform/core/StringTable.h"
 #include "platform/core/XdgAssociation.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/ProcessLauncher.h"
@@ -16,6 +15,7 @@
 #include "platform/gui/QtMessageBoxHost.h"
 #include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

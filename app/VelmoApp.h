@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/LanguageList.h"
-#include "doc/DocHost.h"
+#include "document/DocHost.h"
 #include "platform/gui/CmdTarget.h"
 #include "platform/gui/RecentFileList.h"
 

@@ -14,7 +14,7 @@
 // so that every rule can be checked by a table of cases.
 #pragma once
 
-#include "doc/DocTypes.h"
+#include "params/FreeCurveStore.h"
 
 namespace velmo {
 

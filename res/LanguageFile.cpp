@@ -1,7 +1,7 @@
 #include "res/LanguageFile.h"
 
-#include "platform/core/StringTable.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // parameter-file keys.
 #include "bench/velmo-bench/Commands.h"
 
-#include "doc/DevParams.h"
-#include "doc/ParamKeys.h"
-#include "doc/VelmoDoc.h"
+#include "document/VelmoDoc.h"
+#include "params/DevParams.h"
+#include "params/ParamKeys.h"
 #include "platform/core/SettingsStore.h"
 
 #include <cstdio>

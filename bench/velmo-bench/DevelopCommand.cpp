@@ -7,8 +7,8 @@
 // extension is replaced by the format's ("_t" for the preview size).
 #include "bench/velmo-bench/Commands.h"
 
-#include "develop/SaveDocument.h"
-#include "doc/VelmoDoc.h"
+#include "develop/output/SaveDocument.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
 
@@ -21,10 +21,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#if __has_include("doc/ParameterFile.h")
-#define VELMO_BENCH_HAS_PARAMETER_FILES 1
-#endif
 
 namespace {
 
@@ -133,7 +129,6 @@ int Run(const std::vector<std::string>& args)
                 doc.imageWidth, doc.imageHeight, doc.cameraFamily, doc.bayerFlag ? ", Bayer" : "");
 
     if (!params.empty()) {
-#ifdef VELMO_BENCH_HAS_PARAMETER_FILES
         struct stat st;
         if (::stat(params.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
             std::fprintf(stderr, "velmo-bench develop: no parameter file %s\n", params.c_str());
@@ -144,9 +139,6 @@ int Run(const std::vector<std::string>& args)
         doc.OnOpenDocument(params); // a parameter file updates the record and returns false
         std::printf("parameters  %9.1f ms  %s%s\n", Ms(Clock::now() - start), params.c_str(),
                     doc.params == before ? " (nothing changed)" : "");
-#else
-        std::printf("parameters  --params is not supported yet\n");
-#endif
     }
 
     doc.outputOptions.format = format;

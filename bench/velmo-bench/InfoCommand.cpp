@@ -5,11 +5,11 @@
 // geometry, layout bits, frames and the time of each load stage follow.
 #include "bench/velmo-bench/Commands.h"
 
-#include "doc/BufferedFile.h"
-#include "doc/RafContainer.h"
-#include "doc/VelmoDoc.h"
-#include "doc/WhiteBalanceData.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
+#include "raw/BufferedFile.h"
+#include "raw/RafContainer.h"
+#include "raw/WhiteBalanceData.h"
 
 #include <cstdio>
 #include <memory>

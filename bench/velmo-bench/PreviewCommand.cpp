@@ -8,10 +8,10 @@
 // -o writes the last preview as a binary PPM.
 #include "bench/velmo-bench/Commands.h"
 
-#include "develop/ColorManagement.h"
-#include "develop/RenderPreview.h"
-#include "doc/GlobalSwitches.h"
-#include "doc/VelmoDoc.h"
+#include "develop/colour/ColorManagement.h"
+#include "develop/preview/RenderPreview.h"
+#include "document/VelmoDoc.h"
+#include "params/GlobalSwitches.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
 

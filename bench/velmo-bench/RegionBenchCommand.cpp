@@ -5,9 +5,9 @@
 // each pass.
 #include "bench/velmo-bench/Commands.h"
 
-#include "develop/DevelopRegion.h"
-#include "doc/GlobalSwitches.h"
-#include "doc/VelmoDoc.h"
+#include "develop/passes/DevelopRegion.h"
+#include "document/VelmoDoc.h"
+#include "params/GlobalSwitches.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
 

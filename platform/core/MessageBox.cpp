@@ -1,6 +1,6 @@
 #include "platform/core/MessageBox.h"
 
-#include "platform/core/StringTable.h"
+#include "res/StringTable.h"
 
 #include <atomic>
 #include <cstdio>

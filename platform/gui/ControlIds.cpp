@@ -1,7 +1,7 @@
 #include "platform/gui/ControlIds.h"
 
-#include "platform/core/StringTable.h"
 #include "platform/gui/QtMenus.h"
+#include "res/StringTable.h"
 
 #include <QVariant>
 #include <QWidget>

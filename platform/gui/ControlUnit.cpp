@@ -1,11 +1,11 @@
 #include "platform/gui/ControlUnit.h"
 
-#include "platform/core/StringTable.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/DataExchange.h"
 #include "platform/gui/ExponentMapping.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>

@@ -1,11 +1,11 @@
 #include "platform/gui/DataExchange.h"
 
 #include "platform/core/MessageBox.h"
-#include "platform/core/StringTable.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/RadioGroup.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

@@ -1,9 +1,9 @@
 #include "platform/gui/DialogText.h"
 
-#include "platform/core/StringTable.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 // Dialog and control captions for Qt widgets, through the one text lookup
-// (platform/core/StringTable.h), so that a loaded language file translates
+// (res/StringTable.h), so that a loaded language file translates
 // them. A dialog or palette asks for its texts by id:
 //     setWindowTitle(DialogTitle(IDD_ABOUTBOX));
 //     SetControlCaption(okButton, IDD_ABOUTBOX, IDC_OK);

@@ -1,6 +1,6 @@
 #include "platform/gui/QtMenus.h"
 
-#include "platform/core/StringTable.h"
+#include "res/StringTable.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,9 +3,9 @@
 // comment block and its translations are kept; texts it lacks are printed as
 // commented-out lines with the English text, for the translator to fill in:
 //     velmo-lang-template res/lang/velmo0407.lang > updated.lang
-#include "platform/core/StringTable.h"
 #include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <cstdio>
 #include <fstream>

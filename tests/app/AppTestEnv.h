@@ -5,7 +5,7 @@
 
 #include "app/MainFrame.h"
 #include "app/VelmoApp.h"
-#include "doc/VelmoDoc.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/ProcessLauncher.h"
 #include "tests/support/TestEnv.h"

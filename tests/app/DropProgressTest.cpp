@@ -1,9 +1,9 @@
 // Dropped files and the progress display: one dropped file opens, more give
 // the prompt; the worker's reports reach the status bar on this thread.
 #include "app/DocTemplate.h"
-#include "platform/core/StringTable.h"
 #include "platform/gui/StatusProgress.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 

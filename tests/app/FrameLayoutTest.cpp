@@ -2,8 +2,8 @@
 // on a small desktop, full mode and zoom, the stored window position, and
 // the layout kept across a restart.
 #include "app/PaletteDock.h"
-#include "platform/gui/QtMenus.h"
 #include "app/VelmoView.h"
+#include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"

@@ -5,7 +5,6 @@
 #include "app/AboutDlg.h"
 #include "app/HistogramBar.h"
 #include "app/VelmoView.h"
-#include "platform/core/StringTable.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DialogText.h"
@@ -13,6 +12,7 @@
 #include "platform/gui/StatusProgress.h"
 #include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 

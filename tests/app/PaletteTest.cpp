@@ -3,7 +3,7 @@
 // palette floats.
 #include "app/PaletteDock.h"
 #include "app/VelmoView.h"
-#include "doc/GlobalSwitches.h"
+#include "params/GlobalSwitches.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"

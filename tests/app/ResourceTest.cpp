@@ -2,10 +2,10 @@
 // has a handler on the route or is declared disabled, and every string the
 // menus, toolbars and code use exists.
 #include "app/UnservedCommands.h"
-#include "platform/core/StringTable.h"
 #include "platform/gui/QtMenus.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 

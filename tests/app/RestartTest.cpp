@@ -1,9 +1,9 @@
 // "Reset All" and a change of language: a restart after the settings were
 // written and synced, through a launcher that records instead of starting.
 #include "app/FileAssociation.h"
-#include "platform/core/StringTable.h"
 #include "platform/core/XdgAssociation.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 

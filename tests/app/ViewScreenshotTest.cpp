@@ -3,7 +3,7 @@
 // overlays are checked pixel by pixel against the picture without them, and
 // taking them away must give that picture back exactly.
 #include "app/VelmoView.h"
-#include "doc/GlobalSwitches.h"
+#include "params/GlobalSwitches.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"

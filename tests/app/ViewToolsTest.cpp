@@ -5,8 +5,8 @@
 // files and the frame kept between runs.
 #include "app/HistogramBar.h"
 #include "app/VelmoView.h"
-#include "develop/ColorManagement.h"
-#include "doc/GlobalSwitches.h"
+#include "develop/colour/ColorManagement.h"
+#include "params/GlobalSwitches.h"
 #include "platform/core/PrivateProfile.h"
 #include "platform/gui/RecentFileList.h"
 #include "res/ResourceIds.h"

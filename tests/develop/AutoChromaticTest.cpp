@@ -1,4 +1,4 @@
-#include "develop/AutoChromatic.h"
+#include "develop/preview/AutoChromatic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "develop/ColorManagement.h"
+#include "develop/colour/ColorManagement.h"
 
 #include "res/IccProfiles.h"
 #include "support/TestEnv.h"

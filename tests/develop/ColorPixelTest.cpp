@@ -1,7 +1,7 @@
-#include "develop/DevelopContext.h"
-#include "doc/VelmoDoc.h"
-#include "support/TestEnv.h"
 #include "DevelopTestGlobals.h"
+#include "develop/context/DevelopContext.h"
+#include "document/VelmoDoc.h"
+#include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 

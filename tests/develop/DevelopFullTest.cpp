@@ -1,11 +1,11 @@
-#include "develop/DevelopContext.h"
-#include "develop/DevelopFull.h"
-#include "develop/LensCorrection.h"
-#include "develop/LensCorrectionSettings.h"
-#include "doc/VelmoDoc.h"
+#include "DevelopTestGlobals.h"
+#include "develop/context/DevelopContext.h"
+#include "develop/passes/DevelopFull.h"
+#include "develop/passes/LensCorrection.h"
+#include "document/VelmoDoc.h"
+#include "params/LensCorrectionSettings.h"
 #include "platform/core/ParallelRows.h"
 #include "support/TestEnv.h"
-#include "DevelopTestGlobals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "develop/DevelopContext.h"
-#include "develop/DevelopRegion.h"
-#include "develop/RegionPasses.h"
-#include "doc/VelmoDoc.h"
+#include "DevelopTestGlobals.h"
+#include "develop/context/DevelopContext.h"
+#include "develop/passes/DevelopRegion.h"
+#include "develop/passes/RegionPasses.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/ParallelRows.h"
 #include "support/TestEnv.h"
-#include "DevelopTestGlobals.h"
 
 #include <gtest/gtest.h>
 

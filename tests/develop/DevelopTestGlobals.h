@@ -2,10 +2,10 @@
 // restores them at the end of a test.
 #pragma once
 
-#include "develop/FreeCurves.h"
-#include "develop/SelectiveColorTable.h"
-#include "doc/DocTypes.h"
-#include "doc/GlobalSwitches.h"
+#include "develop/context/FreeCurves.h"
+#include "params/FreeCurveStore.h"
+#include "params/GlobalSwitches.h"
+#include "params/SelectiveColorTable.h"
 
 #include <memory>
 

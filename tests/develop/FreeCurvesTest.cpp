@@ -1,5 +1,5 @@
-#include "develop/FreeCurves.h"
-#include "develop/Spline.h"
+#include "develop/context/FreeCurves.h"
+#include "develop/context/Spline.h"
 
 #include "DevelopTestGlobals.h"
 

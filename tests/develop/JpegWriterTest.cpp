@@ -1,9 +1,9 @@
-#include "develop/JpegWriter.h"
-#include "doc/ByteReader.h"
+#include "WriterFixtures.h"
+#include "develop/output/JpegWriter.h"
+#include "platform/core/ByteReader.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
-#include "WriterFixtures.h"
 
 #include <gtest/gtest.h>
 #include <lcms2.h>

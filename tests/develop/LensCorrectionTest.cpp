@@ -1,5 +1,5 @@
-#include "develop/LensCorrection.h"
-#include "develop/LensCorrectionSettings.h"
+#include "develop/passes/LensCorrection.h"
+#include "params/LensCorrectionSettings.h"
 #include "platform/core/ParallelRows.h"
 
 #include <gtest/gtest.h>

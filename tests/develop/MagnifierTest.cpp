@@ -1,8 +1,8 @@
-#include "develop/ColorManagement.h"
-#include "develop/DevelopContext.h"
-#include "develop/Magnifier.h"
-#include "develop/RegionPasses.h"
 #include "MagnifierTestEnv.h"
+#include "develop/colour/ColorManagement.h"
+#include "develop/context/DevelopContext.h"
+#include "develop/passes/RegionPasses.h"
+#include "develop/preview/Magnifier.h"
 
 #include <gtest/gtest.h>
 

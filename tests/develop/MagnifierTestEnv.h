@@ -3,12 +3,12 @@
 // change, and a document with a synthetic image.
 #pragma once
 
-#include "develop/FullPreviewBitmap.h"
-#include "develop/LensCorrectionSettings.h"
-#include "doc/GlobalSwitches.h"
-#include "doc/VelmoDoc.h"
-#include "support/TestEnv.h"
 #include "DevelopTestGlobals.h"
+#include "develop/preview/FullPreviewBitmap.h"
+#include "document/VelmoDoc.h"
+#include "params/GlobalSwitches.h"
+#include "params/LensCorrectionSettings.h"
+#include "support/TestEnv.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "develop/DevelopContext.h"
+#include "develop/context/DevelopContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "develop/NoiseReduction.h"
+#include "develop/passes/NoiseReduction.h"
 
 #include "platform/core/ParallelRows.h"
 

@@ -1,5 +1,5 @@
-#include "develop/OutputFile.h"
-#include "develop/TiffWriter.h"
+#include "develop/output/OutputFile.h"
+#include "develop/output/TiffWriter.h"
 #include "support/ExternalTool.h"
 #include "support/TestEnv.h"
 

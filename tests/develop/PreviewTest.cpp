@@ -1,14 +1,14 @@
-#include "develop/ColorManagement.h"
-#include "develop/FullPreviewBitmap.h"
-#include "develop/LensCorrectionSettings.h"
-#include "develop/RenderPreview.h"
-#include "doc/VelmoDoc.h"
+#include "DevelopTestGlobals.h"
+#include "PreviewTestEnv.h"
+#include "develop/colour/ColorManagement.h"
+#include "develop/preview/FullPreviewBitmap.h"
+#include "develop/preview/RenderPreview.h"
+#include "document/VelmoDoc.h"
+#include "params/LensCorrectionSettings.h"
 #include "platform/core/ParallelRows.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
-#include "DevelopTestGlobals.h"
-#include "PreviewTestEnv.h"
 
 #include <gtest/gtest.h>
 #include <lcms2.h>

@@ -3,8 +3,8 @@
 // what the worker posts.
 #pragma once
 
-#include "develop/FullPreviewBitmap.h"
-#include "doc/VelmoDoc.h"
+#include "develop/preview/FullPreviewBitmap.h"
+#include "document/VelmoDoc.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "develop/PsdWriter.h"
-#include "doc/ByteReader.h"
+#include "WriterFixtures.h"
+#include "develop/output/PsdWriter.h"
+#include "platform/core/ByteReader.h"
 #include "res/IccProfiles.h"
 #include "support/TestEnv.h"
-#include "WriterFixtures.h"
 
 #include <gtest/gtest.h>
 

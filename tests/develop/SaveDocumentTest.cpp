@@ -1,11 +1,11 @@
-#include "develop/DevelopFull.h"
-#include "develop/LensCorrectionSettings.h"
-#include "develop/OutputFile.h"
-#include "develop/SaveDocument.h"
-#include "doc/VelmoDoc.h"
+#include "WriterFixtures.h"
+#include "develop/output/OutputFile.h"
+#include "develop/output/SaveDocument.h"
+#include "develop/passes/DevelopFull.h"
+#include "document/VelmoDoc.h"
+#include "params/LensCorrectionSettings.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
-#include "WriterFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "develop/TiffWriter.h"
+#include "WriterFixtures.h"
+#include "develop/output/TiffWriter.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
-#include "WriterFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "develop/DevelopContext.h"
-#include "develop/ToneLut.h"
+#include "develop/context/DevelopContext.h"
+#include "develop/context/ToneLut.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "develop/DevelopContext.h"
-#include "doc/WhiteBalanceData.h"
+#include "develop/context/DevelopContext.h"
+#include "raw/WhiteBalanceData.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // the header's 4096 bytes).
 #pragma once
 
-#include "develop/OutputImage.h"
-#include "doc/ExifParser.h"
+#include "develop/output/OutputImage.h"
+#include "exif/ExifParser.h"
 #include "support/ExifBuilder.h"
 #include "support/ExternalTool.h"
 

@@ -1,15 +1,15 @@
 // The camera's own Exif block (a real FinePix S5Pro header: maker note,
 // GPS and PrintIM sub-blocks, an IFD1 thumbnail) carried by every writer and
 // read back by exiftool, libtiff and djpeg.
-#include "develop/JpegWriter.h"
-#include "develop/PsdWriter.h"
-#include "develop/TiffWriter.h"
-#include "doc/BufferedFile.h"
-#include "doc/RafContainer.h"
+#include "WriterFixtures.h"
+#include "develop/output/JpegWriter.h"
+#include "develop/output/PsdWriter.h"
+#include "develop/output/TiffWriter.h"
+#include "raw/BufferedFile.h"
+#include "raw/RafContainer.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
-#include "WriterFixtures.h"
 
 #include <gtest/gtest.h>
 

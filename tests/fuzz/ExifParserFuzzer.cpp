@@ -1,9 +1,9 @@
 // Fuzzes ParseExif over a buffer as the RAF reader gives it (up to the
 // 4096-byte header), with a family white-balance table, and the digest of
 // the lines it produces.
-#include "doc/ExifDigest.h"
-#include "doc/ExifParser.h"
-#include "doc/WhiteBalanceData.h"
+#include "exif/ExifDigest.h"
+#include "exif/ExifParser.h"
+#include "raw/WhiteBalanceData.h"
 
 #include <cstddef>
 #include <cstdint>

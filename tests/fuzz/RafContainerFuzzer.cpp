@@ -1,8 +1,8 @@
 // Fuzzes the RAF container steps over a whole file held in memory: header,
 // Exif block, CFA header records, and the raw data with its unpacking.
-#include "doc/BufferedFile.h"
-#include "doc/RafContainer.h"
-#include "doc/WhiteBalanceData.h"
+#include "raw/BufferedFile.h"
+#include "raw/RafContainer.h"
+#include "raw/WhiteBalanceData.h"
 
 #include <cstddef>
 #include <cstdint>

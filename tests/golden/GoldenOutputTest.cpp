@@ -17,7 +17,7 @@
 // Only the document's own entries are used: OnOpenDocument for the RAW file
 // and for a parameter file (the non-default development settings, feature
 // blocks included), the output options and OnSaveDocument.
-#include "doc/VelmoDoc.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/PrivateProfile.h"
 #include "platform/core/SettingsStore.h"

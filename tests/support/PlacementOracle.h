@@ -7,8 +7,8 @@
 // read from the wrong place, or for the wrong colour, shows as a mismatch.
 #pragma once
 
-#include "doc/CameraModels.h"
-#include "doc/Placement.h"
+#include "raw/CameraModels.h"
+#include "raw/Placement.h"
 #include "tests/support/RafBuilder.h"
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 // second compressed block for two-frame files. Broken files on request.
 #pragma once
 
-#include "doc/CameraModels.h"
+#include "raw/CameraModels.h"
 #include "tests/support/ExifBuilder.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 // boxes and a recording document host.
 #pragma once
 
-#include "doc/DocHost.h"
+#include "document/DocHost.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
 

@@ -1,0 +1,156 @@
+#include "develop/passes/DevelopRegion.h"
+
+#include "develop/context/DevelopContext.h"
+#include "develop/passes/NoiseReduction.h"
+#include "document/VelmoDoc.h"
+
+#include <new>
+#include <utility>
+
+namespace velmo {
+
+namespace {
+
+bool ValidInput(const RegionSource& source, const RegionRect& rect, int sizeMode)
+{
+    if (!IsRegionSizeMode(sizeMode) || rect.w < 0 || rect.h < 0 || rect.outW <= 0 || rect.outH <= 0)
+        return false;
+    if (source.width <= 0 || source.height <= 0 || source.whiteLevel == 0)
+        return false;
+    const uint64_t samples = uint64_t(source.width) * uint64_t(source.height) * 3;
+    if (source.sPlane.size() < samples)
+        return false;
+    return source.rPlane.empty() || source.rPlane.size() >= samples;
+}
+
+DevelopStatus RunPasses(const RegionSource& source, const RegionRect& rect, int sizeMode, const DevelopContext& ctx,
+                        IProgress& progress, RgbPlane& result)
+{
+    const DevParams& p = ctx.params;
+    const int W = rect.outW;
+    const int H = rect.outH;
+
+    // PASS1: the colour step of every sample that can reach the output, then
+    // its placement on the grid.
+    RgbPlane work;
+    {
+        RgbPlane samples;
+        const int sampleW = SourceExtent(rect.w, W, sizeMode);
+        const int sampleH = SourceExtent(rect.h, H, sizeMode);
+        if (DevelopStatus s = DevelopSamples(source, rect, sampleW, sampleH, ctx, progress, samples);
+            s != DevelopStatus::Ok)
+            return s;
+        progress.Report(-2, kAllocatingMemory);
+        work.width = W;
+        work.height = H;
+        if (!TryAssign(work.rgb, uint64_t(W) * uint64_t(H) * 3, uint16_t(0)))
+            return DevelopStatus::OutOfMemory;
+        PlaceSamples(samples, sizeMode, work);
+    }
+
+    if (DevelopStatus s = FillHoneycomb(work, rect.w, rect.h, sizeMode, source.bayer, p.honeycomb != 0, progress);
+        s != DevelopStatus::Ok)
+        return s;
+
+    if (p.honeycomb == 0) {
+        if (DevelopStatus s = ApplyTone(work, ctx, progress); s != DevelopStatus::Ok)
+            return s;
+        result = std::move(work);
+        return DevelopStatus::Ok;
+    }
+
+    std::vector<int32_t> luma;
+    int32_t lmax = 0;
+    if (DevelopStatus s = ComputeLuma(work, progress, luma, &lmax); s != DevelopStatus::Ok)
+        return s;
+
+    const int threshold = p.iColorNRthreshold;
+    std::vector<uint16_t> noise;
+    if (threshold != 0)
+        if (DevelopStatus s = ComputeNoiseMap(work, progress, noise); s != DevelopStatus::Ok)
+            return s;
+
+    const int effectiveNR = ctx.EffectiveNR();
+    if (effectiveNR != 0 && p.NR2 != 0) {
+        NoiseReductionParams nr;
+        nr.radius = p.NR1;
+        nr.strength = p.NR2;
+        nr.spatialSigma = p.NR3;
+        nr.rangeSigma = p.NR4;
+        nr.sizeMode = sizeMode;
+        const DevelopStatus s = ctx.useOldNR ? MedianNoiseReduction(luma, W, H, nr, progress)
+                                             : BilateralNoiseReduction(luma, W, H, lmax, nr, progress);
+        if (s != DevelopStatus::Ok)
+            return s;
+    }
+
+    const SharpenCentres centres = SharpnessCentres(p.sharpness, p.soften, p.harden);
+    if (centres.soften != 1000)
+        if (DevelopStatus s = SoftenLuma(luma, W, H, centres.soften, sizeMode, progress); s != DevelopStatus::Ok)
+            return s;
+    if (centres.harden != 1000)
+        if (DevelopStatus s = HardenLuma(luma, W, H, centres.harden, sizeMode, progress); s != DevelopStatus::Ok)
+            return s;
+
+    ColorWindowParams window;
+    window.radius = ColorWindowRadius(p.iColorNR, effectiveNR, sizeMode);
+    window.threshold = threshold;
+    RgbPlane developed;
+    if (DevelopStatus s = ApplyColorWindow(work, luma, noise, window, progress, developed); s != DevelopStatus::Ok)
+        return s;
+    work = RgbPlane{};
+    luma = {};
+    noise = {};
+
+    if (DevelopStatus s = ApplyTone(developed, ctx, progress); s != DevelopStatus::Ok)
+        return s;
+    result = std::move(developed);
+    return DevelopStatus::Ok;
+}
+
+} // namespace
+
+DevelopStatus DevelopRegion(const RegionSource& source, const RegionRect& rect, int sizeMode,
+                            const DevelopContext& ctx, IProgress& progress, RgbPlane& result)
+{
+    result = RgbPlane{};
+    DevelopStatus status = DevelopStatus::InvalidInput;
+    if (ValidInput(source, rect, sizeMode)) {
+        try {
+            status = RunPasses(source, rect, sizeMode, ctx, progress, result);
+        } catch (const std::bad_alloc&) {
+            status = DevelopStatus::OutOfMemory;
+        }
+    }
+    if (status != DevelopStatus::Ok)
+        result = RgbPlane{};
+    progress.Report(-1, nullptr);
+    return status;
+}
+
+std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
+                                               DevelopStatus* status) const
+{
+    DevelopStatus st = DevelopStatus::OutOfMemory;
+    RgbPlane result;
+    try {
+        const DevelopContext ctx = MakeDevelopContext(*this);
+        RegionSource source;
+        source.sPlane = mainImage;
+        source.rPlane = secondFrame;
+        source.width = imageWidth;
+        source.height = imageHeight;
+        source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
+        source.bayer = bayerFlag != 0;
+        RegionRect rect{x, y, w, h, outW, outH};
+        st = ::velmo::DevelopRegion(source, rect, outputOptions.sizeMode, ctx, progress ? *progress : NoProgress(),
+                                    result);
+    } catch (const std::bad_alloc&) {
+        result = RgbPlane{};
+    }
+    if (status)
+        *status = st;
+    return std::move(result.rgb);
+}
+
+} // namespace velmo

@@ -1,0 +1,44 @@
+// The document's colour-management commands over its ColorManager.
+#include "develop/colour/ColorManagement.h"
+#include "document/VelmoDoc.h"
+
+namespace velmo {
+
+void CVelmoDoc::OnDisplayChoice(int choice)
+{
+    if (choice < 0 || choice >= ColorManager::kDisplayChoiceCount)
+        return;
+    // The worker's job holds its own transform; stopping it first keeps the
+    // full preview from being built with the choice being replaced.
+    StopWorker();
+    colors->SetDisplayChoice(choice);
+    DropFullPreview();
+    ResumeWorker();
+    host->OnParametersChanged();
+}
+
+bool CVelmoDoc::LoadOtherColorProfile()
+{
+    return !displayProfilePath.empty() && colors->LoadDisplayProfile(displayProfilePath) == ProfileStatus::Accepted;
+}
+
+bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
+{
+    // Running developments hold their own transform; the new profile takes
+    // effect with the next one.
+    const ProfileStatus status = colors->LoadDisplayProfile(path);
+    if (status != ProfileStatus::Accepted) {
+        ReportProfileRefusal(status);
+        return false;
+    }
+    displayProfilePath = path;
+    OnDisplayChoice(ColorManager::kDisplayProfileFile);
+    return true;
+}
+
+const uint16_t* CVelmoDoc::TransformPixel(const uint16_t in[3], uint16_t out[3])
+{
+    return colors->TransformPixel(params.ICC, in, out);
+}
+
+} // namespace velmo

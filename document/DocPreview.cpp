@@ -1,0 +1,127 @@
+// The document's side of preview development: the 512 x 384 preview for the
+// view, the full-preview bitmap and the geometry helpers around it.
+#include "develop/colour/ColorManagement.h"
+#include "develop/preview/FullPreviewBitmap.h"
+#include "develop/preview/RenderPreview.h"
+#include "document/VelmoDoc.h"
+
+#include <algorithm>
+
+namespace velmo {
+
+PreviewJob CVelmoDoc::MakePreviewJob(int width, int height, bool sharpen) const
+{
+    PreviewJob job;
+    const bool full = width == fullWidth;
+    const std::vector<uint16_t>& s = full ? fullMap1 : previewMap1;
+    const std::vector<uint16_t>& r = full ? fullMap2 : previewMap2;
+    const int mapWidth = full ? fullWidth : kPreviewWidth;
+    const int mapRows = (full ? fullHeight : kPreviewHeight) + 1;
+    const size_t samples = size_t(std::max(mapWidth, 0)) * size_t(std::max(mapRows, 0)) * 3;
+    // The maps serve their own size only.
+    const bool mapSize = full ? height == fullHeight : (width == kPreviewWidth && height == kPreviewHeight);
+    if (mapSize && s.size() >= samples && samples > 0) {
+        job.source.sMap = s.data();
+        if (!secondFrame.empty() && r.size() >= samples)
+            job.source.rMap = r.data();
+    }
+    job.source.mapWidth = mapWidth;
+    job.source.mapRows = mapRows;
+    job.source.imageWidth = imageWidth;
+    job.source.imageHeight = imageHeight;
+    job.source.cameraFamily = cameraFamily;
+    job.options.width = width;
+    job.options.height = height;
+    job.options.sharpen = sharpen && full;
+    job.options.clipWarning = clipWarning != 0;
+    job.ctx = PrepareDevelopment();
+    job.transform = colors->Transform(params.ICC);
+    return job;
+}
+
+uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refreshPalettes)
+{
+    if (refreshPalettes && host->HasMainWindow())
+        host->RefreshPalettes();
+    if (bits == nullptr || !HasImage())
+        return nullptr;
+    const PreviewJob job = MakePreviewJob(width, height, true);
+    if (job.source.sMap == nullptr)
+        return nullptr;
+    if (refreshPalettes) {
+        const auto response = ToneResponse(job.ctx, job.options.clipWarning);
+        toneResponse.assign(response.begin(), response.end());
+    }
+
+    PreviewHistograms histograms;
+    PreviewOutput out;
+    out.bits = bits;
+    out.histograms = &histograms;
+    // The 16-bit copy belongs to the user-interface path.
+    if (refreshPalettes && width == kPreviewWidth && height == kPreviewHeight &&
+        preview16.size() == size_t(kPreviewWidth) * kPreviewHeight * 3)
+        out.copy16 = preview16.data();
+    DevelopStatus status;
+    {
+        const RunCount count(developmentsRunning, developmentsPeak);
+        status = RenderPreview(job, progressChannel, out);
+    }
+    if (status != DevelopStatus::Ok)
+        return nullptr;
+    if (refreshPalettes && histogram.size() >= 1024) {
+        std::copy(histograms.red.begin(), histograms.red.end(), histogram.begin());
+        std::copy(histograms.green.begin(), histograms.green.end(), histogram.begin() + 256);
+        std::copy(histograms.blue.begin(), histograms.blue.end(), histogram.begin() + 512);
+        std::copy(histograms.luma.begin(), histograms.luma.end(), histogram.begin() + 768);
+    }
+    return bits;
+}
+
+void CVelmoDoc::DevelopPreview(uint8_t* bits)
+{
+    host->SetPreviewProfile(params.ICC);
+    StopWorker();
+    MakePreview(bits, kPreviewWidth, kPreviewHeight, true);
+    // Both are stale now; the worker builds a new full preview.
+    developedImage = {};
+    DropFullPreview();
+    ResumeWorker();
+    colors->ReportFallbackOnce();
+}
+
+std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
+{
+    const std::shared_ptr<const FullPreviewImage> preview = FullPreview();
+    if (preview == nullptr || !developedImage.empty())
+        return nullptr;
+    int width = 0, height = 0;
+    FullPreviewTargetSize(outputOptions.sizeMode, imageWidth, imageHeight, preview->rotated, &width, &height);
+    const ScreenSize screen = host->FullScreenSize();
+    width = std::min({width, screen.width, preview->width});
+    height = std::min({height, screen.height, preview->height});
+    auto image = std::make_shared<DisplayImage>(ScaleFullPreview(*preview, width, height, progressChannel));
+    if (image->width == 0)
+        return nullptr;
+    image->profile = colors->ProfileForDisplay(params.ICC);
+    image->colorManaged = colors->GuiConvertsColors();
+    host->SetFullSizeBitmap(image);
+    Progress(-1, nullptr, -1);
+    return image;
+}
+
+void CVelmoDoc::OutputToImageSize(int width, int height, int* outWidth, int* outHeight) const
+{
+    OutputSizeForMode(outputOptions.sizeMode, width, height, outWidth, outHeight);
+}
+
+void CVelmoDoc::ComputeRegionHistogram(int x0, int y0, int x1, int y1)
+{
+    const std::shared_ptr<const FullPreviewImage> preview = FullPreview();
+    std::array<int32_t, 1024> bins{};
+    if (preview != nullptr)
+        bins = RegionHistogram(*preview, x0, y0, x1, y1);
+    if (histogram.size() >= 3 * 1024)
+        std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * 1024);
+}
+
+} // namespace velmo

@@ -1,0 +1,111 @@
+// The side-file branches of the open dispatch: crop frames, parameter files,
+// the three feature files and white balances. Each applies the file to the
+// current state; none changes the document's image, path or title.
+#include "document/VelmoDoc.h"
+#include "params/FeatureFiles.h"
+#include "params/GlobalSwitches.h"
+#include "params/ParamKeys.h"
+#include "params/ParameterFile.h"
+#include "platform/core/PrivateProfile.h"
+
+#include <cctype>
+
+namespace velmo {
+
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const char* suffix)
+{
+    const std::string s(suffix);
+    if (text.size() < s.size())
+        return false;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(text[text.size() - s.size() + i])) !=
+            std::toupper(static_cast<unsigned char>(s[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool CVelmoDoc::OpenCropFrameFile(const std::string& path)
+{
+    // A missing file would read as "no frame" and drop the current one.
+    if (!IsReadableFile(path) || !host->HasMainWindow())
+        return false;
+    return host->ReadCropSettings(path);
+}
+
+bool CVelmoDoc::OpenParameterFile(const std::string& path)
+{
+    if (!IsReadableFile(path))
+        return false;
+    if (!HasImage()) {
+        // The image the parameters were saved for comes first.
+        std::string image = GetPrivateProfileString(kParamFileSection, kFileNameKey, "", path);
+        if (!image.empty()) {
+            if (EndsWithNoCase(image, "VMR"))
+                image.replace(image.size() - 3, 3, "RAF");
+            if (!host->OpenDocumentFile(image))
+                OnOpenDocument(image);
+        }
+    }
+    const int rotateBefore = params.rotate;
+    if (!ReadParameterFile(params, path, *this))
+        return false;
+    if (host->HasMainWindow())
+        host->ReadCropSettings(path);
+    UpdateCustomWhiteBalance();
+    // The temperature rows follow the colour temperature read.
+    if (params.whiteBalance == TemperaturePreset(Switches().useRafWB != 0))
+        SetWhiteBalance(params.whiteBalance, 0, params.wbTempt);
+    if ((params.rotate != 0 || params.rotate != rotateBefore) && host->HasMainWindow()) {
+        host->RecalcLayout();
+        host->ResendCropFrame();
+    }
+    host->OnParametersChanged();
+    host->AddToRecentList(RecentListKind::Parameters, path);
+    parameterPath = path;
+    return true;
+}
+
+bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
+{
+    if (!IsReadableFile(path))
+        return false;
+    bool loaded = false;
+    switch (kind) {
+    case FeatureKind::FreeCurve: loaded = LoadFreeCurve(path); break;
+    case FeatureKind::SelectiveColors: loaded = LoadSelectiveColorFile(*this, path); break;
+    case FeatureKind::LensCorrection: loaded = LoadLensCorrectionFile(*this, path); break;
+    }
+    if (!loaded) {
+        ReportFileReadFailure(path);
+        return false;
+    }
+    host->AddToRecentList(RecentListOf(kind), path);
+    switch (kind) {
+    case FeatureKind::FreeCurve: toneCurvePath = path; break;
+    case FeatureKind::SelectiveColors: selectiveColorPath = path; break;
+    case FeatureKind::LensCorrection: lensPath = path; break;
+    }
+    // The toggle switches the feature on, whatever its state was.
+    FeatureFlag(kind) = 0;
+    ToggleFeature(kind);
+    host->OnParametersChanged();
+    return true;
+}
+
+bool CVelmoDoc::OpenWhiteBalanceFile(const std::string& path)
+{
+    if (!ReadWhiteBalanceKeys(params, path, FamilyTable()))
+        return false;
+    UpdateCustomWhiteBalance();
+    params.whiteBalance = CustomPreset(Switches().useRafWB != 0);
+    host->OnParametersChanged();
+    host->AddToRecentList(RecentListKind::WhiteBalance, path);
+    whiteBalancePath = path;
+    return true;
+}
+
+} // namespace velmo

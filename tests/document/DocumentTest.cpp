@@ -1,0 +1,235 @@
+#include "develop/colour/ColorManagement.h"
+#include "document/VelmoDoc.h"
+#include "params/FreeCurveStore.h"
+#include "params/GlobalSwitches.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace velmo {
+namespace {
+
+constexpr const char* S = kSettingsSection;
+
+TEST(FullPreviewSize, DesktopTable)
+{
+    struct Case {
+        ScreenSize desktop, expected;
+    } cases[] = {
+        {{800, 600}, {1024, 768}},
+        {{1920, 1080}, {1920, 1440}},
+        {{1024, 768}, {1024, 768}},
+        {{1080, 1920}, {1080, 810}}, // portrait desktop: 4:3 of the width
+        {{2560, 1600}, {2560, 1920}},
+    };
+    for (const auto& c : cases) {
+        const ScreenSize s = FullPreviewSize(c.desktop);
+        EXPECT_EQ(s.width, c.expected.width) << c.desktop.width << "x" << c.desktop.height;
+        EXPECT_EQ(s.height, c.expected.height) << c.desktop.width << "x" << c.desktop.height;
+    }
+}
+
+TEST(Document, ConstructionAllocatesMapsAndDefaults)
+{
+    test::ScopedSettings settings;
+    test::RecordingHost host;
+    host.desktop = {800, 600};
+    CVelmoDoc doc(&host);
+    EXPECT_EQ(doc.previewMap1.size() * sizeof(uint16_t), 1182720u);
+    EXPECT_EQ(doc.fullWidth, 1024);
+    EXPECT_EQ(doc.fullHeight, 768);
+    EXPECT_EQ(doc.fullMap1.size(), size_t(1024) * 769 * 3);
+    EXPECT_EQ(doc.histogram.size() * sizeof(int32_t), 12288u);
+    EXPECT_EQ(doc.toneResponse.size() * sizeof(uint16_t), 1536u);
+    EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
+    EXPECT_EQ(doc.magnifierX, -1);
+    EXPECT_TRUE(doc.cropRect.IsNull());
+    EXPECT_FALSE(doc.HasImage());
+    EXPECT_EQ(doc.incrementFileNumber, 1);
+    EXPECT_EQ(doc.params.wbTempt, 5500);
+}
+
+TEST(Document, DestructionPersistsTheSwitches)
+{
+    test::ScopedSettings settings;
+    auto& s = settings.store();
+    {
+        CVelmoDoc doc;
+        Switches().grid = 3;
+        Switches().magnifierSize = 512;
+        Switches().checkPrv = 0;
+        Switches().useHLS = 0;
+        doc.outputOptions.format = 4;
+        doc.outputOptions.jpegQuality = 60;
+        doc.otherColorProfile = "/profiles/mine.icc";
+        doc.cameraFamily = 6;
+        FreeCurves().channel[2].count = 3;
+    }
+    EXPECT_EQ(s.GetProfileInt(S, "Grid", -1), 3);
+    EXPECT_EQ(s.GetProfileInt(S, "MagnifierSize", -1), 512);
+    EXPECT_EQ(s.GetProfileInt(S, "CheckPrv", -1), 0);
+    EXPECT_EQ(s.GetProfileInt(S, "UseHLS", -1), 0);
+    EXPECT_EQ(s.GetProfileInt(S, "WhiteBalanceTable", -1), 6);
+    EXPECT_EQ(s.GetProfileString(S, "OtherColorProfile", "?"), "/profiles/mine.icc");
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(s.GetProfileBinary(S, "OutputOptions", bytes));
+    EXPECT_EQ(bytes.size(), 16u);
+    ASSERT_TRUE(s.GetProfileBinary(S, "FreeCurve", bytes));
+    EXPECT_EQ(bytes.size(), 272u);
+    // The record of the family in use is written even without an image.
+    ASSERT_TRUE(s.GetProfileBinary(S, "ParamS55", bytes));
+    EXPECT_EQ(bytes.size(), 176u);
+
+    // A new document reads them back.
+    Switches().grid = 0;
+    Switches().useHLS = 1;
+    FreeCurves() = {};
+    CVelmoDoc doc;
+    EXPECT_EQ(Switches().grid, 3);
+    EXPECT_EQ(Switches().magnifierSize, 512);
+    EXPECT_EQ(Switches().useHLS, 0);
+    EXPECT_EQ(doc.cameraFamily, 6);
+    EXPECT_EQ(doc.outputOptions.format, 4);
+    EXPECT_EQ(doc.outputOptions.jpegQuality, 60);
+    EXPECT_EQ(FreeCurves().channel[2].count, 3);
+    Switches().useHLS = 1;
+    Switches().checkPrv = 2;
+    Switches().magnifierSize = 256;
+    FreeCurves() = {};
+}
+
+TEST(Document, StoredValuesOutOfRangeKeepDefaults)
+{
+    test::ScopedSettings settings;
+    auto& s = settings.store();
+    for (int family : {8, 10, -1}) {
+        s.WriteProfileInt(S, "WhiteBalanceTable", family);
+        CVelmoDoc doc;
+        EXPECT_EQ(doc.cameraFamily, 0) << family;
+    }
+    const int twelve[3] = {4, 90, 1};
+    s.WriteProfileBinary(S, "OutputOptions", twelve, sizeof twelve);
+    s.WriteProfileInt(S, "MagnifierSize", 100000);
+    s.WriteProfileInt(S, "CheckPrv", 7);
+    s.WriteProfileInt(S, "UseLittleCMS", 9);
+    std::vector<uint8_t> curve(271, 1);
+    s.WriteProfileBinary(S, "FreeCurve", curve.data(), curve.size());
+    CVelmoDoc doc;
+    EXPECT_EQ(doc.outputOptions.format, 0);
+    EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
+    EXPECT_EQ(Switches().magnifierSize, 256);
+    EXPECT_EQ(Switches().checkPrv, 2);
+    EXPECT_EQ(doc.Colors().DisplayChoice(), 0);
+    EXPECT_EQ(FreeCurves().channel[0].count, 0);
+}
+
+TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
+{
+    test::ScopedSettings settings;
+    test::RecordingHost host;
+    CVelmoDoc doc(&host);
+    doc.mainImage.assign(30, 7);
+    doc.secondFrame.assign(30, 7);
+    doc.header.assign(4096, 1);
+    doc.histogram[5] = 9;
+    doc.params.hue = 12;
+    doc.DeleteContents();
+    EXPECT_FALSE(doc.HasImage());
+    EXPECT_TRUE(doc.secondFrame.empty());
+    EXPECT_TRUE(doc.header.empty());
+    EXPECT_EQ(doc.histogram[5], 0);
+    EXPECT_EQ(host.histogramClears, 1);
+    DevParams stored;
+    ASSERT_TRUE(settings.store().GetProfileBinaryExact(S, "Param", &stored, sizeof stored));
+    EXPECT_EQ(stored.hue, 12);
+    // The worker stays paused after the stop.
+    EXPECT_EQ(doc.pauseFlag, 1);
+    EXPECT_EQ(doc.busyFlag, 0);
+}
+
+TEST(Document, DetectExrModeFromTheHeader)
+{
+    test::ScopedSettings settings;
+    CVelmoDoc doc;
+    struct Case {
+        const char* kind;
+        uint32_t at132;
+        int result, bits;
+    } cases[] = {
+        {"2001", 0, 1, 0}, {"2002", 0, 0, 0}, {"2201", 0, 1, 3},
+        {"2201", 5, 1, 2}, {"2203", 0, 0, 2}, {"0100", 0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        doc.header.assign(4096, 0);
+        std::memcpy(doc.header.data() + 24, c.kind, 4);
+        std::memcpy(doc.header.data() + 132, &c.at132, 4);
+        EXPECT_EQ(doc.DetectExrMode(), c.result) << c.kind;
+        EXPECT_EQ(doc.exrBits, c.bits) << c.kind;
+        EXPECT_EQ(doc.params.twoFrames, c.result);
+    }
+    doc.header.clear();
+    EXPECT_EQ(doc.DetectExrMode(), 1);
+}
+
+struct SizeCase {
+    int command;
+    int sizeMode;
+    int bayer;
+    int rotate;
+    Rect crop;
+    int style;
+    const char* text;
+    bool current;
+};
+
+TEST(FormatOutputSize, CaptionTable)
+{
+    test::ScopedSettings settings;
+    CVelmoDoc doc;
+    doc.imageWidth = 2048;
+    doc.imageHeight = 1536;
+    const SizeCase cases[] = {
+        {33510, 0, 0, 0, {}, 0, "Full size  (4096x3072:12.6M)", true},
+        {33510, 0, 0, 0, {}, 1, "Full size\t (4096x3072:12.6M)", true},
+        {33511, 0, 0, 0, {}, 0, "9/16 size  (3072x2304: 7.1M)", false},
+        {33512, 2, 0, 0, {}, 0, "Quater size  (2048x1536: 3.1M)", true},
+        {33513, 0, 1, 0, {}, 0, "Preview size  ( 512x 384: 0.2M)", false},
+        {-1, 1, 0, 0, {}, 2, "3072x2304", true},
+        {33510, 0, 1, 0, {}, 2, "2048x1536", true},
+        {33510, 0, 0, 1, {}, 2, "3072x4096", true},
+        // Half the frame each way.
+        {33510, 0, 0, 0, {0, 0, 1024, 768}, 2, "2048x1536", true},
+        // Turned: the crop frame is 1536 units wide and 2048 high.
+        {33510, 0, 0, 1, {0, 0, 768, 1024}, 2, "1536x2048", true},
+        {33512, 0, 0, 0, {100, 100, 2048, 1536}, 2, "1948x1436", false},
+    };
+    for (const auto& c : cases) {
+        doc.outputOptions.sizeMode = c.sizeMode;
+        doc.bayerFlag = c.bayer;
+        doc.params.rotate = c.rotate;
+        doc.cropRect = c.crop;
+        bool current = !c.current;
+        EXPECT_EQ(doc.FormatOutputSize(c.command, &current, c.style), c.text) << c.command;
+        EXPECT_EQ(current, c.current) << c.command << " " << c.text;
+    }
+    bool untouched = true;
+    doc.cropRect = {};
+    doc.params.rotate = 0;
+    EXPECT_EQ(doc.FormatOutputSize(40000, &untouched, 2), "2048x1536");
+    EXPECT_TRUE(untouched);
+}
+
+TEST(Document, ManyDocumentsStartAndStopTheirWorkers)
+{
+    test::ScopedSettings settings;
+    for (int i = 0; i < 20; ++i) {
+        CVelmoDoc doc;
+        doc.StopWorker();
+        doc.DeleteContents();
+    }
+}
+
+} // namespace
+} // namespace velmo

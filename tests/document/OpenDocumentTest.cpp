@@ -1,0 +1,153 @@
+#include "develop/colour/ColorManagement.h"
+#include "document/VelmoDoc.h"
+#include "res/IccProfiles.h"
+#include "support/RafBuilder.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+#include <lcms2.h>
+
+#include <cctype>
+#include <cstring>
+
+namespace velmo {
+namespace {
+
+struct OpenCase {
+    const char* model;
+    bool compressed;
+    int family;
+    int frames;
+    bool bayer;
+};
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.model << (c.compressed ? " compressed" : ""); }
+
+class OpenRaw : public ::testing::TestWithParam<OpenCase> {
+protected:
+    test::ScopedSettings settings;
+    test::TempDir dir;
+};
+
+TEST_P(OpenRaw, LoadsPlacesAndDemosaics)
+{
+    const auto& c = GetParam();
+    test::RecordingMessages messages;
+    test::RafFileSpec recipe;
+    recipe.model = c.model;
+    recipe.compressed = c.compressed;
+    const std::string path = dir.File("shot.RAF");
+    ASSERT_TRUE(test::WriteRaf(path, recipe));
+    CVelmoDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(doc.cameraFamily, c.family);
+    EXPECT_EQ(doc.bayerFlag, c.bayer ? 1 : 0);
+    EXPECT_EQ(doc.secondFrame.empty(), c.frames == 1);
+    EXPECT_EQ(doc.params.twoFrames, c.frames == 2 ? 1 : 0);
+    EXPECT_GT(doc.imageWidth, 0);
+    EXPECT_GT(doc.imageHeight, 0);
+    EXPECT_EQ(doc.sourcePath, path);
+    EXPECT_EQ(doc.pauseFlag, 0);
+    EXPECT_EQ((doc.outputOptions.sizeMode & 8) != 0, c.bayer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, OpenRaw,
+                         ::testing::Values(OpenCase{"FinePix S7000", false, 0, 1, false},
+                                           OpenCase{"FinePix S7000", true, 0, 1, false},
+                                           OpenCase{"FinePix S6500", false, 9, 1, false},
+                                           OpenCase{"FinePix S5000", true, 0, 1, false},
+                                           OpenCase{"FinePix S5500", false, 6, 1, true},
+                                           OpenCase{"FinePix S20Pro", false, 4, 2, false},
+                                           OpenCase{"FinePix S20Pro", true, 4, 2, false},
+                                           OpenCase{"FinePix F810 ", false, 5, 1, false}),
+                         [](const auto& info) {
+                             std::string n = info.param.model;
+                             std::string out;
+                             for (char ch : n)
+                                 if (std::isalnum(static_cast<unsigned char>(ch)))
+                                     out += ch;
+                             return out + (info.param.compressed ? "Compressed" : "Plain");
+                         });
+
+TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
+{
+    test::ScopedSettings settings;
+    test::TempDir dir;
+    test::RecordingMessages messages;
+    CVelmoDoc doc;
+    doc.cameraFamily = 4;
+    doc.SetDefaultParameters();
+    doc.params.hue = 33;
+    doc.SaveParameterRecord();
+
+    test::RafFileSpec recipe;
+    recipe.model = "FinePix XYZ";
+    const std::string path = dir.File("unknown.RAF");
+    ASSERT_TRUE(test::WriteRaf(path, recipe));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text.find("Unknown file type."), std::string::npos);
+    EXPECT_EQ(doc.cameraFamily, 4);
+    doc.DeleteContents(); // saves the live record of the family it holds
+    CVelmoDoc other;
+    other.cameraFamily = 4;
+    other.LoadParameterRecord();
+    EXPECT_EQ(other.params.hue, 33);
+    std::vector<uint8_t> stored;
+    EXPECT_FALSE(settings.store().GetProfileBinary(kSettingsSection, "ParamS9", stored));
+}
+
+TEST(OpenDocument, UnknownExtensionAndMissingSideFiles)
+{
+    test::ScopedSettings settings;
+    test::TempDir dir;
+    test::RecordingMessages messages;
+    CVelmoDoc doc;
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("picture.png")));
+    EXPECT_EQ(messages.calls.size(), 1u);
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("missing.icc")));
+    EXPECT_EQ(messages.calls.size(), 1u);
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("missing.raf")));
+    EXPECT_FALSE(doc.HasImage());
+}
+
+TEST(OpenDocument, UserProfileMustBeRgb)
+{
+    test::ScopedSettings settings;
+    test::TempDir dir;
+    test::RecordingMessages messages;
+    CVelmoDoc doc;
+    const BuiltInIccProfile& adobe = kBuiltInIccProfiles[1];
+    const std::vector<uint8_t> rgb(adobe.data, adobe.data + adobe.size);
+    ASSERT_TRUE(test::WriteFile(dir.File("good.ICC"), rgb));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("good.ICC")));
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb);
+    EXPECT_EQ(doc.params.ICC, 4);
+    // A grey profile, a header that only claims RGB, and a stub.
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
+    cmsUInt32Number size = 0;
+    ASSERT_TRUE(cmsSaveProfileToMem(grey, nullptr, &size));
+    std::vector<uint8_t> greyBytes(size);
+    ASSERT_TRUE(cmsSaveProfileToMem(grey, greyBytes.data(), &size));
+    cmsCloseProfile(grey);
+    std::vector<uint8_t> fake(200, 0);
+    std::memcpy(fake.data() + 16, "RGB ", 4);
+    ASSERT_TRUE(test::WriteFile(dir.File("grey.icm"), greyBytes));
+    ASSERT_TRUE(test::WriteFile(dir.File("fake.icc"), fake));
+    ASSERT_TRUE(test::WriteFile(dir.File("short.icc"), std::vector<uint8_t>(18, 0)));
+    doc.params.ICC = 1;
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("grey.icm")));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("fake.icc")));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("short.icc")));
+    EXPECT_EQ(messages.calls.size(), 3u);
+    EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb); // the accepted profile stays
+    EXPECT_EQ(doc.otherColorProfile, dir.File("good.ICC"));
+    EXPECT_EQ(doc.params.ICC, 1);
+}
+
+} // namespace
+} // namespace velmo

@@ -1,0 +1,261 @@
+#include "params/FeatureFiles.h"
+#include "params/ParameterFile.h"
+#include "platform/core/PrivateProfile.h"
+#include "res/IccProfiles.h"
+#include "support/RafBuilder.h"
+#include "tests/document/SideFileTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace velmo {
+namespace {
+
+using test::SideFileHost;
+using Recent = SideFileHost::Recent;
+
+class OpenSideFiles : public test::SideFileTest {
+protected:
+    std::string WriteImage(const std::string& name)
+    {
+        const std::string path = dir.File(name);
+        test::RafFileSpec recipe;
+        EXPECT_TRUE(test::WriteRaf(path, recipe));
+        return path;
+    }
+
+    SideFileHost host;
+};
+
+struct SideFileCase {
+    const char* name;
+    std::optional<RecentListKind> recent; // none: the view adds crop frames itself
+    std::string CVelmoDoc::*remembered;
+};
+
+TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
+{
+    CVelmoDoc doc(&host);
+    const std::string image = WriteImage("DSCF0001.RAF");
+    ASSERT_TRUE(doc.OnOpenDocument(image));
+    const size_t samples = doc.mainImage.size();
+
+    Features().freeCurve = Features().lensCorrection = Features().selectiveColor = 1;
+    ASSERT_TRUE(doc.OnSaveParametersAs(dir.File("p.VMR")));
+    ASSERT_TRUE(doc.OnSaveToneCurveAs(dir.File("t.VMT")));
+    ASSERT_TRUE(doc.OnSaveLensCorrectionAs(dir.File("l.VML")));
+    ASSERT_TRUE(doc.OnSaveSelectiveColorsAs(dir.File("c.VMC")));
+    ASSERT_TRUE(doc.OnSaveSpotWhiteBalance(dir.File("w.VMW")));
+    ASSERT_TRUE(test::WriteText(dir.File("f.VMF"), "[Settings]\r\nCropAspectRatio=1\r\n"));
+    test::ResetFeatureState();
+    doc.parameterPath.clear();
+    doc.toneCurvePath.clear();
+    doc.lensPath.clear();
+    doc.selectiveColorPath.clear();
+    doc.whiteBalancePath.clear();
+
+    const SideFileCase cases[] = {
+        {"p.VMR", RecentListKind::Parameters, &CVelmoDoc::parameterPath},
+        {"t.VMT", RecentListKind::ToneCurve, &CVelmoDoc::toneCurvePath},
+        {"l.VML", RecentListKind::LensCorrection, &CVelmoDoc::lensPath},
+        {"c.VMC", RecentListKind::SelectiveColors, &CVelmoDoc::selectiveColorPath},
+        {"w.VMW", RecentListKind::WhiteBalance, &CVelmoDoc::whiteBalancePath},
+        {"f.VMF", std::nullopt, nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File(c.name);
+        host.recent.clear();
+        host.cropReads.clear();
+        const int refreshes = host.parameterChanges;
+        EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
+        EXPECT_EQ(doc.sourcePath, image) << c.name;
+        EXPECT_EQ(doc.mainImage.size(), samples) << c.name;
+        if (c.recent) {
+            EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{*c.recent, path}})) << c.name;
+            EXPECT_EQ(doc.*c.remembered, path) << c.name;
+            EXPECT_EQ(host.parameterChanges, refreshes + 1) << c.name;
+        } else {
+            EXPECT_TRUE(host.recent.empty());
+            EXPECT_EQ(host.cropReads, std::vector<std::string>{path});
+        }
+    }
+    // The parameter file reads the crop keys through the view too.
+    host.cropReads.clear();
+    doc.OnOpenDocument(dir.File("p.VMR"));
+    EXPECT_EQ(host.cropReads, std::vector<std::string>{dir.File("p.VMR")});
+    EXPECT_TRUE(host.opened.empty()); // an image is loaded: "FileName" is not opened
+    EXPECT_TRUE(messages.calls.empty());
+}
+
+TEST_F(OpenSideFiles, ExtensionsAreComparedUpperCased)
+{
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("lower.vmr");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nhue=33\r\n"));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.params.hue, 33);
+    EXPECT_EQ(doc.parameterPath, path);
+    EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{RecentListKind::Parameters, path}}));
+
+    const std::string curve = dir.File("lower.vmt");
+    ASSERT_TRUE(WriteFreeCurveFile(curve, 0, test::SampleFreeCurve()));
+    EXPECT_FALSE(doc.OnOpenDocument(curve));
+    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_TRUE(messages.calls.empty());
+}
+
+TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
+{
+    const std::string image = WriteImage("DSCF0002.RAF");
+    const std::string params = dir.File("DSCF0002.VMR");
+    ASSERT_TRUE(test::WriteText(params, "[Settings]\r\nhue=21\r\nFileName=" + dir.File("DSCF0002.vmr") + "\r\n"));
+
+    // Without an application to open it, the document opens it itself.
+    {
+        CVelmoDoc doc(&host);
+        EXPECT_FALSE(doc.OnOpenDocument(params));
+        EXPECT_EQ(host.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
+        EXPECT_TRUE(doc.HasImage());
+        EXPECT_EQ(doc.sourcePath, image);
+        EXPECT_EQ(doc.params.hue, 21); // the parameters apply over the loaded image
+        EXPECT_EQ(doc.parameterPath, params);
+    }
+    // With the application opening it.
+    {
+        SideFileHost app;
+        CVelmoDoc doc(&app);
+        app.openInto = &doc;
+        EXPECT_FALSE(doc.OnOpenDocument(params));
+        EXPECT_EQ(app.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
+        EXPECT_EQ(doc.sourcePath, image);
+        EXPECT_EQ(doc.params.hue, 21);
+    }
+    // With an image loaded "FileName" is ignored.
+    {
+        SideFileHost loaded;
+        CVelmoDoc doc(&loaded);
+        const std::string other = WriteImage("OTHER.RAF");
+        ASSERT_TRUE(doc.OnOpenDocument(other));
+        EXPECT_FALSE(doc.OnOpenDocument(params));
+        EXPECT_TRUE(loaded.opened.empty());
+        EXPECT_EQ(doc.sourcePath, other);
+        EXPECT_EQ(doc.params.hue, 21);
+    }
+}
+
+TEST_F(OpenSideFiles, FeatureFilesSwitchTheFeatureOnWhateverItsState)
+{
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("c.VMT");
+    ASSERT_TRUE(WriteFreeCurveFile(path, 0, test::SampleFreeCurve()));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(Features().freeCurve, 1);
+    using Toggle = std::pair<FeatureKind, bool>;
+    EXPECT_EQ(host.toggles, (std::vector<Toggle>{{FeatureKind::FreeCurve, true}, {FeatureKind::FreeCurve, true}}));
+    EXPECT_EQ(host.paletteRefreshes, (std::vector<FeatureKind>{FeatureKind::FreeCurve, FeatureKind::FreeCurve}));
+
+    // The toggle command itself switches both ways.
+    doc.ToggleFeature(FeatureKind::SelectiveColors);
+    EXPECT_EQ(Features().selectiveColor, 1);
+    doc.ToggleFeature(FeatureKind::SelectiveColors);
+    EXPECT_EQ(Features().selectiveColor, 0);
+    EXPECT_EQ(host.toggles.back(), (Toggle{FeatureKind::SelectiveColors, false}));
+}
+
+TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
+{
+    CVelmoDoc doc(&host);
+    const DevParams before = doc.params;
+    for (const char* name : {"none.VMR", "none.VMT", "none.VMC", "none.VML", "none.VMW", "none.VMF"})
+        EXPECT_FALSE(doc.OnOpenDocument(dir.File(name))) << name;
+    EXPECT_TRUE(messages.calls.empty());
+
+    // A feature file whose block is broken is reported and not applied.
+    const std::string broken = dir.File("broken.VMC");
+    ASSERT_TRUE(test::WriteText(broken, "[Settings]\r\nColorTable_flag=1\r\nColorTable=00\r\n"));
+    EXPECT_FALSE(doc.OnOpenDocument(broken));
+    EXPECT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(Features().selectiveColor, 0);
+    EXPECT_TRUE(doc.selectiveColorPath.empty());
+
+    EXPECT_TRUE(host.recent.empty());
+    EXPECT_TRUE(host.toggles.empty());
+    EXPECT_TRUE(host.cropReads.empty());
+    EXPECT_EQ(host.parameterChanges, 0);
+    EXPECT_EQ(doc.params, before);
+}
+
+TEST_F(OpenSideFiles, WhiteBalanceFileSelectsTheCustomPresetOfTheMode)
+{
+    const std::string path = dir.File("spot.VMW");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\ncustomWBv=71\r\ncustomWB1=4096\r\ncustomWB2=2048\r\n"
+                                      "customWB3=1024\r\n"));
+    for (int useRafWB : {1, 0}) {
+        CVelmoDoc doc(&host);
+        Switches().useRafWB = useRafWB;
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        EXPECT_EQ(doc.params.whiteBalance, useRafWB ? 11 : 7);
+        EXPECT_EQ(doc.params.customWB1, 4096);
+        EXPECT_EQ(doc.params.customWB3, 1024);
+        // The custom rows follow the multipliers.
+        using C = FamilyWhiteBalanceTable::Column;
+        const auto& table = doc.FamilyTable();
+        EXPECT_EQ(table.rows[FamilyWhiteBalanceTable::kCustomRow][C::B], table.rows[0][C::B2] * 4);
+        EXPECT_EQ(table.rows[FamilyWhiteBalanceTable::kCustomRow][C::R], table.rows[0][C::R2]);
+    }
+}
+
+TEST_F(OpenSideFiles, CropFramesNeedAView)
+{
+    const std::string path = dir.File("frame.vmf");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nCropSelect0.x=10\r\n"));
+    host.mainWindow = false;
+    {
+        CVelmoDoc doc(&host);
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        EXPECT_TRUE(host.cropReads.empty());
+    }
+    host.mainWindow = true;
+    CVelmoDoc doc(&host);
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(host.cropReads, std::vector<std::string>{path});
+}
+
+TEST_F(OpenSideFiles, ParameterFileRotationLaysTheFrameOutAgain)
+{
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("turn.VMR");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nrotate=2\r\n"));
+    const int layouts = host.layouts;
+    const int resends = host.cropResends;
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.params.rotate, 2);
+    EXPECT_EQ(host.layouts, layouts + 1);
+    EXPECT_EQ(host.cropResends, resends + 1);
+    EXPECT_EQ(host.parameterChanges, 1);
+
+    // An out-of-range rotation never reaches the rotation command.
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nrotate=40\r\n"));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.params.rotate, 2);
+}
+
+TEST_F(OpenSideFiles, AcceptedColourProfilesGoToTheirRecentList)
+{
+    CVelmoDoc doc(&host);
+    const BuiltInIccProfile& srgb = kBuiltInIccProfiles[0];
+    const std::vector<uint8_t> rgb(srgb.data, srgb.data + srgb.size);
+    ASSERT_TRUE(test::WriteFile(dir.File("good.icc"), rgb));
+    std::vector<uint8_t> cmyk = rgb;
+    std::memcpy(cmyk.data() + 16, "CMYK", 4);
+    ASSERT_TRUE(test::WriteFile(dir.File("bad.ICM"), cmyk));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("good.icc")));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.File("bad.ICM")));
+    EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{RecentListKind::ColorProfile, dir.File("good.icc")}}));
+}
+
+} // namespace
+} // namespace velmo

@@ -1,0 +1,155 @@
+// Shared by the parameter-file, feature-file and side-file tests: a host that
+// records the side-file hooks, a reset of the process-wide feature state and
+// small file helpers.
+#pragma once
+
+#include "develop/context/FreeCurves.h"
+#include "document/VelmoDoc.h"
+#include "params/FreeCurveStore.h"
+#include "params/GlobalSwitches.h"
+#include "params/LensCorrectionSettings.h"
+#include "params/SelectiveColorTable.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velmo::test {
+
+class SideFileHost : public RecordingHost {
+public:
+    struct Recent {
+        RecentListKind kind;
+        std::string path;
+        bool operator==(const Recent&) const = default;
+    };
+
+    void AddToRecentList(RecentListKind kind, const std::string& path) override { recent.push_back({kind, path}); }
+    bool ReadCropSettings(const std::string& path) override
+    {
+        cropReads.push_back(path);
+        return true;
+    }
+    bool WriteCropSettings(const std::string& path) override
+    {
+        cropWrites.push_back(path);
+        return cropWriteResult;
+    }
+    bool OpenDocumentFile(const std::string& path) override
+    {
+        opened.push_back(path);
+        if (!openInto)
+            return false;
+        openInto->OnOpenDocument(path);
+        return true;
+    }
+    void OnParametersChanged() override { ++parameterChanges; }
+    void RefillWhiteBalanceLists() override { ++whiteBalanceRefills; }
+    void OnResetCommand() override { ++resets; }
+    void OnFeatureToggled(FeatureKind kind, bool enabled) override { toggles.push_back({kind, enabled}); }
+    void RefreshFeaturePalettes(FeatureKind kind) override { paletteRefreshes.push_back(kind); }
+
+    std::vector<Recent> recent;
+    std::vector<std::string> cropReads;
+    std::vector<std::string> cropWrites;
+    std::vector<std::string> opened;
+    std::vector<std::pair<FeatureKind, bool>> toggles;
+    std::vector<FeatureKind> paletteRefreshes;
+    int parameterChanges = 0;
+    int whiteBalanceRefills = 0;
+    int resets = 0;
+    bool cropWriteResult = true;
+    CVelmoDoc* openInto = nullptr; // OpenDocumentFile opens here when set
+};
+
+// The feature tables, their flags and "UseRafWB" as a fresh process has them.
+inline void ResetFeatureState()
+{
+    Features().lensCorrection = 0;
+    Features().selectiveColor = 0;
+    Features().freeCurve = 0;
+    Switches().useRafWB = 1;
+    SetLensCorrection(DefaultLensCorrection());
+    SetSelectiveColors(SelectiveColorTable{});
+    FreeCurveStore identity{};
+    for (auto& c : identity.channel)
+        c = IdentityFreeCurveRecord();
+    FreeCurves() = identity;
+    ResetFreeCurveLut();
+}
+
+// Settings, messages and feature state fresh for each test, restored after.
+class SideFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetFeatureState(); }
+    void TearDown() override { ResetFeatureState(); }
+
+    ScopedSettings settings;
+    RecordingMessages messages;
+    TempDir dir;
+};
+
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline bool WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return bool(out);
+}
+
+// The lines of a file without their line ends.
+inline std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(ReadText(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A free curve with distinct points in every channel.
+inline FreeCurveStore SampleFreeCurve()
+{
+    FreeCurveStore store{};
+    for (int c = 0; c < 4; ++c) {
+        FreeCurveRecord& r = store.channel[c];
+        r.count = 3;
+        r.linear = c == 2 ? 1 : 0;
+        r.points[0] = {0, uint16_t(1000 * c)};
+        r.points[1] = {uint16_t(30000 + 100 * c), uint16_t(33000 - 500 * c)};
+        r.points[2] = {65535, uint16_t(65535 - 2000 * c)};
+    }
+    return store;
+}
+
+inline LensCorrectionSettings SampleLens()
+{
+    return {-120, 15, -7, 30, -40, 8, -9, 250, 0, 100, 100};
+}
+
+inline SelectiveColorTable SampleColors()
+{
+    SelectiveColorTable t;
+    for (int r = 0; r < SelectiveColorTable::kRanges; ++r)
+        for (int c = 0; c < SelectiveColorTable::kColumns; ++c)
+            t.rows[r][c] = (r * 4 + c) * 5 - 90;
+    return t;
+}
+
+} // namespace velmo::test

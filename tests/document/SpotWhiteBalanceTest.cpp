@@ -1,0 +1,102 @@
+#include "document/VelmoDoc.h"
+#include "params/FreeCurveStore.h"
+#include "params/GlobalSwitches.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+namespace velmo {
+namespace {
+
+class SpotWhiteBalance : public ::testing::Test {
+protected:
+    test::ScopedSettings settings;
+    struct Host : test::RecordingHost {
+        void OnParametersChanged() override { ++changes; }
+        int changes = 0;
+    } host;
+    CVelmoDoc doc{&host};
+    int useRafWB = Switches().useRafWB;
+
+    void SetUp() override
+    {
+        doc.imageWidth = 64;
+        doc.imageHeight = 48;
+        doc.mainImage.assign(size_t(64) * 50 * 3 + 3, 0);
+        Fill(0, 0, 64, 48, 1000, 2000, 500);
+        doc.params.customWB1 = doc.params.customWB2 = doc.params.customWB3 = 128;
+    }
+    void TearDown() override
+    {
+        Switches().useRafWB = useRafWB;
+        Features().lensCorrection = 0;
+    }
+    void Fill(int x0, int y0, int x1, int y1, uint16_t r, uint16_t g, uint16_t b)
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                uint16_t* p = &doc.mainImage[(size_t(y) * 64 + x) * 3];
+                p[0] = r;
+                p[1] = g;
+                p[2] = b;
+            }
+    }
+};
+
+TEST_F(SpotWhiteBalance, GreyAreaGivesEqualGains)
+{
+    Fill(16, 12, 48, 36, 3000, 3000, 3000);
+    Switches().useRafWB = 0;
+    // Preview (128..383, 96..287) maps to image (16..47, 12..35).
+    ASSERT_TRUE(doc.SpotWhiteBalanceRect(128, 96, 383, 287));
+    EXPECT_EQ(doc.params.customWB1, 4096);
+    EXPECT_EQ(doc.params.customWB2, 4096);
+    EXPECT_EQ(doc.params.customWB3, 4096);
+    EXPECT_EQ(doc.params.whiteBalance, 7);
+    EXPECT_EQ(host.changes, 1);
+}
+
+TEST_F(SpotWhiteBalance, PointTakesTheBlockAroundIt)
+{
+    Switches().useRafWB = 1;
+    ASSERT_TRUE(doc.SpotWhiteBalancePoint(256, 192));
+    EXPECT_EQ(doc.params.customWB1, 2048);
+    EXPECT_EQ(doc.params.customWB2, 4096);
+    EXPECT_EQ(doc.params.customWB3, 1024);
+    EXPECT_EQ(doc.params.whiteBalance, 11);
+    // Two pixels from the border: ignored.
+    EXPECT_FALSE(doc.SpotWhiteBalancePoint(8, 192));
+    EXPECT_EQ(host.changes, 1);
+}
+
+TEST_F(SpotWhiteBalance, BlackOrReversedAreasAndLensCorrection)
+{
+    Fill(0, 0, 64, 48, 0, 0, 0);
+    EXPECT_FALSE(doc.SpotWhiteBalanceRect(300, 200, 100, 50));
+    EXPECT_EQ(doc.params.customWB1, 128);
+    Fill(0, 0, 64, 48, 10, 20, 40);
+    EXPECT_TRUE(doc.SpotWhiteBalanceRect(300, 200, 100, 50)); // reversed corners are the same rectangle
+    EXPECT_EQ(doc.params.customWB3, 4096);
+
+    test::RecordingMessages messages;
+    Features().lensCorrection = 1;
+    doc.params.customWB1 = 5;
+    EXPECT_FALSE(doc.SpotWhiteBalancePoint(256, 192));
+    EXPECT_EQ(messages.calls.size(), 1u);
+    EXPECT_EQ(doc.params.customWB1, 5);
+}
+
+TEST_F(SpotWhiteBalance, FromTheMagnifierAtFullSize)
+{
+    doc.outputOptions.sizeMode = 0;
+    doc.magnifierOriginX = 10;
+    doc.magnifierOriginY = 10;
+    Fill(28, 28, 33, 33, 100, 100, 400);
+    // Magnifier (40, 40) at scale 2 is image (30, 30).
+    ASSERT_TRUE(doc.SpotWhiteBalanceFromMagnifier(40, 40));
+    EXPECT_EQ(doc.params.customWB1, 1024);
+    EXPECT_EQ(doc.params.customWB3, 4096);
+}
+
+} // namespace
+} // namespace velmo

@@ -1,0 +1,449 @@
+#include "params/ParameterFile.h"
+
+#include "params/FeatureFiles.h"
+#include "params/ParamKeys.h"
+#include "platform/core/PrivateProfile.h"
+#include "tests/document/SideFileTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace velmo {
+namespace {
+
+using test::SideFileHost;
+
+// Every stored field away from the defaults, inside the palettes' ranges.
+DevParams StoredSample()
+{
+    DevParams p{};
+    p.gamma = 2.2f;
+    p.sensitize = -1.3f;
+    p.whiteBalance = 3;
+    p.wbTempt = 6500;
+    p.contrast = -12;
+    p.brightness = 7;
+    p.saturation = 135;
+    p.hue = -4;
+    p.sharpness = 3;
+    p.rotate = 1;
+    p.gammaSR = 1.5f;
+    p.gammaSR2 = 0.75f;
+    p.mixSR = 35;
+    p.typeSR = 2;
+    p.iEnhColor = 2;
+    p.iEnhGreen = 1;
+    p.iColorNR = 3;
+    p.iColorNRthreshold = 55;
+    p.soften = 11;
+    p.harden = 22;
+    p.ICC = 2;
+    p.easySR = 1;
+    p.linearSR = 60;
+    p.bGammaLog = 1;
+    p.bNR = 2;
+    p.NR1 = 3;
+    p.NR2 = 80;
+    p.NR3 = 120;
+    p.NR4 = 40;
+    p.customWB1 = 3000;
+    p.customWB2 = 4096;
+    p.customWB3 = 2500;
+    p.WBfineTuneR = 5;
+    p.WBfineTuneG = -6;
+    p.WBfineTuneB = 7;
+    p.WBfineTune = 1;
+    return p;
+}
+
+// The fields parameter files do not hold.
+void ExpectUnstoredFieldsEqual(const DevParams& a, const DevParams& b)
+{
+    EXPECT_EQ(a.honeycomb, b.honeycomb);
+    EXPECT_EQ(a.reserved4, b.reserved4);
+    EXPECT_EQ(a.twoFrames, b.twoFrames);
+    EXPECT_EQ(a.cameraWhiteBalance, b.cameraWhiteBalance);
+    EXPECT_EQ(a.exifOrientation, b.exifOrientation);
+    EXPECT_EQ(a.cameraSharpness, b.cameraSharpness);
+    EXPECT_EQ(a.sImageOn, b.sImageOn);
+    EXPECT_EQ(a.rImageOn, b.rImageOn);
+}
+
+void ExpectStoredFieldsEqual(const DevParams& a, const DevParams& b)
+{
+    for (const ParamKey& k : RecordParamKeys()) {
+        if (k.floatField)
+            EXPECT_EQ(a.*k.floatField, b.*k.floatField) << k.key;
+        else
+            EXPECT_EQ(a.*k.intField, b.*k.intField) << k.key;
+    }
+}
+
+class ParameterFile : public test::SideFileTest {
+protected:
+    SideFileHost host;
+};
+
+class ParameterFileRoundTrip : public ParameterFile, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ParameterFileRoundTrip, EveryStoredFieldAndTheFeatureBlocks)
+{
+    const bool featuresOn = GetParam();
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("set.VMR");
+    const DevParams written = StoredSample();
+    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = featuresOn ? 1 : 0;
+    SetLensCorrection(test::SampleLens());
+    SetSelectiveColors(test::SampleColors());
+    FreeCurves() = test::SampleFreeCurve();
+    ASSERT_TRUE(WriteParameterFile(written, path));
+
+    // Another state before the read: defaults, the other flags, fresh tables.
+    test::ResetFeatureState();
+    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = featuresOn ? 0 : 1;
+    doc.SetDefaultParameters();
+    doc.params.twoFrames = 1;
+    doc.params.exifOrientation = 6;
+    doc.params.cameraSharpness = 2;
+    const DevParams before = doc.params;
+    const FreeCurveStore curveBefore = FreeCurves();
+
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    ExpectStoredFieldsEqual(doc.params, written);
+    ExpectUnstoredFieldsEqual(doc.params, before);
+    EXPECT_EQ(Switches().useRafWB, 1);
+    EXPECT_EQ(host.resets, 0);
+
+    EXPECT_EQ(Features().lensCorrection, featuresOn ? 1 : 0);
+    EXPECT_EQ(Features().selectiveColor, featuresOn ? 1 : 0);
+    EXPECT_EQ(Features().freeCurve, featuresOn ? 1 : 0);
+    if (featuresOn) {
+        EXPECT_EQ(CurrentLensCorrection(), test::SampleLens());
+        EXPECT_EQ(CurrentSelectiveColors(), test::SampleColors());
+        const FreeCurveStore sample = test::SampleFreeCurve();
+        EXPECT_EQ(std::memcmp(&FreeCurves(), &sample, sizeof sample), 0);
+        EXPECT_FALSE(CurrentFreeCurveLut()->IsIdentity());
+        EXPECT_EQ(host.paletteRefreshes.size(), 3u);
+    } else {
+        EXPECT_EQ(CurrentLensCorrection(), DefaultLensCorrection());
+        EXPECT_EQ(CurrentSelectiveColors(), SelectiveColorTable{});
+        EXPECT_EQ(std::memcmp(&FreeCurves(), &curveBefore, sizeof curveBefore), 0);
+        EXPECT_TRUE(host.paletteRefreshes.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, ParameterFileRoundTrip, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "On" : "Off"; });
+
+TEST_F(ParameterFile, KeysStandInFileOrderWithTheirFormats)
+{
+    CVelmoDoc doc(&host);
+    doc.params = StoredSample();
+    doc.sourcePath = "/photos/DSCF0001.RAF";
+    const std::string path = dir.File("order.VMR");
+    ASSERT_TRUE(doc.OnSaveParametersAs(path));
+    const std::vector<std::string> expected = {
+        "[Settings]",
+        "version=71",
+        "gamma=2.200000",
+        "sensitize=-1.300000",
+        "whiteBalance=3",
+        "wbTempt=6500",
+        "contrast=-12",
+        "brightness=7",
+        "saturation=135",
+        "hue=-4",
+        "sharpness=3",
+        "rotate=1",
+        "gammaSR=1.500000",
+        "gammaSR2=0.750000",
+        "mixSR=35",
+        "typeSR=2",
+        "iEnhColor=2",
+        "iEnhGreen=1",
+        "iColorNR=3",
+        "iColorNRthreshold=55",
+        "soften=11",
+        "harden=22",
+        "ICC=2",
+        "easySR=1",
+        "linearSR=60",
+        "bGammaLog=1",
+        "bFreeCurve=0",
+        "bNR=2",
+        "NR1=3",
+        "NR2=80",
+        "NR3=120",
+        "NR4=40",
+        "customWBv=71",
+        "customWB1=3000",
+        "customWB2=4096",
+        "customWB3=2500",
+        "WBfineTuneR=5",
+        "WBfineTuneG=-6",
+        "WBfineTuneB=7",
+        "WBfineTune=1",
+        "UseRafWB=1",
+        "FileName=/photos/DSCF0001.RAF",
+    };
+    EXPECT_EQ(test::ReadLines(path), expected);
+    EXPECT_EQ(host.cropWrites, std::vector<std::string>{path});
+
+    // With every feature on, the three blocks follow "UseRafWB" and
+    // "FileName" keeps its place.
+    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = 1;
+    ASSERT_TRUE(doc.OnSaveParametersAs(path));
+    std::vector<std::string> keys;
+    for (const std::string& line : test::ReadLines(path))
+        keys.push_back(line.substr(0, line.find('=')));
+    const std::vector<std::string> tail(keys.end() - 8, keys.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"UseRafWB", "FileName", "DistorionSettings_flag", "DistorionSettings",
+                                              "ColorTable_flag", "ColorTable", "FreeCurve_flag", "FreeCurve"}));
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "bFreeCurve", -1, path), 1);
+}
+
+TEST_F(ParameterFile, HandWrittenFileReadsLikeTheProgram)
+{
+    CVelmoDoc doc(&host);
+    doc.SetDefaultParameters();
+    const DevParams before = doc.params;
+    const std::string path = dir.File("hand.vmr");
+    ASSERT_TRUE(test::WriteText(path, "; written by hand\r\n"
+                                      "[settings]\r\n"
+                                      "GAMMA = 2.200000\r\n"
+                                      "sensitize=  -0.5EV\r\n"
+                                      "gammaSR=abc\r\n"
+                                      "contrast=+17xyz\r\n"
+                                      "hue=\r\n"
+                                      "[Other]\r\n"
+                                      "brightness=9\r\n"));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(doc.params.gamma, 2.2f);
+    EXPECT_EQ(doc.params.sensitize, -0.5f);
+    EXPECT_EQ(doc.params.gammaSR, before.gammaSR); // atof gives 0: out of range, kept
+    EXPECT_EQ(doc.params.contrast, 17);
+    EXPECT_EQ(doc.params.hue, before.hue);               // empty value: the default
+    EXPECT_EQ(doc.params.brightness, before.brightness); // another section
+    EXPECT_EQ(doc.params.whiteBalance, before.whiteBalance);
+}
+
+TEST_F(ParameterFile, StaleFlagOfADisabledFeatureStillEnablesIt)
+{
+    CVelmoDoc doc(&host);
+    doc.SetDefaultParameters();
+    const std::string path = dir.File("stale.VMR");
+    Features().freeCurve = 1;
+    FreeCurves() = test::SampleFreeCurve();
+    ASSERT_TRUE(doc.OnSaveParametersAs(path));
+    Features().freeCurve = 0;
+    ASSERT_TRUE(doc.OnSaveParametersAs(path));
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "FreeCurve_flag", -1, path), 1);
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "bFreeCurve", -1, path), 0);
+
+    test::ResetFeatureState();
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(Features().freeCurve, 1);
+    const FreeCurveStore sample = test::SampleFreeCurve();
+    EXPECT_EQ(std::memcmp(&FreeCurves(), &sample, sizeof sample), 0);
+    // Features never saved stay off.
+    EXPECT_EQ(Features().lensCorrection, 0);
+    EXPECT_EQ(Features().selectiveColor, 0);
+}
+
+struct OutOfRangeCase {
+    const char* key;
+    const char* value;
+};
+
+class ParameterFileOutOfRange : public ParameterFile, public ::testing::WithParamInterface<OutOfRangeCase> {};
+
+TEST_P(ParameterFileOutOfRange, KeepsTheCurrentValue)
+{
+    const auto& c = GetParam();
+    CVelmoDoc doc(&host);
+    doc.SetDefaultParameters();
+    doc.params.easySR = 0; // reads as 0 anyway
+    const DevParams before = doc.params;
+    const std::string path = dir.File("range.VMR");
+    ASSERT_TRUE(WritePrivateProfileString("Settings", "customWBv", std::string_view("71"), path));
+    ASSERT_TRUE(WritePrivateProfileString("Settings", c.key, std::string_view(c.value), path));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(doc.params, before) << c.key << "=" << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ParameterFileOutOfRange,
+    ::testing::Values(OutOfRangeCase{"whiteBalance", "13"}, OutOfRangeCase{"whiteBalance", "-1"},
+                      OutOfRangeCase{"whiteBalance", "99999999999"}, OutOfRangeCase{"rotate", "3"},
+                      OutOfRangeCase{"rotate", "-1"}, OutOfRangeCase{"ICC", "5"}, OutOfRangeCase{"typeSR", "8"},
+                      OutOfRangeCase{"sharpness", "9"}, OutOfRangeCase{"iEnhColor", "3"},
+                      OutOfRangeCase{"iColorNR", "6"}, OutOfRangeCase{"NR1", "0"}, OutOfRangeCase{"NR3", "0"},
+                      OutOfRangeCase{"NR4", "-3"}, OutOfRangeCase{"bNR", "3"}, OutOfRangeCase{"wbTempt", "100000"},
+                      OutOfRangeCase{"saturation", "-5"}, OutOfRangeCase{"hue", "500"},
+                      OutOfRangeCase{"customWB1", "0"}, OutOfRangeCase{"customWB3", "-40"},
+                      OutOfRangeCase{"WBfineTuneR", "101"}, OutOfRangeCase{"gamma", "0"},
+                      OutOfRangeCase{"gamma", "-2.2"}, OutOfRangeCase{"gamma", "1e300"},
+                      OutOfRangeCase{"gamma", "nan"}, OutOfRangeCase{"gammaSR2", "1000"},
+                      OutOfRangeCase{"sensitize", "7.5"}),
+    [](const auto& info) {
+        std::string name = std::string(info.param.key) + "_" + info.param.value;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name + "_" + std::to_string(info.index);
+    });
+
+TEST_F(ParameterFile, FeatureFlagsReadAsOnOrOff)
+{
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("flags.VMR");
+    ASSERT_TRUE(WriteSelectiveColorFile(path, 7, test::SampleColors()));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(Features().selectiveColor, 1);
+}
+
+TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
+{
+    CVelmoDoc doc(&host);
+    doc.cameraFamily = 0;
+    doc.SetDefaultParameters();
+    doc.params.contrast = 50;
+    doc.params.hue = 40;
+    const std::string path = dir.File("oldwb.VMR");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nUseRafWB=0\r\nhue=10\r\n"));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(Switches().useRafWB, 0);
+    EXPECT_EQ(host.whiteBalanceRefills, 1);
+    EXPECT_EQ(host.resets, 1);
+    EXPECT_EQ(doc.params.hue, 10);       // the file's key over the reset
+    EXPECT_EQ(doc.params.contrast, 15);  // family 0's default without "UseRafWB"
+    EXPECT_EQ(doc.params.bGammaLog, 0);  // likewise (1 with "UseRafWB")
+    EXPECT_EQ(doc.params.saturation, 125);
+
+    // The same switch changes nothing before the keys.
+    doc.params.contrast = 50;
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(host.resets, 1);
+    EXPECT_EQ(doc.params.contrast, 50);
+}
+
+TEST_F(ParameterFile, MissingEasySRReadsAsZero)
+{
+    CVelmoDoc doc(&host);
+    doc.params.easySR = 1;
+    const std::string path = dir.File("old.VMR");
+    ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nversion=40\r\ngamma=1.000000\r\n"));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(doc.params.easySR, 0);
+    ASSERT_TRUE(WritePrivateProfileInt("Settings", "easySR", 1, path));
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(doc.params.easySR, 1);
+}
+
+TEST_F(ParameterFile, LensBlocksOfBothLengthsAndBrokenBlocks)
+{
+    CVelmoDoc doc(&host);
+    const std::string path = dir.File("lens.VMR");
+    LensCorrectionSettings old = test::SampleLens();
+    ASSERT_TRUE(WritePrivateProfileInt("Settings", "DistorionSettings_flag", 1, path));
+    ASSERT_TRUE(WritePrivateProfileStruct("Settings", "DistorionSettings", &old, 28, path));
+    LensCorrectionSettings current = DefaultLensCorrection();
+    current.coefficient = 333;
+    current.flags = 1;
+    current.fisheyeAngle = 150;
+    SetLensCorrection(current);
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(Features().lensCorrection, 1);
+    LensCorrectionSettings expected = old;
+    expected.coefficient = 200;
+    expected.flags = 1; // the fisheye fields are not file fields
+    expected.fisheyeAngle = 150;
+    EXPECT_EQ(CurrentLensCorrection(), expected);
+
+    // A block whose checksum does not match is not loaded and the
+    // correction stays off.
+    std::string text = GetPrivateProfileString("Settings", "DistorionSettings", "", path);
+    text.back() = text.back() == '0' ? '1' : '0';
+    ASSERT_TRUE(WritePrivateProfileString("Settings", "DistorionSettings", std::string_view(text), path));
+    SetLensCorrection(current);
+    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    EXPECT_EQ(Features().lensCorrection, 0);
+    EXPECT_EQ(CurrentLensCorrection(), current);
+}
+
+TEST_F(ParameterFile, MissingFileChangesNothing)
+{
+    CVelmoDoc doc(&host);
+    doc.params.easySR = 1;
+    Features().freeCurve = Features().lensCorrection = 1;
+    const DevParams before = doc.params;
+    EXPECT_FALSE(ReadParameterFile(doc.params, dir.File("none.VMR"), doc));
+    EXPECT_FALSE(ReadParameterFile(doc.params, dir.path(), doc));
+    EXPECT_EQ(doc.params, before);
+    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_EQ(Features().lensCorrection, 1);
+}
+
+TEST_F(ParameterFile, SaveNamesTheFileAfterTheImageAndRemembersIt)
+{
+    CVelmoDoc doc(&host);
+    EXPECT_FALSE(doc.OnSaveParameters()); // neither a parameter file nor an image
+    EXPECT_TRUE(host.recent.empty());
+
+    doc.sourcePath = dir.File("DSCF0001.RAF");
+    ASSERT_TRUE(doc.OnSaveParameters());
+    const std::string beside = dir.File("DSCF0001.VMR");
+    EXPECT_EQ(GetPrivateProfileString("Settings", "FileName", "", beside), doc.sourcePath);
+    EXPECT_EQ(doc.parameterPath, beside);
+    EXPECT_EQ(host.recent, (std::vector<SideFileHost::Recent>{{RecentListKind::Parameters, beside}}));
+    EXPECT_EQ(host.cropWrites, std::vector<std::string>{beside});
+
+    // Saving again overwrites the remembered file, never numbering it.
+    doc.params.hue = 33;
+    ASSERT_TRUE(doc.OnSaveParameters());
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "hue", 0, beside), 33);
+    const std::string other = dir.File("other.VMR");
+    ASSERT_TRUE(doc.OnSaveParametersAs(other));
+    EXPECT_EQ(doc.parameterPath, other);
+    EXPECT_TRUE(messages.calls.empty());
+}
+
+TEST_F(ParameterFile, WriteFailuresAreReportedAndNotRemembered)
+{
+    CVelmoDoc doc(&host);
+    doc.sourcePath = dir.File("DSCF0002.RAF");
+    const std::string unwritable = dir.File("no-such-dir/set.VMR");
+    EXPECT_FALSE(doc.OnSaveParametersAs(unwritable));
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text.find(unwritable), std::string::npos);
+    EXPECT_TRUE(host.recent.empty());
+    EXPECT_TRUE(doc.parameterPath.empty());
+
+    // The crop keys that could not be written fail the save too.
+    host.cropWriteResult = false;
+    EXPECT_FALSE(doc.OnSaveParametersAs(dir.File("crop.VMR")));
+    EXPECT_EQ(messages.calls.size(), 2u);
+    EXPECT_TRUE(host.recent.empty());
+    EXPECT_TRUE(doc.parameterPath.empty());
+}
+
+TEST(ParameterFileName, DropsAThreeLetterExtensionOnly)
+{
+    const struct {
+        const char* source;
+        const char* name;
+    } cases[] = {
+        {"/a/DSCF0001.RAF", "/a/DSCF0001.VMR"},
+        {"/a/shot.raf", "/a/shot.VMR"},
+        {"/a/shot.R4F", "/a/shot.R4F.VMR"},   // a digit is not a letter
+        {"/a.b/shot", "/a.b/shot.VMR"},
+        {".RAF", ".RAF.VMR"},                  // not longer than four characters
+        {"x.tiff", "x.tiff.VMR"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParameterFileNameFor(c.source), c.name) << c.source;
+}
+
+} // namespace
+} // namespace velmo
