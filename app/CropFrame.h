@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/ViewGeometry.h"
-#include "params/FreeCurveStore.h"
+#include "platform/core/Rect.h"
 
 #include <string>
 

@@ -9,13 +9,13 @@
 #include "document/VelmoDoc.h"
 #include "params/GlobalSwitches.h"
 #include "platform/core/MessageBox.h"
-#include "platform/core/PixelMath.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/QtMenus.h"
 #include "platform/gui/StatusProgress.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>

@@ -4,10 +4,10 @@
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "params/GlobalSwitches.h"
-#include "platform/core/PixelMath.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QStatusBar>
 

@@ -14,7 +14,7 @@
 // so that every rule can be checked by a table of cases.
 #pragma once
 
-#include "params/FreeCurveStore.h"
+#include "platform/core/Rect.h"
 
 namespace velmo {
 

@@ -3,7 +3,6 @@
 #include "develop/context/DevelopContext.h"
 #include "develop/preview/Magnifier.h"
 #include "document/VelmoDoc.h"
-#include "params/FreeCurveStore.h"
 #include "params/GlobalSwitches.h"
 #include "params/LensCorrectionSettings.h"
 #include "res/StringTable.h"

@@ -1,6 +1,10 @@
-// The document's side of development: taking the run context and rebuilding
-// EXR signal-to-noise shots.
-#include "develop/context/DevelopContext.h"
+// The document's side of development: taking the run context, developing
+// regions and full-size rectangles of its image and rebuilding EXR
+// signal-to-noise shots.
+#include "document/DocDevelop.h"
+
+#include "develop/passes/DevelopFull.h"
+#include "develop/passes/DevelopRegion.h"
 #include "document/VelmoDoc.h"
 #include "params/GlobalSwitches.h"
 #include "raw/InterpolateExr.h"
@@ -70,6 +74,59 @@ bool CVelmoDoc::InterpolateExr(IProgress& progress)
     imageWidth *= 2;
     imageHeight *= 2;
     return true;
+}
+
+std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
+                                               DevelopStatus* status) const
+{
+    DevelopStatus st = DevelopStatus::OutOfMemory;
+    RgbPlane result;
+    try {
+        const DevelopContext ctx = MakeDevelopContext(*this);
+        RegionSource source;
+        source.sPlane = mainImage;
+        source.rPlane = secondFrame;
+        source.width = imageWidth;
+        source.height = imageHeight;
+        source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
+        source.bayer = bayerFlag != 0;
+        RegionRect rect{x, y, w, h, outW, outH};
+        st = ::velmo::DevelopRegion(source, rect, outputOptions.sizeMode, ctx, progress ? *progress : NoProgress(),
+                                    result);
+    } catch (const std::bad_alloc&) {
+        result = RgbPlane{};
+    }
+    if (status)
+        *status = st;
+    return std::move(result.rgb);
+}
+
+DevelopStatus CVelmoDoc::DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
+                                     IProgress* progress) const
+{
+    RegionSource source;
+    source.sPlane = mainImage;
+    source.rPlane = secondFrame;
+    source.width = imageWidth;
+    source.height = imageHeight;
+    source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
+    source.bayer = bayerFlag != 0;
+    return ::velmo::DevelopFull(source, FullRect{x, y, w, h}, ctx, progress ? *progress : Host().LoadProgress(),
+                                image);
+}
+
+DevelopStatus CVelmoDoc::DevelopFull(int x, int y, int w, int h, RgbPlane& image, IProgress* progress) const
+{
+    image = RgbPlane{};
+    if (!HasImage())
+        return DevelopStatus::InvalidInput;
+    try {
+        const DevelopContext ctx = PrepareDevelopment();
+        return DevelopFull(ctx, x, y, w, h, image, progress);
+    } catch (const std::bad_alloc&) {
+        image = RgbPlane{};
+        return DevelopStatus::OutOfMemory;
+    }
 }
 
 } // namespace velmo

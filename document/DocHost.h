@@ -3,6 +3,7 @@
 // the defaults or record the calls.
 #pragma once
 
+#include "params/GlobalSwitches.h"
 #include "platform/core/Progress.h"
 
 #include <memory>
@@ -19,9 +20,6 @@ struct ScreenSize {
 
 // The application's recent lists beside the framework's own.
 enum class RecentListKind { Parameters, WhiteBalance, SelectiveColors, LensCorrection, ToneCurve, ColorProfile, CropFrame };
-
-// The three feature tables with an enable flag of their own.
-enum class FeatureKind { LensCorrection, SelectiveColors, FreeCurve };
 
 class CDocHost {
 public:

@@ -1,8 +1,9 @@
-// The previews and white-balance estimates prepared at the end of a RAW load.
+// The document's side of the previews and white-balance estimates prepared
+// at the end of a RAW load: its maps, its white-balance gains and the rows of
+// its preset tables.
 #include "document/VelmoDoc.h"
-#include "exif/EmbeddedJpeg.h"
-#include "platform/core/ParallelRows.h"
-#include "platform/core/PixelMath.h"
+#include "params/GlobalSwitches.h"
+#include "raw/LoadPreviews.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,46 +11,20 @@
 
 namespace velmo {
 
+static_assert(CVelmoDoc::kPreviewWidth == kPreviewMapWidth && CVelmoDoc::kPreviewHeight == kPreviewMapHeight);
+
 namespace {
 
 using C = FamilyWhiteBalanceTable::Column;
 
-float Clamp01(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }
-
-// Sample ch of pixel (r, c) of a placed frame: past a row's end is the next
-// row, past the buffer 0.
-uint16_t Sample(const std::vector<uint16_t>& img, int w, int r, int c, int ch)
+DemosaicedFrames FramesOf(const CVelmoDoc& doc)
 {
-    const long long i = (static_cast<long long>(r) * w + c) * 3 + ch;
-    return i >= 0 && static_cast<size_t>(i) < img.size() ? img[size_t(i)] : 0;
-}
-
-float Bilinear(const std::vector<uint16_t>& img, int w, int iy, int ix, float fx, float fy, int ch)
-{
-    const float top = Sample(img, w, iy, ix + 1, ch) * fx + Sample(img, w, iy, ix, ch) * (1 - fx);
-    const float bottom = Sample(img, w, iy + 1, ix + 1, ch) * fx + Sample(img, w, iy + 1, ix, ch) * (1 - fx);
-    return top * (1 - fy) + bottom * fy;
-}
-
-int Progress(IProgress& p, const char* label, int y, int h) { return (y % 64 == 0) ? p.Report(y * 100 / h, label) : 0; }
-
-// body(y) for rows 0..rows-1 on all cores, 64 rows at a time with the
-// progress of the first row of each batch before it, as a row loop that
-// reports every 64th row does; false when the progress said stop. Each row
-// writes only its own output.
-template <class Body>
-bool ForRows(int rows, const char* label, IProgress& progress, Body body)
-{
-    for (int start = 0; start < rows; start += 64) {
-        if (Progress(progress, label, start, rows))
-            return false;
-        const int end = std::min(rows, start + 64);
-        ParallelRows(end - start, 4, [&](int b, int e) {
-            for (int y = start + b; y < start + e; ++y)
-                body(y);
-        });
-    }
-    return true;
+    DemosaicedFrames frames;
+    frames.main = doc.mainImage;
+    frames.second = doc.secondFrame;
+    frames.width = doc.imageWidth;
+    frames.height = doc.imageHeight;
+    return frames;
 }
 
 } // namespace
@@ -61,8 +36,6 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
     const int W = imageWidth, H = imageHeight;
     if (W <= 0 || H <= 0 || mainImage.empty())
         return true;
-    const int h = std::max(1, std::min(kPreviewHeight, int(int64_t(H) * kPreviewWidth / W)));
-    const int top = (kPreviewHeight - h) / 2;
 
     const int32_t* f0 = FamilyTable().rows[0];
     const float ratio[3] = {f0[C::R2] ? float(f0[C::R]) / float(f0[C::R2]) : 1.0f,
@@ -75,51 +48,11 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
     const float daylight[3] = {d[1] / u, (d[0] + d[2]) / 2.0f / u, d[3] / u};
     const float white = whiteLevel ? float(whiteLevel) : 65535.0f;
 
-    // The terms of the two sums for every sample value up to the white level
-    // (computed as below, so the same floats), instead of two powers per
-    // sample; values above it are computed where they occur.
-    auto term1 = [&](uint16_t v, int ch) { return Clamp01(std::pow(daylight[ch] * (v / white), 0.5555556f)); };
-    auto term2 = [&](uint16_t v, int ch) { return Clamp01(std::pow((v / white) * ratio[ch], 0.5555556f)); };
-    const int tableSize = int(std::min(white, 65535.0f)) + 1;
-    std::vector<float> table1(size_t(tableSize) * 3), table2(size_t(tableSize) * 3);
-    for (int v = 0; v < tableSize; ++v)
-        for (int ch = 0; ch < 3; ++ch) {
-            table1[size_t(v) * 3 + size_t(ch)] = term1(uint16_t(v), ch);
-            table2[size_t(v) * 3 + size_t(ch)] = term2(uint16_t(v), ch);
-        }
-
-    double s1[3] = {0, 0, 0}, s2[3] = {0, 0, 0};
-    for (int y = 0; y < h; ++y) {
-        if (velmo::Progress(progress, "make preview1", y, h))
-            return false;
-        const float sy = float(y) * float(H) / float(h);
-        const int iy = int(sy);
-        const float fy = sy - float(iy);
-        uint16_t* out = &previewMap1[size_t(y + top) * kPreviewWidth * 3];
-        for (int x = 0; x < kPreviewWidth; ++x) {
-            const float sx = float(x) * float(W) * 0.001953125f;
-            const int ix = int(sx);
-            const float fx = sx - float(ix);
-            for (int ch = 0; ch < 3; ++ch) {
-                const auto v = uint16_t(Bilinear(mainImage, W, iy, ix, fx, fy, ch));
-                out[x * 3 + ch] = v;
-                const bool listed = v < tableSize;
-                s1[ch] += listed ? table1[size_t(v) * 3 + size_t(ch)] : term1(v, ch);
-                s2[ch] += listed ? table2[size_t(v) * 3 + size_t(ch)] : term2(v, ch);
-            }
-        }
-        if (!secondFrame.empty()) {
-            uint16_t* out2 = &previewMap2[size_t(y + top) * kPreviewWidth * 3];
-            const int r = int(int64_t(y) * H / h);
-            for (int x = 0; x < kPreviewWidth; ++x) {
-                const int c = int(int64_t(x) * W / kPreviewWidth);
-                for (int ch = 0; ch < 3; ++ch)
-                    out2[x * 3 + ch] = uint16_t((Sample(secondFrame, W, r, c, ch) + Sample(secondFrame, W, r, c + 1, ch) +
-                                                 Sample(secondFrame, W, r + 1, c, ch) +
-                                                 Sample(secondFrame, W, r + 1, c + 1, ch)) / 4);
-            }
-        }
-    }
+    PreviewWhiteBalanceSums sums;
+    if (!MakePreviewMaps(FramesOf(*this), daylight, ratio, white, previewMap1, previewMap2, progress, sums))
+        return false;
+    const double* s1 = sums.daylight;
+    const double* s2 = sums.family;
 
     // The auto preset: the camera's daylight scaled to a grey mean. The
     // divisors are fixed, also for letterboxed pictures.
@@ -155,55 +88,15 @@ bool CVelmoDoc::MakePreview1(IProgress& progress)
 
 bool CVelmoDoc::MakePreview2(IProgress& progress)
 {
-    std::fill(fullMap1.begin(), fullMap1.end(), 0);
-    std::fill(fullMap2.begin(), fullMap2.end(), 0);
-    const int W = imageWidth, H = imageHeight;
-    if (W <= 0 || H <= 0 || mainImage.empty() || fullWidth <= 0 || fullHeight <= 0)
-        return true;
-    const int h2 = std::max(1, std::min(fullHeight, int(int64_t(H) * fullWidth / W)));
-    const int top2 = (fullHeight - h2) / 2;
-    return ForRows(h2, "make preview2", progress, [&](int y) {
-        const float sy = float(H) * float(y) / float(h2);
-        const int iy = int(sy);
-        const float fy = sy - float(iy);
-        uint16_t* out = &fullMap1[size_t(y + top2) * fullWidth * 3];
-        uint16_t* out2 = &fullMap2[size_t(y + top2) * fullWidth * 3];
-        for (int x = 0; x < fullWidth; ++x) {
-            const float sx = float(x) * float(W) / float(fullWidth);
-            const int ix = int(sx);
-            const float fx = sx - float(ix);
-            for (int ch = 0; ch < 3; ++ch) {
-                out[x * 3 + ch] = uint16_t(Bilinear(mainImage, W, iy, ix, fx, fy, ch));
-                if (!secondFrame.empty())
-                    out2[x * 3 + ch] = Sample(secondFrame, W, iy, ix, ch);
-            }
-        }
-    });
+    return MakeFullPreviewMaps(FramesOf(*this), fullWidth, fullHeight, fullMap1, fullMap2, progress);
 }
 
 bool CVelmoDoc::MakeAsShot(const std::string& path)
 {
-    std::vector<uint8_t> area(EmbeddedJpegAreaSize(kPreviewWidth, kPreviewHeight));
-    if (!LoadEmbeddedJpeg(path, area, kPreviewWidth, kPreviewHeight))
+    float factors[3];
+    if (!AsShotFactors(path, CurrentHueModel(), factors))
         return false;
-    float linear[256];
-    for (int v = 0; v < 256; ++v)
-        linear[v] = std::pow(v / 255.0f, 1.8f);
-    double sum[3] = {0, 0, 0}; // R, G, B
-    const uint8_t* px = area.data() + kEmbeddedJpegHeaderRoom;
-    for (int i = 0; i < kPreviewWidth * kPreviewHeight; ++i, px += 3)
-        for (int ch = 0; ch < 3; ++ch)
-            sum[ch] += linear[px[2 - ch]];
-    float a[3];
-    for (int ch = 0; ch < 3; ++ch)
-        a[ch] = float(sum[ch] / 196608.0);
-    const float Y = (4 * a[1] + 2 * a[0] + a[2]) / 7.0f;
-    if (!(Y > 0.0f))
-        return false;
-    float h = 0, s = 0, l = 0, r = 1, g = 1, b = 1;
-    RGBToHSI(a[0] / Y, a[1] / Y, a[2] / Y, &h, &s, &l);
-    HSIToRGB(h, s / 1.2f, l, &r, &g, &b);
-    g *= 0.95f;
+    const float r = factors[0], g = factors[1], b = factors[2];
     const int32_t* f6 = FamilyTable().rows[FamilyWhiteBalanceTable::kAutoRow];
     const double v[3] = {double(f6[C::R]) * r, double(f6[C::G]) * g, double(f6[C::B]) * b};
     // What is not a number keeps the row as it was; the rest stays in range.
@@ -217,18 +110,7 @@ bool CVelmoDoc::MakeAsShot(const std::string& path)
 
 void CVelmoDoc::DeriveFamilyPresetRows()
 {
-    const uint16_t* d = rafPresets.rows[1];
-    // Without a daylight preset the rows cannot be derived: they stay as they are.
-    if (d[0] == 0 || d[1] == 0 || d[3] == 0)
-        return;
-    const int32_t* f0 = FamilyTable().rows[0];
-    for (int i = 0; i < 3; ++i) {
-        const uint16_t* p = rafPresets.rows[7 + i];
-        int32_t* row = FamilyTable().rows[10 + i];
-        row[C::R] = uint16_t(int64_t(p[1]) * f0[C::R] / d[1]);
-        row[C::G] = uint16_t(int64_t(p[0]) * f0[C::G] / d[0]);
-        row[C::B] = uint16_t(int64_t(p[3]) * f0[C::B] / d[3]);
-    }
+    ::velmo::DeriveFamilyPresetRows(rafPresets, FamilyTable());
 }
 
 } // namespace velmo

@@ -1,6 +1,8 @@
 // The side-file branches of the open dispatch: crop frames, parameter files,
 // the three feature files and white balances. Each applies the file to the
 // current state; none changes the document's image, path or title.
+#include "document/DocFeatureFiles.h"
+#include "document/DocParameterFile.h"
 #include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
 #include "params/GlobalSwitches.h"

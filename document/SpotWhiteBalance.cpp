@@ -2,7 +2,6 @@
 // of the demosaiced image.
 #include "document/VelmoDoc.h"
 #include "params/DevParams.h"
-#include "params/FreeCurveStore.h"
 #include "params/GlobalSwitches.h"
 #include "platform/core/MessageBox.h"
 #include "res/StringTable.h"

@@ -4,8 +4,8 @@
 #include "develop/preview/RenderPreview.h"
 #include "params/GlobalSwitches.h"
 #include "platform/core/PassRunner.h"
-#include "platform/core/PixelMath.h"
 #include "platform/core/SettingsStore.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,8 +7,9 @@
 #include "exif/ExifParser.h"
 #include "exif/WhiteBalanceTables.h"
 #include "params/DevParams.h"
-#include "params/FreeCurveStore.h"
+#include "params/OutputOptions.h"
 #include "platform/core/Progress.h"
+#include "platform/core/Rect.h"
 #include "raw/CameraModels.h"
 #include "raw/WhiteBalanceData.h"
 
@@ -53,7 +54,7 @@ public:
     bool OnNewDocument() { return true; }
     void OnCloseDocument() { DeleteContents(); }
 
-    // Background worker (develop/FullPreviewWorker.cpp). It builds the full
+    // Background worker (document/FullPreviewWorker.cpp). It builds the full
     // preview whenever none exists, the worker is not paused and an image is
     // loaded outside preview-size mode. StopWorker asks a running build to
     // stop, pauses the worker and returns once it is idle; the pause stays
@@ -83,7 +84,7 @@ public:
     int Progress(int percent, const char* label, int area = -1);
     IProgress& ProgressChannel();
 
-    // Preview development (develop/DocPreview.cpp). MakePreview develops
+    // Preview development (document/DocPreview.cpp). MakePreview develops
     // width x height (the 512 x 384 preview, or the full-preview size) from
     // the sample maps into bits: blue, green, red bytes, turned by `rotate`
     // (height x width then). Returns bits, or null without an image or maps,
@@ -139,20 +140,20 @@ public:
     // Decides from the RAF header whether the image has two frames; sets the
     // EXR bits and stores the result in twoFrames.
     int DetectExrMode();
-    // The read-only context of one development run (develop/DevelopContext.h).
+    // The read-only context of one development run (develop/context/DevelopContext.h).
     DevelopContext PrepareDevelopment() const;
     // Replaces the two EXR half-frames by one checkerboard-filled frame of
     // twice the width and height. False (nothing changed) without two frames
     // of the image size.
     bool InterpolateExr(IProgress& progress);
     // Develops the source rectangle (x, y, w, h) at outW x outH in the
-    // current size mode (develop/DevelopRegion.h): R, G, B u16 per pixel, or
+    // current size mode (develop/passes/DevelopRegion.h): R, G, B u16 per pixel, or
     // empty when aborted or out of memory (*status tells which).
     std::vector<uint16_t> DevelopRegion(int x, int y, int w, int h, int outW, int outH,
                                         IProgress* progress = nullptr, DevelopStatus* status = nullptr) const;
     // Develops the image rectangle (x, y, w, h) at the output scale of the
     // current size mode, through the lens correction when it is on
-    // (develop/DevelopFull.h), into image. The status tells an abort, a lack
+    // (develop/passes/DevelopFull.h), into image. The status tells an abort, a lack
     // of memory, no image or an empty rectangle, and a lens setting that
     // leaves no picture apart; image is empty unless it is Ok. Progress goes
     // to the host's channel unless another is given. The second form develops
@@ -161,7 +162,7 @@ public:
     DevelopStatus DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
                               IProgress* progress = nullptr) const;
 
-    // Saving (develop/SaveDocument.cpp). OnSaveDocument writes the cropped
+    // Saving (document/DocSave.cpp). OnSaveDocument writes the cropped
     // image in the current format and size mode under MakeOutputFileName of
     // path (kind -1), developing only when the record differs from the
     // snapshot or nothing is cached; false, with a message unless it was an
@@ -170,7 +171,7 @@ public:
     bool OnSaveDocument(const std::string& path);
     bool OnFileSaveAs();
     // The output or side-file name for path: kind -1 the current format,
-    // 0..4 a format, -2..-7 the side files (develop/SaveDocument.h).
+    // 0..4 a format, -2..-7 the side files (develop/output/SaveDocument.h).
     std::string MakeOutputFileName(const std::string& path, int kind) const;
     // The writers with the document's Exif, output profile, rotation, size
     // mode and JPEG options (width x height already turned). A failure is
@@ -190,7 +191,7 @@ public:
     // applied to the current state. True only for a RAW image loaded.
     bool OnOpenDocument(const std::string& path);
 
-    // Parameter and feature files (doc/ParameterFile.cpp, doc/FeatureFiles.cpp).
+    // Parameter and feature files (document/DocParameterFile.cpp, document/DocFeatureFiles.cpp).
     // The load commands hand the chosen path to OnOpenDocument; the save
     // commands write the file, add it to its recent list and remember it,
     // or report the failure and change nothing. They return whether the file
@@ -221,7 +222,7 @@ public:
     bool SpotWhiteBalancePoint(int px, int py);
     bool SpotWhiteBalanceFromMagnifier(int px, int py);
 
-    // Magnifier (develop/Magnifier.h): renders the square around the
+    // Magnifier (document/DocMagnifier.cpp): renders the square around the
     // magnifier centre at "MagnifierSize", keeps the image, the magnifier
     // histograms (source 1), the fringe sums and the origin, and hands the
     // image to the host. Nothing without an image; an aborted or failed
@@ -229,7 +230,7 @@ public:
     // context of the caller's (trial lens values) and returns the status.
     void UpdateMagnifier();
     DevelopStatus UpdateMagnifier(const DevelopContext& ctx, IProgress* progress = nullptr);
-    // Command 2701 (develop/AutoChromaticCorrect.h): searches the red and
+    // Command 2701 (document/AutoChromaticCorrect.h): searches the red and
     // blue chromatic-aberration values that minimise the fringes along the
     // picture's border and writes them into the lens record; the GUI's part
     // goes through the host's chromatic-search hooks.

@@ -3,7 +3,7 @@
 // patched for the output's size, orientation and colour space.
 #pragma once
 
-#include "develop/output/OutputImage.h"
+#include "exif/ExifParser.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,14 @@
 #include <vector>
 
 namespace velmo {
+
+// The camera's Exif as found in the RAW file: the buffer that was parsed (the
+// RAF header) and the parser's positions in it. Writers validate the
+// positions and patch a copy; the buffer itself is never changed.
+struct ExifSource {
+    std::span<const uint8_t> buffer;
+    const ExifTagIndex* index = nullptr;
+};
 
 struct CameraExif {
     // The TIFF block from its byte-order mark up to the camera's thumbnail

@@ -1,5 +1,7 @@
 // White-balance tables shared by the RAW reader, the parameter record and the
-// development engine.
+// development engine. They are defined beside the Exif parser, the lowest
+// layer that reads them: the maker note's white-balance setting is looked up
+// in a family table.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
 #include "params/FeatureFiles.h"
 
-#include "develop/context/FreeCurves.h"
-#include "document/VelmoDoc.h"
 #include "params/GlobalSwitches.h"
 #include "params/ParamKeys.h"
 #include "platform/core/IniFile.h"
@@ -61,16 +59,6 @@ std::atomic<int>& FeatureFlag(FeatureKind kind)
     case FeatureKind::FreeCurve: break;
     }
     return Features().freeCurve;
-}
-
-RecentListKind RecentListOf(FeatureKind kind)
-{
-    switch (kind) {
-    case FeatureKind::LensCorrection: return RecentListKind::LensCorrection;
-    case FeatureKind::SelectiveColors: return RecentListKind::SelectiveColors;
-    case FeatureKind::FreeCurve: break;
-    }
-    return RecentListKind::ToneCurve;
 }
 
 void ReportFileWriteFailure(const std::string& path)
@@ -157,41 +145,6 @@ bool WriteSelectiveColorFile(const std::string& path, int enableFlag, const Sele
            WritePrivateProfileStruct(S, kColorTableBlockKey, &table, sizeof table, path);
 }
 
-// --- Loading into the process-wide tables --------------------------------------
-
-bool LoadLensCorrectionFile(CVelmoDoc& doc, const std::string& path)
-{
-    LensCorrectionSettings settings = CurrentLensCorrection();
-    if (!ReadLensCorrectionBlock(path, settings))
-        return false;
-    SetLensCorrection(settings);
-    doc.Host().RefreshFeaturePalettes(FeatureKind::LensCorrection);
-    return true;
-}
-
-bool LoadSelectiveColorFile(CVelmoDoc& doc, const std::string& path)
-{
-    SelectiveColorTable table = CurrentSelectiveColors();
-    if (!ReadSelectiveColorBlock(path, table))
-        return false;
-    SetSelectiveColors(table);
-    doc.Host().RefreshFeaturePalettes(FeatureKind::SelectiveColors);
-    return true;
-}
-
-bool CVelmoDoc::LoadFreeCurve(const std::string& path)
-{
-    FreeCurveStore store;
-    if (!ReadFreeCurveBlock(path, store))
-        return false;
-    FreeCurves() = store;
-    // Channels that cannot be used (too many points, x not ascending) become
-    // straight lines.
-    BuildFreeCurves(FreeCurves());
-    host->RefreshFeaturePalettes(FeatureKind::FreeCurve);
-    return true;
-}
-
 // --- White balance -----------------------------------------------------------------
 
 void ConvertCustomWhiteBalance(int version, int32_t wb[3], const FamilyWhiteBalanceTable& family)
@@ -256,71 +209,6 @@ bool WriteWhiteBalanceKeys(const DevParams& record, const std::string& path)
         if (!WritePrivateProfileString(S, k.key, value, path))
             return false;
     }
-    return true;
-}
-
-// --- Document commands -------------------------------------------------------------
-
-void CVelmoDoc::ToggleFeature(FeatureKind kind)
-{
-    std::atomic<int>& flag = FeatureFlag(kind);
-    flag = flag ? 0 : 1;
-    host->OnFeatureToggled(kind, flag != 0);
-}
-
-bool CVelmoDoc::SaveFeatureFile(FeatureKind kind, const std::string& path)
-{
-    const int flag = FeatureFlag(kind) != 0 ? 1 : 0;
-    bool written = false;
-    std::string* remembered = nullptr;
-    switch (kind) {
-    case FeatureKind::FreeCurve:
-        written = WriteFreeCurveFile(path, flag, FreeCurves());
-        remembered = &toneCurvePath;
-        break;
-    case FeatureKind::LensCorrection:
-        written = WriteLensCorrectionFile(path, flag, CurrentLensCorrection());
-        remembered = &lensPath;
-        break;
-    case FeatureKind::SelectiveColors:
-        written = WriteSelectiveColorFile(path, flag, CurrentSelectiveColors());
-        remembered = &selectiveColorPath;
-        break;
-    }
-    if (!written) {
-        ReportFileWriteFailure(path);
-        return false;
-    }
-    host->AddToRecentList(RecentListOf(kind), path);
-    *remembered = path;
-    return true;
-}
-
-void CVelmoDoc::OnLoadToneCurve(const std::string& path) { OnOpenDocument(path); }
-void CVelmoDoc::OnLoadLensCorrection(const std::string& path) { OnOpenDocument(path); }
-void CVelmoDoc::OnLoadSelectiveColors(const std::string& path) { OnOpenDocument(path); }
-void CVelmoDoc::OnLoadSpotWhiteBalance(const std::string& path) { OnOpenDocument(path); }
-
-bool CVelmoDoc::OnSaveToneCurveAs(const std::string& path) { return SaveFeatureFile(FeatureKind::FreeCurve, path); }
-
-bool CVelmoDoc::OnSaveLensCorrectionAs(const std::string& path)
-{
-    return SaveFeatureFile(FeatureKind::LensCorrection, path);
-}
-
-bool CVelmoDoc::OnSaveSelectiveColorsAs(const std::string& path)
-{
-    return SaveFeatureFile(FeatureKind::SelectiveColors, path);
-}
-
-bool CVelmoDoc::OnSaveSpotWhiteBalance(const std::string& path)
-{
-    if (!WriteWhiteBalanceKeys(params, path)) {
-        ReportFileWriteFailure(path);
-        return false;
-    }
-    host->AddToRecentList(RecentListKind::WhiteBalance, path);
-    whiteBalancePath = path;
     return true;
 }
 

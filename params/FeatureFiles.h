@@ -6,10 +6,10 @@
 // range the palettes and the development use.
 #pragma once
 
-#include "document/DocHost.h"
 #include "exif/WhiteBalanceTables.h"
 #include "params/DevParams.h"
 #include "params/FreeCurveStore.h"
+#include "params/GlobalSwitches.h"
 #include "params/LensCorrectionSettings.h"
 #include "params/SelectiveColorTable.h"
 
@@ -18,8 +18,6 @@
 #include <string>
 
 namespace velmo {
-
-class CVelmoDoc;
 
 // --- Blocks ------------------------------------------------------------------
 
@@ -46,17 +44,6 @@ bool WriteFreeCurveFile(const std::string& path, int enableFlag, const FreeCurve
 bool WriteLensCorrectionFile(const std::string& path, int enableFlag, const LensCorrectionSettings& settings);
 bool WriteSelectiveColorFile(const std::string& path, int enableFlag, const SelectiveColorTable& table);
 
-// --- Loading into the process-wide tables --------------------------------------
-
-// Reads the lens block into the process-wide record and lets the lens
-// palettes reload it. False (nothing changed) when the block cannot be read.
-// The enable flag stored in the file is not read here.
-bool LoadLensCorrectionFile(CVelmoDoc& doc, const std::string& path);
-// Reads "ColorTable" into the process-wide table and lets the colour
-// palettes show the row of their selected range. False (nothing changed)
-// when the block cannot be read. The stored enable flag is not read here.
-bool LoadSelectiveColorFile(CVelmoDoc& doc, const std::string& path);
-
 // --- White balance -----------------------------------------------------------------
 
 // customWB1..3 as the version of the file stores them, brought to the
@@ -80,8 +67,6 @@ bool WriteWhiteBalanceKeys(const DevParams& record, const std::string& path);
 
 // The process-wide enable flag of a feature (Features()).
 std::atomic<int>& FeatureFlag(FeatureKind kind);
-// The recent list of a feature's files.
-RecentListKind RecentListOf(FeatureKind kind);
 
 // Message boxes for a side file that could not be written or read.
 void ReportFileWriteFailure(const std::string& path);

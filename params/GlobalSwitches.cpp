@@ -40,4 +40,25 @@ GlobalSwitches& Switches()
     return switches;
 }
 
+HueModel CurrentHueModel()
+{
+    return Switches().useHLS.load(std::memory_order_relaxed) ? HueModel::HLS : HueModel::HSV;
+}
+
+void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity)
+{
+    RGBToHSI(r, g, b, hue, saturation, intensity, CurrentHueModel());
+}
+
+void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, float* b)
+{
+    HSIToRGB(hue, saturation, intensity, r, g, b, CurrentHueModel());
+}
+
+FeatureFlags& Features()
+{
+    static FeatureFlags flags;
+    return flags;
+}
+
 } // namespace velmo

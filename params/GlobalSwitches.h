@@ -1,7 +1,10 @@
 // The settings-backed switches shared by the palettes, the view and the
-// engine. The user-interface thread writes them; development runs read them,
-// possibly on the worker, so each is atomic.
+// engine, and the enable flags of the feature tables. The user-interface
+// thread writes them; development runs read them, possibly on the worker, so
+// each is atomic.
 #pragma once
+
+#include "platform/core/PixelMath.h"
 
 #include <atomic>
 #include <string>
@@ -27,5 +30,23 @@ struct GlobalSwitches {
 };
 
 GlobalSwitches& Switches();
+
+// The model the global switch "UseHLS" selects.
+HueModel CurrentHueModel();
+// RGBToHSI and HSIToRGB with the model of "UseHLS".
+void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity);
+void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, float* b);
+
+// The three feature tables with an enable flag of their own.
+enum class FeatureKind { LensCorrection, SelectiveColors, FreeCurve };
+
+// The enable flags of the three feature tables (lens correction, selective
+// colours, free tone curve). Process-wide, never kept in the settings.
+struct FeatureFlags {
+    std::atomic<int> lensCorrection{0};
+    std::atomic<int> selectiveColor{0};
+    std::atomic<int> freeCurve{0};
+};
+FeatureFlags& Features();
 
 } // namespace velmo

@@ -1,6 +1,5 @@
 #include "params/ParamKeys.h"
 
-#include "params/FreeCurveStore.h"
 #include "params/GlobalSwitches.h"
 #include "platform/core/PrivateProfile.h"
 

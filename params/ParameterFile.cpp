@@ -1,32 +1,17 @@
 #include "params/ParameterFile.h"
 
-#include "develop/context/FreeCurves.h"
-#include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
 #include "params/GlobalSwitches.h"
 #include "params/ParamKeys.h"
 #include "platform/core/PrivateProfile.h"
 
 #include <cctype>
-#include <cfloat>
-#include <cmath>
 
 namespace velmo {
 
 namespace {
 
 constexpr const char* S = kParamFileSection;
-
-// The flag of a feature block in a parameter file; loads the block when the
-// flag is set. A block that cannot be read leaves the feature off.
-template <typename Load>
-void ReadFeatureBlock(FeatureKind kind, const char* blockKey, const std::string& path, Load load)
-{
-    std::atomic<int>& flag = FeatureFlag(kind);
-    flag = GetPrivateProfileInt(S, FlagKey(blockKey), 0, path) != 0 ? 1 : 0;
-    if (flag && !load())
-        flag = 0;
-}
 
 } // namespace
 
@@ -46,51 +31,6 @@ bool WriteParameterFile(const DevParams& record, const std::string& path)
     return true;
 }
 
-bool ReadParameterFile(DevParams& record, const std::string& path, CVelmoDoc& doc)
-{
-    if (!IsReadableFile(path))
-        return false;
-    CDocHost& host = doc.Host();
-
-    const int useRafWB = Switches().useRafWB != 0 ? 1 : 0;
-    const int stored = GetPrivateProfileInt(S, kUseRafWBKey, useRafWB, path) != 0 ? 1 : 0;
-    if (stored != useRafWB) {
-        Switches().useRafWB = stored;
-        host.RefillWhiteBalanceLists();
-        doc.SetDefaultParameters();
-        if (&record != &doc.params)
-            record = doc.params;
-        host.OnResetCommand();
-    }
-
-    record.easySR = 0;
-    const DevParams before = record;
-    for (const ParamKey& k : RecordParamKeys()) {
-        if (IsWhiteBalanceKey(k))
-            continue;
-        if (k.floatField) {
-            float& field = record.*k.floatField;
-            const double v = ParseFloat(GetPrivateProfileString(S, k.key, FormatFloatF(field), path));
-            // Beyond the float range the value keeps its current one.
-            if (std::fabs(v) <= FLT_MAX)
-                field = float(v);
-        } else {
-            int32_t& field = record.*k.intField;
-            field = GetPrivateProfileInt(S, k.key, field, path);
-        }
-    }
-    ReadWhiteBalanceKeys(record, path, doc.FamilyTable());
-    // Indices, divisors and the rotation command need their ranges.
-    SanitizeDevParams(record, before);
-
-    ReadFeatureBlock(FeatureKind::FreeCurve, kFreeCurveBlockKey, path, [&] { return doc.LoadFreeCurve(path); });
-    ReadFeatureBlock(FeatureKind::SelectiveColors, kColorTableBlockKey, path,
-                     [&] { return LoadSelectiveColorFile(doc, path); });
-    ReadFeatureBlock(FeatureKind::LensCorrection, kLensBlockKey, path,
-                     [&] { return LoadLensCorrectionFile(doc, path); });
-    return true;
-}
-
 std::string ParameterFileNameFor(const std::string& sourcePath)
 {
     std::string stem = sourcePath;
@@ -100,41 +40,6 @@ std::string ParameterFileNameFor(const std::string& sourcePath)
         stem.resize(n - 4);
     stem += ".VMR";
     return stem;
-}
-
-// --- Document commands -------------------------------------------------------------
-
-void CVelmoDoc::OnLoadParameters(const std::string& path)
-{
-    OnOpenDocument(path);
-}
-
-bool CVelmoDoc::OnSaveParameters()
-{
-    std::string path = parameterPath;
-    if (path.empty()) {
-        if (sourcePath.empty())
-            return false;
-        path = ParameterFileNameFor(sourcePath);
-    }
-    return SaveParametersTo(path);
-}
-
-bool CVelmoDoc::OnSaveParametersAs(const std::string& path)
-{
-    return SaveParametersTo(path);
-}
-
-bool CVelmoDoc::SaveParametersTo(const std::string& path)
-{
-    if (path.empty() || !WriteParameterFile(params, path) ||
-        !WritePrivateProfileString(S, kFileNameKey, sourcePath, path) || !host->WriteCropSettings(path)) {
-        ReportFileWriteFailure(path);
-        return false;
-    }
-    host->AddToRecentList(RecentListKind::Parameters, path);
-    parameterPath = path;
-    return true;
 }
 
 } // namespace velmo

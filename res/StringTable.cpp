@@ -65,4 +65,33 @@ void SetStringOverrides(std::map<unsigned, std::string> overrides)
     current.texts = std::move(overrides);
 }
 
+int SplitStringList(const std::string& text, std::vector<std::string>* list)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t bar = text.find('|', start);
+        const size_t end = bar == std::string::npos ? text.size() : bar;
+        if (end == start)
+            break;
+        list->push_back(text.substr(start, end - start));
+        if (bar == std::string::npos)
+            break;
+        start = bar + 1;
+    }
+    return static_cast<int>(list->size());
+}
+
+int LoadStringList(unsigned stringId, std::vector<std::string>* list)
+{
+    const std::string text = LoadString(stringId);
+    if (text.empty())
+        return 0;
+    return SplitStringList(text, list);
+}
+
+int ShowMessageId(unsigned stringId, unsigned type)
+{
+    return ShowMessage(LoadString(stringId), type);
+}
+
 } // namespace velmo

@@ -15,8 +15,11 @@
 // platform/gui/DialogText.h (DialogTitle, ControlText, SetControlCaption).
 #pragma once
 
+#include "platform/core/MessageBox.h"
+
 #include <map>
 #include <string>
+#include <vector>
 
 namespace velmo {
 
@@ -25,7 +28,7 @@ struct StringEntry {
     const char* text;
 };
 
-// The built-in English table (res/), sorted by id.
+// The built-in English table, sorted by id.
 extern const StringEntry kEnglishStrings[];
 extern const size_t kEnglishStringCount;
 
@@ -39,5 +42,13 @@ const char* EnglishString(unsigned id);
 // Replaces texts (a language file, already checked); an empty map restores
 // English.
 void SetStringOverrides(std::map<unsigned, std::string> overrides);
+
+// Splits the text of stringId at '|' and appends the pieces to list, stopping
+// at an empty piece or the end. Returns the list's new size.
+int LoadStringList(unsigned stringId, std::vector<std::string>* list);
+int SplitStringList(const std::string& text, std::vector<std::string>* list);
+
+// ShowMessage with the text of a string id.
+int ShowMessageId(unsigned stringId, unsigned type = MB_OK);
 
 } // namespace velmo

@@ -23,8 +23,6 @@
 
 namespace velmo {
 
-class CVelmoDoc;
-
 // A channel value 0..1 as u16: clamped, x 65535 + 0.5, truncated; NaN gives 0.
 inline uint16_t ToU16(float v)
 {
@@ -144,10 +142,5 @@ struct DevelopContext {
     void ApplySelectiveColor(float hue, float saturation, float lightness, float* r, float* g, float* b) const;
     void ApplyGreenEnhancer(float hue, float saturation, float lightness, float* r, float* g, float* b) const;
 };
-
-// The context of a run on the document's current state (its live parameters).
-DevelopContext MakeDevelopContext(const CVelmoDoc& doc);
-// The same with another parameter record (batch conversion, snapshots).
-DevelopContext MakeDevelopContext(const CVelmoDoc& doc, const DevParams& params);
 
 } // namespace velmo

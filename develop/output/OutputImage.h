@@ -4,7 +4,7 @@
 #pragma once
 
 #include "develop/output/OutputFile.h"
-#include "exif/ExifParser.h"
+#include "exif/CameraExif.h"
 #include "platform/core/Progress.h"
 
 #include <cstddef>
@@ -49,14 +49,6 @@ struct OutputImage {
     void Row(int row, uint16_t* out) const;
     // One output row of one channel (width samples).
     void ChannelRow(int row, int channel, uint16_t* out) const;
-};
-
-// The camera's Exif as found in the RAW file: the buffer that was parsed (the
-// RAF header) and the parser's positions in it. Writers validate the
-// positions and patch a copy; the buffer itself is never changed.
-struct ExifSource {
-    std::span<const uint8_t> buffer;
-    const ExifTagIndex* index = nullptr;
 };
 
 // What every writer carries besides the pixels.

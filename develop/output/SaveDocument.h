@@ -4,7 +4,7 @@
 // free functions so that each rule can be checked on its own.
 #pragma once
 
-#include "params/FreeCurveStore.h"
+#include "platform/core/Rect.h"
 
 #include <functional>
 #include <string>

@@ -4,7 +4,6 @@
 #include "develop/passes/DevelopRegion.h"
 #include "develop/passes/LensCorrection.h"
 #include "develop/passes/NoiseReduction.h"
-#include "document/VelmoDoc.h"
 
 #include <algorithm>
 #include <climits>
@@ -315,34 +314,6 @@ DevelopStatus DevelopFull(const RegionSource& source, const FullRect& rect, cons
         result = RgbPlane{};
     progress.Report(-1, nullptr);
     return status;
-}
-
-DevelopStatus CVelmoDoc::DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
-                                     IProgress* progress) const
-{
-    RegionSource source;
-    source.sPlane = mainImage;
-    source.rPlane = secondFrame;
-    source.width = imageWidth;
-    source.height = imageHeight;
-    source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
-    source.bayer = bayerFlag != 0;
-    return ::velmo::DevelopFull(source, FullRect{x, y, w, h}, ctx, progress ? *progress : Host().LoadProgress(),
-                                image);
-}
-
-DevelopStatus CVelmoDoc::DevelopFull(int x, int y, int w, int h, RgbPlane& image, IProgress* progress) const
-{
-    image = RgbPlane{};
-    if (!HasImage())
-        return DevelopStatus::InvalidInput;
-    try {
-        const DevelopContext ctx = PrepareDevelopment();
-        return DevelopFull(ctx, x, y, w, h, image, progress);
-    } catch (const std::bad_alloc&) {
-        image = RgbPlane{};
-        return DevelopStatus::OutOfMemory;
-    }
 }
 
 } // namespace velmo

@@ -2,7 +2,6 @@
 
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/NoiseReduction.h"
-#include "document/VelmoDoc.h"
 
 #include <new>
 #include <utility>
@@ -126,31 +125,6 @@ DevelopStatus DevelopRegion(const RegionSource& source, const RegionRect& rect, 
         result = RgbPlane{};
     progress.Report(-1, nullptr);
     return status;
-}
-
-std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
-                                               DevelopStatus* status) const
-{
-    DevelopStatus st = DevelopStatus::OutOfMemory;
-    RgbPlane result;
-    try {
-        const DevelopContext ctx = MakeDevelopContext(*this);
-        RegionSource source;
-        source.sPlane = mainImage;
-        source.rPlane = secondFrame;
-        source.width = imageWidth;
-        source.height = imageHeight;
-        source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
-        source.bayer = bayerFlag != 0;
-        RegionRect rect{x, y, w, h, outW, outH};
-        st = ::velmo::DevelopRegion(source, rect, outputOptions.sizeMode, ctx, progress ? *progress : NoProgress(),
-                                    result);
-    } catch (const std::bad_alloc&) {
-        result = RgbPlane{};
-    }
-    if (status)
-        *status = st;
-    return std::move(result.rgb);
 }
 
 } // namespace velmo

@@ -1,6 +1,6 @@
 // The passes of a region development, each a function of its input planes
 // and read-only settings that writes its own output planes. DevelopRegion
-// (develop/DevelopRegion.h) runs them in order; they are declared here so
+// (develop/passes/DevelopRegion.h) runs them in order; they are declared here so
 // that each can be checked on its own.
 //
 // Every pass splits its rows over ParallelRows so that each row is written

@@ -3,9 +3,6 @@
 #include "develop/colour/ColorManagement.h"
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/DevelopFull.h"
-#include "develop/passes/RegionPasses.h"
-#include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +14,10 @@ namespace velmo {
 
 namespace {
 
-constexpr int kPreviewPixels = CVelmoDoc::kPreviewWidth * CVelmoDoc::kPreviewHeight; // 196608
+// The preview frame the magnifier centre is given in.
+constexpr int kPreviewWidth = 512;
+constexpr int kPreviewHeight = 384;
+constexpr int kPreviewPixels = kPreviewWidth * kPreviewHeight; // 196608
 
 // The developed square and where it lies in the picture it came from.
 struct Square {
@@ -30,7 +30,7 @@ struct Square {
 
 // The n x n square at (x0, y0) of the 16-bit preview copy, every position
 // clamped to the copy.
-void CutPreviewCopy(const std::vector<uint16_t>& copy, int cw, int ch, int x0, int y0, int n, RgbPlane& plane)
+void CutPreviewCopy(std::span<const uint16_t> copy, int cw, int ch, int x0, int y0, int n, RgbPlane& plane)
 {
     plane.width = plane.height = n;
     plane.rgb.assign(size_t(n) * size_t(n) * 3, 0);
@@ -47,14 +47,14 @@ void CutPreviewCopy(const std::vector<uint16_t>& copy, int cw, int ch, int x0, i
     }
 }
 
-DevelopStatus PreviewSquare(const CVelmoDoc& doc, const DevelopContext& ctx, const MagnifierRequest& request,
+DevelopStatus PreviewSquare(const MagnifierSource& source, const DevelopContext& ctx, const MagnifierRequest& request,
                             Square& sq)
 {
     const int rotate = ctx.params.rotate;
     const bool turned = rotate == 1 || rotate == 2;
-    const int cw = turned ? CVelmoDoc::kPreviewHeight : CVelmoDoc::kPreviewWidth;
-    const int ch = turned ? CVelmoDoc::kPreviewWidth : CVelmoDoc::kPreviewHeight;
-    if (doc.preview16.size() < size_t(kPreviewPixels) * 3)
+    const int cw = turned ? kPreviewHeight : kPreviewWidth;
+    const int ch = turned ? kPreviewWidth : kPreviewHeight;
+    if (source.previewCopy.size() < size_t(kPreviewPixels) * 3)
         return DevelopStatus::InvalidInput;
 
     const int m = request.size;
@@ -63,17 +63,17 @@ DevelopStatus PreviewSquare(const CVelmoDoc& doc, const DevelopContext& ctx, con
     int64_t cy = request.centreY;
     // Families 1 and 7 do not fill the 4:3 frame: the centre is given in the
     // picture, the copy has the letterbox band.
-    if ((doc.cameraFamily == 1 || doc.cameraFamily == 7) && doc.imageWidth > 0) {
-        const int64_t d = int64_t(doc.imageHeight) * CVelmoDoc::kPreviewWidth / doc.imageWidth;
-        cy = cy * d / CVelmoDoc::kPreviewHeight + (CVelmoDoc::kPreviewHeight - d) / 2;
+    if ((source.cameraFamily == 1 || source.cameraFamily == 7) && source.image.width > 0) {
+        const int64_t d = int64_t(source.image.height) * kPreviewWidth / source.image.width;
+        cy = cy * d / kPreviewHeight + (kPreviewHeight - d) / 2;
     }
     int64_t x = cx, y = cy;
     if (rotate == 1) {
-        x = CVelmoDoc::kPreviewHeight - cy;
+        x = kPreviewHeight - cy;
         y = cx;
     } else if (rotate == 2) {
         x = cy;
-        y = CVelmoDoc::kPreviewWidth - cx;
+        y = kPreviewWidth - cx;
     }
     sq.x0 = int(std::clamp<int64_t>(x, 0, cw - 1)) - h;
     sq.y0 = int(std::clamp<int64_t>(y, 0, ch - 1)) - h;
@@ -81,11 +81,11 @@ DevelopStatus PreviewSquare(const CVelmoDoc& doc, const DevelopContext& ctx, con
     sq.pictureW = cw;
     sq.pictureH = ch;
     sq.sizeMode = 2;
-    CutPreviewCopy(doc.preview16, cw, ch, sq.x0, sq.y0, m, sq.plane);
+    CutPreviewCopy(source.previewCopy, cw, ch, sq.x0, sq.y0, m, sq.plane);
     return DevelopStatus::Ok;
 }
 
-DevelopStatus ImageSquare(const CVelmoDoc& doc, const DevelopContext& ctx, const MagnifierRequest& request,
+DevelopStatus ImageSquare(const MagnifierSource& source, const DevelopContext& ctx, const MagnifierRequest& request,
                           IProgress& progress, Square& sq)
 {
     const int mode = ctx.sizeMode;
@@ -95,9 +95,9 @@ DevelopStatus ImageSquare(const CVelmoDoc& doc, const DevelopContext& ctx, const
     const int64_t shown = ScaleToOutput(n, mode);
     if (shown >= 0 && shown < m)
         ++n;
-    const int w = doc.imageWidth, hgt = doc.imageHeight;
-    int64_t x0 = int64_t(w) * request.centreX / CVelmoDoc::kPreviewWidth - geometry.half;
-    int64_t y0 = int64_t(hgt) * request.centreY / CVelmoDoc::kPreviewHeight - geometry.half;
+    const int w = source.image.width, hgt = source.image.height;
+    int64_t x0 = int64_t(w) * request.centreX / kPreviewWidth - geometry.half;
+    int64_t y0 = int64_t(hgt) * request.centreY / kPreviewHeight - geometry.half;
     if (request.keepInside) {
         x0 = std::max<int64_t>(0, std::min<int64_t>(x0, int64_t(w) - n));
         y0 = std::max<int64_t>(0, std::min<int64_t>(y0, int64_t(hgt) - n));
@@ -108,7 +108,7 @@ DevelopStatus ImageSquare(const CVelmoDoc& doc, const DevelopContext& ctx, const
     sq.pictureW = w;
     sq.pictureH = hgt;
     sq.sizeMode = mode;
-    return doc.DevelopFull(ctx, sq.x0, sq.y0, n, n, sq.plane, &progress);
+    return DevelopFull(source.image, FullRect{sq.x0, sq.y0, n, n}, ctx, progress, sq.plane);
 }
 
 // Picture pixels to output pixels of the square's scale, for the pattern's bounds.
@@ -184,18 +184,19 @@ std::array<int32_t, 1024> ScaleMagnifierHistogram(const std::array<int64_t, 1024
     return out;
 }
 
-DevelopStatus RenderMagnifier(const CVelmoDoc& doc, const DevelopContext& ctx, const MagnifierRequest& request,
-                              const DisplayTransform* transform, IProgress& progress, MagnifierRender& out)
+DevelopStatus RenderMagnifier(const MagnifierSource& source, const DevelopContext& ctx,
+                              const MagnifierRequest& request, const DisplayTransform* transform, IProgress& progress,
+                              MagnifierRender& out)
 {
     const int m = request.size;
-    if (!doc.HasImage() || m < kMinMagnifierSize || m > kMaxMagnifierSize)
+    if (source.image.sPlane.empty() || m < kMinMagnifierSize || m > kMaxMagnifierSize)
         return DevelopStatus::InvalidInput;
 
     const bool previewSize = IsPreviewSizeMode(ctx.sizeMode);
     Square sq;
     DevelopStatus status;
     try {
-        status = previewSize ? PreviewSquare(doc, ctx, request, sq) : ImageSquare(doc, ctx, request, progress, sq);
+        status = previewSize ? PreviewSquare(source, ctx, request, sq) : ImageSquare(source, ctx, request, progress, sq);
     } catch (const std::bad_alloc&) {
         status = DevelopStatus::OutOfMemory;
     }
@@ -263,48 +264,6 @@ DevelopStatus RenderMagnifier(const CVelmoDoc& doc, const DevelopContext& ctx, c
     result.originX = sq.x0;
     result.originY = sq.y0;
     out = std::move(result);
-    return DevelopStatus::Ok;
-}
-
-void CVelmoDoc::UpdateMagnifier()
-{
-    if (!HasImage())
-        return;
-    UpdateMagnifier(PrepareDevelopment());
-}
-
-DevelopStatus CVelmoDoc::UpdateMagnifier(const DevelopContext& ctx, IProgress* progress)
-{
-    if (!HasImage())
-        return DevelopStatus::InvalidInput;
-    MagnifierRequest request;
-    request.size = Switches().magnifierSize.load();
-    request.centreX = magnifierX;
-    request.centreY = magnifierY;
-    request.keepInside = magnifierKeepInside;
-    magnifierKeepInside = false;
-
-    // Held for the whole run: a change of colour settings meanwhile cannot free it.
-    const std::shared_ptr<const DisplayTransform> transform = colors->Transform(ctx.params.ICC);
-    MagnifierRender render;
-    const DevelopStatus status =
-        RenderMagnifier(*this, ctx, request, transform.get(), progress ? *progress : progressChannel, render);
-    colors->ReportFallbackOnce();
-    if (status != DevelopStatus::Ok)
-        return status; // the previous image stays
-
-    render.image.profile = colors->ProfileForDisplay(ctx.params.ICC);
-    render.image.colorManaged = colors->GuiConvertsColors();
-    magnifierImage = std::make_shared<const DisplayImage>(std::move(render.image));
-    if (histogram.size() >= size_t(2) * kHistogramBins)
-        std::copy(render.histogram.begin(), render.histogram.end(), histogram.begin() + kHistogramBins);
-    fringeRed += render.fringe.red;
-    fringeBlue += render.fringe.blue;
-    if (render.hasOrigin) {
-        magnifierOriginX = render.originX;
-        magnifierOriginY = render.originY;
-    }
-    host->UpdateMagnifierBitmap(magnifierImage);
     return DevelopStatus::Ok;
 }
 

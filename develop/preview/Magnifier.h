@@ -4,12 +4,13 @@
 // the square leaves the picture, turned like the picture and converted for
 // the display, plus its histograms and colour-fringe sums.
 //
-// RenderMagnifier is a function of its request and of an explicit run
-// context: the chromatic-aberration search renders trial lens values through
-// it without writing the process-wide lens record. CVelmoDoc::UpdateMagnifier
-// takes the document's state, renders and keeps the results.
+// RenderMagnifier is a function of its source, its request and an explicit
+// run context: the chromatic-aberration search renders trial lens values
+// through it without writing the process-wide lens record. The document
+// (document/DocMagnifier.h) takes its state, renders and keeps the results.
 #pragma once
 
+#include "develop/passes/RegionPasses.h"
 #include "develop/preview/AutoChromatic.h"
 #include "develop/preview/FullPreviewBitmap.h"
 #include "platform/core/PassRunner.h"
@@ -17,10 +18,10 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace velmo {
 
-class CVelmoDoc;
 class DisplayTransform;
 struct DevelopContext;
 
@@ -65,14 +66,22 @@ struct MagnifierRender {
     int originY = 0;
 };
 
-// Renders the magnifier of doc's image with ctx (its parameters, size mode,
+// What the magnifier is rendered from.
+struct MagnifierSource {
+    RegionSource image;                    // the demosaiced image; no planes: no image
+    std::span<const uint16_t> previewCopy; // the 16-bit preview copy (preview-size mode)
+    int cameraFamily = 0;                  // families 1 and 7 letterbox the preview copy
+};
+
+// Renders the magnifier of source with ctx (its parameters, size mode,
 // rotation and lens). With a transform the pixels are converted for the
 // display. Ok, or the development's status (Aborted, OutOfMemory, ...);
 // InvalidInput without an image, without a preview copy of the right size in
 // preview-size mode, or for a magnifier size out of range. out is complete
 // only on Ok.
-DevelopStatus RenderMagnifier(const CVelmoDoc& doc, const DevelopContext& ctx, const MagnifierRequest& request,
-                              const DisplayTransform* transform, IProgress& progress, MagnifierRender& out);
+DevelopStatus RenderMagnifier(const MagnifierSource& source, const DevelopContext& ctx,
+                              const MagnifierRequest& request, const DisplayTransform* transform, IProgress& progress,
+                              MagnifierRender& out);
 
 // Scales the four 256-bin histograms of an m x m magnifier to the pixel count
 // of a 512 x 384 preview (factor 196608 / m^2, as a real number). Each

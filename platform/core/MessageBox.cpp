@@ -1,7 +1,5 @@
 #include "platform/core/MessageBox.h"
 
-#include "res/StringTable.h"
-
 #include <atomic>
 #include <cstdio>
 
@@ -26,11 +24,6 @@ int ShowMessage(const std::string& text, unsigned type)
 {
     IMessageBoxHost* host = installedHost.load();
     return host != nullptr ? host->Show(text, type) : ShowHeadless(text, type);
-}
-
-int ShowMessageId(unsigned stringId, unsigned type)
-{
-    return ShowMessage(LoadString(stringId), type);
 }
 
 void InstallMessageBoxHost(IMessageBoxHost* host)

@@ -30,8 +30,6 @@ public:
 // Shows a message through the installed host (headless default: prints to
 // stderr and answers IDOK, or IDYES for a yes/no question).
 int ShowMessage(const std::string& text, unsigned type = MB_OK);
-// The same with the text of a string id.
-int ShowMessageId(unsigned stringId, unsigned type = MB_OK);
 // Installs host (not owned); nullptr restores the headless default.
 void InstallMessageBoxHost(IMessageBoxHost* host);
 

@@ -1,8 +1,5 @@
 #include "platform/core/PixelMath.h"
 
-#include "params/GlobalSwitches.h"
-#include "res/StringTable.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -12,11 +9,6 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 2.0f * kPi;
 } // namespace
-
-HueModel CurrentHueModel()
-{
-    return Switches().useHLS.load(std::memory_order_relaxed) ? HueModel::HLS : HueModel::HSV;
-}
 
 void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity, HueModel model)
 {
@@ -105,16 +97,6 @@ void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, 
     }
 }
 
-void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity)
-{
-    RGBToHSI(r, g, b, hue, saturation, intensity, CurrentHueModel());
-}
-
-void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, float* b)
-{
-    HSIToRGB(hue, saturation, intensity, r, g, b, CurrentHueModel());
-}
-
 int DirectionalMean2(int a, int b, int c, int d, int e)
 {
     if (c == d)
@@ -151,30 +133,6 @@ double Cubic(double x)
     if (x < 2.0)
         return 4.0 - 8.0 * x + 5.0 * x * x - x * x * x;
     return 0.0;
-}
-
-int SplitStringList(const std::string& text, std::vector<std::string>* list)
-{
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t bar = text.find('|', start);
-        const size_t end = bar == std::string::npos ? text.size() : bar;
-        if (end == start)
-            break;
-        list->push_back(text.substr(start, end - start));
-        if (bar == std::string::npos)
-            break;
-        start = bar + 1;
-    }
-    return static_cast<int>(list->size());
-}
-
-int LoadStringList(unsigned stringId, std::vector<std::string>* list)
-{
-    const std::string text = LoadString(stringId);
-    if (text.empty())
-        return 0;
-    return SplitStringList(text, list);
 }
 
 } // namespace velmo

@@ -1,5 +1,4 @@
 #include "document/VelmoDoc.h"
-#include "params/FreeCurveStore.h"
 #include "params/GlobalSwitches.h"
 #include "support/TestEnv.h"
 

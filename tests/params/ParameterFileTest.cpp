@@ -1,3 +1,4 @@
+#include "document/DocParameterFile.h"
 #include "params/ParameterFile.h"
 
 #include "params/FeatureFiles.h"

@@ -1,4 +1,5 @@
 #include "platform/core/PixelMath.h"
+#include "res/StringTable.h"
 
 #include <gtest/gtest.h>
 

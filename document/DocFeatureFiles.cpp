@@ -1,0 +1,123 @@
+// The document's side of the feature files (tone curve, lens correction,
+// selective colours, white balance): loading them into the process-wide
+// tables and the document's load and save commands.
+#include "document/DocFeatureFiles.h"
+
+#include "develop/context/FreeCurves.h"
+#include "document/VelmoDoc.h"
+#include "params/FeatureFiles.h"
+#include "params/FreeCurveStore.h"
+#include "params/LensCorrectionSettings.h"
+#include "params/SelectiveColorTable.h"
+
+namespace velmo {
+
+RecentListKind RecentListOf(FeatureKind kind)
+{
+    switch (kind) {
+    case FeatureKind::LensCorrection: return RecentListKind::LensCorrection;
+    case FeatureKind::SelectiveColors: return RecentListKind::SelectiveColors;
+    case FeatureKind::FreeCurve: break;
+    }
+    return RecentListKind::ToneCurve;
+}
+// --- Loading into the process-wide tables --------------------------------------
+
+bool LoadLensCorrectionFile(CVelmoDoc& doc, const std::string& path)
+{
+    LensCorrectionSettings settings = CurrentLensCorrection();
+    if (!ReadLensCorrectionBlock(path, settings))
+        return false;
+    SetLensCorrection(settings);
+    doc.Host().RefreshFeaturePalettes(FeatureKind::LensCorrection);
+    return true;
+}
+
+bool LoadSelectiveColorFile(CVelmoDoc& doc, const std::string& path)
+{
+    SelectiveColorTable table = CurrentSelectiveColors();
+    if (!ReadSelectiveColorBlock(path, table))
+        return false;
+    SetSelectiveColors(table);
+    doc.Host().RefreshFeaturePalettes(FeatureKind::SelectiveColors);
+    return true;
+}
+
+bool CVelmoDoc::LoadFreeCurve(const std::string& path)
+{
+    FreeCurveStore store;
+    if (!ReadFreeCurveBlock(path, store))
+        return false;
+    FreeCurves() = store;
+    // Channels that cannot be used (too many points, x not ascending) become
+    // straight lines.
+    BuildFreeCurves(FreeCurves());
+    host->RefreshFeaturePalettes(FeatureKind::FreeCurve);
+    return true;
+}
+// --- Document commands -------------------------------------------------------------
+
+void CVelmoDoc::ToggleFeature(FeatureKind kind)
+{
+    std::atomic<int>& flag = FeatureFlag(kind);
+    flag = flag ? 0 : 1;
+    host->OnFeatureToggled(kind, flag != 0);
+}
+
+bool CVelmoDoc::SaveFeatureFile(FeatureKind kind, const std::string& path)
+{
+    const int flag = FeatureFlag(kind) != 0 ? 1 : 0;
+    bool written = false;
+    std::string* remembered = nullptr;
+    switch (kind) {
+    case FeatureKind::FreeCurve:
+        written = WriteFreeCurveFile(path, flag, FreeCurves());
+        remembered = &toneCurvePath;
+        break;
+    case FeatureKind::LensCorrection:
+        written = WriteLensCorrectionFile(path, flag, CurrentLensCorrection());
+        remembered = &lensPath;
+        break;
+    case FeatureKind::SelectiveColors:
+        written = WriteSelectiveColorFile(path, flag, CurrentSelectiveColors());
+        remembered = &selectiveColorPath;
+        break;
+    }
+    if (!written) {
+        ReportFileWriteFailure(path);
+        return false;
+    }
+    host->AddToRecentList(RecentListOf(kind), path);
+    *remembered = path;
+    return true;
+}
+
+void CVelmoDoc::OnLoadToneCurve(const std::string& path) { OnOpenDocument(path); }
+void CVelmoDoc::OnLoadLensCorrection(const std::string& path) { OnOpenDocument(path); }
+void CVelmoDoc::OnLoadSelectiveColors(const std::string& path) { OnOpenDocument(path); }
+void CVelmoDoc::OnLoadSpotWhiteBalance(const std::string& path) { OnOpenDocument(path); }
+
+bool CVelmoDoc::OnSaveToneCurveAs(const std::string& path) { return SaveFeatureFile(FeatureKind::FreeCurve, path); }
+
+bool CVelmoDoc::OnSaveLensCorrectionAs(const std::string& path)
+{
+    return SaveFeatureFile(FeatureKind::LensCorrection, path);
+}
+
+bool CVelmoDoc::OnSaveSelectiveColorsAs(const std::string& path)
+{
+    return SaveFeatureFile(FeatureKind::SelectiveColors, path);
+}
+
+bool CVelmoDoc::OnSaveSpotWhiteBalance(const std::string& path)
+{
+    if (!WriteWhiteBalanceKeys(params, path)) {
+        ReportFileWriteFailure(path);
+        return false;
+    }
+    host->AddToRecentList(RecentListKind::WhiteBalance, path);
+    whiteBalancePath = path;
+    return true;
+}
+
+} // namespace velmo

@@ -1,0 +1,11 @@
+#include "document/DocHost.h"
+
+namespace velmo {
+
+CDocHost& HeadlessHost()
+{
+    static CDocHost host;
+    return host;
+}
+
+} // namespace velmo
