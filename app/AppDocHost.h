@@ -20,7 +20,7 @@ public:
     explicit AppDocHost(CVelmoApp& app);
 
     // The frame once it exists; nullptr before and after it.
-    void SetFrame(CMainFrame* frame) { this->frame.store(frame); }
+    void SetFrame(CMainFrame* mainFrame) { frame.store(mainFrame); }
     CMainFrame* Frame() const { return frame.load(); }
     void SetDocument(CVelmoDoc* document) { doc = document; }
 
@@ -56,7 +56,7 @@ private:
     // pumps pending events while the document asks for it; never stops.
     class StatusBarProgress final : public IProgress {
     public:
-        explicit StatusBarProgress(AppDocHost& host) : host(host) {}
+        explicit StatusBarProgress(AppDocHost& owner) : host(owner) {}
         int Report(int percent, const char* label) override;
 
     private:

@@ -11,7 +11,7 @@ class CVelmoDoc;
 
 class CDocCommands final : public CCmdTarget {
 public:
-    explicit CDocCommands(CVelmoDoc& doc) : doc(doc) {}
+    explicit CDocCommands(CVelmoDoc& document) : doc(document) {}
     CVelmoDoc& Document() const { return doc; }
 
 private:

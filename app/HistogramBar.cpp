@@ -73,8 +73,8 @@ void CLevelCaption::paintEvent(QPaintEvent*)
         p.fillRect(QRect(0, 0, height(), height()), *swatch);
 }
 
-CHistogramBar::CHistogramBar(unsigned viewId, const QString& caption, QWidget* parent)
-    : CPaletteDock(viewId, QStringLiteral("HistogramBar"), caption, new QWidget, parent)
+CHistogramBar::CHistogramBar(unsigned id, const QString& caption, QWidget* parent)
+    : CPaletteDock(id, QStringLiteral("HistogramBar"), caption, new QWidget, parent)
 {
     QWidget* body = widget();
     auto* layout = new QVBoxLayout(body);

@@ -39,7 +39,7 @@ private:
 
 class CHistogramBar final : public CPaletteDock {
 public:
-    CHistogramBar(unsigned viewId, const QString& caption, QWidget* parent);
+    CHistogramBar(unsigned id, const QString& caption, QWidget* parent);
 
     // CHistogramBar::SetSource: the source shown; the palette repaints.
     void SetSource(int source);

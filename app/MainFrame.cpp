@@ -49,7 +49,7 @@ constexpr const char* kS = kSettingsSection;
 // (fixed mode), filling it in full mode.
 class ViewHolder final : public QWidget {
 public:
-    ViewHolder(CVelmoView* view, QWidget* parent) : QWidget(parent), view(view)
+    ViewHolder(CVelmoView* shown, QWidget* parent) : QWidget(parent), view(shown)
     {
         setObjectName(QStringLiteral("ViewHolder"));
         grid = new QGridLayout(this);

@@ -14,10 +14,10 @@ namespace {
 // palette's usual size, so that the layout looks as it will.
 class PendingPaletteBody final : public QFrame {
 public:
-    PendingPaletteBody(QSize size, QWidget* parent) : QFrame(parent), size(size)
+    PendingPaletteBody(QSize hint, QWidget* parent) : QFrame(parent), size(hint)
     {
         setFrameShape(QFrame::StyledPanel);
-        setMinimumSize(size / 2);
+        setMinimumSize(hint / 2);
     }
     QSize sizeHint() const override { return size; }
 

@@ -130,9 +130,10 @@ float Rational(const ByteReader& r, int64_t at, bool littleEndian, uint16_t type
 
 class ExifWalker {
 public:
-    ExifWalker(std::span<const uint8_t> buffer, ExifTextLines& lines, ExifTagIndex& index,
-               ExifCameraValues& camera, const FamilyWhiteBalanceTable* wbTable)
-        : buffer(buffer), r(buffer), lines(lines), index(index), camera(camera), wbTable(wbTable)
+    ExifWalker(std::span<const uint8_t> bytes, ExifTextLines& textLines, ExifTagIndex& tagIndex,
+               ExifCameraValues& cameraValues, const FamilyWhiteBalanceTable* whiteBalanceTable)
+        : buffer(bytes), r(bytes), lines(textLines), index(tagIndex), camera(cameraValues),
+          wbTable(whiteBalanceTable)
     {
     }
 

@@ -30,8 +30,8 @@ public:
 
     // In memory mode: copies min(count, size - position) unpacked bytes and
     // advances; 0 at the end. Otherwise reads from the file.
-    uint32_t Read(void* buffer, uint32_t count);
-    uint32_t ReadBuffered(void* buffer, uint32_t count) { return Read(buffer, count); }
+    uint32_t Read(void* out, uint32_t count);
+    uint32_t ReadBuffered(void* out, uint32_t count) { return Read(out, count); }
 
     bool Seek(uint64_t offset);
     uint64_t GetPosition() const;

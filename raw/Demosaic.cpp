@@ -45,7 +45,7 @@ private:
 // runs into the next row as in the frame.
 class Guide {
 public:
-    Guide(int w, int h) : w(w), t(size_t(w) * (h + 1), 0) {}
+    Guide(int width, int height) : w(width), t(size_t(width) * (height + 1), 0) {}
     uint16_t Get(int r, int c) const
     {
         const long long i = static_cast<long long>(r) * w + c;

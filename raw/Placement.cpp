@@ -14,7 +14,7 @@ constexpr uint64_t kMaxFramePixels = 64ull << 20;
 
 class RowReader {
 public:
-    RowReader(CBufferedFile& f, bool bigEndian, bool bytes) : file(f), bigEndian(bigEndian), bytes(bytes) {}
+    RowReader(CBufferedFile& f, bool big, bool byteSamples) : file(f), bigEndian(big), bytes(byteSamples) {}
 
     // Reads the bytes of n samples, kept until the next read; what the data
     // does not hold reads as zero. Sample(i) is the i-th of them.

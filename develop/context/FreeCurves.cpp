@@ -11,9 +11,9 @@ std::shared_ptr<const FreeCurveLut> FreeCurveLut::Identity()
 {
     static const std::shared_ptr<const FreeCurveLut> identity = [] {
         auto lut = std::make_shared<FreeCurveLut>();
-        for (auto& channel : lut->channel)
+        for (auto& table : lut->channel)
             for (int i = 0; i < kSize; ++i)
-                channel[i] = static_cast<uint16_t>(i);
+                table[i] = static_cast<uint16_t>(i);
         return lut;
     }();
     return identity;
@@ -21,9 +21,9 @@ std::shared_ptr<const FreeCurveLut> FreeCurveLut::Identity()
 
 bool FreeCurveLut::IsIdentity() const
 {
-    for (const auto& channel : channel)
+    for (const auto& table : channel)
         for (int i = 0; i < kSize; ++i)
-            if (channel[i] != i)
+            if (table[i] != i)
                 return false;
     return true;
 }

@@ -40,7 +40,7 @@ unsigned ActionCommandId(const QAction* action);
 // inserted items send their command to sink.
 class QMenuAccess final : public CMenuAccess {
 public:
-    QMenuAccess(QMenu* menu, CommandSink sink) : menu(menu), sink(std::move(sink)) {}
+    QMenuAccess(QMenu* qmenu, CommandSink commands) : menu(qmenu), sink(std::move(commands)) {}
     int ItemCount() const override;
     unsigned ItemId(int index) const override;
     std::string ItemText(int index) const override;

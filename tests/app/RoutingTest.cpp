@@ -19,7 +19,7 @@ namespace {
 // A target that logs which handler ran.
 class LoggingTarget final : public CCmdTarget {
 public:
-    LoggingTarget(std::string name, std::vector<std::string>& log) : name(std::move(name)), log(log) {}
+    LoggingTarget(std::string targetName, std::vector<std::string>& calls) : name(std::move(targetName)), log(calls) {}
     void Handle(unsigned id) { OnCommand(id, [this](unsigned) { log.push_back(name); }); }
     void Pass(unsigned id) { OnCommandRangeEx(id, id, [this](unsigned) { log.push_back(name + "-passed"); return false; }); }
     void Update(unsigned id, bool enable, int check) { OnUpdate(id, [=](CCmdUI& ui) { ui.Enable(enable); ui.SetCheck(check); }); }

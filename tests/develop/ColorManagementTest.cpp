@@ -263,7 +263,7 @@ TEST_P(BuiltInProfileTest, ToneCurves)
 }
 
 INSTANTIATE_TEST_SUITE_P(Slots, BuiltInProfileTest, ::testing::ValuesIn(kBuiltInCases),
-                         [](const auto& info) { return std::to_string(info.param.slot); });
+                         [](const auto& testInfo) { return std::to_string(testInfo.param.slot); });
 
 // --- The profile table ----------------------------------------------------------
 

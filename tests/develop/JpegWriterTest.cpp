@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                       JpegCase{"NoExifEmptyUserProfile", 0, true, 0, -1, 64, 48},
                       JpegCase{"LargeProfileOverSeveralSegments", 1, false, 0, 9, 48, 32},
                       JpegCase{"WideCropThumbnailOnePixelHigh", 1, false, 0, 0, 480, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(JpegWriter, ThumbnailSizes)
 {

@@ -89,8 +89,8 @@ TEST_P(MixSRTable, Mix)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, MixSRTable, ::testing::ValuesIn(kMixCases),
-                         [](const ::testing::TestParamInfo<MixCase>& info) {
-                             std::string n = info.param.name;
+                         [](const ::testing::TestParamInfo<MixCase>& testInfo) {
+                             std::string n = testInfo.param.name;
                              for (char& ch : n)
                                  if (!std::isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';

@@ -36,7 +36,7 @@ Plane Noisy(int w, int h, unsigned seed)
 // Records the labels it is shown and asks to stop at a chosen label.
 class LabelProgress final : public IProgress {
 public:
-    explicit LabelProgress(std::string stopAt = {}) : stopAt(std::move(stopAt)) {}
+    explicit LabelProgress(std::string stopLabel = {}) : stopAt(std::move(stopLabel)) {}
     int Report(int percent, const char* label) override
     {
         if (percent >= 0 && label)

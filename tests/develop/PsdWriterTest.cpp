@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PsdWriterTest,
                                            PsdCase{"Exif16TurnedRight", true, 1, 1, 1},
                                            PsdCase{"Exif8", false, 1, 0, 2},
                                            PsdCase{"BigEndianExif8TurnedLeft", false, 2, 2, 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(PsdWriter, OddBlocksArePaddedAndTheResourceLengthCountsThePads)
 {

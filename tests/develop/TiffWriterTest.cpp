@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TiffCase{"Exif8TurnedRight", false, ExifKind::LittleEndian, 1, 0},
                       TiffCase{"BigEndian16TurnedLeft", true, ExifKind::BigEndian, 2, 3},
                       TiffCase{"BigEndian8", false, ExifKind::BigEndian, 0, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(TiffWriter, BigEndianFieldsAndHighBytes)
 {

@@ -135,7 +135,7 @@ TEST_P(FlatField, StaysFlatLessTheBlackLevel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, FlatField, ::testing::ValuesIn(kFlatCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // --- Dynamic-range rules --------------------------------------------------
 
@@ -219,7 +219,7 @@ TEST_P(DynamicRange, ShiftExtraAndFramesFromTheCameraSettings)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, DynamicRange, ::testing::ValuesIn(kDrCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // --- Per-image state --------------------------------------------------------
 

@@ -61,13 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Models, OpenRaw,
                                            OpenCase{"FinePix S20Pro", false, 4, 2, false},
                                            OpenCase{"FinePix S20Pro", true, 4, 2, false},
                                            OpenCase{"FinePix F810 ", false, 5, 1, false}),
-                         [](const auto& info) {
-                             std::string n = info.param.model;
+                         [](const auto& testInfo) {
+                             std::string n = testInfo.param.model;
                              std::string out;
                              for (char ch : n)
                                  if (std::isalnum(static_cast<unsigned char>(ch)))
                                      out += ch;
-                             return out + (info.param.compressed ? "Compressed" : "Plain");
+                             return out + (testInfo.param.compressed ? "Compressed" : "Plain");
                          });
 
 TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)

@@ -32,7 +32,7 @@ constexpr int kFullH = 192;
 // 0 %) until the build is asked to stop or the gate opens.
 class BuildGate {
 public:
-    explicit BuildGate(test::WorkerHost& host) : host(host) {}
+    explicit BuildGate(test::WorkerHost& workerHost) : host(workerHost) {}
     ~BuildGate() { Open(); host.SetProgressHook(nullptr); }
 
     void Install(const CVelmoDoc& doc)

@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FamilyDefaultsCase{4, true, 1.8f, 0, 0, 125, 1, 1, 1.0f},
                       FamilyDefaultsCase{9, true, 1.8f, 0, 0, 125, 0, 1, 1.2f},
                       FamilyDefaultsCase{3, true, 1.0f, 0, 0, 115, 0, 1, 1.2f}),
-    [](const auto& info) {
-        return "Family" + std::to_string(info.param.family) + (info.param.useRafWB ? "RafWB" : "");
+    [](const auto& testInfo) {
+        return "Family" + std::to_string(testInfo.param.family) + (testInfo.param.useRafWB ? "RafWB" : "");
     });
 
 TEST(DevParamsDefaults, PortraitShotTurnsAndRelaysOut)

@@ -135,7 +135,7 @@ TEST_P(ParameterFileRoundTrip, EveryStoredFieldAndTheFeatureBlocks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Features, ParameterFileRoundTrip, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "On" : "Off"; });
+                         [](const auto& testInfo) { return testInfo.param ? "On" : "Off"; });
 
 TEST_F(ParameterFile, KeysStandInFileOrderWithTheirFormats)
 {
@@ -287,12 +287,12 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRangeCase{"gamma", "-2.2"}, OutOfRangeCase{"gamma", "1e300"},
                       OutOfRangeCase{"gamma", "nan"}, OutOfRangeCase{"gammaSR2", "1000"},
                       OutOfRangeCase{"sensitize", "7.5"}),
-    [](const auto& info) {
-        std::string name = std::string(info.param.key) + "_" + info.param.value;
+    [](const auto& testInfo) {
+        std::string name = std::string(testInfo.param.key) + "_" + testInfo.param.value;
         for (char& ch : name)
             if (!std::isalnum(static_cast<unsigned char>(ch)))
                 ch = '_';
-        return name + "_" + std::to_string(info.index);
+        return name + "_" + std::to_string(testInfo.index);
     });
 
 TEST_F(ParameterFile, FeatureFlagsReadAsOnOrOff)

@@ -186,7 +186,7 @@ TEST_P(SettingsStoreTest, TwoThreadsWritingAtOnceLoseNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, SettingsStoreTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "File" : "Memory"; });
+                         [](const ::testing::TestParamInfo<bool>& testInfo) { return testInfo.param ? "File" : "Memory"; });
 
 class FileSettingsStoreTest : public ::testing::Test {
 protected:
@@ -296,9 +296,9 @@ TEST_F(FileSettingsStoreTest, SeesWhatAnotherInstanceWrote)
 
 class ScopedEnv {
 public:
-    explicit ScopedEnv(const char* name) : name(name)
+    explicit ScopedEnv(const char* variable) : name(variable)
     {
-        const char* value = std::getenv(name);
+        const char* value = std::getenv(variable);
         if (value != nullptr)
             saved = value;
     }

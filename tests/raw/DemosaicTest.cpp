@@ -13,7 +13,7 @@ namespace {
 struct TestFrame {
     int w, h;
     std::vector<uint16_t> px;
-    TestFrame(int w, int h) : w(w), h(h), px(size_t(w) * (h + 2) * 3 + 3, 0) {}
+    TestFrame(int width, int height) : w(width), h(height), px(size_t(width) * (height + 2) * 3 + 3, 0) {}
     FramePlane Plane() { return {px.data(), w, h}; }
     uint16_t& at(int r, int c, int ch) { return px[(size_t(r) * w + c) * 3 + ch]; }
 };

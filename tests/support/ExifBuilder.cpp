@@ -20,7 +20,7 @@ size_t TypeSize(uint16_t type)
 
 class Writer {
 public:
-    Writer(std::vector<uint8_t>& out, bool littleEndian) : out(out), le(littleEndian) {}
+    Writer(std::vector<uint8_t>& bytes, bool littleEndian) : out(bytes), le(littleEndian) {}
 
     void Put16(size_t at, uint32_t v)
     {
