@@ -1,33 +1,82 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velmo and runs every test: the Release
-# build's tests, the engine tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the background-worker tests under
-# ThreadSanitizer, and a short run of each fuzzer.
+# Installs what is missing, builds Velmo and runs every test, as CI does:
+#  1. the Release build (warnings are errors) and all its tests;
+#  2. the engine tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#  3. the engine tests under ThreadSanitizer: all of them, not only the
+#     worker's, since every development pass runs on all cores;
+#  4. a short run of each fuzzer.
+# After each ctest run, tests/check-sample-skips.sh reads the run's JUnit
+# results (build/test-results/<preset>.xml) and fails when a test that reads
+# the shared sample files (../shared/samples beside the repository) was
+# skipped although that folder exists; when the folder does not exist it
+# prints a warning naming the path and goes on.
+# Each stage prints its wall time, and a summary closes the run; the whole
+# must stay under 30 minutes on the 8-core CI machine.
 set -euo pipefail
 cd "$(dirname "$0")"
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
+samples="$(pwd)/../shared/samples"
 
+timings=()
+stage_start=$SECONDS
+total_start=$SECONDS
+stage() {
+  echo "== $1"
+  stage_start=$SECONDS
+}
+stage_done() {
+  local seconds=$((SECONDS - stage_start))
+  timings+=("$(printf '%-58s %3d:%02d' "$1" $((seconds / 60)) $((seconds % 60)))")
+  echo "-- $1: $((seconds / 60))m$((seconds % 60))s"
+}
+# ctest with the preset's settings, its results kept for the sample check.
+run_ctest() {
+  local preset=$1
+  shift
+  local results="$(pwd)/build/test-results/$preset.xml"
+  mkdir -p build/test-results
+  ctest --preset "$preset" --output-junit "$results" "$@"
+  tests/check-sample-skips.sh "$samples" "$results"
+}
+
+stage "Dependencies"
 ./cmake/install-deps.sh
+stage_done "dependencies"
 
-echo "== Release build and tests"
+stage "Release build"
 cmake --preset release >/dev/null
 cmake --build --preset release -- -j"$jobs"
-ctest --preset release
+stage_done "release build"
+stage "Release tests"
+run_ctest release
+stage_done "release tests"
 
-echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+stage "Engine build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset debug-asan >/dev/null
 cmake --build --preset debug-asan -- -j"$jobs"
+stage_done "ASan/UBSan build"
+stage "Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --preset debug-asan
+  run_ctest debug-asan
+stage_done "ASan/UBSan tests"
 
-echo "== Background-worker tests under ThreadSanitizer"
+stage "Engine build with ThreadSanitizer"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -- -j"$jobs"
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --preset tsan -R '^Worker'
+stage_done "TSan build"
+stage "Engine tests under ThreadSanitizer"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest tsan
+stage_done "TSan tests"
 
 if [ -x tests/fuzz/run-fuzzers.sh ]; then
-  echo "== Fuzzers"
+  stage "Fuzzers"
   tests/fuzz/run-fuzzers.sh "${VELMO_FUZZ_SECONDS:-20}"
+  stage_done "fuzzers (build and runs)"
 fi
+
+echo "== Wall time per stage"
+printf '%s\n' "${timings[@]}"
+total=$((SECONDS - total_start))
+printf '%-58s %3d:%02d\n' "total" $((total / 60)) $((total % 60))
 echo "== All tests passed"
