@@ -7,7 +7,7 @@
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/DialogFont.h"
@@ -269,7 +269,7 @@ QRect CMainFrame::DesktopRect() const
 
 bool CMainFrame::IsTabbedUI() const
 {
-    return Switches().useOldUI == 0;
+    return doc.Edit().Switch(SwitchId::UseOldUI) == 0;
 }
 
 CPaletteDock* CMainFrame::ParametersPalette() const
@@ -418,11 +418,11 @@ void CMainFrame::BuildCommandMap()
                   [](CCmdUI& ui) { ui.SetCheck(ui.id == ID_FONT_NORMAL && DialogFont().pointSize == 0); });
 
     OnCommand(ID_USE_OLD_UI, [this](unsigned) { OnUseOldUI(); });
-    OnUpdate(ID_USE_OLD_UI, [](CCmdUI& ui) { ui.SetCheck(Switches().useOldUI != 0); });
+    OnUpdate(ID_USE_OLD_UI, [this](CCmdUI& ui) { ui.SetCheck(doc.Edit().Switch(SwitchId::UseOldUI) != 0); });
 
     OnCommandRange(ID_FOCUS_CONTROL_FIRST, ID_FOCUS_CONTROL_LAST, [this](unsigned id) { FocusPaletteControl(id); });
     OnUpdateRange(ID_TWO_FRAME_CONTROL_FIRST, ID_TWO_FRAME_CONTROL_LAST,
-                  [this](CCmdUI& ui) { ui.Enable(doc.params.twoFrames != 0); });
+                  [this](CCmdUI& ui) { ui.Enable(doc.Edit().Params().twoFrames != 0); });
 
     // The framework's bar toggles for the toolbar and the status bar.
     OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, [this](unsigned id) {
@@ -473,16 +473,16 @@ void CMainFrame::OnUseOldUI()
         floatPalettes = 0;
         DockOrFloatPalettes(true);
     }
-    Switches().useOldUI = Switches().useOldUI ? 0 : 1;
-    if (Switches().useOldUI == 0)
+    doc.Edit().SetSwitch(SwitchId::UseOldUI, doc.Edit().Switch(SwitchId::UseOldUI) ? 0 : 1);
+    if (doc.Edit().Switch(SwitchId::UseOldUI) == 0)
         for (CPaletteDock* p : {lensBar, freeCurveBar, selColorBar})
             if (p != nullptr)
                 p->hide();
     // Only one of the two parameters palettes shows.
     if (paramBar != nullptr)
-        paramBar->setVisible(Switches().useOldUI != 0);
+        paramBar->setVisible(doc.Edit().Switch(SwitchId::UseOldUI) != 0);
     if (paramTabBar != nullptr)
-        paramTabBar->setVisible(Switches().useOldUI == 0);
+        paramTabBar->setVisible(doc.Edit().Switch(SwitchId::UseOldUI) == 0);
     RecalcLayout();
 }
 
@@ -545,7 +545,7 @@ void CMainFrame::RecalcLayout()
     if (inLayout || view == nullptr)
         return;
     inLayout = true;
-    const bool portrait = doc.params.rotate != 0;
+    const bool portrait = doc.Edit().Params().rotate != 0;
     if (previewFull) {
         SetResizable(true);
         layout()->activate();

@@ -3,7 +3,7 @@
 #include "app/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
-#include "params/GlobalSwitches.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
@@ -80,7 +80,7 @@ bool CMainFrame::CreatePalettes()
         p->SetDockable(false);
     }
 
-    (Switches().useOldUI == 1 ? paramTabBar : paramBar)->hide();
+    (doc.Edit().Switch(SwitchId::UseOldUI) == 1 ? paramTabBar : paramBar)->hide();
 
     // A layout stored by another version of the program (or with the first
     // family's record missing) is replaced by the default layout just built.

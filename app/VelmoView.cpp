@@ -10,7 +10,7 @@
 #include "develop/preview/FullPreviewBitmap.h"
 #include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "platform/core/PixelMath.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
@@ -176,7 +176,7 @@ void CVelmoView::RefreshPreviewImage()
     fullImage.reset();
     fullShown = QImage();
 
-    const bool rotated = doc.params.rotate != 0;
+    const bool rotated = doc.Edit().Params().rotate != 0;
     const UnitFrame f = UnitFrameFor(rotated, doc.cameraFamily, doc.imageWidth, doc.imageHeight);
     unitWidth = f.unitWidth;
     unitHeight = f.unitHeight;
@@ -188,7 +188,7 @@ void CVelmoView::RefreshPreviewImage()
     if (doc.HasImage())
         doc.DevelopPreview(previewBits.data());
     else
-        SetPreviewProfile(doc.params.ICC);
+        SetPreviewProfile(doc.Edit().Params().ICC);
     // The document's crop follows the frame for this image and turn.
     SetCropFrame();
     UpdatePreviewBitmap();
@@ -300,7 +300,7 @@ ViewGeometry CVelmoView::Geometry() const
     g.unitHeight = unitHeight;
     g.dibWidth = dibWidth;
     g.dibHeight = dibHeight;
-    g.gridCount = Switches().grid.load();
+    g.gridCount = doc.Edit().Switch(SwitchId::Grid);
     g.cameraFamily = doc.cameraFamily;
     g.imageWidth = doc.imageWidth;
     g.imageHeight = doc.imageHeight;
@@ -559,7 +559,7 @@ unsigned CVelmoView::ContextMenuId() const
 
 void CVelmoView::SetMagnifierPoint(IntPoint p)
 {
-    switch (doc.params.rotate) {
+    switch (doc.Edit().Params().rotate) {
     case 1: p = {p.y, CVelmoDoc::kPreviewHeight - 1 - p.x}; break;
     case 2: p = {CVelmoDoc::kPreviewWidth - 1 - p.y, p.x}; break;
     default: break;
@@ -585,7 +585,7 @@ QString CVelmoView::ReadoutText(IntPoint client, bool hsi, QColor* colour) const
     if (!hsi)
         return QString::asprintf("__ R:%03d G:%03d B:%03d", r, gr, b);
     float h = 0, s = 0, i = 0;
-    RGBToHSI(float(r) / 255.0f, float(gr) / 255.0f, float(b) / 255.0f, &h, &s, &i);
+    RGBToHSI(float(r) / 255.0f, float(gr) / 255.0f, float(b) / 255.0f, &h, &s, &i, doc.Edit().Hue());
     return QString::asprintf("__ H:%1.2f S:%1.2f I:%1.2f \n", double(h), double(s), double(i));
 }
 
@@ -899,19 +899,19 @@ void CVelmoView::BuildCommandMap()
 
     // The grid over the preview (and the magnifier): count = id - 33860.
     OnCommandRange(ID_GRID_OFF, ID_GRID_MENU - 1, [this](unsigned id) {
-        Switches().grid = int(id - ID_GRID_OFF);
+        doc.Edit().SetSwitch(SwitchId::Grid, int(id - ID_GRID_OFF));
         if (CMainFrame* f = Frame())
             if (CPaletteDock* magnifier = f->Palette(ID_VIEW_MAGNIFIER))
                 magnifier->update();
         viewport()->update();
     });
     OnUpdateRange(ID_GRID_OFF, ID_GRID_MENU - 1,
-                  [](CCmdUI& ui) { ui.SetCheck(Switches().grid == int(ui.id - ID_GRID_OFF)); });
+                  [this](CCmdUI& ui) { ui.SetCheck(doc.Edit().Switch(SwitchId::Grid) == int(ui.id - ID_GRID_OFF)); });
     OnCommand(ID_GRID_MENU, [this](unsigned) {
         if (CMainFrame* f = Frame())
             f->TrackPopupMenu(IDR_GRID_MENU, nullptr, QCursor::pos());
     });
-    OnUpdate(ID_GRID_MENU, [](CCmdUI& ui) { ui.SetCheck(Switches().grid > 0); });
+    OnUpdate(ID_GRID_MENU, [this](CCmdUI& ui) { ui.SetCheck(doc.Edit().Switch(SwitchId::Grid) > 0); });
 }
 
 } // namespace velmo

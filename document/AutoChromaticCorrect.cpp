@@ -3,7 +3,6 @@
 #include "develop/context/DevelopContext.h"
 #include "develop/preview/Magnifier.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 #include "params/LensCorrectionSettings.h"
 #include "res/StringTable.h"
 
@@ -76,10 +75,10 @@ void CVelmoDoc::OnAutoChromaticCorrect()
         if (!wasPaused)
             ResumeWorker();
     }
-    if (!Features().lensCorrection)
+    if (!edit.FeatureOn(FeatureKind::LensCorrection))
         ToggleFeature(FeatureKind::LensCorrection);
-    if (Switches().magnifierSize != kSearchMagnifierSize) {
-        Switches().magnifierSize = kSearchMagnifierSize;
+    if (edit.Switch(SwitchId::MagnifierSize) != kSearchMagnifierSize) {
+        edit.SetSwitch(SwitchId::MagnifierSize, kSearchMagnifierSize);
         host->SetMagnifierSize(kSearchMagnifierSize);
         UpdateMagnifier();
     }
@@ -101,10 +100,10 @@ void CVelmoDoc::OnAutoChromaticCorrect()
         [&](int red, int blue) { return ScoreChromaticTrial(*this, base, red, blue, beforePoint); },
         [&] { return aborted; });
 
-    LensCorrectionSettings lens = CurrentLensCorrection();
+    LensCorrectionSettings lens = edit.Lens();
     lens.chromaRed = result.chromaRed;
     lens.chromaBlue = result.chromaBlue;
-    SetLensCorrection(lens);
+    edit.SetLens(lens);
     host->RefreshFeaturePalettes(FeatureKind::LensCorrection);
     // The preview, the full preview and a cached developed image were made
     // with the old values.

@@ -19,7 +19,7 @@ using ChromaticPointFn = std::function<bool(int point)>;
 // The fringe sums of one trial: the magnifier's sums reset, then the
 // magnifier rendered with base and the trial chromaRed and chromaBlue (lens
 // correction on) at each of the sixteen border points, the square kept
-// inside the picture. The process-wide lens record is not touched; the
+// inside the picture. The edit state's lens record is not touched; the
 // magnifier centre is left at the last point. Each render goes to the
 // magnifier palette like any other (and the palette's view is centred).
 FringeSums ScoreChromaticTrial(CVelmoDoc& doc, const DevelopContext& base, int chromaRed, int chromaBlue,

@@ -38,7 +38,7 @@ bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
 
 const uint16_t* CVelmoDoc::TransformPixel(const uint16_t in[3], uint16_t out[3])
 {
-    return colors->TransformPixel(params.ICC, in, out);
+    return colors->TransformPixel(edit.Params().ICC, in, out);
 }
 
 } // namespace velmo

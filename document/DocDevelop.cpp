@@ -1,61 +1,38 @@
-// The document's side of development: taking the run context, developing
+// The document's side of development: making the run context, developing
 // regions and full-size rectangles of its image and rebuilding EXR
 // signal-to-noise shots.
-#include "document/DocDevelop.h"
-
 #include "develop/passes/DevelopFull.h"
 #include "develop/passes/DevelopRegion.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 #include "raw/InterpolateExr.h"
 
 namespace velmo {
 
-DevelopContext MakeDevelopContext(const CVelmoDoc& doc, const DevParams& params)
+DevelopImageInfo CVelmoDoc::ImageInfo() const
 {
-    DevelopContext ctx;
-    ctx.params = params;
-
-    const GlobalSwitches& sw = Switches();
-    WhiteBalanceSource wb;
-    wb.family = &doc.FamilyTable();
-    wb.presets = &doc.rafPresets;
-    wb.unit = doc.wbUnit;
-    wb.useRafWB = sw.useRafWB.load() != 0;
-    ctx.constants = MakeDevelopConstants(params, doc.drShift, wb);
-    ctx.tone = AcquireToneTables(ctx.constants.ToneKey(params.bGammaLog), ctx.constants.gain);
-    ctx.freeCurve = CurrentFreeCurveLut();
-    ctx.selectiveColors = CurrentSelectiveColors();
-    ctx.lens = CurrentLensCorrection();
-    ctx.hueModel = sw.useHLS.load() ? HueModel::HLS : HueModel::HSV;
-
-    const FeatureFlags& f = Features();
-    ctx.freeCurveOn = f.freeCurve.load() != 0;
-    ctx.selectiveColorOn = f.selectiveColor.load() != 0;
-    ctx.lensCorrectionOn = f.lensCorrection.load() != 0;
-    ctx.useOldUI = sw.useOldUI.load() != 0;
-    ctx.useOldNR = sw.useOldNR.load() != 0;
-
-    // A white level of 0 would make every value infinite; no image has it.
-    ctx.whiteLevel = doc.whiteLevel != 0 ? doc.whiteLevel : 16383;
-    ctx.peakRaw = static_cast<float>(doc.maxGreen);
-    ctx.exrBits = doc.exrBits;
-    ctx.exrMode = doc.exrMode;
-    ctx.rDivisor = doc.exrMode == 2 ? doc.exrExtra : 0;
-    ctx.bayer = doc.bayerFlag != 0;
-    ctx.hasSecondFrame = !doc.secondFrame.empty();
-    ctx.sizeMode = doc.outputOptions.sizeMode;
-    return ctx;
+    DevelopImageInfo info;
+    info.family = &FamilyTable();
+    info.presets = &rafPresets;
+    info.wbUnit = wbUnit;
+    info.drShift = drShift;
+    info.whiteLevel = whiteLevel;
+    info.maxGreen = maxGreen;
+    info.exrBits = exrBits;
+    info.exrMode = exrMode;
+    info.exrExtra = exrExtra;
+    info.bayer = bayerFlag != 0;
+    info.hasSecondFrame = !secondFrame.empty();
+    return info;
 }
 
-DevelopContext MakeDevelopContext(const CVelmoDoc& doc)
+DevelopContext CVelmoDoc::PrepareDevelopment(const DevParams& record) const
 {
-    return MakeDevelopContext(doc, doc.params);
+    return MakeDevelopContext(record, edit, ImageInfo(), outputOptions.sizeMode, developTables);
 }
 
 DevelopContext CVelmoDoc::PrepareDevelopment() const
 {
-    return MakeDevelopContext(*this);
+    return PrepareDevelopment(edit.Params());
 }
 
 bool CVelmoDoc::InterpolateExr(IProgress& progress)
@@ -82,7 +59,7 @@ std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int o
     DevelopStatus st = DevelopStatus::OutOfMemory;
     RgbPlane result;
     try {
-        const DevelopContext ctx = MakeDevelopContext(*this);
+        const DevelopContext ctx = PrepareDevelopment();
         RegionSource source;
         source.sPlane = mainImage;
         source.rPlane = secondFrame;

@@ -1,9 +1,8 @@
 // The document's side of the feature files (tone curve, lens correction,
-// selective colours, white balance): loading them into the process-wide
-// tables and the document's load and save commands.
+// selective colours, white balance): loading them into the edit state and
+// the document's load and save commands.
 #include "document/DocFeatureFiles.h"
 
-#include "develop/context/FreeCurves.h"
 #include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
 #include "params/FreeCurveStore.h"
@@ -21,24 +20,24 @@ RecentListKind RecentListOf(FeatureKind kind)
     }
     return RecentListKind::ToneCurve;
 }
-// --- Loading into the process-wide tables --------------------------------------
+// --- Loading into the edit state -----------------------------------------------
 
 bool LoadLensCorrectionFile(CVelmoDoc& doc, const std::string& path)
 {
-    LensCorrectionSettings settings = CurrentLensCorrection();
+    LensCorrectionSettings settings = doc.Edit().Lens();
     if (!ReadLensCorrectionBlock(path, settings))
         return false;
-    SetLensCorrection(settings);
+    doc.Edit().SetLens(settings);
     doc.Host().RefreshFeaturePalettes(FeatureKind::LensCorrection);
     return true;
 }
 
 bool LoadSelectiveColorFile(CVelmoDoc& doc, const std::string& path)
 {
-    SelectiveColorTable table = CurrentSelectiveColors();
+    SelectiveColorTable table = doc.Edit().SelectiveColors();
     if (!ReadSelectiveColorBlock(path, table))
         return false;
-    SetSelectiveColors(table);
+    doc.Edit().SetSelectiveColors(table);
     doc.Host().RefreshFeaturePalettes(FeatureKind::SelectiveColors);
     return true;
 }
@@ -48,10 +47,9 @@ bool CVelmoDoc::LoadFreeCurve(const std::string& path)
     FreeCurveStore store;
     if (!ReadFreeCurveBlock(path, store))
         return false;
-    FreeCurves() = store;
     // Channels that cannot be used (too many points, x not ascending) become
     // straight lines.
-    BuildFreeCurves(FreeCurves());
+    edit.SetFreeCurve(store);
     host->RefreshFeaturePalettes(FeatureKind::FreeCurve);
     return true;
 }
@@ -59,27 +57,26 @@ bool CVelmoDoc::LoadFreeCurve(const std::string& path)
 
 void CVelmoDoc::ToggleFeature(FeatureKind kind)
 {
-    std::atomic<int>& flag = FeatureFlag(kind);
-    flag = flag ? 0 : 1;
-    host->OnFeatureToggled(kind, flag != 0);
+    edit.ToggleFeature(kind);
+    host->OnFeatureToggled(kind, edit.FeatureOn(kind));
 }
 
 bool CVelmoDoc::SaveFeatureFile(FeatureKind kind, const std::string& path)
 {
-    const int flag = FeatureFlag(kind) != 0 ? 1 : 0;
+    const int flag = edit.FeatureFlag(kind);
     bool written = false;
     std::string* remembered = nullptr;
     switch (kind) {
     case FeatureKind::FreeCurve:
-        written = WriteFreeCurveFile(path, flag, FreeCurves());
+        written = WriteFreeCurveFile(path, flag, edit.FreeCurve());
         remembered = &toneCurvePath;
         break;
     case FeatureKind::LensCorrection:
-        written = WriteLensCorrectionFile(path, flag, CurrentLensCorrection());
+        written = WriteLensCorrectionFile(path, flag, edit.Lens());
         remembered = &lensPath;
         break;
     case FeatureKind::SelectiveColors:
-        written = WriteSelectiveColorFile(path, flag, CurrentSelectiveColors());
+        written = WriteSelectiveColorFile(path, flag, edit.SelectiveColors());
         remembered = &selectiveColorPath;
         break;
     }
@@ -111,7 +108,7 @@ bool CVelmoDoc::OnSaveSelectiveColorsAs(const std::string& path)
 
 bool CVelmoDoc::OnSaveSpotWhiteBalance(const std::string& path)
 {
-    if (!WriteWhiteBalanceKeys(params, path)) {
+    if (!WriteWhiteBalanceKeys(edit.Params(), path)) {
         ReportFileWriteFailure(path);
         return false;
     }

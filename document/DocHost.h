@@ -3,7 +3,7 @@
 // the defaults or record the calls.
 #pragma once
 
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "platform/core/Progress.h"
 
 #include <memory>
@@ -103,7 +103,7 @@ public:
     // family defaults: both parameters palettes load the record and repaint,
     // the frame lays itself out again.
     virtual void OnResetCommand() {}
-    // A feature's enable flag was toggled (already stored in Features()):
+    // A feature's enable flag was toggled (already stored in the edit state):
     // the palettes show the new state and the feature's table, the tabbed
     // palette applies and, when the feature is now on, shows its page.
     virtual void OnFeatureToggled(FeatureKind /*kind*/, bool /*enabled*/) {}

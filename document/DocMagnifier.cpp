@@ -3,7 +3,6 @@
 #include "develop/colour/ColorManagement.h"
 #include "develop/context/DevelopContext.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 
 #include <algorithm>
 #include <memory>
@@ -39,7 +38,7 @@ DevelopStatus CVelmoDoc::UpdateMagnifier(const DevelopContext& ctx, IProgress* p
     if (!HasImage())
         return DevelopStatus::InvalidInput;
     MagnifierRequest request;
-    request.size = Switches().magnifierSize.load();
+    request.size = edit.Switch(SwitchId::MagnifierSize);
     request.centreX = magnifierX;
     request.centreY = magnifierY;
     request.keepInside = magnifierKeepInside;

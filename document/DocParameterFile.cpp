@@ -3,7 +3,7 @@
 #include "document/DocFeatureFiles.h"
 #include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "params/ParamKeys.h"
 #include "params/ParameterFile.h"
 #include "platform/core/PrivateProfile.h"
@@ -20,57 +20,58 @@ constexpr const char* S = kParamFileSection;
 // The flag of a feature block in a parameter file; loads the block when the
 // flag is set. A block that cannot be read leaves the feature off.
 template <typename Load>
-void ReadFeatureBlock(FeatureKind kind, const char* blockKey, const std::string& path, Load load)
+void ReadFeatureBlock(EditState& edit, FeatureKind kind, const char* blockKey, const std::string& path, Load load)
 {
-    std::atomic<int>& flag = FeatureFlag(kind);
-    flag = GetPrivateProfileInt(S, FlagKey(blockKey), 0, path) != 0 ? 1 : 0;
-    if (flag && !load())
-        flag = 0;
+    const bool on = GetPrivateProfileInt(S, FlagKey(blockKey), 0, path) != 0;
+    edit.SetFeature(kind, on);
+    if (on && !load())
+        edit.SetFeature(kind, false);
 }
 
 } // namespace
 
-bool ReadParameterFile(DevParams& record, const std::string& path, CVelmoDoc& doc)
+bool ReadParameterFile(const std::string& path, CVelmoDoc& doc)
 {
     if (!IsReadableFile(path))
         return false;
     CDocHost& host = doc.Host();
+    EditState& edit = doc.Edit();
 
-    const int useRafWB = Switches().useRafWB != 0 ? 1 : 0;
+    const int useRafWB = edit.UseRafWB() ? 1 : 0;
     const int stored = GetPrivateProfileInt(S, kUseRafWBKey, useRafWB, path) != 0 ? 1 : 0;
     if (stored != useRafWB) {
-        Switches().useRafWB = stored;
+        edit.SetSwitch(SwitchId::UseRafWB, stored);
         host.RefillWhiteBalanceLists();
         doc.SetDefaultParameters();
-        if (&record != &doc.params)
-            record = doc.params;
         host.OnResetCommand();
     }
 
+    DevParams record = edit.Params();
     record.easySR = 0;
     const DevParams before = record;
-    for (const ParamKey& k : RecordParamKeys()) {
-        if (IsWhiteBalanceKey(k))
+    for (const ParamFieldInfo& f : ParamFileFields()) {
+        if (IsWhiteBalanceField(f.id))
             continue;
-        if (k.floatField) {
-            float& field = record.*k.floatField;
-            const double v = ParseFloat(GetPrivateProfileString(S, k.key, FormatFloatF(field), path));
+        if (f.type == ParamType::Float) {
+            float& field = record.*f.floatField;
+            const double v = ParseFloat(GetPrivateProfileString(S, f.fileKey, FormatFloatF(field), path));
             // Beyond the float range the value keeps its current one.
             if (std::fabs(v) <= FLT_MAX)
                 field = float(v);
         } else {
-            int32_t& field = record.*k.intField;
-            field = GetPrivateProfileInt(S, k.key, field, path);
+            int32_t& field = record.*f.intField;
+            field = GetPrivateProfileInt(S, f.fileKey, field, path);
         }
     }
     ReadWhiteBalanceKeys(record, path, doc.FamilyTable());
     // Indices, divisors and the rotation command need their ranges.
     SanitizeDevParams(record, before);
+    edit.SetParams(record);
 
-    ReadFeatureBlock(FeatureKind::FreeCurve, kFreeCurveBlockKey, path, [&] { return doc.LoadFreeCurve(path); });
-    ReadFeatureBlock(FeatureKind::SelectiveColors, kColorTableBlockKey, path,
+    ReadFeatureBlock(edit, FeatureKind::FreeCurve, kFreeCurveBlockKey, path, [&] { return doc.LoadFreeCurve(path); });
+    ReadFeatureBlock(edit, FeatureKind::SelectiveColors, kColorTableBlockKey, path,
                      [&] { return LoadSelectiveColorFile(doc, path); });
-    ReadFeatureBlock(FeatureKind::LensCorrection, kLensBlockKey, path,
+    ReadFeatureBlock(edit, FeatureKind::LensCorrection, kLensBlockKey, path,
                      [&] { return LoadLensCorrectionFile(doc, path); });
     return true;
 }
@@ -100,7 +101,7 @@ bool CVelmoDoc::OnSaveParametersAs(const std::string& path)
 
 bool CVelmoDoc::SaveParametersTo(const std::string& path)
 {
-    if (path.empty() || !WriteParameterFile(params, path) ||
+    if (path.empty() || !WriteParameterFile(edit, path) ||
         !WritePrivateProfileString(S, kFileNameKey, sourcePath, path) || !host->WriteCropSettings(path)) {
         ReportFileWriteFailure(path);
         return false;

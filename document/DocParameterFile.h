@@ -2,16 +2,14 @@
 // record and the feature tables, with the palettes and the frame following.
 #pragma once
 
-#include "params/DevParams.h"
-
 #include <string>
 
 namespace velmo {
 
 class CVelmoDoc;
 
-// Reads a parameter file into record (the document's live record) and the
-// feature tables:
+// Reads a parameter file into the document's edit state (its record, the
+// feature tables and flags):
 //  1. "UseRafWB": when it differs from the switch, the switch flips, the
 //     palettes refill their white-balance lists and the parameters return to
 //     the family defaults (the frame's Reset), before the other keys apply;
@@ -25,6 +23,6 @@ class CVelmoDoc;
 //     was and the feature off.
 // False, with nothing changed, when the file cannot be read. The caller reads
 // the crop keys, applies the rotation and refreshes.
-bool ReadParameterFile(DevParams& record, const std::string& path, CVelmoDoc& doc);
+bool ReadParameterFile(const std::string& path, CVelmoDoc& doc);
 
 } // namespace velmo

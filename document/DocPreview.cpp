@@ -35,7 +35,7 @@ PreviewJob CVelmoDoc::MakePreviewJob(int width, int height, bool sharpen) const
     job.options.sharpen = sharpen && full;
     job.options.clipWarning = clipWarning != 0;
     job.ctx = PrepareDevelopment();
-    job.transform = colors->Transform(params.ICC);
+    job.transform = colors->Transform(edit.Params().ICC);
     return job;
 }
 
@@ -79,7 +79,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
 
 void CVelmoDoc::DevelopPreview(uint8_t* bits)
 {
-    host->SetPreviewProfile(params.ICC);
+    host->SetPreviewProfile(edit.Params().ICC);
     StopWorker();
     MakePreview(bits, kPreviewWidth, kPreviewHeight, true);
     // Both are stale now; the worker builds a new full preview.
@@ -102,7 +102,7 @@ std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
     auto image = std::make_shared<DisplayImage>(ScaleFullPreview(*preview, width, height, progressChannel));
     if (image->width == 0)
         return nullptr;
-    image->profile = colors->ProfileForDisplay(params.ICC);
+    image->profile = colors->ProfileForDisplay(edit.Params().ICC);
     image->colorManaged = colors->GuiConvertsColors();
     host->SetFullSizeBitmap(image);
     Progress(-1, nullptr, -1);

@@ -33,10 +33,10 @@ OutputMetadata MetadataOf(const CVelmoDoc& doc, IccBytes& profile)
     OutputMetadata meta;
     meta.exif.buffer = doc.header;
     meta.exif.index = &doc.exifIndex;
-    profile = doc.Colors().Profiles().Slot(doc.params.ICC);
+    profile = doc.Colors().Profiles().Slot(doc.Edit().Params().ICC);
     if (profile)
         meta.iccProfile = *profile;
-    meta.srgb = doc.params.ICC == 0;
+    meta.srgb = doc.Edit().Params().ICC == 0;
     return meta;
 }
 
@@ -46,7 +46,7 @@ OutputImage ImageOf(const CVelmoDoc& doc, const std::vector<uint16_t>& image, in
     out.rgb = image;
     out.width = width;
     out.height = height;
-    out.rotate = doc.params.rotate;
+    out.rotate = doc.Edit().Params().rotate;
     out.previewSize = IsPreviewSizeMode(doc.outputOptions.sizeMode);
     return out;
 }
@@ -103,7 +103,7 @@ bool CVelmoDoc::MakePreviewSizeImage(int x0, int y0, int width, int height, bool
     constexpr size_t kSamples = size_t(kPreviewWidth) * kPreviewHeight * 3;
     if (preview16.size() < kSamples)
         return false;
-    const bool rotated = params.rotate != 0;
+    const bool rotated = edit.Params().rotate != 0;
     const int cols = rotated ? kPreviewHeight : kPreviewWidth;
     const int rows = rotated ? kPreviewWidth : kPreviewHeight;
     // The image's extent along the preview's columns and rows.
@@ -152,8 +152,8 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
     const bool hasCrop = !cropImage.IsNull();
 
     // Preview-size saves crop in display orientation (the preview's own).
-    const int rotate = previewSize ? 0 : params.rotate;
-    const bool turned = previewSize && params.rotate != 0;
+    const int rotate = previewSize ? 0 : edit.Params().rotate;
+    const bool turned = previewSize && edit.Params().rotate != 0;
     const SaveCrop crop = CropForSave(cropImage, hasCrop, rotate, turned ? imageHeight : imageWidth,
                                       turned ? imageWidth : imageHeight);
     if (int64_t(crop.width) * crop.height == 0)
@@ -170,7 +170,7 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
     const bool sameArea = developedSizeMode == sizeMode && developedCrop.left == developFor.left &&
                           developedCrop.top == developFor.top && developedCrop.right == developFor.right &&
                           developedCrop.bottom == developFor.bottom;
-    if (!(params == snapshot) || developedImage.empty() || !sameArea) {
+    if (!(edit.Params() == snapshot) || developedImage.empty() || !sameArea) {
         developedImage = {};
         developedCrop = developFor;
         developedSizeMode = sizeMode;
@@ -188,11 +188,11 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
                 ShowMessage(kSaveOutOfMemoryText, MB_OK | MB_ICONEXCLAMATION);
         }
     }
-    snapshot = params;
+    snapshot = edit.Params();
     if (developedImage.empty())
         return false;
 
-    const OutputSize size = OutputSizeFor(sizeMode, crop.width, crop.height, params.rotate);
+    const OutputSize size = OutputSizeFor(sizeMode, crop.width, crop.height, edit.Params().rotate);
     bool written = false;
     switch (outputOptions.format) {
     case 0: case 1:

@@ -2,7 +2,6 @@
 // at the end of a RAW load: its maps, its white-balance gains and the rows of
 // its preset tables.
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 #include "raw/LoadPreviews.h"
 
 #include <algorithm>
@@ -94,7 +93,7 @@ bool CVelmoDoc::MakePreview2(IProgress& progress)
 bool CVelmoDoc::MakeAsShot(const std::string& path)
 {
     float factors[3];
-    if (!AsShotFactors(path, CurrentHueModel(), factors))
+    if (!AsShotFactors(path, edit.Hue(), factors))
         return false;
     const float r = factors[0], g = factors[1], b = factors[2];
     const int32_t* f6 = FamilyTable().rows[FamilyWhiteBalanceTable::kAutoRow];

@@ -1,7 +1,7 @@
 // Opening files: the dispatch by extension and the RAW load.
 #include "develop/colour/ColorManagement.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "platform/core/MessageBox.h"
 #include "raw/BufferedFile.h"
 #include "raw/Demosaic.h"
@@ -116,7 +116,7 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
         return false;
     host->AddToRecentList(RecentListKind::ColorProfile, path);
     otherColorProfile = path;
-    params.ICC = 4;
+    edit.SetField(ParamField::ICC, 4);
     return true;
 }
 
@@ -135,7 +135,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     // A failed load keeps the family whose record the document holds, so
     // that no other family's stored record is overwritten.
     const int previousFamily = cameraFamily;
-    const DevParams previousParams = params;
+    const DevParams previousParams = edit.Params();
     cameraFamily = 0;
     drShift = exrModeDigit = dynamicRange = exrExtra = 0;
     exrBits = 0;
@@ -154,7 +154,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         secondFrame = {};
         imageWidth = imageHeight = 0;
         cameraFamily = previousFamily;
-        params = previousParams;
+        edit.SetParams(previousParams);
         rafFlag = 0;
         progress.Report(-1, "");
         return false;
@@ -277,23 +277,27 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
 
     // The camera's settings over the family's stored record.
     LoadParameterRecord();
-    params.twoFrames = frames == 2 ? 1 : 0;
-    if (bay) {
-        params.whiteBalance = 6;
-        params.sharpness = 1;
-    } else {
-        params.sharpness = raf.camera.sharpness;
-        params.whiteBalance = Switches().useRafWB ? 0 : raf.camera.whiteBalanceRow;
-        params.exifOrientation = raf.camera.orientation;
-        if (model->frames == FrameRule::ByFormatCode)
-            params.twoFrames = DetectExrMode();
-    }
-    SetWhiteBalance(params.whiteBalance, 0, -1);
+    edit.ModifyParams([&](DevParams& p) {
+        p.twoFrames = frames == 2 ? 1 : 0;
+        if (bay) {
+            p.whiteBalance = 6;
+            p.sharpness = 1;
+        } else {
+            p.sharpness = raf.camera.sharpness;
+            p.whiteBalance = edit.UseRafWB() ? 0 : raf.camera.whiteBalanceRow;
+            p.exifOrientation = raf.camera.orientation;
+            if (model->frames == FrameRule::ByFormatCode)
+                p.twoFrames = DetectExrMode();
+        }
+    });
+    SetWhiteBalance(edit.Params().whiteBalance, 0, -1);
     DeriveFamilyPresetRows();
     if (!bay) {
-        params.rotate = params.exifOrientation == 6 ? 1 : params.exifOrientation == 8 ? 2 : 0;
-        params.cameraWhiteBalance = raf.camera.whiteBalanceRow;
-        params.cameraSharpness = params.sharpness;
+        edit.ModifyParams([&](DevParams& p) {
+            p.rotate = p.exifOrientation == 6 ? 1 : p.exifOrientation == 8 ? 2 : 0;
+            p.cameraWhiteBalance = raf.camera.whiteBalanceRow;
+            p.cameraSharpness = p.sharpness;
+        });
     }
 
     // Demosaicing, the EXR frames, the sensor type and the black level.
@@ -307,7 +311,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         if (exrMode > 2) {
             if (!InterpolateExr(progress))
                 return fail(RafErrorText(RafError::RawDataMissing));
-            params.twoFrames = 0;
+            edit.SetField(ParamField::twoFrames, 0);
         }
     }
     outputOptions.sizeMode = (outputOptions.sizeMode & 7) | (bayerFlag ? 8 : 0);
@@ -330,7 +334,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     if (!MakePreview1(progress) || !MakePreview2(progress))
         return fail("");
     if (drShift != 0)
-        params.twoFrames = 1;
+        edit.SetField(ParamField::twoFrames, 1);
     if (rafFlag)
         MakeAsShot(path);
     loadTimings.previews = SecondsSince(mark);

@@ -5,7 +5,7 @@
 #include "document/DocParameterFile.h"
 #include "document/VelmoDoc.h"
 #include "params/FeatureFiles.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "params/ParamKeys.h"
 #include "params/ParameterFile.h"
 #include "platform/core/PrivateProfile.h"
@@ -52,16 +52,17 @@ bool CVelmoDoc::OpenParameterFile(const std::string& path)
                 OnOpenDocument(image);
         }
     }
-    const int rotateBefore = params.rotate;
-    if (!ReadParameterFile(params, path, *this))
+    const int rotateBefore = edit.Params().rotate;
+    if (!ReadParameterFile(path, *this))
         return false;
     if (host->HasMainWindow())
         host->ReadCropSettings(path);
     UpdateCustomWhiteBalance();
     // The temperature rows follow the colour temperature read.
-    if (params.whiteBalance == TemperaturePreset(Switches().useRafWB != 0))
-        SetWhiteBalance(params.whiteBalance, 0, params.wbTempt);
-    if ((params.rotate != 0 || params.rotate != rotateBefore) && host->HasMainWindow()) {
+    const DevParams& p = edit.Params();
+    if (p.whiteBalance == TemperaturePreset(edit.UseRafWB()))
+        SetWhiteBalance(p.whiteBalance, 0, p.wbTempt);
+    if ((edit.Params().rotate != 0 || edit.Params().rotate != rotateBefore) && host->HasMainWindow()) {
         host->RecalcLayout();
         host->ResendCropFrame();
     }
@@ -92,7 +93,7 @@ bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
     case FeatureKind::LensCorrection: lensPath = path; break;
     }
     // The toggle switches the feature on, whatever its state was.
-    FeatureFlag(kind) = 0;
+    edit.SetFeature(kind, false);
     ToggleFeature(kind);
     host->OnParametersChanged();
     return true;
@@ -100,10 +101,12 @@ bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
 
 bool CVelmoDoc::OpenWhiteBalanceFile(const std::string& path)
 {
-    if (!ReadWhiteBalanceKeys(params, path, FamilyTable()))
+    DevParams record = edit.Params();
+    if (!ReadWhiteBalanceKeys(record, path, FamilyTable()))
         return false;
+    edit.SetParams(record);
     UpdateCustomWhiteBalance();
-    params.whiteBalance = CustomPreset(Switches().useRafWB != 0);
+    edit.SetField(ParamField::whiteBalance, CustomPreset(edit.UseRafWB()));
     host->OnParametersChanged();
     host->AddToRecentList(RecentListKind::WhiteBalance, path);
     whiteBalancePath = path;

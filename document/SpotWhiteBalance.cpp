@@ -2,7 +2,7 @@
 // of the demosaiced image.
 #include "document/VelmoDoc.h"
 #include "params/DevParams.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "platform/core/MessageBox.h"
 #include "res/StringTable.h"
 
@@ -52,7 +52,7 @@ static bool SpotAllowed(const CVelmoDoc& doc)
 {
     if (!doc.HasImage() || doc.imageWidth <= 0 || doc.imageHeight <= 0)
         return false;
-    if (Features().lensCorrection) {
+    if (doc.Edit().FeatureOn(FeatureKind::LensCorrection)) {
         ShowMessage(LoadString(61220), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -66,11 +66,13 @@ static bool ApplySpotSums(CVelmoDoc& doc, const Sums& s)
     if (m <= 0)
         return false;
     auto multiplier = [m](int64_t v) { return int32_t(std::clamp<int64_t>(v * 4096 / m, 1, 65535)); };
-    doc.params.customWB1 = multiplier(s[0]);
-    doc.params.customWB2 = multiplier(s[1]);
-    doc.params.customWB3 = multiplier(s[2]);
+    doc.Edit().ModifyParams([&](DevParams& p) {
+        p.customWB1 = multiplier(s[0]);
+        p.customWB2 = multiplier(s[1]);
+        p.customWB3 = multiplier(s[2]);
+    });
     doc.UpdateCustomWhiteBalance();
-    doc.params.whiteBalance = CustomPreset(Switches().useRafWB != 0);
+    doc.Edit().SetField(ParamField::whiteBalance, CustomPreset(doc.Edit().UseRafWB()));
     doc.Host().OnParametersChanged();
     return true;
 }
@@ -86,8 +88,8 @@ bool CVelmoDoc::SpotWhiteBalanceRect(int ax, int ay, int bx, int by)
 {
     if (!SpotAllowed(*this))
         return false;
-    PreviewToImage(params.rotate, imageWidth, imageHeight, &ax, &ay);
-    PreviewToImage(params.rotate, imageWidth, imageHeight, &bx, &by);
+    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &ax, &ay);
+    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &bx, &by);
     ax = std::clamp(ax, 0, imageWidth - 1);
     bx = std::clamp(bx, 0, imageWidth - 1);
     ay = std::clamp(ay, 0, imageHeight - 1);
@@ -99,7 +101,7 @@ bool CVelmoDoc::SpotWhiteBalancePoint(int px, int py)
 {
     if (!SpotAllowed(*this))
         return false;
-    PreviewToImage(params.rotate, imageWidth, imageHeight, &px, &py);
+    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &px, &py);
     return SpotBlock(*this, px, py);
 }
 
@@ -107,12 +109,12 @@ bool CVelmoDoc::SpotWhiteBalanceFromMagnifier(int px, int py)
 {
     if (!SpotAllowed(*this))
         return false;
-    const int m = Switches().magnifierSize;
-    if (params.rotate == 1) {
+    const int m = edit.Switch(SwitchId::MagnifierSize);
+    if (edit.Params().rotate == 1) {
         const int t = px;
         px = py;
         py = m - 1 - t;
-    } else if (params.rotate == 2) {
+    } else if (edit.Params().rotate == 2) {
         const int t = px;
         px = m - 1 - py;
         py = t;

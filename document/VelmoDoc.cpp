@@ -2,7 +2,7 @@
 
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/RenderPreview.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "platform/core/PassRunner.h"
 #include "platform/core/SettingsStore.h"
 #include "res/StringTable.h"
@@ -47,15 +47,15 @@ const std::vector<std::string>& SizeLabels()
 CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::make_unique<ColorManager>())
 {
     SettingsStore& s = Settings();
-    std::memset(&params, 0, sizeof params);
     std::memset(&snapshot, 0, sizeof snapshot);
-    params.wbTempt = snapshot.wbTempt = 5500;
+    snapshot.wbTempt = 5500;
 
     ReadColorSettings();
 
     SizeLabels();
 
-    Switches().grid = s.GetProfileInt(kSettingsSection, "Grid", 0);
+    // The switches first: the defaults below depend on "UseRafWB".
+    edit.LoadSettings(s);
     previewMap1.assign(kPreviewMapSamples, 0);
     previewMap2.assign(kPreviewMapSamples, 0);
 
@@ -82,15 +82,9 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
     OutputOptions stored;
     if (s.GetProfileBinaryExact(kSettingsSection, "OutputOptions", &stored, sizeof stored) && IsValid(stored))
         outputOptions = stored;
-    const int magnifier = s.GetProfileInt(kSettingsSection, "MagnifierSize", 256);
-    Switches().magnifierSize = (magnifier == 256 || magnifier == 512) ? magnifier : 256;
     otherColorProfile = s.GetProfileString(kSettingsSection, "OtherColorProfile", "");
     if (!otherColorProfile.empty())
         OpenUserProfile(otherColorProfile);
-
-    Switches().ReadPaletteSwitches(s);
-    FreeCurves() = FreeCurveStore{};
-    s.GetProfileBinaryExact(kSettingsSection, "FreeCurve", &FreeCurves(), sizeof(FreeCurveStore));
 
     // Started last, so that it never sees a half-built document.
     StartWorker();
@@ -111,11 +105,8 @@ CVelmoDoc::~CVelmoDoc()
         worker.join();
 
     SettingsStore& s = Settings();
-    s.WriteProfileInt(kSettingsSection, "Grid", Switches().grid);
-    s.WriteProfileInt(kSettingsSection, "MagnifierSize", Switches().magnifierSize);
     s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
     s.WriteProfileString(kSettingsSection, "OtherColorProfile", otherColorProfile);
-    s.WriteProfileBinary(kSettingsSection, "FreeCurve", &FreeCurves(), sizeof(FreeCurveStore));
     s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", cameraFamily);
     s.WriteProfileInt(kSettingsSection, "UseLittleCMS", colors->DisplayChoice());
     s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", displayProfilePath);
@@ -126,7 +117,7 @@ CVelmoDoc::~CVelmoDoc()
     fullMap1.clear();
     fullMap2.clear();
 
-    Switches().WritePaletteSwitches(s);
+    edit.SaveSettings(s);
 }
 
 void CVelmoDoc::ReadColorSettings()
@@ -178,14 +169,13 @@ int CVelmoDoc::DetectExrMode()
             result = 0;
         }
     }
-    params.twoFrames = result;
     return result;
 }
 
 void CVelmoDoc::SetDefaultParameters()
 {
     ResetToDefaults();
-    if (params.rotate != 0 && host->HasMainWindow()) {
+    if (edit.Params().rotate != 0 && host->HasMainWindow()) {
         host->RecalcLayout();
         host->UpdateAllViews();
         host->ResendCropFrame();
@@ -194,78 +184,12 @@ void CVelmoDoc::SetDefaultParameters()
 
 void CVelmoDoc::ResetToDefaults()
 {
-    DevParams& p = params;
-    const int32_t exifOrientation = p.exifOrientation;
-    const int32_t cameraWhiteBalance = p.cameraWhiteBalance;
-    const int32_t cameraSharpness = p.cameraSharpness;
-    std::memset(&p, 0, sizeof p);
-
-    p.sensitize = 0.0f;
-    p.wbTempt = 5500;
-    p.customWB1 = p.customWB2 = p.customWB3 = 128;
-    p.gammaSR = 1.2f;
-    p.gammaSR2 = 1.0f;
-    p.mixSR = 50;
-    p.linearSR = 70;
-    p.easySR = 1;
-    p.sImageOn = 1;
-    p.rImageOn = 1;
-    p.typeSR = 5;
-    p.iColorNR = 1;
-    p.iColorNRthreshold = 40;
-    p.NR1 = 1;
-    p.NR2 = 100;
-    p.NR3 = 150;
-    p.NR4 = 10;
-    p.hue = 0;
-
-    struct FamilyDefaults {
-        float gamma;
-        int contrast, brightness, saturation;
-    };
-    FamilyDefaults d{1.0f, 0, 0, 100};
-    switch (cameraFamily) {
-    case 0: case 1: case 7: d = {1.8f, 15, 10, 125}; break;
-    case 2: d = {1.8f, 20, 15, 125}; break;
-    case 4: d = {1.8f, 25, 10, 125}; break;
-    case 5: d = {1.8f, 20, 8, 125}; break;
-    case 6: d = {1.8f, 20, 8, 110}; break;
-    case 9: d = {1.8f, 15, 5, 125}; break;
-    default: break;
-    }
-    p.gamma = d.gamma;
-    p.contrast = d.contrast;
-    p.brightness = d.brightness;
-    p.saturation = d.saturation;
-    p.whiteBalance = 0;
-    if (cameraFamily == 2)
-        p.twoFrames = 1;
-    if (cameraFamily == 4) {
-        p.twoFrames = 1;
-        p.gammaSR = 1.0f;
-    }
+    DevParams p = DefaultParameters(cameraFamily, edit.UseRafWB(), edit.Params());
     if (cameraFamily == 7)
-        DetectExrMode();
-
-    const bool useRafWB = Switches().useRafWB != 0;
-    if (useRafWB) {
-        p.contrast = 0;
-        p.brightness = 0;
-        p.saturation = (cameraFamily == 4 || cameraFamily == 9) ? 125 : 115;
-        p.bGammaLog = 1;
-    }
+        p.twoFrames = DetectExrMode();
     if (drShift != 0 || !secondFrame.empty())
         p.twoFrames = 1;
-
-    p.exifOrientation = exifOrientation;
-    p.cameraWhiteBalance = cameraWhiteBalance;
-    p.cameraSharpness = cameraSharpness;
-    p.sharpness = cameraSharpness;
-    p.whiteBalance = useRafWB ? 0 : cameraWhiteBalance;
-    p.honeycomb = 1;
-    p.reserved4 = 0;
-
-    p.rotate = exifOrientation == 6 ? 1 : exifOrientation == 8 ? 2 : 0;
+    edit.SetParams(p);
 }
 
 void CVelmoDoc::LoadParameterRecord()
@@ -277,28 +201,32 @@ void CVelmoDoc::LoadParameterRecord()
     } else {
         // Stored values are used only where they are in range.
         ResetToDefaults();
-        const DevParams defaults = params;
-        std::memcpy(&params, stored.data(), sizeof params);
-        SanitizeDevParams(params, defaults);
+        const DevParams defaults = edit.Params();
+        DevParams record;
+        std::memcpy(&record, stored.data(), sizeof record);
+        SanitizeDevParams(record, defaults);
+        edit.SetParams(record);
     }
     UpdateCustomWhiteBalance();
-    const bool useRafWB = Switches().useRafWB != 0;
-    if (params.whiteBalance == TemperaturePreset(useRafWB))
-        SetWhiteBalance(params.whiteBalance, 0, params.wbTempt);
+    const DevParams& p = edit.Params();
+    if (p.whiteBalance == TemperaturePreset(edit.UseRafWB()))
+        SetWhiteBalance(p.whiteBalance, 0, p.wbTempt);
 }
 
 void CVelmoDoc::SaveParameterRecord()
 {
     const char* name = ParamValueName(cameraFamily);
-    Settings().WriteProfileBinary(kSettingsSection, name, &params, sizeof params);
+    Settings().WriteProfileBinary(kSettingsSection, name, &edit.Params(), sizeof(DevParams));
 }
 
 void CVelmoDoc::SetWhiteBalance(int preset, int redevelop, int temperature)
 {
-    params.whiteBalance = preset;
-    if (temperature != -1)
-        params.wbTempt = temperature;
-    const std::array<int, 3> t = TemperatureRgb(params.wbTempt);
+    edit.ModifyParams([&](DevParams& p) {
+        p.whiteBalance = preset;
+        if (temperature != -1)
+            p.wbTempt = temperature;
+    });
+    const std::array<int, 3> t = TemperatureRgb(edit.Params().wbTempt);
     using C = FamilyWhiteBalanceTable::Column;
     const int32_t* f = FamilyTable().rows[0];
     const int32_t* ref = familyWb[1].rows[0];
@@ -319,20 +247,21 @@ void CVelmoDoc::SetWhiteBalance(int preset, int redevelop, int temperature)
 
 void CVelmoDoc::SetVividColor(int level, int redevelop)
 {
-    params.iEnhColor = level;
+    edit.SetField(ParamField::iEnhColor, level);
     if (redevelop)
         host->UpdateAllViews();
 }
 
 void CVelmoDoc::SetTypeSR(int type, int redevelop)
 {
-    params.typeSR = type;
+    edit.SetField(ParamField::typeSR, type);
     if (redevelop)
         host->UpdateAllViews();
 }
 
 void CVelmoDoc::UpdateCustomWhiteBalance()
 {
+    const DevParams& params = edit.Params();
     // Multipliers below 1 would divide by zero: they count as 1.
     const int64_t r = std::max<int64_t>(params.customWB1, 1);
     const int64_t g = std::max<int64_t>(params.customWB2, 1);
@@ -397,11 +326,12 @@ std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int
         h /= 2;
     }
     // The crop frame is in units of 2048 x 1536, or 1536 x 2048 when turned.
-    if (params.rotate != 0)
+    const bool turned = edit.Params().rotate != 0;
+    if (turned)
         std::swap(w, h);
     if (!cropRect.IsNull()) {
-        const int unitW = params.rotate != 0 ? 1536 : 2048;
-        const int unitH = params.rotate != 0 ? 2048 : 1536;
+        const int unitW = turned ? 1536 : 2048;
+        const int unitH = turned ? 2048 : 1536;
         h = int(int64_t(h) * (cropRect.bottom - cropRect.top) / unitH);
         w = int(int64_t(w) * (cropRect.right - cropRect.left) / unitW);
     }

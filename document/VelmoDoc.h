@@ -6,7 +6,9 @@
 #include "document/LoadTimings.h"
 #include "exif/ExifParser.h"
 #include "exif/WhiteBalanceTables.h"
+#include "develop/context/MakeContext.h"
 #include "params/DevParams.h"
+#include "params/EditState.h"
 #include "params/OutputOptions.h"
 #include "platform/core/Progress.h"
 #include "platform/core/Rect.h"
@@ -135,13 +137,20 @@ public:
     void SetWhiteBalance(int preset, int redevelop, int temperature);
     void SetVividColor(int level, int redevelop);
     void SetTypeSR(int type, int redevelop);
-    int IsPortrait() const { return params.rotate; }
+    int IsPortrait() const { return edit.Params().rotate; }
     void UpdateCustomWhiteBalance();
-    // Decides from the RAF header whether the image has two frames; sets the
-    // EXR bits and stores the result in twoFrames.
+    // Decides from the RAF header whether the image has two frames (1) or
+    // not (0); sets the EXR bits.
     int DetectExrMode();
-    // The read-only context of one development run (develop/context/DevelopContext.h).
+    // The read-only context of one development run on the live record, or on
+    // another record (a snapshot, a batch record) with the rest of the
+    // current state (develop/context/MakeContext.h).
     DevelopContext PrepareDevelopment() const;
+    DevelopContext PrepareDevelopment(const DevParams& record) const;
+    // What a development needs to know of the loaded image.
+    DevelopImageInfo ImageInfo() const;
+    // The tables derived from the edit state (tone tables, free-curve table).
+    DevelopTables& Tables() const { return developTables; }
     // Replaces the two EXR half-frames by one checkerboard-filled frame of
     // twice the width and height. False (nothing changed) without two frames
     // of the image size.
@@ -214,6 +223,12 @@ public:
     bool LoadFreeCurve(const std::string& path);
     // Switches a feature's enable flag and lets the palettes follow.
     void ToggleFeature(FeatureKind kind);
+
+    // The edit state: the parameter record, the feature tables and flags and
+    // the switches. Writers go through its methods, which tell its listeners
+    // (params/EditState.h).
+    EditState& Edit() { return edit; }
+    const EditState& Edit() const { return edit; }
 
     // Spot white balance from the mean colour of an area of the demosaiced
     // image: a rectangle or a 5 x 5 block at a point of the preview frame, or
@@ -319,7 +334,7 @@ public:
     LoadTimings loadTimings; // of the last RAW load
 
     // --- Parameters ----------------------------------------------------------
-    DevParams params{};
+    // The record the cached developed image was made with.
     DevParams snapshot{};
 
     // --- View state ------------------------------------------------------------
@@ -385,6 +400,8 @@ private:
     };
 
     CDocHost* host;
+    EditState edit;
+    mutable DevelopTables developTables;
     std::unique_ptr<ColorManager> colors;
     DocProgress progressChannel{*this};
     std::thread worker;

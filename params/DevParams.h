@@ -80,11 +80,6 @@ constexpr int kCameraFamilyCount = 10;
 // their own (8 and anything out of range) use "Param" and become family 0.
 const char* ParamValueName(int& cameraFamily);
 
-// Replaces every field of p that lies outside the range the program can use
-// (an index, a divisor, a command offset, a non-finite float) by the field of
-// fallback. Returns the number of fields replaced.
-int SanitizeDevParams(DevParams& p, const DevParams& fallback);
-
 // The white-balance preset that means "colour temperature".
 constexpr int TemperaturePreset(bool useRafWB) { return useRafWB ? 12 : 9; }
 // The custom (spot) preset.

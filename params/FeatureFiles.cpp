@@ -1,6 +1,6 @@
 #include "params/FeatureFiles.h"
 
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "params/ParamKeys.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/MessageBox.h"
@@ -49,16 +49,6 @@ bool HasParamFileKey(const std::string& path, const char* key)
     // An empty value counts as absent, as for the integer reads.
     const std::optional<std::string> value = ini.Get(S, key);
     return value && !value->empty();
-}
-
-std::atomic<int>& FeatureFlag(FeatureKind kind)
-{
-    switch (kind) {
-    case FeatureKind::LensCorrection: return Features().lensCorrection;
-    case FeatureKind::SelectiveColors: return Features().selectiveColor;
-    case FeatureKind::FreeCurve: break;
-    }
-    return Features().freeCurve;
 }
 
 void ReportFileWriteFailure(const std::string& path)
@@ -177,12 +167,12 @@ bool ReadWhiteBalanceKeys(DevParams& record, const std::string& path, const Fami
     if (!IsReadableFile(path))
         return false;
     DevParams read = record;
-    const std::vector<ParamKey>& keys = WhiteBalanceParamKeys();
+    const std::span<const ParamFieldInfo> keys = WhiteBalanceFields();
     // customWB1..3 come first.
     bool anyMultiplier = false;
     for (size_t i = 0; i < 3; ++i) {
-        anyMultiplier = anyMultiplier || HasParamFileKey(path, keys[i].key);
-        read.*keys[i].intField = GetPrivateProfileInt(S, keys[i].key, read.*keys[i].intField, path);
+        anyMultiplier = anyMultiplier || HasParamFileKey(path, keys[i].fileKey);
+        read.*keys[i].intField = GetPrivateProfileInt(S, keys[i].fileKey, read.*keys[i].intField, path);
     }
     const int version = GetPrivateProfileInt(S, kWhiteBalanceVersionKey, 0, path);
     // Only multipliers that came from the file are in its version's form.
@@ -194,7 +184,7 @@ bool ReadWhiteBalanceKeys(DevParams& record, const std::string& path, const Fami
         read.customWB3 = wb[2];
     }
     for (size_t i = 3; i < keys.size(); ++i)
-        read.*keys[i].intField = GetPrivateProfileInt(S, keys[i].key, read.*keys[i].intField, path);
+        read.*keys[i].intField = GetPrivateProfileInt(S, keys[i].fileKey, read.*keys[i].intField, path);
     SanitizeDevParams(read, record);
     record = read;
     return true;
@@ -204,9 +194,9 @@ bool WriteWhiteBalanceKeys(const DevParams& record, const std::string& path)
 {
     if (!WritePrivateProfileInt(S, kWhiteBalanceVersionKey, kParamFileVersion, path))
         return false;
-    for (const ParamKey& k : WhiteBalanceParamKeys()) {
-        const std::string value = FormatParamValue(k, record);
-        if (!WritePrivateProfileString(S, k.key, value, path))
+    for (const ParamFieldInfo& k : WhiteBalanceFields()) {
+        const std::string value = FormatFieldValue(k, record);
+        if (!WritePrivateProfileString(S, k.fileKey, value, path))
             return false;
     }
     return true;

@@ -9,11 +9,10 @@
 #include "exif/WhiteBalanceTables.h"
 #include "params/DevParams.h"
 #include "params/FreeCurveStore.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "params/LensCorrectionSettings.h"
 #include "params/SelectiveColorTable.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -64,9 +63,6 @@ bool ReadWhiteBalanceKeys(DevParams& record, const std::string& path, const Fami
 bool WriteWhiteBalanceKeys(const DevParams& record, const std::string& path);
 
 // --- Shared by the file readers ------------------------------------------------
-
-// The process-wide enable flag of a feature (Features()).
-std::atomic<int>& FeatureFlag(FeatureKind kind);
 
 // Message boxes for a side file that could not be written or read.
 void ReportFileWriteFailure(const std::string& path);

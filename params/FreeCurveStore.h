@@ -1,7 +1,10 @@
-// The stored form of the free tone curve.
+// The free tone curve: its stored form (FreeCurveStore) and the points the
+// curve editors work on (FreeCurvePoints), with the conversions between them.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace velmo {
 
@@ -22,7 +25,35 @@ struct FreeCurveStore {
 };
 static_assert(sizeof(FreeCurveStore) == 272);
 
-// The process-wide free curve that the palettes edit and development reads.
-FreeCurveStore& FreeCurves();
+bool operator==(const FreeCurveStore& a, const FreeCurveStore& b);
+
+// The points of the four channels (master, red, green, blue), values 0..1,
+// x ascending, and each channel's straight-segments flag. The development's
+// tables are built from these (develop/context/FreeCurves.h).
+struct FreeCurvePoints {
+    std::array<std::vector<double>, 4> x;
+    std::array<std::vector<double>, 4> y;
+    std::array<int, 4> linear{};
+
+    bool operator==(const FreeCurvePoints&) const = default;
+};
+
+// True when a stored channel can be used: 1 to 16 points in strictly
+// ascending x.
+bool IsValidFreeCurveRecord(const FreeCurveRecord& record);
+// The straight line (0, 0) - (1, 1).
+FreeCurveRecord IdentityFreeCurveRecord();
+// Replaces every channel that cannot be used by the identity. Returns the
+// number of channels replaced.
+int NormalizeFreeCurveStore(FreeCurveStore& store);
+
+// The points of a store (each value the stored u16 / 65535); a channel that
+// cannot be used gives the identity's points.
+FreeCurvePoints FreeCurvePointsOf(const FreeCurveStore& store);
+// The stored form of points: at most 16 per channel, each value x 65535
+// + 0.5 truncated (clamped to 0..65535).
+FreeCurveStore FreeCurveStoreOf(const FreeCurvePoints& points);
+// The points of the identity on every channel.
+FreeCurvePoints IdentityFreeCurvePoints();
 
 } // namespace velmo

@@ -6,59 +6,69 @@ namespace velmo {
 
 namespace {
 
-int ReadInRange(SettingsStore& s, const char* key, int def, int lo, int hi)
+struct SwitchRow {
+    SwitchId id;
+    const char* key;
+    int GlobalSwitches::*field;
+    int def, lo, hi;
+};
+
+constexpr int kAnyInt = 0x7FFFFFFF;
+
+// "Grid" was never range-checked: any count is kept as stored.
+constexpr SwitchRow kSwitches[] = {
+    {SwitchId::CheckPrv, "CheckPrv", &GlobalSwitches::checkPrv, 2, 0, 2},
+    {SwitchId::CheckMGN, "CheckMGN", &GlobalSwitches::checkMGN, 1, 0, 1},
+    {SwitchId::UseOldUI, "UseOldUI", &GlobalSwitches::useOldUI, 0, 0, 1},
+    {SwitchId::UseRafWB, "UseRafWB", &GlobalSwitches::useRafWB, 1, 0, 1},
+    {SwitchId::UseOldNR, "UseOldNR", &GlobalSwitches::useOldNR, 0, 0, 1},
+    {SwitchId::UseHLS, "UseHLS", &GlobalSwitches::useHLS, 1, 0, 1},
+    {SwitchId::MagnifierSize, "MagnifierSize", &GlobalSwitches::magnifierSize, 256, 256, 512},
+    {SwitchId::Grid, "Grid", &GlobalSwitches::grid, 0, -kAnyInt - 1, kAnyInt},
+};
+static_assert(std::size(kSwitches) == kSwitchCount);
+
+const SwitchRow& Row(SwitchId id) { return kSwitches[size_t(id)]; }
+
+bool Accepts(const SwitchRow& r, int v)
 {
-    const int v = s.GetProfileInt(kSettingsSection, key, def);
-    return v >= lo && v <= hi ? v : def;
+    if (r.id == SwitchId::MagnifierSize)
+        return v == 256 || v == 512;
+    return v >= r.lo && v <= r.hi;
 }
 
 } // namespace
 
-void GlobalSwitches::ReadPaletteSwitches(SettingsStore& s)
+int GlobalSwitches::Get(SwitchId id) const { return this->*Row(id).field; }
+
+bool GlobalSwitches::Set(SwitchId id, int value)
 {
-    checkPrv = ReadInRange(s, "CheckPrv", 2, 0, 2);
-    checkMGN = ReadInRange(s, "CheckMGN", 1, 0, 1);
-    useOldUI = ReadInRange(s, "UseOldUI", 0, 0, 1);
-    useRafWB = ReadInRange(s, "UseRafWB", 1, 0, 1);
-    useOldNR = ReadInRange(s, "UseOldNR", 0, 0, 1);
-    useHLS = ReadInRange(s, "UseHLS", 1, 0, 1);
+    const SwitchRow& r = Row(id);
+    if (!Accepts(r, value))
+        return false;
+    this->*r.field = value;
+    return true;
 }
 
-void GlobalSwitches::WritePaletteSwitches(SettingsStore& s) const
+const char* SwitchKey(SwitchId id) { return Row(id).key; }
+
+int SwitchDefault(SwitchId id) { return Row(id).def; }
+
+GlobalSwitches ReadSwitches(SettingsStore& s)
 {
-    s.WriteProfileInt(kSettingsSection, "CheckPrv", checkPrv);
-    s.WriteProfileInt(kSettingsSection, "CheckMGN", checkMGN);
-    s.WriteProfileInt(kSettingsSection, "UseOldUI", useOldUI);
-    s.WriteProfileInt(kSettingsSection, "UseRafWB", useRafWB);
-    s.WriteProfileInt(kSettingsSection, "UseOldNR", useOldNR);
-    s.WriteProfileInt(kSettingsSection, "UseHLS", useHLS);
+    GlobalSwitches sw;
+    for (const SwitchRow& r : kSwitches) {
+        const int v = s.GetProfileInt(kSettingsSection, r.key, r.def);
+        sw.*r.field = Accepts(r, v) ? v : r.def;
+    }
+    return sw;
 }
 
-GlobalSwitches& Switches()
+void WriteSwitches(SettingsStore& s, const GlobalSwitches& sw)
 {
-    static GlobalSwitches switches;
-    return switches;
-}
-
-HueModel CurrentHueModel()
-{
-    return Switches().useHLS.load(std::memory_order_relaxed) ? HueModel::HLS : HueModel::HSV;
-}
-
-void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity)
-{
-    RGBToHSI(r, g, b, hue, saturation, intensity, CurrentHueModel());
-}
-
-void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, float* b)
-{
-    HSIToRGB(hue, saturation, intensity, r, g, b, CurrentHueModel());
-}
-
-FeatureFlags& Features()
-{
-    static FeatureFlags flags;
-    return flags;
+    for (SwitchId id : {SwitchId::Grid, SwitchId::MagnifierSize, SwitchId::CheckPrv, SwitchId::CheckMGN,
+                        SwitchId::UseOldUI, SwitchId::UseRafWB, SwitchId::UseOldNR, SwitchId::UseHLS})
+        s.WriteProfileInt(kSettingsSection, SwitchKey(id), sw.Get(id));
 }
 
 } // namespace velmo

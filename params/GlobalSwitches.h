@@ -1,52 +1,49 @@
 // The settings-backed switches shared by the palettes, the view and the
-// engine, and the enable flags of the feature tables. The user-interface
-// thread writes them; development runs read them, possibly on the worker, so
-// each is atomic.
+// development: values only. The document's edit state (params/EditState.h)
+// owns the one set the program uses; a development run copies what it reads.
 #pragma once
 
 #include "platform/core/PixelMath.h"
 
-#include <atomic>
-#include <string>
+#include <cstddef>
 
 namespace velmo {
 
 class SettingsStore;
 
+enum class SwitchId { CheckPrv, CheckMGN, UseOldUI, UseRafWB, UseOldNR, UseHLS, MagnifierSize, Grid };
+inline constexpr size_t kSwitchCount = 8;
+
 struct GlobalSwitches {
-    std::atomic<int> checkPrv{2};        // "CheckPrv": 1 develop while dragging, 2 at the end, 0 2 s after
-    std::atomic<int> checkMGN{1};        // "CheckMGN": refresh the magnifier after each change
-    std::atomic<int> useOldUI{0};        // "UseOldUI": classic parameters palette
-    std::atomic<int> useRafWB{1};        // "UseRafWB": presets from the RAF file
-    std::atomic<int> useOldNR{0};        // "UseOldNR": older noise reduction
-    std::atomic<int> useHLS{1};          // "UseHLS": HLS instead of HSV
-    std::atomic<int> magnifierSize{256}; // "MagnifierSize": 256 or 512
-    std::atomic<int> grid{0};            // "Grid"
+    int checkPrv = 2;        // "CheckPrv": 1 develop while dragging, 2 at the end, 0 2 s after
+    int checkMGN = 1;        // "CheckMGN": refresh the magnifier after each change
+    int useOldUI = 0;        // "UseOldUI": classic parameters palette
+    int useRafWB = 1;        // "UseRafWB": presets from the RAF file
+    int useOldNR = 0;        // "UseOldNR": older noise reduction
+    int useHLS = 1;          // "UseHLS": HLS instead of HSV
+    int magnifierSize = 256; // "MagnifierSize": 256 or 512
+    int grid = 0;            // "Grid": grid lines of the preview (0 none)
 
-    // The three-state switches and the magnifier size read back out of range
-    // keep their defaults.
-    void ReadPaletteSwitches(SettingsStore& s);
-    void WritePaletteSwitches(SettingsStore& s) const;
+    int Get(SwitchId id) const;
+    // The value as it would be stored: a value the switch does not take
+    // (outside its range, a magnifier size other than 256 or 512) is refused
+    // and false returned.
+    bool Set(SwitchId id, int value);
+    HueModel Hue() const { return useHLS != 0 ? HueModel::HLS : HueModel::HSV; }
+
+    bool operator==(const GlobalSwitches&) const = default;
 };
 
-GlobalSwitches& Switches();
+// The settings value name of a switch ("CheckPrv" ...).
+const char* SwitchKey(SwitchId id);
+// The value a switch takes at first start.
+int SwitchDefault(SwitchId id);
 
-// The model the global switch "UseHLS" selects.
-HueModel CurrentHueModel();
-// RGBToHSI and HSIToRGB with the model of "UseHLS".
-void RGBToHSI(float r, float g, float b, float* hue, float* saturation, float* intensity);
-void HSIToRGB(float hue, float saturation, float intensity, float* r, float* g, float* b);
-
-// The three feature tables with an enable flag of their own.
-enum class FeatureKind { LensCorrection, SelectiveColors, FreeCurve };
-
-// The enable flags of the three feature tables (lens correction, selective
-// colours, free tone curve). Process-wide, never kept in the settings.
-struct FeatureFlags {
-    std::atomic<int> lensCorrection{0};
-    std::atomic<int> selectiveColor{0};
-    std::atomic<int> freeCurve{0};
-};
-FeatureFlags& Features();
+// Every switch from the settings; a value out of range keeps the default
+// ("Grid" is taken as stored).
+GlobalSwitches ReadSwitches(SettingsStore& s);
+// Writes the switches, "Grid" and "MagnifierSize" first, then the palette
+// switches "CheckPrv" to "UseHLS".
+void WriteSwitches(SettingsStore& s, const GlobalSwitches& switches);
 
 } // namespace velmo

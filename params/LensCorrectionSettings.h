@@ -1,8 +1,7 @@
 // The lens-correction record: distortion, lateral chromatic aberration of red
 // and blue, vignetting, stretch of the correction centre, the exponent of the
-// radial term and the fisheye projection. One process-wide instance, edited
-// by the lens palettes and the lens files, read by every development run
-// through a snapshot taken under its lock.
+// radial term and the fisheye projection. The edit state holds the one the
+// lens palettes and the lens files edit; every development run copies it.
 #pragma once
 
 #include <cstddef>
@@ -56,11 +55,5 @@ constexpr LensCorrectionSettings DefaultLensCorrection()
 {
     return {0, 0, 0, 0, 0, 0, 0, kDefaultLensCoefficient, 0, 100, 100};
 }
-
-// A copy of the process-wide record, taken under its lock. It starts as
-// DefaultLensCorrection().
-LensCorrectionSettings CurrentLensCorrection();
-// Replaces the process-wide record whole.
-void SetLensCorrection(const LensCorrectionSettings& settings);
 
 } // namespace velmo

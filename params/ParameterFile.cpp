@@ -1,7 +1,7 @@
 #include "params/ParameterFile.h"
 
 #include "params/FeatureFiles.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "params/ParamKeys.h"
 #include "platform/core/PrivateProfile.h"
 
@@ -15,18 +15,17 @@ constexpr const char* S = kParamFileSection;
 
 } // namespace
 
-bool WriteParameterFile(const DevParams& record, const std::string& path)
+bool WriteParameterFile(const EditState& edit, const std::string& path)
 {
-    const FeatureFlags& features = Features();
-    for (const ParamFileEntry& e : ParameterFileEntries(record, features.freeCurve != 0 ? 1 : 0,
-                                                        Switches().useRafWB != 0 ? 1 : 0))
+    for (const ParamFileEntry& e :
+         ParameterFileEntries(edit.Params(), edit.FeatureFlag(FeatureKind::FreeCurve), edit.UseRafWB() ? 1 : 0))
         if (!WritePrivateProfileString(S, e.key, e.value, path))
             return false;
-    if (features.lensCorrection != 0 && !WriteLensCorrectionFile(path, 1, CurrentLensCorrection()))
+    if (edit.FeatureOn(FeatureKind::LensCorrection) && !WriteLensCorrectionFile(path, 1, edit.Lens()))
         return false;
-    if (features.selectiveColor != 0 && !WriteSelectiveColorFile(path, 1, CurrentSelectiveColors()))
+    if (edit.FeatureOn(FeatureKind::SelectiveColors) && !WriteSelectiveColorFile(path, 1, edit.SelectiveColors()))
         return false;
-    if (features.freeCurve != 0 && !WriteFreeCurveFile(path, 1, FreeCurves()))
+    if (edit.FeatureOn(FeatureKind::FreeCurve) && !WriteFreeCurveFile(path, 1, edit.FreeCurve()))
         return false;
     return true;
 }

@@ -1,6 +1,6 @@
 // The selective-colour table: nine colour ranges by four percentages (red,
-// green, blue, black). The selective-colours palette edits the process-wide
-// instance; every development run takes a copy of it.
+// green, blue, black). The edit state holds the one the selective-colours
+// palettes edit; every development run copies it.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,5 @@ struct SelectiveColorTable {
     bool operator==(const SelectiveColorTable&) const = default;
 };
 static_assert(sizeof(SelectiveColorTable) == 144);
-
-// A copy of the process-wide table, taken under its lock.
-SelectiveColorTable CurrentSelectiveColors();
-// Replaces the process-wide table whole.
-void SetSelectiveColors(const SelectiveColorTable& table);
 
 } // namespace velmo

@@ -33,7 +33,7 @@ int RunDefaults(const std::vector<std::string>& args)
     velmo::CVelmoDoc doc;
     doc.cameraFamily = family;
     doc.SetDefaultParameters();
-    for (const auto& line : velmo::FormatParamKeys(doc.params))
+    for (const auto& line : velmo::FormatParamKeys(doc.Edit()))
         std::printf("%s\n", line.c_str());
     return 0;
 }

@@ -135,10 +135,10 @@ int Run(const std::vector<std::string>& args)
             return 1;
         }
         start = Clock::now();
-        const velmo::DevParams before = doc.params;
+        const velmo::DevParams before = doc.Edit().Params();
         doc.OnOpenDocument(params); // a parameter file updates the record and returns false
         std::printf("parameters  %9.1f ms  %s%s\n", Ms(Clock::now() - start), params.c_str(),
-                    doc.params == before ? " (nothing changed)" : "");
+                    doc.Edit().Params() == before ? " (nothing changed)" : "");
     }
 
     doc.outputOptions.format = format;

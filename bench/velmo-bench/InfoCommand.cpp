@@ -71,7 +71,7 @@ int PrintLoad(const std::string& path, int rawHeight)
                 doc.exrBits & 1 ? "no second frame in the file: derived from the main image"
                                 : doc.exrBits ? "two-frame format" : "none");
     std::printf("  Frames: %d%s; twoFrames %d\n", doc.secondFrame.empty() ? 1 : 2,
-                doc.exrMode == 3 ? " (the two EXR half-frames rebuilt into one)" : "", doc.params.twoFrames);
+                doc.exrMode == 3 ? " (the two EXR half-frames rebuilt into one)" : "", doc.Edit().Params().twoFrames);
     if (model.exr)
         std::printf("  EXR mode %d (digit %d), dynamic range %d, shift %d, R divisor %d\n", doc.exrMode,
                     doc.exrModeDigit, doc.dynamicRange, doc.drShift, doc.exrExtra);

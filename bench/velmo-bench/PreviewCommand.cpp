@@ -11,7 +11,7 @@
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/RenderPreview.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
 
@@ -168,7 +168,7 @@ int Run(const std::vector<std::string>& args)
     BenchHost host(screen);
     velmo::CVelmoDoc doc(&host);
     if (synthetic) {
-        velmo::Switches().useRafWB = 0; // no camera presets in a synthetic image
+        doc.Edit().SetSwitch(velmo::SwitchId::UseRafWB, 0); // no camera presets in a synthetic image
         doc.SetDefaultParameters();
         LoadSyntheticImage(doc);
     } else if (!doc.OnOpenDocument(file)) {
@@ -243,7 +243,7 @@ int Run(const std::vector<std::string>& args)
     doc.StopWorker();
     doc.DevelopPreview(bits.data());
     if (!out.empty()) {
-        const bool turned = doc.params.rotate == 1 || doc.params.rotate == 2;
+        const bool turned = doc.Edit().Params().rotate == 1 || doc.Edit().Params().rotate == 2;
         const int w = turned ? velmo::CVelmoDoc::kPreviewHeight : velmo::CVelmoDoc::kPreviewWidth;
         const int h = turned ? velmo::CVelmoDoc::kPreviewWidth : velmo::CVelmoDoc::kPreviewHeight;
         if (!WritePpm(out, bits, w, h)) {

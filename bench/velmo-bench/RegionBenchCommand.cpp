@@ -7,7 +7,7 @@
 
 #include "develop/passes/DevelopRegion.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
+#include "params/ParamFields.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
 
@@ -149,8 +149,8 @@ int Run(const std::vector<std::string>& args)
     // The defaults, not the user's stored records or switches.
     velmo::InstallSettings(std::make_shared<velmo::MemorySettingsStore>());
     velmo::CVelmoDoc doc;
-    velmo::Switches().useOldUI = 0;
-    velmo::Switches().useOldNR = 0;
+    doc.Edit().SetSwitch(velmo::SwitchId::UseOldUI, 0);
+    doc.Edit().SetSwitch(velmo::SwitchId::UseOldNR, 0);
     if (!file.empty()) {
         if (!doc.OnOpenDocument(file)) {
             std::fprintf(stderr, "velmo-bench bench-region: cannot open %s\n", file.c_str());
@@ -161,10 +161,10 @@ int Run(const std::vector<std::string>& args)
         doc.StopWorker();
         doc.cameraFamily = 0;
         doc.SetDefaultParameters();
-        velmo::Switches().useRafWB = 0; // no RAF presets in a synthetic image
+        doc.Edit().SetSwitch(velmo::SwitchId::UseRafWB, 0); // no RAF presets in a synthetic image
         FillSyntheticImage(doc);
-        doc.params.twoFrames = 1;
-        doc.params.honeycomb = 1;
+        doc.Edit().SetField(velmo::ParamField::twoFrames, 1);
+        doc.Edit().SetField(velmo::ParamField::honeycomb, 1);
     }
     doc.outputOptions.sizeMode = 0;
 
@@ -184,7 +184,7 @@ int Run(const std::vector<std::string>& args)
     for (bool nr : {false, true}) {
         if (nrOnly && !nr)
             continue;
-        doc.params.bNR = nr ? 1 : 0;
+        doc.Edit().SetField(velmo::ParamField::bNR, nr ? 1 : 0);
         std::vector<uint16_t> reference;
         for (int n : counts) {
             const Timing t = Time(doc, n, repeat);

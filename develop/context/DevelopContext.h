@@ -23,16 +23,6 @@
 
 namespace velmo {
 
-// A channel value 0..1 as u16: clamped, x 65535 + 0.5, truncated; NaN gives 0.
-inline uint16_t ToU16(float v)
-{
-    if (!(v > 0.0f))
-        return 0; // also NaN
-    if (v >= 1.0f)
-        return 65535;
-    return static_cast<uint16_t>(v * 65535.0f + 0.5f);
-}
-
 // Clamped to 0..1; NaN gives 0.
 inline float Clamp01(float v)
 {

@@ -1,6 +1,6 @@
-// The free tone curve: the point arrays and splines of its four channels
-// (master, red, green, blue) and the three 65,536-entry tables development
-// reads.
+// The free tone curve's tables: the splines of the four channels (master,
+// red, green, blue) and the three 65,536-entry tables development reads,
+// built from the edit state's points (params/FreeCurveStore.h).
 #pragma once
 
 #include "develop/context/Spline.h"
@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace velmo {
 
@@ -23,39 +22,11 @@ struct FreeCurveLut {
     bool IsIdentity() const;
 };
 
-// The process-wide table; never null (the identity until a curve is built).
-std::shared_ptr<const FreeCurveLut> CurrentFreeCurveLut();
-// Publishes a new table whole; readers keep the one they took.
-void PublishFreeCurveLut(std::shared_ptr<const FreeCurveLut> lut);
-// Publishes the identity.
-void ResetFreeCurveLut();
+// The solved splines of the four channels of points.
+std::array<CSpline, 4> FreeCurveSplines(const FreeCurvePoints& points);
 
-// The table for four splines (master, red, green, blue).
+// The table for four splines (master, red, green, blue), or for points.
 std::shared_ptr<const FreeCurveLut> MakeFreeCurveLut(const std::array<CSpline, 4>& splines);
-
-// The points the free-curve palette edits, values 0..1, one pair of arrays per
-// channel, and their splines. Used on the user-interface thread only;
-// development reads the published table.
-struct FreeCurvePoints {
-    std::array<std::vector<double>, 4> x;
-    std::array<std::vector<double>, 4> y;
-};
-FreeCurvePoints& FreeCurvePointArrays();
-std::array<CSpline, 4>& FreeCurveSplines();
-
-// True when a stored channel can be used: 1 to 16 points in strictly
-// ascending x.
-bool IsValidFreeCurveRecord(const FreeCurveRecord& record);
-// The straight line (0, 0) - (1, 1).
-FreeCurveRecord IdentityFreeCurveRecord();
-
-// Loads store into the point arrays and splines, resetting every channel that
-// cannot be used to the identity (in store too), then builds and publishes
-// the table. Returns the number of channels reset.
-int BuildFreeCurves(FreeCurveStore& store);
-// Builds the table from the current splines and publishes it.
-void RebuildFreeCurveLut();
-// Writes the point arrays back into store (value x 65535 + 0.5, truncated).
-void StoreFreeCurvePoints(FreeCurveStore& store);
+std::shared_ptr<const FreeCurveLut> MakeFreeCurveLut(const FreeCurvePoints& points);
 
 } // namespace velmo

@@ -1,7 +1,6 @@
 #include "develop/context/ToneLut.h"
 
 #include <cmath>
-#include <mutex>
 
 namespace velmo {
 
@@ -50,55 +49,6 @@ std::shared_ptr<const ToneTables> IdentityToneTables()
         return BuildToneTables(key, 1.0f);
     }();
     return identity;
-}
-
-namespace {
-
-struct ToneTableSlot {
-    std::mutex mutex;
-    std::shared_ptr<const ToneTables> current;
-    uint64_t builds = 0;
-};
-
-ToneTableSlot& Slot()
-{
-    static ToneTableSlot slot;
-    return slot;
-}
-
-} // namespace
-
-std::shared_ptr<const ToneTables> AcquireToneTables(const ToneCurveKey& key, float gain)
-{
-    ToneTableSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    if (slot.current && slot.current->key.Matches(key))
-        return slot.current;
-    // Built under the lock so that two runs asking at once build it once.
-    slot.current = BuildToneTables(key, gain);
-    ++slot.builds;
-    return slot.current;
-}
-
-std::shared_ptr<const ToneTables> CurrentToneTables()
-{
-    ToneTableSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    return slot.current;
-}
-
-uint64_t ToneTableBuildCount()
-{
-    ToneTableSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    return slot.builds;
-}
-
-void ResetToneTables()
-{
-    ToneTableSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    slot.current.reset();
 }
 
 } // namespace velmo

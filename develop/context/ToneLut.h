@@ -1,9 +1,9 @@
 // The tone tables: the tone curve with contrast and brightness baked into
 // 65,536 entries, as floats 0..1 (ToneLut) and as u16 (ToneLut16).
 //
-// One set is shared by the whole process. A set is never changed once
-// published: a new curve builds a new set, and every development run keeps the
-// set it took for its whole length.
+// A set is never changed once built: a new curve builds a new set (the
+// document keeps the last one in its DevelopTables), and every development
+// run keeps the set it took for its whole length.
 #pragma once
 
 #include <cstdint>
@@ -35,15 +35,5 @@ std::shared_ptr<const ToneTables> BuildToneTables(const ToneCurveKey& key, float
 
 // A straight line from black to white, shared; what a context starts with.
 std::shared_ptr<const ToneTables> IdentityToneTables();
-
-// The process-wide set for the key: the current one when its key matches,
-// else a new one that replaces it.
-std::shared_ptr<const ToneTables> AcquireToneTables(const ToneCurveKey& key, float gain);
-// The current process-wide set, or null before the first development.
-std::shared_ptr<const ToneTables> CurrentToneTables();
-// How many sets AcquireToneTables has built since start-up.
-uint64_t ToneTableBuildCount();
-// Drops the process-wide set, so that the next development builds one.
-void ResetToneTables();
 
 } // namespace velmo

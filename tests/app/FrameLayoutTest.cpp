@@ -45,7 +45,7 @@ private slots:
                               {3, {256, 192}}, {4, {170, 128}}, {5, {128, 96}}};
         for (int rotate = 0; rotate <= 2; ++rotate)
             for (const Case& c : cases) {
-                run.Doc().params.rotate = rotate;
+                run.Doc().Edit().SetField(ParamField::rotate, rotate);
                 frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST + unsigned(c.size));
                 ProcessEvents();
                 const QSize expected = rotate ? c.landscape.transposed() : c.landscape;
@@ -62,7 +62,7 @@ private slots:
                 // The frame holds the view: nothing of it is cut off.
                 QVERIFY(frame.rect().contains(QRect(view.mapTo(&frame, QPoint(0, 0)), view.size())));
             }
-        run.Doc().params.rotate = 0;
+        run.Doc().Edit().SetField(ParamField::rotate, 0);
     }
 
     void LargePreviewOnASmallDesktopMovesToTheCornerAndFits()

@@ -3,7 +3,7 @@
 // palette floats.
 #include "app/PaletteDock.h"
 #include "app/VelmoView.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "platform/gui/DialogFont.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
@@ -108,14 +108,14 @@ private slots:
         AppRun run(UiSetup(0));
         CMainFrame& frame = run.Frame();
         frame.ExecuteCommand(ID_USE_OLD_UI);
-        QCOMPARE(Switches().useOldUI.load(), 1);
+        QCOMPARE(run.Doc().Edit().Switch(SwitchId::UseOldUI), 1);
         QVERIFY(Checked(frame, ID_USE_OLD_UI));
         QVERIFY(!frame.Palette(ID_VIEW_PARAMS)->isHidden());
         QVERIFY(frame.Palette(ID_VIEW_PARAMTAB)->isHidden());
         frame.ExecuteCommand(ID_VIEW_LENS);
         QVERIFY(!frame.Palette(ID_VIEW_LENS)->isHidden());
         frame.ExecuteCommand(ID_USE_OLD_UI);
-        QCOMPARE(Switches().useOldUI.load(), 0);
+        QCOMPARE(run.Doc().Edit().Switch(SwitchId::UseOldUI), 0);
         QVERIFY(frame.Palette(ID_VIEW_PARAMS)->isHidden());
         QVERIFY(!frame.Palette(ID_VIEW_PARAMTAB)->isHidden());
         QVERIFY(frame.Palette(ID_VIEW_LENS)->isHidden()); // the classic tool palettes go
@@ -194,10 +194,10 @@ private slots:
         lens->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(lens));
 
-        const int defaultContrast = run.Doc().params.contrast;
-        run.Doc().params.contrast = defaultContrast + 33;
+        const int defaultContrast = run.Doc().Edit().Params().contrast;
+        run.Doc().Edit().SetField(ParamField::contrast, defaultContrast + 33);
         QTest::keyClick(lens, Qt::Key_R, Qt::ControlModifier); // "R&eset\tCtrl+R"
-        QCOMPARE(run.Doc().params.contrast, defaultContrast);
+        QCOMPARE(run.Doc().Edit().Params().contrast, defaultContrast);
     }
 };
 

@@ -3,7 +3,7 @@
 // overlays are checked pixel by pixel against the picture without them, and
 // taking them away must give that picture back exactly.
 #include "app/VelmoView.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
@@ -53,7 +53,7 @@ private slots:
         for (int i = 0; i < 200 && !view.HasFullSizeBitmap(); ++i)
             ProcessEvents(50);
         ProcessEvents(100);
-        QCOMPARE(Switches().grid.load(), 0);
+        QCOMPARE(run.Doc().Edit().Switch(SwitchId::Grid), 0);
 
         const QImage picture = Shown(view);
         QCOMPARE(picture.size(), QSize(512, 384));

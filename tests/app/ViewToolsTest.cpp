@@ -6,7 +6,7 @@
 #include "app/HistogramBar.h"
 #include "app/VelmoView.h"
 #include "develop/colour/ColorManagement.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "platform/core/PrivateProfile.h"
 #include "platform/gui/RecentFileList.h"
 #include "res/ResourceIds.h"
@@ -268,16 +268,16 @@ private slots:
         r.Frame().ExecuteCommand(ID_TOOL_SPOT_WB);
         QVERIFY(view.SpotPickerOn());
         Click(view, {100, 200});
-        QCOMPARE(r.Doc().params.customWB1, 4096);
-        QCOMPARE(r.Doc().params.customWB2, 4096);
-        QCOMPARE(r.Doc().params.customWB3, 4096);
-        QCOMPARE(r.Doc().params.whiteBalance, CustomPreset(Switches().useRafWB != 0));
+        QCOMPARE(r.Doc().Edit().Params().customWB1, 4096);
+        QCOMPARE(r.Doc().Edit().Params().customWB2, 4096);
+        QCOMPARE(r.Doc().Edit().Params().customWB3, 4096);
+        QCOMPARE(r.Doc().Edit().Params().whiteBalance, CustomPreset(r.Doc().Edit().Switch(SwitchId::UseRafWB) != 0));
 
         // A point of the red quarter: red the largest, green half, blue a quarter.
         Click(view, {400, 100});
-        QCOMPARE(r.Doc().params.customWB1, 4096);
-        QCOMPARE(r.Doc().params.customWB2, 2048);
-        QCOMPARE(r.Doc().params.customWB3, 1024);
+        QCOMPARE(r.Doc().Edit().Params().customWB1, 4096);
+        QCOMPARE(r.Doc().Edit().Params().customWB2, 2048);
+        QCOMPARE(r.Doc().Edit().Params().customWB3, 1024);
 
         // A rectangle over the red and the blue quarter alike: their mean.
         // While it is dragged its outline shows (inverted).
@@ -287,7 +287,7 @@ private slots:
         const QImage dragging = view.viewport()->grab().toImage();
         QCOMPARE(dragging.pixel(400, 60) & 0xFFFFFF, (clean.pixel(400, 60) & 0xFFFFFF) ^ 0xFFFFFF);
         QTest::mouseRelease(Surface(view), Qt::LeftButton, Qt::NoModifier, {450, 324});
-        const int wb1 = r.Doc().params.customWB1, wb2 = r.Doc().params.customWB2, wb3 = r.Doc().params.customWB3;
+        const int wb1 = r.Doc().Edit().Params().customWB1, wb2 = r.Doc().Edit().Params().customWB2, wb3 = r.Doc().Edit().Params().customWB3;
         QVERIFY2(std::abs(wb1 - wb3) < 200 && wb2 < 3600 && wb2 > 3000,
                  qPrintable(QStringLiteral("%1 %2 %3").arg(wb1).arg(wb2).arg(wb3)));
     }
@@ -337,7 +337,7 @@ private slots:
                  view.PreviewImage().convertToFormat(QImage::Format_RGB32).pixel(256, 192));
 
         // Turned: 384 x 512.
-        run.Doc().params.rotate = 1;
+        run.Doc().Edit().SetField(ParamField::rotate, 1);
         view.OnUpdate();
         run.Frame().ExecuteCommand(ID_EDIT_COPY);
         QCOMPARE(QApplication::clipboard()->image().size(), QSize(384, 512));
@@ -400,19 +400,19 @@ private slots:
         for (int i = 0; i < 4; ++i)
             big[size_t(i)] = uint8_t(size >> (24 - 8 * i));
         QCOMPARE(doc.Colors().Profiles().SetUserProfile(big), ProfileStatus::Accepted);
-        doc.params.ICC = 4;
+        doc.Edit().SetField(ParamField::ICC, 4);
         view.OnUpdate();
         QVERIFY(view.PreviewProfile() != nullptr);
         QCOMPARE(view.PreviewProfile()->size(), size_t(size));
         QCOMPARE(view.PreviewImage().pixel(100, 100), before);
         QCOMPARE(view.PreviewImage().size(), QSize(512, 384));
         // An index outside the table takes slot 0.
-        doc.params.ICC = 9;
+        doc.Edit().SetField(ParamField::ICC, 9);
         view.OnUpdate();
         QCOMPARE(view.PreviewProfile()->size(), doc.Colors().Profiles().Slot(0)->size());
         QVERIFY(!view.PreviewTaggedSrgb());
         // Converted for a display profile, the preview counts as sRGB.
-        doc.params.ICC = 0;
+        doc.Edit().SetField(ParamField::ICC, 0);
         doc.OnDisplayChoice(1);
         view.OnUpdate();
         QVERIFY(view.PreviewTaggedSrgb());

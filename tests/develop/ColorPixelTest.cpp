@@ -1,4 +1,3 @@
-#include "DevelopTestGlobals.h"
 #include "develop/context/DevelopContext.h"
 #include "document/VelmoDoc.h"
 #include "support/TestEnv.h"
@@ -335,7 +334,6 @@ TEST(SelectiveColor, HueOutsideTheTurnGivesBlackNotGarbage)
 
 class DocumentContext : public ::testing::Test {
 protected:
-    test::DevelopGlobalsGuard globals;
     test::ScopedSettings settings;
     test::RecordingHost host;
 };
@@ -348,15 +346,15 @@ TEST_F(DocumentContext, SnapshotOfSwitchesTablesAndImage)
     doc.exrMode = 2;
     doc.exrExtra = 8;
     doc.exrBits = 2;
-    Switches().useHLS = 0;
-    Switches().useOldUI = 1;
-    Features().selectiveColor = 1;
+    doc.Edit().SetSwitch(SwitchId::UseHLS, 0);
+    doc.Edit().SetSwitch(SwitchId::UseOldUI, 1);
+    doc.Edit().SetFeature(FeatureKind::SelectiveColors, 1);
     SelectiveColorTable t;
     t.rows[SelectiveColorTable::Blues][2] = 42;
-    SetSelectiveColors(t);
+    doc.Edit().SetSelectiveColors(t);
 
     const DevelopContext ctx = doc.PrepareDevelopment();
-    EXPECT_EQ(ctx.params, doc.params);
+    EXPECT_EQ(ctx.params, doc.Edit().Params());
     ASSERT_TRUE(ctx.tone);
     ASSERT_TRUE(ctx.freeCurve);
     EXPECT_EQ(ctx.hueModel, HueModel::HSV);
@@ -369,8 +367,8 @@ TEST_F(DocumentContext, SnapshotOfSwitchesTablesAndImage)
     EXPECT_EQ(ctx.exrBits, 2);
 
     // Later edits do not reach a context already taken.
-    Switches().useHLS = 1;
-    SetSelectiveColors(SelectiveColorTable{});
+    doc.Edit().SetSwitch(SwitchId::UseHLS, 1);
+    doc.Edit().SetSelectiveColors(SelectiveColorTable{});
     EXPECT_EQ(ctx.hueModel, HueModel::HSV);
     EXPECT_EQ(ctx.selectiveColors, t);
 }
@@ -381,7 +379,7 @@ TEST_F(DocumentContext, NeutralGreyStaysNeutralUnderDefaults)
     doc.whiteLevel = 16383;
     doc.maxGreen = 16383;
     for (int rafWB : {0, 1}) {
-        Switches().useRafWB = rafWB;
+        doc.Edit().SetSwitch(SwitchId::UseRafWB, rafWB);
         doc.SetDefaultParameters();
         DevelopContext ctx = doc.PrepareDevelopment();
         for (uint16_t v : {uint16_t(0), uint16_t(1000), uint16_t(20000), uint16_t(45000), uint16_t(65535)}) {

@@ -1,4 +1,3 @@
-#include "DevelopTestGlobals.h"
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/DevelopFull.h"
 #include "develop/passes/LensCorrection.h"
@@ -18,17 +17,6 @@
 namespace velmo {
 namespace {
 
-// Keeps the process-wide lens record of the test's start.
-class LensRecordGuard {
-public:
-    LensRecordGuard() : saved(CurrentLensCorrection()) {}
-    ~LensRecordGuard() { SetLensCorrection(saved); }
-    LensRecordGuard(const LensRecordGuard&) = delete;
-    LensRecordGuard& operator=(const LensRecordGuard&) = delete;
-
-private:
-    LensCorrectionSettings saved;
-};
 
 class Recording final : public IProgress {
 public:
@@ -78,33 +66,34 @@ public:
         fill(doc.mainImage, 1.0f);
         if (!bayer)
             fill(doc.secondFrame, 0.25f);
-        doc.params.twoFrames = bayer ? 0 : 1;
-        doc.params.honeycomb = 1;
-        Switches().useRafWB = 0;
-        Features().lensCorrection = 0;
+        doc.Edit().SetField(ParamField::twoFrames, bayer ? 0 : 1);
+        doc.Edit().SetField(ParamField::honeycomb, 1);
+        doc.Edit().SetSwitch(SwitchId::UseRafWB, 0);
+        doc.Edit().SetFeature(FeatureKind::LensCorrection, 0);
     }
 
     // Median noise reduction (no normaliser of its own), softening,
     // sharpening and the colour window with its noise threshold.
     void FiltersOn()
     {
-        DevParams& p = doc.params;
-        p.bNR = 1;
-        p.NR1 = 2;
-        p.NR2 = 70;
-        p.sharpness = 3;
-        p.soften = 15;
-        p.harden = 40;
-        p.iColorNR = 2;
-        p.iColorNRthreshold = 25;
-        Switches().useOldUI = 0;
-        Switches().useOldNR = 1;
+        doc.Edit().ModifyParams([&](DevParams& p) {
+            p.bNR = 1;
+            p.NR1 = 2;
+            p.NR2 = 70;
+            p.sharpness = 3;
+            p.soften = 15;
+            p.harden = 40;
+            p.iColorNR = 2;
+            p.iColorNRthreshold = 25;
+        });
+        doc.Edit().SetSwitch(SwitchId::UseOldUI, 0);
+        doc.Edit().SetSwitch(SwitchId::UseOldNR, 1);
     }
 
-    static void Lens(const LensCorrectionSettings& s)
+    void Lens(const LensCorrectionSettings& s)
     {
-        SetLensCorrection(s);
-        Features().lensCorrection = 1;
+        doc.Edit().SetLens(s);
+        doc.Edit().SetFeature(FeatureKind::LensCorrection, 1);
     }
 
     RgbPlane Develop(int x, int y, int w, int h, DevelopStatus expect = DevelopStatus::Ok, IProgress* progress = nullptr)
@@ -118,8 +107,6 @@ public:
     RgbPlane Whole() { return Develop(0, 0, doc.imageWidth, doc.imageHeight); }
 
     test::ScopedSettings settings;
-    test::DevelopGlobalsGuard globals;
-    LensRecordGuard lensRecord;
     CVelmoDoc doc;
 };
 
@@ -169,7 +156,7 @@ TEST(DevelopFull, OutputSizeOfEverySizeMode)
         fd.doc.outputOptions.sizeMode = c.mode;
         for (bool lens : {false, true}) {
             if (lens)
-                FullDoc::Lens(BusyLens());
+                fd.Lens(BusyLens());
             const RgbPlane img = fd.Develop(5, 7, 37, 23);
             EXPECT_EQ(img.width, c.w) << c.mode << " lens " << lens;
             EXPECT_EQ(img.height, c.h) << c.mode << " lens " << lens;
@@ -195,13 +182,13 @@ TEST(DevelopFull, AllZeroLensIsNoLens)
         const RgbPlane whole = fd.Whole();
         const RgbPlane crop = fd.Develop(8, 4, 24, 20);
         for (const LensCorrectionSettings& s : {zero, DefaultLensCorrection(), onlyStretch}) {
-            FullDoc::Lens(s);
+            fd.Lens(s);
             EXPECT_EQ(fd.Whole().rgb, whole.rgb) << "mode " << m.mode;
             EXPECT_EQ(fd.Develop(8, 4, 24, 20).rgb, crop.rgb) << "mode " << m.mode;
-            Features().lensCorrection = 0;
+            fd.doc.Edit().SetFeature(FeatureKind::LensCorrection, 0);
         }
         // A lens that is set but switched off changes nothing either.
-        SetLensCorrection(BusyLens());
+        fd.doc.Edit().SetLens(BusyLens());
         EXPECT_EQ(fd.Whole().rgb, whole.rgb);
     }
 }
@@ -219,7 +206,7 @@ TEST(DevelopFull, CropIsTheSameRectangleOfTheWholeImage)
             fd.FiltersOn();
             fd.doc.outputOptions.sizeMode = m.mode;
             if (lens)
-                FullDoc::Lens(BusyLens());
+                fd.Lens(BusyLens());
             const RgbPlane whole = fd.Whole();
             ASSERT_FALSE(whole.rgb.empty());
             for (const Crop& c : crops) {
@@ -243,7 +230,7 @@ TEST(DevelopFull, LensCorrectsTheWholeImageThroughPass8)
     const RgbPlane plain = fd.Whole();
     LensCorrectionSettings s = DefaultLensCorrection();
     s.chromaRed = 60;
-    FullDoc::Lens(s);
+    fd.Lens(s);
     Recording progress;
     const RgbPlane corrected = fd.Develop(0, 0, 64, 48, DevelopStatus::Ok, &progress);
     EXPECT_TRUE(progress.Saw("PASS8"));
@@ -274,25 +261,25 @@ TEST(DevelopFull, TheRunTakesItsOwnLensAndWritesNothingBack)
     fisheye.flags = kLensFisheyeFlag;
     fisheye.fisheyeAngle = 0; // develops as 140 degrees at 100 %
     fisheye.fisheyeScale = 40;
-    FullDoc::Lens(fisheye);
+    fd.Lens(fisheye);
     const RgbPlane zeroAngle = fd.Whole();
-    EXPECT_EQ(CurrentLensCorrection(), fisheye) << "the run wrote into the lens record";
+    EXPECT_EQ(fd.doc.Edit().Lens(), fisheye) << "the run wrote into the lens record";
 
     LensCorrectionSettings explicitAngle = fisheye;
     explicitAngle.fisheyeAngle = 140;
     explicitAngle.fisheyeScale = 100;
-    FullDoc::Lens(explicitAngle);
+    fd.Lens(explicitAngle);
     EXPECT_EQ(fd.Whole().rgb, zeroAngle.rgb);
 
     // A context of the caller's with trial values (the chromatic-aberration
     // search) develops with them and leaves the record alone.
-    SetLensCorrection(DefaultLensCorrection());
+    fd.doc.Edit().SetLens(DefaultLensCorrection());
     DevelopContext ctx = fd.doc.PrepareDevelopment();
     ctx.lens = explicitAngle;
     RgbPlane trial;
     ASSERT_EQ(fd.doc.DevelopFull(ctx, 0, 0, 48, 40, trial, &NoProgress()), DevelopStatus::Ok);
     EXPECT_EQ(trial.rgb, zeroAngle.rgb);
-    EXPECT_EQ(CurrentLensCorrection(), DefaultLensCorrection());
+    EXPECT_EQ(fd.doc.Edit().Lens(), DefaultLensCorrection());
 }
 
 TEST(DevelopFull, BadLensValuesDevelopOrReportNoArea)
@@ -304,27 +291,27 @@ TEST(DevelopFull, BadLensValuesDevelopOrReportNoArea)
     LensCorrectionSettings s = DefaultLensCorrection();
     s.flags = kLensFisheyeFlag;
     s.fisheyeScale = 0;
-    FullDoc::Lens(s);
+    fd.Lens(s);
     const RgbPlane zeroScale = fd.Develop(0, 0, 40, 30);
     s.fisheyeScale = 1;
-    FullDoc::Lens(s);
+    fd.Lens(s);
     EXPECT_EQ(fd.Develop(0, 0, 40, 30).rgb, zeroScale.rgb);
     EXPECT_EQ(fd.Develop(4, 4, 20, 20).rgb.size(), size_t(20 * 20 * 3));
 
     LensCorrectionSettings v = DefaultLensCorrection();
     v.vignetteAmount = 40;
     v.vignetteMidpoint = -500;
-    FullDoc::Lens(v);
+    fd.Lens(v);
     const RgbPlane low = fd.Whole();
     v.vignetteMidpoint = -100;
-    FullDoc::Lens(v);
+    fd.Lens(v);
     EXPECT_EQ(fd.Whole().rgb, low.rgb);
 
     // A distortion so strong that the frame's scale turns over: no picture
     // is left, and that is said, not given as an abort or a blank image.
     LensCorrectionSettings wild = DefaultLensCorrection();
     wild.distortion = 5000;
-    FullDoc::Lens(wild);
+    fd.Lens(wild);
     Recording progress;
     const RgbPlane none = fd.Develop(0, 0, 40, 30, DevelopStatus::EmptyArea, &progress);
     EXPECT_TRUE(none.rgb.empty());
@@ -339,7 +326,7 @@ TEST(DevelopFull, AbortInAnyPassGivesNoImage)
             FullDoc fd(40, 140, false, 7);
             fd.FiltersOn();
             fd.doc.outputOptions.sizeMode = 1;
-            FullDoc::Lens(BusyLens());
+            fd.Lens(BusyLens());
             Recording progress(pass);
             const RgbPlane img = crop ? fd.Develop(4, 8, 30, 100, DevelopStatus::Aborted, &progress)
                                       : fd.Develop(0, 0, 40, 140, DevelopStatus::Aborted, &progress);
@@ -375,7 +362,7 @@ TEST(DevelopFull, NoImageEmptyRectangleAndOutOfMemoryAreTold)
     fd.doc.outputOptions.sizeMode = 2;
     for (bool lens : {false, true}) {
         if (lens)
-            FullDoc::Lens(BusyLens());
+            fd.Lens(BusyLens());
         fd.Develop(0, 0, 200000, 200000, DevelopStatus::OutOfMemory);
     }
 }
@@ -386,10 +373,10 @@ TEST(DevelopFull, SquareReachingPastTheImageDevelops)
     // before the tone step, the part inside is the whole image's.
     FullDoc fd(48, 40, true, 9);
     fd.doc.outputOptions.sizeMode = 8;
-    fd.doc.params.honeycomb = 0;
+    fd.doc.Edit().SetField(ParamField::honeycomb, 0);
     for (bool lens : {false, true}) {
         if (lens)
-            FullDoc::Lens(BusyLens());
+            fd.Lens(BusyLens());
         const RgbPlane whole = fd.Whole();
         const RgbPlane square = fd.Develop(-8, -6, 24, 24);
         ASSERT_EQ(square.width, 24);
@@ -406,7 +393,7 @@ TEST(DevelopFull, SameBytesOnOneThreadAndAllCores)
         FullDoc fd(64, 60, m.bayer, 10);
         fd.FiltersOn();
         fd.doc.outputOptions.sizeMode = m.mode;
-        FullDoc::Lens(BusyLens());
+        fd.Lens(BusyLens());
         SetWorkerThreads(1);
         const RgbPlane one = fd.Develop(4, 8, 48, 40);
         const RgbPlane oneWhole = fd.Whole();

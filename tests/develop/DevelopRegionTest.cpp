@@ -1,4 +1,3 @@
-#include "DevelopTestGlobals.h"
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/DevelopRegion.h"
 #include "develop/passes/RegionPasses.h"
@@ -156,7 +155,6 @@ TEST(PlaceSamples, FlatFieldStaysFlat)
 
 TEST(DevelopSamples, SamplesOutsideTheImageStayZero)
 {
-    test::DevelopGlobalsGuard globals;
     DevelopContext ctx; // identity steps
     ctx.params.whiteBalance = -1;
     ctx.params.twoFrames = 0;
@@ -447,11 +445,11 @@ public:
         fill(doc.mainImage, 1.0f);
         if (twoFrames)
             fill(doc.secondFrame, 0.25f);
-        doc.params.twoFrames = twoFrames ? 1 : 0;
-        doc.params.honeycomb = 1;
+        doc.Edit().SetField(ParamField::twoFrames, twoFrames ? 1 : 0);
+        doc.Edit().SetField(ParamField::honeycomb, 1);
         // The family white-balance tables: a synthetic image has no presets
         // of its own.
-        Switches().useRafWB = 0;
+        doc.Edit().SetSwitch(SwitchId::UseRafWB, 0);
     }
 
     void Flat(uint16_t value)
@@ -463,19 +461,20 @@ public:
     // Noise reduction, sharpening and colour-noise cancel all on.
     void EverythingOn(bool median)
     {
-        DevParams& p = doc.params;
-        p.bNR = 1;
-        p.NR1 = 2;
-        p.NR2 = 80;
-        p.NR3 = 150;
-        p.NR4 = 10;
-        p.sharpness = 3;
-        p.soften = 10;
-        p.harden = 40;
-        p.iColorNR = 2;
-        p.iColorNRthreshold = 30;
-        Switches().useOldUI = 0;
-        Switches().useOldNR = median ? 1 : 0;
+        doc.Edit().ModifyParams([&](DevParams& p) {
+            p.bNR = 1;
+            p.NR1 = 2;
+            p.NR2 = 80;
+            p.NR3 = 150;
+            p.NR4 = 10;
+            p.sharpness = 3;
+            p.soften = 10;
+            p.harden = 40;
+            p.iColorNR = 2;
+            p.iColorNRthreshold = 30;
+        });
+        doc.Edit().SetSwitch(SwitchId::UseOldUI, 0);
+        doc.Edit().SetSwitch(SwitchId::UseOldNR, median ? 1 : 0);
     }
 
     std::vector<uint16_t> Develop(int mode, IProgress* progress = nullptr, DevelopStatus* status = nullptr)
@@ -502,7 +501,6 @@ public:
     }
 
     test::ScopedSettings settings;
-    test::DevelopGlobalsGuard globals;
     CVelmoDoc doc;
 };
 
@@ -519,7 +517,7 @@ TEST(DevelopRegion, FlatFieldStaysFlatThroughEveryPass)
             RegionDoc rd(40, 32, true, m.bayer, 1);
             rd.Flat(8000);
             rd.EverythingOn(false);
-            rd.doc.params.harden = harden; // the strongest sharpening must not blacken a flat area
+            rd.doc.Edit().SetField(ParamField::harden, harden); // the strongest sharpening must not blacken a flat area
             DevelopStatus status{};
             const std::vector<uint16_t> out = rd.Develop(m.mode, nullptr, &status);
             ASSERT_EQ(status, DevelopStatus::Ok) << "mode " << m.mode;
@@ -545,12 +543,12 @@ TEST(DevelopRegion, FlatFieldStaysFlatThroughEveryPass)
 TEST(DevelopRegion, WithoutHoneycombOnlyPlacementAndTone)
 {
     RegionDoc rd(24, 16, false, false, 2);
-    rd.doc.params.honeycomb = 0;
-    rd.doc.params.sharpness = 4; // neither soften nor harden
-    rd.doc.params.iColorNRthreshold = 0;
+    rd.doc.Edit().SetField(ParamField::honeycomb, 0);
+    rd.doc.Edit().SetField(ParamField::sharpness, 4); // neither soften nor harden
+    rd.doc.Edit().SetField(ParamField::iColorNRthreshold, 0);
     const std::vector<uint16_t> plain = rd.Develop(2);
     rd.EverythingOn(false);
-    rd.doc.params.honeycomb = 0;
+    rd.doc.Edit().SetField(ParamField::honeycomb, 0);
     RecordingProgress progress;
     const std::vector<uint16_t> busy = rd.Develop(2, &progress);
     EXPECT_EQ(plain, busy) << "noise reduction, sharpening or the colour window ran without honeycomb";
@@ -671,7 +669,7 @@ TEST(DevelopRegion, TwoThreadsDevelopingAtOnce)
     RegionDoc a(64, 48, true, false, 7);
     a.EverythingOn(false);
     RegionDoc b(48, 64, false, false, 8);
-    b.doc.params.sharpness = 0;
+    b.doc.Edit().SetField(ParamField::sharpness, 0);
     const std::vector<uint16_t> aloneA = a.Develop(1);
     const std::vector<uint16_t> aloneB = b.Develop(0);
     std::vector<uint16_t> togetherA;

@@ -1,7 +1,8 @@
 #include "develop/context/FreeCurves.h"
 #include "develop/context/Spline.h"
 
-#include "DevelopTestGlobals.h"
+#include "develop/context/MakeContext.h"
+#include "params/EditState.h"
 
 #include <gtest/gtest.h>
 
@@ -88,10 +89,8 @@ TEST(Spline, RepeatedXGivesFiniteValues)
 
 // ---------------------------------------------------------------------------
 
-class FreeCurveGlobals : public ::testing::Test {
+class FreeCurveTables : public ::testing::Test {
 protected:
-    test::DevelopGlobalsGuard globals;
-
     static FreeCurveRecord Record(std::initializer_list<std::pair<int, int>> points, int linear = 0)
     {
         FreeCurveRecord r{};
@@ -105,34 +104,21 @@ protected:
     }
 };
 
-TEST_F(FreeCurveGlobals, ResetIsTheIdentity)
+TEST_F(FreeCurveTables, EmptyStoreBuildsTheIdentity)
 {
-    PublishFreeCurveLut(MakeFreeCurveLut([] {
-        std::array<CSpline, 4> s;
-        s[0].SetPoints({0.0, 1.0}, {1.0, 0.0});
-        return s;
-    }()));
-    EXPECT_FALSE(CurrentFreeCurveLut()->IsIdentity());
-    ResetFreeCurveLut();
-    EXPECT_TRUE(CurrentFreeCurveLut()->IsIdentity());
-    PublishFreeCurveLut(nullptr);
-    ASSERT_TRUE(CurrentFreeCurveLut());
-    EXPECT_TRUE(CurrentFreeCurveLut()->IsIdentity());
-}
-
-TEST_F(FreeCurveGlobals, EmptyStoreBuildsTheIdentity)
-{
-    FreeCurveStore store{};
-    EXPECT_EQ(BuildFreeCurves(store), 4);
-    for (const auto& channel : store.channel) {
+    EditState edit;
+    edit.SetFreeCurve(FreeCurveStore{});
+    for (const auto& channel : edit.FreeCurve().channel) {
         EXPECT_EQ(channel.count, 2);
         EXPECT_EQ(channel.points[1].x, 65535);
         EXPECT_EQ(channel.points[1].y, 65535);
     }
-    EXPECT_TRUE(CurrentFreeCurveLut()->IsIdentity());
+    EXPECT_EQ(edit.FreeCurvePointSet(), IdentityFreeCurvePoints());
+    DevelopTables tables;
+    EXPECT_TRUE(tables.FreeCurve(edit.FreeCurvePointSet())->IsIdentity());
 }
 
-TEST_F(FreeCurveGlobals, BadChannelsResetOneByOne)
+TEST_F(FreeCurveTables, BadChannelsResetOneByOne)
 {
     struct Case {
         const char* name;
@@ -154,13 +140,13 @@ TEST_F(FreeCurveGlobals, BadChannelsResetOneByOne)
         store.channel[1] = c.red;
         store.channel[2] = Record({{0, 0}, {65535, 65535}});
         store.channel[3] = Record({{0, 0}, {65535, 32767}}, 1);
-        EXPECT_EQ(BuildFreeCurves(store), 1) << c.name;
+        EXPECT_EQ(NormalizeFreeCurveStore(store), 1) << c.name;
         EXPECT_EQ(std::memcmp(&store.channel[0], &inverted, sizeof inverted), 0) << c.name;
         const FreeCurveRecord identity = IdentityFreeCurveRecord();
         EXPECT_EQ(std::memcmp(&store.channel[1], &identity, sizeof identity), 0) << c.name;
 
         // The master curve runs before each channel's own curve.
-        const auto lut = CurrentFreeCurveLut();
+        const auto lut = MakeFreeCurveLut(FreeCurvePointsOf(store));
         for (int i : {0, 1000, 32768, 65535}) {
             EXPECT_NEAR(lut->channel[0][i], 65535 - i, 1) << c.name << " " << i;
             EXPECT_NEAR(lut->channel[1][i], 65535 - i, 1) << c.name << " " << i;
@@ -169,31 +155,36 @@ TEST_F(FreeCurveGlobals, BadChannelsResetOneByOne)
     }
 }
 
-TEST_F(FreeCurveGlobals, StoredPointsBecomeUnitValuesAndBack)
+TEST_F(FreeCurveTables, StoredPointsBecomeUnitValuesAndBack)
 {
     FreeCurveStore store{};
     for (auto& channel : store.channel)
         channel = Record({{0, 0}, {20000, 30000}, {65535, 65535}});
-    BuildFreeCurves(store);
-    const FreeCurvePoints& points = FreeCurvePointArrays();
+    store.channel[2].linear = 1;
+    const FreeCurvePoints points = FreeCurvePointsOf(store);
     EXPECT_EQ(points.x[0].back(), 1.0);
     EXPECT_EQ(points.y[3].back(), 1.0);
     EXPECT_NEAR(points.x[2][1], 20000.0 / 65535.0, 1e-7);
-    FreeCurveStore back{};
-    StoreFreeCurvePoints(back);
+    EXPECT_EQ(points.linear, (std::array<int, 4>{0, 0, 1, 0}));
+    const FreeCurveStore back = FreeCurveStoreOf(points);
     EXPECT_EQ(std::memcmp(&back, &store, sizeof store), 0);
 }
 
-// A run keeps the table it took while a new one is published.
-TEST_F(FreeCurveGlobals, PublishingNeverRewritesATableInUse)
+// A run keeps the table it took while the points change; the same points
+// give the table already built.
+TEST_F(FreeCurveTables, ATableInUseIsNeverRewritten)
 {
-    ResetFreeCurveLut();
-    const auto taken = CurrentFreeCurveLut();
+    DevelopTables tables;
+    const auto taken = tables.FreeCurve(IdentityFreeCurvePoints());
     FreeCurveStore store{};
     store.channel[0] = Record({{0, 65535}, {65535, 0}});
-    BuildFreeCurves(store);
-    EXPECT_NE(CurrentFreeCurveLut(), taken);
+    const FreeCurvePoints inverted = FreeCurvePointsOf(store);
+    const auto next = tables.FreeCurve(inverted);
+    EXPECT_NE(next, taken);
     EXPECT_TRUE(taken->IsIdentity());
+    EXPECT_FALSE(next->IsIdentity());
+    EXPECT_EQ(tables.FreeCurve(inverted), next);
+    EXPECT_EQ(tables.FreeCurveBuilds(), 2u);
 }
 
 } // namespace

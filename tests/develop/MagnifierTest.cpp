@@ -74,7 +74,7 @@ TEST_F(Magnifier, SquareSizeAndPlaceByMode)
         SCOPED_TRACE("mode " + std::to_string(c.mode) + " size " + std::to_string(c.m));
         Image(1024, 768, c.bayer);
         doc.outputOptions.sizeMode = c.mode;
-        Switches().magnifierSize = c.m;
+        doc.Edit().SetSwitch(SwitchId::MagnifierSize, c.m);
         doc.magnifierX = 256;
         doc.magnifierY = 192;
         const int before = host.bitmaps;
@@ -112,7 +112,7 @@ TEST_F(Magnifier, PatternWhereTheSquareLeavesThePicture)
     };
     Image(1024, 768, false);
     doc.outputOptions.sizeMode = 0;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         doc.magnifierX = c.cx;
@@ -159,9 +159,9 @@ TEST_F(Magnifier, PreviewSizeModeCutsThePreviewCopy)
         doc.imageHeight = c.imageH;
         doc.mainImage.assign(3, 1);
         doc.cameraFamily = c.family;
-        doc.params.rotate = c.rotate;
+        doc.Edit().SetField(ParamField::rotate, c.rotate);
         doc.outputOptions.sizeMode = 11; // preview size, Bayer-type bit
-        Switches().magnifierSize = c.m;
+        doc.Edit().SetSwitch(SwitchId::MagnifierSize, c.m);
         const int cw = c.rotate ? 384 : 512, ch = c.rotate ? 512 : 384;
         for (int y = 0; y < ch; ++y)
             for (int x = 0; x < cw; ++x) {
@@ -198,7 +198,7 @@ TEST_F(Magnifier, TurnedPicturesTurnTheSquare)
 {
     Image(1024, 768, false);
     doc.outputOptions.sizeMode = 2;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     doc.magnifierX = 200;
     doc.magnifierY = 150;
     doc.UpdateMagnifier();
@@ -214,7 +214,7 @@ TEST_F(Magnifier, TurnedPicturesTurnTheSquare)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("rotate " + std::to_string(c.rotate));
-        doc.params.rotate = c.rotate;
+        doc.Edit().SetField(ParamField::rotate, c.rotate);
         doc.UpdateMagnifier();
         ASSERT_NE(doc.magnifierImage, upright);
         int bad = 0;
@@ -237,7 +237,7 @@ TEST_F(Magnifier, HistogramsSumLikeAPreviewAndFringeSumsAccumulate)
     std::fill(doc.histogram.begin(), doc.histogram.end(), 5);
     for (int m : {256, 512}) {
         SCOPED_TRACE("size " + std::to_string(m));
-        Switches().magnifierSize = m;
+        doc.Edit().SetSwitch(SwitchId::MagnifierSize, m);
         doc.fringeRed = doc.fringeBlue = 0;
         doc.UpdateMagnifier();
         const DisplayImage& shown = Shown();
@@ -308,7 +308,7 @@ TEST_F(Magnifier, KeepInsideClampsTheSquareOnce)
 {
     Image(1024, 768, true);
     doc.outputOptions.sizeMode = 8;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     doc.magnifierX = 511;
     doc.magnifierY = 383;
     doc.magnifierKeepInside = true;
@@ -328,7 +328,7 @@ TEST_F(Magnifier, AnAbortedDevelopmentKeepsThePreviousImage)
 {
     Image(512, 384, true);
     doc.outputOptions.sizeMode = 8;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     doc.magnifierX = 256;
     doc.magnifierY = 192;
     doc.UpdateMagnifier();
@@ -351,10 +351,10 @@ TEST_F(Magnifier, DisplayChoiceConvertsOrLeavesItToTheGui)
 {
     Image(512, 384, true);
     doc.outputOptions.sizeMode = 8;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     doc.magnifierX = 256;
     doc.magnifierY = 192;
-    doc.params.ICC = 1; // Adobe RGB (1998) output
+    doc.Edit().SetField(ParamField::ICC, 1); // Adobe RGB (1998) output
 
     doc.UpdateMagnifier();
     ASSERT_NE(doc.magnifierImage, nullptr);

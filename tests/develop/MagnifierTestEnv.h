@@ -1,12 +1,9 @@
 // Shared by the magnifier and chromatic-correction tests: a host that records
-// the magnifier and search hooks, a guard for the process-wide state they
-// change, and a document with a synthetic image.
+// the magnifier and search hooks and a document with a synthetic image.
 #pragma once
 
-#include "DevelopTestGlobals.h"
 #include "develop/preview/FullPreviewBitmap.h"
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
 #include "params/LensCorrectionSettings.h"
 #include "support/TestEnv.h"
 
@@ -56,42 +53,17 @@ public:
     std::vector<Toggle> toggled;
 };
 
-// The lens record, the feature flags, the development switches and the
-// magnifier size of the test's start come back at its end.
-class MagnifierGlobalsGuard {
-public:
-    MagnifierGlobalsGuard() : lens(CurrentLensCorrection()), size(Switches().magnifierSize.load()) {}
-    ~MagnifierGlobalsGuard()
-    {
-        SetLensCorrection(lens);
-        Switches().magnifierSize = size;
-    }
-    MagnifierGlobalsGuard(const MagnifierGlobalsGuard&) = delete;
-    MagnifierGlobalsGuard& operator=(const MagnifierGlobalsGuard&) = delete;
-
-private:
-    DevelopGlobalsGuard develop;
-    LensCorrectionSettings lens;
-    int size;
-};
-
 // A document whose host records the hooks; no worker builds.
 struct MagnifierDoc {
     ScopedSettings settings;
-    MagnifierGlobalsGuard globals;
     MagnifierHost host;
     CVelmoDoc doc{&host};
 
     MagnifierDoc()
     {
         doc.StopWorker();
-        Switches().useRafWB = 0;
-        Switches().useOldUI = 0;
-        Features().lensCorrection = 0;
-        Features().selectiveColor = 0;
-        Features().freeCurve = 0;
-        SetLensCorrection(DefaultLensCorrection());
-        doc.params.whiteBalance = -1; // gains 1: no camera presets needed
+        doc.Edit().SetSwitch(SwitchId::UseRafWB, 0);
+        doc.Edit().SetField(ParamField::whiteBalance, -1); // gains 1: no camera presets needed
     }
 
     // A w x h image, one frame (Bayer-type or honeycomb), every pixel
@@ -104,8 +76,8 @@ struct MagnifierDoc {
         doc.maxGreen = 16000;
         doc.bayerFlag = bayer ? 1 : 0;
         doc.secondFrame.clear();
-        doc.params.twoFrames = 0;
-        doc.params.honeycomb = 1;
+        doc.Edit().SetField(ParamField::twoFrames, 0);
+        doc.Edit().SetField(ParamField::honeycomb, 1);
         doc.mainImage.resize(size_t(w) * size_t(h) * 3);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {

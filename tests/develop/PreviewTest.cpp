@@ -1,4 +1,3 @@
-#include "DevelopTestGlobals.h"
 #include "PreviewTestEnv.h"
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/FullPreviewBitmap.h"
@@ -51,7 +50,6 @@ protected:
     }
 
     test::ScopedSettings settings;
-    test::DevelopGlobalsGuard globals;
     test::RecordingMessages messages;
     test::WorkerHost host;
     std::unique_ptr<CVelmoDoc> doc;
@@ -87,7 +85,7 @@ TEST_F(PreviewFixture, HistogramsCountEveryShownPixel)
     EXPECT_TRUE(std::equal(expected.luma.begin(), expected.luma.end(), block + 768));
     // The tone response rises from black to white.
     EXPECT_LT(doc->toneResponse[3 * 10 + 1], doc->toneResponse[3 * 200 + 1]);
-    EXPECT_EQ(host.previewProfiles, std::vector<int>{doc->params.ICC});
+    EXPECT_EQ(host.previewProfiles, std::vector<int>{doc->Edit().Params().ICC});
 }
 
 TEST_F(PreviewFixture, ClipWarningShowsHighlightsRedAndShadowsBlue)
@@ -106,8 +104,8 @@ TEST_F(PreviewFixture, ClipWarningShowsHighlightsRedAndShadowsBlue)
     EXPECT_EQ((std::vector<uint16_t>{mid[0], mid[1], mid[2]}), (std::vector<uint16_t>{5, 0, 0}));
 
     // The scene's white patch is at the top left, its black patch beside it.
-    doc->params.contrast = 0;
-    doc->params.brightness = 0;
+    doc->Edit().SetField(ParamField::contrast, 0);
+    doc->Edit().SetField(ParamField::brightness, 0);
     const Bytes plain = Develop();
     doc->clipWarning = 1;
     const Bytes warned = Develop();
@@ -138,7 +136,7 @@ TEST_P(PreviewBandTest, LetterboxRowsAreBlack)
     const BandCase c = GetParam();
     doc->cameraFamily = c.family;
     doc->imageHeight = c.imageHeight;
-    doc->params.brightness = 40; // black input would show grey
+    doc->Edit().SetField(ParamField::brightness, 40); // black input would show grey
     const Bytes bits = Develop();
     auto rowIsBlack = [&](int y) {
         return std::all_of(At(bits, W, 0, y), At(bits, W, 0, y + 1), [](uint8_t v) { return v == 0; });
@@ -171,7 +169,7 @@ TEST_F(PreviewFixture, RotationTurnsThePictureAndItsCopy)
     const Bytes straight = Develop();
     const std::vector<uint16_t> copy = doc->preview16;
     for (int rotate : {1, 2}) {
-        doc->params.rotate = rotate;
+        doc->Edit().SetField(ParamField::rotate, rotate);
         const Bytes turned = Develop();
         const std::vector<uint16_t>& copyTurned = doc->preview16;
         // 384 wide and 512 rows.
@@ -201,10 +199,10 @@ TEST_F(PreviewFixture, OneThreadAndAllCoresGiveTheSameBytes)
 {
     test::PrepareSyntheticDocument(*doc, 640, 480, true);
     doc->outputOptions.sizeMode = 3;
-    doc->params.sharpness = 3;
-    doc->params.soften = 30;
-    doc->params.harden = 60;
-    doc->params.hue = 10;
+    doc->Edit().SetField(ParamField::sharpness, 3);
+    doc->Edit().SetField(ParamField::soften, 30);
+    doc->Edit().SetField(ParamField::harden, 60);
+    doc->Edit().SetField(ParamField::hue, 10);
     SetWorkerThreads(1);
     const Bytes preview1 = Develop();
     const std::vector<int32_t> hist1 = doc->histogram;
@@ -241,11 +239,11 @@ TEST(PreviewSharpen, CentresOfThePresets)
 
 TEST_F(PreviewFixture, SharpeningOnlyDarkensAndKeepsFlatAreas)
 {
-    doc->params.sharpness = 4; // no sharpening
+    doc->Edit().SetField(ParamField::sharpness, 4); // no sharpening
     const Bytes plain = DevelopFull();
-    doc->params.sharpness = 3;
-    doc->params.soften = 0;
-    doc->params.harden = 100;
+    doc->Edit().SetField(ParamField::sharpness, 3);
+    doc->Edit().SetField(ParamField::soften, 0);
+    doc->Edit().SetField(ParamField::harden, 100);
     const Bytes hard = DevelopFull();
     size_t darker = 0;
     for (size_t i = 0; i < plain.size(); ++i) {
@@ -257,8 +255,8 @@ TEST_F(PreviewFixture, SharpeningOnlyDarkensAndKeepsFlatAreas)
     const int w = doc->fullWidth;
     EXPECT_EQ(0, std::memcmp(At(hard, w, 10, 10), At(plain, w, 10, 10), 3 * 20));
     // Softening alone spreads the patch's edge.
-    doc->params.soften = 100;
-    doc->params.harden = 0;
+    doc->Edit().SetField(ParamField::soften, 100);
+    doc->Edit().SetField(ParamField::harden, 0);
     const Bytes soft = DevelopFull();
     EXPECT_NE(soft, plain);
 }
@@ -270,20 +268,20 @@ protected:
     void SetUp() override
     {
         PreviewFixture::SetUp();
-        SetLensCorrection(DefaultLensCorrection());
+        doc->Edit().SetLens(DefaultLensCorrection());
     }
     void TearDown() override
     {
-        SetLensCorrection(DefaultLensCorrection());
+        doc->Edit().SetLens(DefaultLensCorrection());
         PreviewFixture::TearDown();
     }
     // The 16-bit copy of a preview with the given record, lens correction on.
     std::vector<uint16_t> WithLens(const LensCorrectionSettings& s)
     {
-        SetLensCorrection(s);
-        Features().lensCorrection = 1;
+        doc->Edit().SetLens(s);
+        doc->Edit().SetFeature(FeatureKind::LensCorrection, 1);
         Develop();
-        Features().lensCorrection = 0;
+        doc->Edit().SetFeature(FeatureKind::LensCorrection, 0);
         return doc->preview16;
     }
     uint16_t Channel(const std::vector<uint16_t>& copy, int x, int y, int ch) const
@@ -396,7 +394,7 @@ Bytes ReferenceShown(const std::vector<uint16_t>& copy, const Bytes& input, cons
 
 TEST_F(PreviewFixture, SwitchingTheOutputSpaceRebuildsTheTransform)
 {
-    doc->params.ICC = 0;
+    doc->Edit().SetField(ParamField::ICC, 0);
     const Bytes unconverted = Develop();
     const std::vector<uint16_t> copy = doc->preview16;
     for (size_t i = 0; i < copy.size(); i += 3)
@@ -408,7 +406,7 @@ TEST_F(PreviewFixture, SwitchingTheOutputSpaceRebuildsTheTransform)
     EXPECT_EQ(srgb, ReferenceShown(copy, BuiltIn(0), BuiltIn(0)));
     const auto first = doc->Colors().Transform(0);
 
-    doc->params.ICC = 1; // Adobe RGB shown on sRGB
+    doc->Edit().SetField(ParamField::ICC, 1); // Adobe RGB shown on sRGB
     const Bytes adobe = Develop();
     EXPECT_NE(doc->Colors().Transform(1), first);
     EXPECT_EQ(adobe, ReferenceShown(copy, BuiltIn(1), BuiltIn(0)));
@@ -477,7 +475,7 @@ TEST_F(PreviewFixture, OpeningADisplayProfileFile)
     ASSERT_TRUE(test::WriteFile(dir.File("wide.icc"), BuiltIn(3)));
     ASSERT_TRUE(test::WriteFile(dir.File("grey.icc"),
                                 GreyProfile()));
-    doc->params.ICC = 1;
+    doc->Edit().SetField(ParamField::ICC, 1);
     doc->OnDisplayChoice(2);
     EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
     doc->OnDisplayChoice(6); // no such choice
@@ -513,7 +511,7 @@ TEST(PreviewColorSettings, StoredUserProfileIsOpenedAtConstruction)
     settings.store().WriteProfileString(kSettingsSection, "OtherColorProfile", dir.File("mine.icc"));
     CVelmoDoc doc;
     EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), adobe);
-    EXPECT_EQ(doc.params.ICC, 4);
+    EXPECT_EQ(doc.Edit().Params().ICC, 4);
 }
 
 // --- Full-preview bitmap and geometry --------------------------------------------

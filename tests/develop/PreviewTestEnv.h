@@ -57,9 +57,11 @@ inline void PrepareSyntheticDocument(CVelmoDoc& doc, int fullW, int fullH, bool 
     doc.secondFrame.clear();
     if (twoFrames)
         doc.secondFrame.assign(3, 1);
-    doc.params.twoFrames = twoFrames ? 1 : 0;
-    doc.params.whiteBalance = -1;
-    doc.params.rotate = 0;
+    doc.Edit().ModifyParams([&](DevParams& p) {
+        p.twoFrames = twoFrames ? 1 : 0;
+        p.whiteBalance = -1;
+        p.rotate = 0;
+    });
     doc.outputOptions.sizeMode = 2;
     doc.fullWidth = fullW;
     doc.fullHeight = fullH;

@@ -158,13 +158,13 @@ protected:
         doc->StopWorker();
         ASSERT_FALSE(doc->bayerFlag);
         doc->outputOptions.sizeMode = 2; // w x h: small and quick
-        doc->params.ICC = 1;
+        doc->Edit().SetField(ParamField::ICC, 1);
     }
     void TearDown() override
     {
         OutputFaults() = {};
-        Features().lensCorrection = 0;
-        SetLensCorrection(DefaultLensCorrection());
+        doc->Edit().SetFeature(FeatureKind::LensCorrection, 0);
+        doc->Edit().SetLens(DefaultLensCorrection());
     }
 
     // The cropped development turned as the output shows it, at 16 bits.
@@ -172,7 +172,7 @@ protected:
     {
         RgbPlane plane;
         EXPECT_EQ(doc->DevelopFull(c.x, c.y, c.width, c.height, plane, &NoProgress()), DevelopStatus::Ok);
-        return test::Turned(plane.rgb, plane.width, plane.height, doc->params.rotate, w, h);
+        return test::Turned(plane.rgb, plane.width, plane.height, doc->Edit().Params().rotate, w, h);
     }
 
     test::ScopedSettings settings;
@@ -199,9 +199,9 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
     }
     EXPECT_EQ(host.counter.developments, 1) << "saving again without a change does not develop";
     EXPECT_TRUE(messages.calls.empty());
-    EXPECT_TRUE(doc->snapshot == doc->params);
+    EXPECT_TRUE(doc->snapshot == doc->Edit().Params());
 
-    doc->params.hue = 12;
+    doc->Edit().SetField(ParamField::hue, 12);
     ASSERT_TRUE(doc->OnSaveDocument(source));
     EXPECT_EQ(host.counter.developments, 2);
     EXPECT_EQ(doc->lastSavedPath, dir.File("shot_1.JPG"));
@@ -255,7 +255,7 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
     ASSERT_GE(H, 8);
     for (int rotate : {0, 1, 2}) {
         SCOPED_TRACE(rotate);
-        doc->params.rotate = rotate;
+        doc->Edit().SetField(ParamField::rotate, rotate);
         // A crop in display orientation: a quarter in from the left and top.
         const int dispW = rotate ? H : W, dispH = rotate ? W : H;
         doc->cropImage = {dispW / 4, dispH / 4, dispW - 1, dispH * 3 / 4};
@@ -328,14 +328,14 @@ TEST_F(SaveDocumentTest, RefusedSavesWriteNothing)
     LensCorrectionSettings lens = DefaultLensCorrection();
     lens.distortion = 1000;
     lens.coefficient = 100;
-    SetLensCorrection(lens);
-    Features().lensCorrection = 1;
+    doc->Edit().SetLens(lens);
+    doc->Edit().SetFeature(FeatureKind::LensCorrection, 1);
     EXPECT_FALSE(doc->OnSaveDocument(source));
     ASSERT_EQ(messages.calls.size(), 2u);
     EXPECT_EQ(messages.calls[1].text, kSaveLensEmptyText);
 
     // Preview size without the preview copy.
-    Features().lensCorrection = 0;
+    doc->Edit().SetFeature(FeatureKind::LensCorrection, 0);
     doc->outputOptions.sizeMode = 3;
     doc->preview16.clear();
     EXPECT_FALSE(doc->OnSaveDocument(source));
@@ -351,7 +351,7 @@ TEST_F(SaveDocumentTest, PreviewSizeDarkensOutsideTheCrop)
     doc->outputOptions.format = 2;
     for (int rotate : {0, 1}) {
         SCOPED_TRACE(rotate);
-        doc->params.rotate = rotate;
+        doc->Edit().SetField(ParamField::rotate, rotate);
         const int cols = rotate ? 384 : 512, rows = rotate ? 512 : 384;
         doc->preview16.assign(size_t(512) * 384 * 3, 0);
         for (size_t i = 0; i < doc->preview16.size(); ++i)

@@ -1,4 +1,5 @@
 #include "develop/context/DevelopContext.h"
+#include "develop/context/MakeContext.h"
 #include "develop/context/ToneLut.h"
 
 #include <gtest/gtest.h>
@@ -107,19 +108,19 @@ TEST(ToneLut, NaNKeyGivesBlackNotGarbage)
     EXPECT_EQ(t->toneLut[1000], 0.0f);
 }
 
-// The process-wide set is kept while only exposure, white balance, hue or
+// The kept set is reused while only exposure, white balance, hue or
 // saturation change, and replaced (never rewritten) when the curve changes.
 TEST(ToneLut, RebuiltOnlyWhenTheCurveChanges)
 {
-    ResetToneTables();
+    DevelopTables tables;
     DevParams p = ToneParams(2.2f, 0, 10, 5);
-    auto acquire = [](const DevParams& q) {
+    auto acquire = [&](const DevParams& q) {
         const DevelopConstants c = MakeDevelopConstants(q, 0, {});
-        return AcquireToneTables(c.ToneKey(q.bGammaLog), c.gain);
+        return tables.Tone(c.ToneKey(q.bGammaLog), c.gain);
     };
-    const uint64_t before = ToneTableBuildCount();
+    const uint64_t before = tables.ToneBuilds();
     const auto first = acquire(p);
-    EXPECT_EQ(ToneTableBuildCount(), before + 1);
+    EXPECT_EQ(tables.ToneBuilds(), before + 1);
 
     DevParams same = p;
     same.sensitize = 1.5f;
@@ -127,7 +128,7 @@ TEST(ToneLut, RebuiltOnlyWhenTheCurveChanges)
     same.hue = 20;
     same.saturation = 140;
     EXPECT_EQ(acquire(same), first);
-    EXPECT_EQ(ToneTableBuildCount(), before + 1);
+    EXPECT_EQ(tables.ToneBuilds(), before + 1);
 
     const ToneTables snapshot = *first;
     struct Change {
@@ -145,30 +146,29 @@ TEST(ToneLut, RebuiltOnlyWhenTheCurveChanges)
         c.apply(q);
         const auto t = acquire(q);
         EXPECT_NE(t, first) << c.what;
-        EXPECT_EQ(ToneTableBuildCount(), ++expected) << c.what;
-        EXPECT_EQ(CurrentToneTables(), t) << c.what;
+        EXPECT_EQ(tables.ToneBuilds(), ++expected) << c.what;
+        EXPECT_EQ(acquire(q), t) << c.what;
+        EXPECT_EQ(tables.ToneBuilds(), expected) << c.what;
     }
     // A run that took the first set still reads it unchanged.
     EXPECT_EQ(0, std::memcmp(first->toneLut16, snapshot.toneLut16, sizeof snapshot.toneLut16));
-    ResetToneTables();
 }
 
 // Gamma mode and log mode can give the same four numbers; the mode is part of
 // the key so that switching it always rebuilds.
 TEST(ToneLut, ModeIsPartOfTheKey)
 {
-    ResetToneTables();
+    DevelopTables tables;
     ToneCurveKey k;
     k.curveExponent = 0.5f;
     k.logNorm = std::log(1.5f);
     k.contrastSlope = 1.0f;
     k.contrastOffset = 0.0f;
-    const auto gammaMode = AcquireToneTables(k, 1.0f);
+    const auto gammaMode = tables.Tone(k, 1.0f);
     k.logMode = 1;
-    const auto logMode = AcquireToneTables(k, 1.0f);
+    const auto logMode = tables.Tone(k, 1.0f);
     EXPECT_NE(gammaMode, logMode);
     EXPECT_NE(gammaMode->toneLut16[16384], logMode->toneLut16[16384]);
-    ResetToneTables();
 }
 
 } // namespace

@@ -30,7 +30,7 @@ void FringedImage(CVelmoDoc& doc, int w, int h, int red, int blue)
     doc.maxGreen = 16000;
     doc.bayerFlag = 1;
     doc.secondFrame.clear();
-    doc.params.twoFrames = 0;
+    doc.Edit().SetField(ParamField::twoFrames, 0);
     doc.mainImage.resize(size_t(w) * size_t(h) * 3);
 
     const double cx = w * 0.5, cy = h * 0.5;
@@ -64,8 +64,8 @@ protected:
     // or so; kept neutral here, the known shift is the optimum.
     void SetUp() override
     {
-        doc.params.honeycomb = 0;
-        doc.params.saturation = 100;
+        doc.Edit().SetField(ParamField::honeycomb, 0);
+        doc.Edit().SetField(ParamField::saturation, 100);
     }
 };
 
@@ -73,14 +73,14 @@ TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
 {
     FringedImage(doc, 512, 384, 23, -9);
     doc.outputOptions.sizeMode = 8;
-    Switches().magnifierSize = 256;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     LensCorrectionSettings record = DefaultLensCorrection();
     record.chromaRed = 3;
-    SetLensCorrection(record);
+    doc.Edit().SetLens(record);
 
     for (int rotate : {0, 1, 2}) {
         SCOPED_TRACE("rotate " + std::to_string(rotate));
-        doc.params.rotate = rotate;
+        doc.Edit().SetField(ParamField::rotate, rotate);
         std::vector<std::pair<int, int>> origins;
         host.onBitmap = [&] { origins.push_back({doc.magnifierOriginX, doc.magnifierOriginY}); };
         const int centres = host.centres;
@@ -106,7 +106,7 @@ TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
         }
         EXPECT_EQ(sides.size(), 4u);
         host.onBitmap = nullptr;
-        EXPECT_EQ(CurrentLensCorrection(), record);
+        EXPECT_EQ(doc.Edit().Lens(), record);
         if (rotate != 0)
             continue;
         const FringeSums offRed = ScoreChromaticTrial(doc, base, 20, -9);
@@ -114,7 +114,7 @@ TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
         EXPECT_LT(right.red, offRed.red);
         EXPECT_LT(right.blue, offBlue.blue);
         EXPECT_EQ(right.red, offBlue.red); // each channel scores by itself
-        EXPECT_EQ(CurrentLensCorrection(), record);
+        EXPECT_EQ(doc.Edit().Lens(), record);
     }
 
     // A stop before the fifth render ends the trial with what was gathered.
@@ -130,18 +130,18 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
 {
     FringedImage(doc, 512, 384, 23, -9);
     doc.outputOptions.sizeMode = 11; // preview size of a Bayer-type sensor
-    Switches().magnifierSize = 512;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 512);
     LensCorrectionSettings record = DefaultLensCorrection();
     record.chromaRed = 60;
     record.chromaBlue = -60;
     record.vignetteMidpoint = 20;
-    SetLensCorrection(record);
+    doc.Edit().SetLens(record);
     doc.magnifierX = 300;
     doc.magnifierY = 100;
 
     doc.OnAutoChromaticCorrect();
 
-    const LensCorrectionSettings found = CurrentLensCorrection();
+    const LensCorrectionSettings found = doc.Edit().Lens();
     EXPECT_NEAR(found.chromaRed, 23, 1);
     EXPECT_NEAR(found.chromaBlue, -9, 1);
     LensCorrectionSettings others = found;
@@ -151,11 +151,11 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
 
     // The preparations stay in force.
     EXPECT_EQ(doc.outputOptions.sizeMode, 8);
-    EXPECT_EQ(Features().lensCorrection, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
     ASSERT_EQ(host.toggled.size(), 1u);
     EXPECT_EQ(host.toggled[0].kind, FeatureKind::LensCorrection);
     EXPECT_TRUE(host.toggled[0].enabled);
-    EXPECT_EQ(Switches().magnifierSize, 256);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 256);
     EXPECT_EQ(host.sizes, std::vector<int>{256});
 
     // Progress n x 100 / 352 for every render; the last render is the
@@ -185,8 +185,8 @@ TEST_F(AutoChromatic, AbortStopsTheRenders)
 {
     FringedImage(doc, 512, 384, 23, -9);
     doc.outputOptions.sizeMode = 8;
-    Switches().magnifierSize = 256;
-    Features().lensCorrection = 1;
+    doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
+    doc.Edit().SetFeature(FeatureKind::LensCorrection, 1);
     doc.magnifierX = 256;
     doc.magnifierY = 192;
     host.abortAfter = 20;
@@ -210,7 +210,7 @@ TEST_F(AutoChromatic, NothingWithoutAnImage)
     doc.OnAutoChromaticCorrect();
     EXPECT_EQ(host.begins, 0);
     EXPECT_TRUE(host.statuses.empty());
-    EXPECT_EQ(CurrentLensCorrection(), DefaultLensCorrection());
+    EXPECT_EQ(doc.Edit().Lens(), DefaultLensCorrection());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "develop/colour/ColorManagement.h"
 #include "document/VelmoDoc.h"
 #include "params/FreeCurveStore.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +48,7 @@ TEST(Document, ConstructionAllocatesMapsAndDefaults)
     EXPECT_TRUE(doc.cropRect.IsNull());
     EXPECT_FALSE(doc.HasImage());
     EXPECT_EQ(doc.incrementFileNumber, 1);
-    EXPECT_EQ(doc.params.wbTempt, 5500);
+    EXPECT_EQ(doc.Edit().Params().wbTempt, 5500);
 }
 
 TEST(Document, DestructionPersistsTheSwitches)
@@ -57,15 +57,21 @@ TEST(Document, DestructionPersistsTheSwitches)
     auto& s = settings.store();
     {
         CVelmoDoc doc;
-        Switches().grid = 3;
-        Switches().magnifierSize = 512;
-        Switches().checkPrv = 0;
-        Switches().useHLS = 0;
+        doc.Edit().SetSwitch(SwitchId::Grid, 3);
+        doc.Edit().SetSwitch(SwitchId::MagnifierSize, 512);
+        doc.Edit().SetSwitch(SwitchId::CheckPrv, 0);
+        doc.Edit().SetSwitch(SwitchId::UseHLS, 0);
         doc.outputOptions.format = 4;
         doc.outputOptions.jpegQuality = 60;
         doc.otherColorProfile = "/profiles/mine.icc";
         doc.cameraFamily = 6;
-        FreeCurves().channel[2].count = 3;
+        FreeCurveStore curve{};
+        for (FreeCurveRecord& c : curve.channel)
+            c = IdentityFreeCurveRecord();
+        curve.channel[2].count = 3;
+        curve.channel[2].points[1] = {30000, 20000};
+        curve.channel[2].points[2] = {65535, 65535};
+        doc.Edit().SetFreeCurve(curve);
     }
     EXPECT_EQ(s.GetProfileInt(S, "Grid", -1), 3);
     EXPECT_EQ(s.GetProfileInt(S, "MagnifierSize", -1), 512);
@@ -83,21 +89,15 @@ TEST(Document, DestructionPersistsTheSwitches)
     EXPECT_EQ(bytes.size(), 176u);
 
     // A new document reads them back.
-    Switches().grid = 0;
-    Switches().useHLS = 1;
-    FreeCurves() = {};
     CVelmoDoc doc;
-    EXPECT_EQ(Switches().grid, 3);
-    EXPECT_EQ(Switches().magnifierSize, 512);
-    EXPECT_EQ(Switches().useHLS, 0);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::Grid), 3);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 512);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::UseHLS), 0);
     EXPECT_EQ(doc.cameraFamily, 6);
     EXPECT_EQ(doc.outputOptions.format, 4);
     EXPECT_EQ(doc.outputOptions.jpegQuality, 60);
-    EXPECT_EQ(FreeCurves().channel[2].count, 3);
-    Switches().useHLS = 1;
-    Switches().checkPrv = 2;
-    Switches().magnifierSize = 256;
-    FreeCurves() = {};
+    EXPECT_EQ(doc.Edit().FreeCurve().channel[2].count, 3);
+    EXPECT_EQ(doc.Edit().FreeCurvePointSet().y[2][1], 20000.0f / 65535.0f);
 }
 
 TEST(Document, StoredValuesOutOfRangeKeepDefaults)
@@ -119,10 +119,10 @@ TEST(Document, StoredValuesOutOfRangeKeepDefaults)
     CVelmoDoc doc;
     EXPECT_EQ(doc.outputOptions.format, 0);
     EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
-    EXPECT_EQ(Switches().magnifierSize, 256);
-    EXPECT_EQ(Switches().checkPrv, 2);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 256);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::CheckPrv), 2);
     EXPECT_EQ(doc.Colors().DisplayChoice(), 0);
-    EXPECT_EQ(FreeCurves().channel[0].count, 0);
+    EXPECT_EQ(doc.Edit().FreeCurve().channel[0].count, 0);
 }
 
 TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
@@ -134,7 +134,7 @@ TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
     doc.secondFrame.assign(30, 7);
     doc.header.assign(4096, 1);
     doc.histogram[5] = 9;
-    doc.params.hue = 12;
+    doc.Edit().SetField(ParamField::hue, 12);
     doc.DeleteContents();
     EXPECT_FALSE(doc.HasImage());
     EXPECT_TRUE(doc.secondFrame.empty());
@@ -167,7 +167,6 @@ TEST(Document, DetectExrModeFromTheHeader)
         std::memcpy(doc.header.data() + 132, &c.at132, 4);
         EXPECT_EQ(doc.DetectExrMode(), c.result) << c.kind;
         EXPECT_EQ(doc.exrBits, c.bits) << c.kind;
-        EXPECT_EQ(doc.params.twoFrames, c.result);
     }
     doc.header.clear();
     EXPECT_EQ(doc.DetectExrMode(), 1);
@@ -208,7 +207,7 @@ TEST(FormatOutputSize, CaptionTable)
     for (const auto& c : cases) {
         doc.outputOptions.sizeMode = c.sizeMode;
         doc.bayerFlag = c.bayer;
-        doc.params.rotate = c.rotate;
+        doc.Edit().SetField(ParamField::rotate, c.rotate);
         doc.cropRect = c.crop;
         bool current = !c.current;
         EXPECT_EQ(doc.FormatOutputSize(c.command, &current, c.style), c.text) << c.command;
@@ -216,7 +215,7 @@ TEST(FormatOutputSize, CaptionTable)
     }
     bool untouched = true;
     doc.cropRect = {};
-    doc.params.rotate = 0;
+    doc.Edit().SetField(ParamField::rotate, 0);
     EXPECT_EQ(doc.FormatOutputSize(40000, &untouched, 2), "2048x1536");
     EXPECT_TRUE(untouched);
 }

@@ -212,7 +212,7 @@ TEST_P(DynamicRange, ShiftExtraAndFramesFromTheCameraSettings)
     EXPECT_EQ(doc.exrExtra, c.exrExtra);
     EXPECT_EQ(!doc.secondFrame.empty(), c.secondFrame);
     // Two frames, or a dynamic-range shift, make the record a two-frame one.
-    EXPECT_EQ(doc.params.twoFrames, (c.secondFrame || c.drShift != 0) ? 1 : 0);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, (c.secondFrame || c.drShift != 0) ? 1 : 0);
     if (c.exrMode != 0) {
         EXPECT_EQ(doc.exrModeDigit, c.digit - '0');
     }
@@ -297,7 +297,7 @@ TEST_F(LoadRaw, LayoutFrameAndExrStateDoNotCarryOver)
     ASSERT_TRUE(Open(FlatFile(s5pro, {{4000, 8000, 2000}, {111, 222, 333}}, 1200)));
     EXPECT_EQ(doc.exrBits, 2);
     EXPECT_EQ(doc.wbUnit, 220);
-    EXPECT_EQ(doc.params.twoFrames, 1);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, 1);
     EXPECT_TRUE(Flat("stored R frame", doc.secondFrame, doc.imageWidth, doc.imageHeight, {111, 222, 333}));
 
     // An EXR DR shot, then a one-frame Bayer camera.
@@ -308,7 +308,7 @@ TEST_F(LoadRaw, LayoutFrameAndExrStateDoNotCarryOver)
     ASSERT_TRUE(Open(FlatFile(File("FinePix S5500", 22), {{1000, 2000, 3000}, {}})));
     ExpectOneFrameAsIs();
     EXPECT_TRUE(doc.secondFrame.empty());
-    EXPECT_EQ(doc.params.twoFrames, 0);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, 0);
 
     // A shifted EXR HR shot, then a broken file, then a SuperCCD camera.
     ASSERT_TRUE(Open(DrFile("FinePix S200EXR", '1', 100, 800)));
@@ -322,7 +322,7 @@ TEST_F(LoadRaw, LayoutFrameAndExrStateDoNotCarryOver)
     ExpectOneFrameAsIs();
     EXPECT_EQ(doc.bayerFlag, 0);
     EXPECT_EQ(doc.outputOptions.sizeMode & 8, 0);
-    EXPECT_EQ(doc.params.twoFrames, 0);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, 0);
     EXPECT_EQ(messages.calls.size(), 1u);
 }
 

@@ -44,7 +44,7 @@ TEST_P(OpenRaw, LoadsPlacesAndDemosaics)
     EXPECT_EQ(doc.cameraFamily, c.family);
     EXPECT_EQ(doc.bayerFlag, c.bayer ? 1 : 0);
     EXPECT_EQ(doc.secondFrame.empty(), c.frames == 1);
-    EXPECT_EQ(doc.params.twoFrames, c.frames == 2 ? 1 : 0);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, c.frames == 2 ? 1 : 0);
     EXPECT_GT(doc.imageWidth, 0);
     EXPECT_GT(doc.imageHeight, 0);
     EXPECT_EQ(doc.sourcePath, path);
@@ -78,7 +78,7 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     CVelmoDoc doc;
     doc.cameraFamily = 4;
     doc.SetDefaultParameters();
-    doc.params.hue = 33;
+    doc.Edit().SetField(ParamField::hue, 33);
     doc.SaveParameterRecord();
 
     test::RafFileSpec recipe;
@@ -93,7 +93,7 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     CVelmoDoc other;
     other.cameraFamily = 4;
     other.LoadParameterRecord();
-    EXPECT_EQ(other.params.hue, 33);
+    EXPECT_EQ(other.Edit().Params().hue, 33);
     std::vector<uint8_t> stored;
     EXPECT_FALSE(settings.store().GetProfileBinary(kSettingsSection, "ParamS9", stored));
 }
@@ -124,7 +124,7 @@ TEST(OpenDocument, UserProfileMustBeRgb)
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("good.ICC")));
     EXPECT_TRUE(messages.calls.empty());
     EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb);
-    EXPECT_EQ(doc.params.ICC, 4);
+    EXPECT_EQ(doc.Edit().Params().ICC, 4);
     // A grey profile, a header that only claims RGB, and a stub.
     cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
     cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), curve);
@@ -139,14 +139,14 @@ TEST(OpenDocument, UserProfileMustBeRgb)
     ASSERT_TRUE(test::WriteFile(dir.File("grey.icm"), greyBytes));
     ASSERT_TRUE(test::WriteFile(dir.File("fake.icc"), fake));
     ASSERT_TRUE(test::WriteFile(dir.File("short.icc"), std::vector<uint8_t>(18, 0)));
-    doc.params.ICC = 1;
+    doc.Edit().SetField(ParamField::ICC, 1);
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("grey.icm")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("fake.icc")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("short.icc")));
     EXPECT_EQ(messages.calls.size(), 3u);
     EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb); // the accepted profile stays
     EXPECT_EQ(doc.otherColorProfile, dir.File("good.ICC"));
-    EXPECT_EQ(doc.params.ICC, 1);
+    EXPECT_EQ(doc.Edit().Params().ICC, 1);
 }
 
 } // namespace

@@ -41,14 +41,15 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
     ASSERT_TRUE(doc.OnOpenDocument(image));
     const size_t samples = doc.mainImage.size();
 
-    Features().freeCurve = Features().lensCorrection = Features().selectiveColor = 1;
+    for (FeatureKind kind : {FeatureKind::FreeCurve, FeatureKind::LensCorrection, FeatureKind::SelectiveColors})
+        doc.Edit().SetFeature(kind, true);
     ASSERT_TRUE(doc.OnSaveParametersAs(dir.File("p.VMR")));
     ASSERT_TRUE(doc.OnSaveToneCurveAs(dir.File("t.VMT")));
     ASSERT_TRUE(doc.OnSaveLensCorrectionAs(dir.File("l.VML")));
     ASSERT_TRUE(doc.OnSaveSelectiveColorsAs(dir.File("c.VMC")));
     ASSERT_TRUE(doc.OnSaveSpotWhiteBalance(dir.File("w.VMW")));
     ASSERT_TRUE(test::WriteText(dir.File("f.VMF"), "[Settings]\r\nCropAspectRatio=1\r\n"));
-    test::ResetFeatureState();
+    test::ResetFeatureState(doc);
     doc.parameterPath.clear();
     doc.toneCurvePath.clear();
     doc.lensPath.clear();
@@ -94,14 +95,14 @@ TEST_F(OpenSideFiles, ExtensionsAreComparedUpperCased)
     const std::string path = dir.File("lower.vmr");
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nhue=33\r\n"));
     EXPECT_FALSE(doc.OnOpenDocument(path));
-    EXPECT_EQ(doc.params.hue, 33);
+    EXPECT_EQ(doc.Edit().Params().hue, 33);
     EXPECT_EQ(doc.parameterPath, path);
     EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{RecentListKind::Parameters, path}}));
 
     const std::string curve = dir.File("lower.vmt");
     ASSERT_TRUE(WriteFreeCurveFile(curve, 0, test::SampleFreeCurve()));
     EXPECT_FALSE(doc.OnOpenDocument(curve));
-    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
     EXPECT_TRUE(messages.calls.empty());
 }
 
@@ -118,7 +119,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         EXPECT_EQ(host.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
         EXPECT_TRUE(doc.HasImage());
         EXPECT_EQ(doc.sourcePath, image);
-        EXPECT_EQ(doc.params.hue, 21); // the parameters apply over the loaded image
+        EXPECT_EQ(doc.Edit().Params().hue, 21); // the parameters apply over the loaded image
         EXPECT_EQ(doc.parameterPath, params);
     }
     // With the application opening it.
@@ -129,7 +130,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         EXPECT_FALSE(doc.OnOpenDocument(params));
         EXPECT_EQ(app.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
         EXPECT_EQ(doc.sourcePath, image);
-        EXPECT_EQ(doc.params.hue, 21);
+        EXPECT_EQ(doc.Edit().Params().hue, 21);
     }
     // With an image loaded "FileName" is ignored.
     {
@@ -140,7 +141,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         EXPECT_FALSE(doc.OnOpenDocument(params));
         EXPECT_TRUE(loaded.opened.empty());
         EXPECT_EQ(doc.sourcePath, other);
-        EXPECT_EQ(doc.params.hue, 21);
+        EXPECT_EQ(doc.Edit().Params().hue, 21);
     }
 }
 
@@ -150,25 +151,25 @@ TEST_F(OpenSideFiles, FeatureFilesSwitchTheFeatureOnWhateverItsState)
     const std::string path = dir.File("c.VMT");
     ASSERT_TRUE(WriteFreeCurveFile(path, 0, test::SampleFreeCurve()));
     EXPECT_FALSE(doc.OnOpenDocument(path));
-    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
     EXPECT_FALSE(doc.OnOpenDocument(path));
-    EXPECT_EQ(Features().freeCurve, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
     using Toggle = std::pair<FeatureKind, bool>;
     EXPECT_EQ(host.toggles, (std::vector<Toggle>{{FeatureKind::FreeCurve, true}, {FeatureKind::FreeCurve, true}}));
     EXPECT_EQ(host.paletteRefreshes, (std::vector<FeatureKind>{FeatureKind::FreeCurve, FeatureKind::FreeCurve}));
 
     // The toggle command itself switches both ways.
     doc.ToggleFeature(FeatureKind::SelectiveColors);
-    EXPECT_EQ(Features().selectiveColor, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 1);
     doc.ToggleFeature(FeatureKind::SelectiveColors);
-    EXPECT_EQ(Features().selectiveColor, 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 0);
     EXPECT_EQ(host.toggles.back(), (Toggle{FeatureKind::SelectiveColors, false}));
 }
 
 TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
 {
     CVelmoDoc doc(&host);
-    const DevParams before = doc.params;
+    const DevParams before = doc.Edit().Params();
     for (const char* name : {"none.VMR", "none.VMT", "none.VMC", "none.VML", "none.VMW", "none.VMF"})
         EXPECT_FALSE(doc.OnOpenDocument(dir.File(name))) << name;
     EXPECT_TRUE(messages.calls.empty());
@@ -178,14 +179,14 @@ TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
     ASSERT_TRUE(test::WriteText(broken, "[Settings]\r\nColorTable_flag=1\r\nColorTable=00\r\n"));
     EXPECT_FALSE(doc.OnOpenDocument(broken));
     EXPECT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(Features().selectiveColor, 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 0);
     EXPECT_TRUE(doc.selectiveColorPath.empty());
 
     EXPECT_TRUE(host.recent.empty());
     EXPECT_TRUE(host.toggles.empty());
     EXPECT_TRUE(host.cropReads.empty());
     EXPECT_EQ(host.parameterChanges, 0);
-    EXPECT_EQ(doc.params, before);
+    EXPECT_EQ(doc.Edit().Params(), before);
 }
 
 TEST_F(OpenSideFiles, WhiteBalanceFileSelectsTheCustomPresetOfTheMode)
@@ -195,11 +196,11 @@ TEST_F(OpenSideFiles, WhiteBalanceFileSelectsTheCustomPresetOfTheMode)
                                       "customWB3=1024\r\n"));
     for (int useRafWB : {1, 0}) {
         CVelmoDoc doc(&host);
-        Switches().useRafWB = useRafWB;
+        doc.Edit().SetSwitch(SwitchId::UseRafWB, useRafWB);
         EXPECT_FALSE(doc.OnOpenDocument(path));
-        EXPECT_EQ(doc.params.whiteBalance, useRafWB ? 11 : 7);
-        EXPECT_EQ(doc.params.customWB1, 4096);
-        EXPECT_EQ(doc.params.customWB3, 1024);
+        EXPECT_EQ(doc.Edit().Params().whiteBalance, useRafWB ? 11 : 7);
+        EXPECT_EQ(doc.Edit().Params().customWB1, 4096);
+        EXPECT_EQ(doc.Edit().Params().customWB3, 1024);
         // The custom rows follow the multipliers.
         using C = FamilyWhiteBalanceTable::Column;
         const auto& table = doc.FamilyTable();
@@ -232,7 +233,7 @@ TEST_F(OpenSideFiles, ParameterFileRotationLaysTheFrameOutAgain)
     const int layouts = host.layouts;
     const int resends = host.cropResends;
     EXPECT_FALSE(doc.OnOpenDocument(path));
-    EXPECT_EQ(doc.params.rotate, 2);
+    EXPECT_EQ(doc.Edit().Params().rotate, 2);
     EXPECT_EQ(host.layouts, layouts + 1);
     EXPECT_EQ(host.cropResends, resends + 1);
     EXPECT_EQ(host.parameterChanges, 1);
@@ -240,7 +241,7 @@ TEST_F(OpenSideFiles, ParameterFileRotationLaysTheFrameOutAgain)
     // An out-of-range rotation never reaches the rotation command.
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nrotate=40\r\n"));
     EXPECT_FALSE(doc.OnOpenDocument(path));
-    EXPECT_EQ(doc.params.rotate, 2);
+    EXPECT_EQ(doc.Edit().Params().rotate, 2);
 }
 
 TEST_F(OpenSideFiles, AcceptedColourProfilesGoToTheirRecentList)

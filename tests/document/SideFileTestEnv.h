@@ -1,12 +1,9 @@
 // Shared by the parameter-file, feature-file and side-file tests: a host that
-// records the side-file hooks, a reset of the process-wide feature state and
-// small file helpers.
+// records the side-file hooks and small file helpers.
 #pragma once
 
-#include "develop/context/FreeCurves.h"
 #include "document/VelmoDoc.h"
 #include "params/FreeCurveStore.h"
-#include "params/GlobalSwitches.h"
 #include "params/LensCorrectionSettings.h"
 #include "params/SelectiveColorTable.h"
 #include "support/TestEnv.h"
@@ -67,28 +64,21 @@ public:
     CVelmoDoc* openInto = nullptr; // OpenDocumentFile opens here when set
 };
 
-// The feature tables, their flags and "UseRafWB" as a fresh process has them.
-inline void ResetFeatureState()
+// The feature tables and their flags of doc as a fresh document has them.
+inline void ResetFeatureState(CVelmoDoc& doc)
 {
-    Features().lensCorrection = 0;
-    Features().selectiveColor = 0;
-    Features().freeCurve = 0;
-    Switches().useRafWB = 1;
-    SetLensCorrection(DefaultLensCorrection());
-    SetSelectiveColors(SelectiveColorTable{});
-    FreeCurveStore identity{};
-    for (auto& c : identity.channel)
-        c = IdentityFreeCurveRecord();
-    FreeCurves() = identity;
-    ResetFreeCurveLut();
+    EditState& e = doc.Edit();
+    for (FeatureKind kind : {FeatureKind::LensCorrection, FeatureKind::SelectiveColors, FeatureKind::FreeCurve})
+        e.SetFeature(kind, false);
+    e.SetLens(DefaultLensCorrection());
+    e.SetSelectiveColors(SelectiveColorTable{});
+    e.SetFreeCurvePoints(IdentityFreeCurvePoints());
 }
 
-// Settings, messages and feature state fresh for each test, restored after.
+// Settings and messages fresh for each test; each test's document has an
+// edit state of its own.
 class SideFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetFeatureState(); }
-    void TearDown() override { ResetFeatureState(); }
-
     ScopedSettings settings;
     RecordingMessages messages;
     TempDir dir;

@@ -1,5 +1,5 @@
 #include "document/VelmoDoc.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,6 @@ protected:
         int changes = 0;
     } host;
     CVelmoDoc doc{&host};
-    int useRafWB = Switches().useRafWB;
 
     void SetUp() override
     {
@@ -23,12 +22,7 @@ protected:
         doc.imageHeight = 48;
         doc.mainImage.assign(size_t(64) * 50 * 3 + 3, 0);
         Fill(0, 0, 64, 48, 1000, 2000, 500);
-        doc.params.customWB1 = doc.params.customWB2 = doc.params.customWB3 = 128;
-    }
-    void TearDown() override
-    {
-        Switches().useRafWB = useRafWB;
-        Features().lensCorrection = 0;
+        doc.Edit().ModifyParams([](DevParams& p) { p.customWB1 = p.customWB2 = p.customWB3 = 128; });
     }
     void Fill(int x0, int y0, int x1, int y1, uint16_t r, uint16_t g, uint16_t b)
     {
@@ -45,24 +39,24 @@ protected:
 TEST_F(SpotWhiteBalance, GreyAreaGivesEqualGains)
 {
     Fill(16, 12, 48, 36, 3000, 3000, 3000);
-    Switches().useRafWB = 0;
+    doc.Edit().SetSwitch(SwitchId::UseRafWB, 0);
     // Preview (128..383, 96..287) maps to image (16..47, 12..35).
     ASSERT_TRUE(doc.SpotWhiteBalanceRect(128, 96, 383, 287));
-    EXPECT_EQ(doc.params.customWB1, 4096);
-    EXPECT_EQ(doc.params.customWB2, 4096);
-    EXPECT_EQ(doc.params.customWB3, 4096);
-    EXPECT_EQ(doc.params.whiteBalance, 7);
+    EXPECT_EQ(doc.Edit().Params().customWB1, 4096);
+    EXPECT_EQ(doc.Edit().Params().customWB2, 4096);
+    EXPECT_EQ(doc.Edit().Params().customWB3, 4096);
+    EXPECT_EQ(doc.Edit().Params().whiteBalance, 7);
     EXPECT_EQ(host.changes, 1);
 }
 
 TEST_F(SpotWhiteBalance, PointTakesTheBlockAroundIt)
 {
-    Switches().useRafWB = 1;
+    doc.Edit().SetSwitch(SwitchId::UseRafWB, 1);
     ASSERT_TRUE(doc.SpotWhiteBalancePoint(256, 192));
-    EXPECT_EQ(doc.params.customWB1, 2048);
-    EXPECT_EQ(doc.params.customWB2, 4096);
-    EXPECT_EQ(doc.params.customWB3, 1024);
-    EXPECT_EQ(doc.params.whiteBalance, 11);
+    EXPECT_EQ(doc.Edit().Params().customWB1, 2048);
+    EXPECT_EQ(doc.Edit().Params().customWB2, 4096);
+    EXPECT_EQ(doc.Edit().Params().customWB3, 1024);
+    EXPECT_EQ(doc.Edit().Params().whiteBalance, 11);
     // Two pixels from the border: ignored.
     EXPECT_FALSE(doc.SpotWhiteBalancePoint(8, 192));
     EXPECT_EQ(host.changes, 1);
@@ -72,17 +66,17 @@ TEST_F(SpotWhiteBalance, BlackOrReversedAreasAndLensCorrection)
 {
     Fill(0, 0, 64, 48, 0, 0, 0);
     EXPECT_FALSE(doc.SpotWhiteBalanceRect(300, 200, 100, 50));
-    EXPECT_EQ(doc.params.customWB1, 128);
+    EXPECT_EQ(doc.Edit().Params().customWB1, 128);
     Fill(0, 0, 64, 48, 10, 20, 40);
     EXPECT_TRUE(doc.SpotWhiteBalanceRect(300, 200, 100, 50)); // reversed corners are the same rectangle
-    EXPECT_EQ(doc.params.customWB3, 4096);
+    EXPECT_EQ(doc.Edit().Params().customWB3, 4096);
 
     test::RecordingMessages messages;
-    Features().lensCorrection = 1;
-    doc.params.customWB1 = 5;
+    doc.Edit().SetFeature(FeatureKind::LensCorrection, 1);
+    doc.Edit().SetField(ParamField::customWB1, 5);
     EXPECT_FALSE(doc.SpotWhiteBalancePoint(256, 192));
     EXPECT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(doc.params.customWB1, 5);
+    EXPECT_EQ(doc.Edit().Params().customWB1, 5);
 }
 
 TEST_F(SpotWhiteBalance, FromTheMagnifierAtFullSize)
@@ -93,8 +87,8 @@ TEST_F(SpotWhiteBalance, FromTheMagnifierAtFullSize)
     Fill(28, 28, 33, 33, 100, 100, 400);
     // Magnifier (40, 40) at scale 2 is image (30, 30).
     ASSERT_TRUE(doc.SpotWhiteBalanceFromMagnifier(40, 40));
-    EXPECT_EQ(doc.params.customWB1, 1024);
-    EXPECT_EQ(doc.params.customWB3, 4096);
+    EXPECT_EQ(doc.Edit().Params().customWB1, 1024);
+    EXPECT_EQ(doc.Edit().Params().customWB3, 4096);
 }
 
 } // namespace

@@ -99,7 +99,7 @@ protected:
 TEST_F(WorkerFixture, OneReadyPerStableParameterSet)
 {
     for (int i = 0; i < 3; ++i) {
-        doc->params.hue = 10 * i;
+        doc->Edit().SetField(ParamField::hue, 10 * i);
         DevelopPreview();
         ASSERT_TRUE(host.WaitForReady(i + 1));
         ASSERT_TRUE(test::WaitForWorkerIdle(*doc));
@@ -112,7 +112,7 @@ TEST_F(WorkerFixture, OneReadyPerStableParameterSet)
     // last one's full preview is what stays.
     const int before = host.Ready();
     for (int i = 0; i < 6; ++i) {
-        doc->params.hue = 40 + i;
+        doc->Edit().SetField(ParamField::hue, 40 + i);
         DevelopPreview();
     }
     ASSERT_TRUE(test::WaitForWorkerIdle(*doc));
@@ -136,7 +136,7 @@ TEST_F(WorkerFixture, ParameterChangeDuringABuildCancelsItWithNothingPublished)
     doc->ResumeWorker();
     ASSERT_TRUE(gate.WaitEntered(1));
 
-    doc->params.hue = 40;
+    doc->Edit().SetField(ParamField::hue, 40);
     DevelopPreview(); // stops the build held at the gate, starts the next
     ASSERT_TRUE(gate.WaitEntered(2));
     EXPECT_EQ(doc->FullPreview(), nullptr);
@@ -189,7 +189,7 @@ TEST_F(WorkerFixture, RandomPauseCyclesNeverOverlapTwoDevelopments)
     for (int i = 0; i < 300; ++i) {
         switch (rng() % 8) {
         case 0: // a preview development of the view
-            doc->params.hue = i % 50;
+            doc->Edit().SetField(ParamField::hue, i % 50);
             DevelopPreview();
             break;
         case 1:
@@ -316,7 +316,7 @@ TEST_F(WorkerFixture, FullPreviewBitmapForTheView)
     EXPECT_EQ(image->stride, 600);
     EXPECT_EQ(image->bgr.size(), size_t(600) * 150);
     EXPECT_TRUE(image->colorManaged);
-    EXPECT_EQ(*image->profile, *doc->Colors().Profiles().Slot(doc->params.ICC));
+    EXPECT_EQ(*image->profile, *doc->Colors().Profiles().Slot(doc->Edit().Params().ICC));
     // The screen allows more than the full preview has: its own size.
     host.fullScreen = {4096, 4096};
     image = doc->MakeFullPreviewBitmap();
@@ -335,7 +335,7 @@ TEST_F(WorkerFixture, FullPreviewBitmapForTheView)
     // Converted by LittleCMS: tagged sRGB, the profile still carried; the
     // user-profile space shows with the user profile when there is one.
     ASSERT_TRUE(doc->Colors().SetDisplayChoice(1));
-    doc->params.rotate = 1;
+    doc->Edit().SetField(ParamField::rotate, 1);
     DevelopPreview();
     ASSERT_TRUE(host.WaitForReady(2));
     ASSERT_TRUE(test::WaitForWorkerIdle(*doc));

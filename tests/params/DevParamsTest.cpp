@@ -1,6 +1,6 @@
 #include "document/VelmoDoc.h"
 #include "params/DevParams.h"
-#include "params/GlobalSwitches.h"
+#include "params/EditState.h"
 #include "params/ParamKeys.h"
 #include "raw/WhiteBalanceData.h"
 #include "support/TestEnv.h"
@@ -12,11 +12,6 @@
 
 namespace velmo {
 namespace {
-
-struct SwitchGuard {
-    int useRafWB = Switches().useRafWB;
-    ~SwitchGuard() { Switches().useRafWB = useRafWB; }
-};
 
 struct FamilyDefaultsCase {
     int family;
@@ -37,15 +32,14 @@ TEST_P(FamilyDefaults, MatchTheFamilyTable)
 {
     const auto& c = GetParam();
     test::ScopedSettings settings;
-    SwitchGuard guard;
     CVelmoDoc doc; // reads the switches from the settings
-    Switches().useRafWB = c.useRafWB;
+    doc.Edit().SetSwitch(SwitchId::UseRafWB, c.useRafWB);
     doc.cameraFamily = c.family;
-    doc.params.cameraWhiteBalance = 3;
-    doc.params.cameraSharpness = 2;
-    doc.params.exifOrientation = 1;
+    doc.Edit().SetField(ParamField::cameraWhiteBalance, 3);
+    doc.Edit().SetField(ParamField::cameraSharpness, 2);
+    doc.Edit().SetField(ParamField::exifOrientation, 1);
     doc.SetDefaultParameters();
-    const DevParams& p = doc.params;
+    const DevParams& p = doc.Edit().Params();
     EXPECT_FLOAT_EQ(p.gamma, c.gamma);
     EXPECT_EQ(p.contrast, c.contrast);
     EXPECT_EQ(p.brightness, c.brightness);
@@ -92,10 +86,10 @@ TEST(DevParamsDefaults, PortraitShotTurnsAndRelaysOut)
     test::RecordingHost host;
     CVelmoDoc doc(&host);
     for (auto [orientation, rotate] : {std::pair{6, 1}, {8, 2}, {3, 0}}) {
-        doc.params.exifOrientation = orientation;
+        doc.Edit().SetField(ParamField::exifOrientation, orientation);
         const int layouts = host.layouts;
         doc.SetDefaultParameters();
-        EXPECT_EQ(doc.params.rotate, rotate);
+        EXPECT_EQ(doc.Edit().Params().rotate, rotate);
         EXPECT_EQ(doc.IsPortrait(), rotate);
         EXPECT_EQ(host.layouts - layouts, rotate != 0 ? 1 : 0);
     }
@@ -108,7 +102,7 @@ TEST(DevParamsDefaults, SecondFrameOrDynamicRangeShiftMeansTwoFrames)
     doc.cameraFamily = 0;
     doc.drShift = 1;
     doc.SetDefaultParameters();
-    EXPECT_EQ(doc.params.twoFrames, 1);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, 1);
 }
 
 TEST(ParamValueName, FamiliesWithoutANameBecomeZero)
@@ -128,7 +122,6 @@ TEST(ParamValueName, FamiliesWithoutANameBecomeZero)
 class StoredRecord : public ::testing::Test {
 protected:
     test::ScopedSettings settings;
-    SwitchGuard guard;
 };
 
 TEST_F(StoredRecord, RoundTripsPerFamily)
@@ -137,22 +130,22 @@ TEST_F(StoredRecord, RoundTripsPerFamily)
         CVelmoDoc doc;
         doc.cameraFamily = 4;
         doc.SetDefaultParameters();
-        doc.params.contrast = -33;
-        doc.params.gamma = 2.2f;
+        doc.Edit().SetField(ParamField::contrast, -33);
+        doc.Edit().SetField(ParamField::gamma, 2.2f);
         doc.SaveParameterRecord();
         doc.cameraFamily = 1;
         doc.SetDefaultParameters();
-        doc.params.contrast = 44;
+        doc.Edit().SetField(ParamField::contrast, 44);
         doc.SaveParameterRecord();
     }
     CVelmoDoc doc;
     doc.cameraFamily = 4;
     doc.LoadParameterRecord();
-    EXPECT_EQ(doc.params.contrast, -33);
-    EXPECT_FLOAT_EQ(doc.params.gamma, 2.2f);
+    EXPECT_EQ(doc.Edit().Params().contrast, -33);
+    EXPECT_FLOAT_EQ(doc.Edit().Params().gamma, 2.2f);
     doc.cameraFamily = 1;
     doc.LoadParameterRecord();
-    EXPECT_EQ(doc.params.contrast, 44);
+    EXPECT_EQ(doc.Edit().Params().contrast, 44);
 }
 
 TEST_F(StoredRecord, WrongSizeIsIgnored)
@@ -163,9 +156,9 @@ TEST_F(StoredRecord, WrongSizeIsIgnored)
         CVelmoDoc doc;
         doc.cameraFamily = 1;
         doc.LoadParameterRecord();
-        EXPECT_EQ(doc.params.contrast, 0) << size; // "UseRafWB" defaults
-        EXPECT_EQ(doc.params.saturation, 115) << size;
-        EXPECT_EQ(doc.params.NR3, 150) << size;
+        EXPECT_EQ(doc.Edit().Params().contrast, 0) << size; // "UseRafWB" defaults
+        EXPECT_EQ(doc.Edit().Params().saturation, 115) << size;
+        EXPECT_EQ(doc.Edit().Params().NR3, 150) << size;
     }
 }
 
@@ -174,7 +167,7 @@ TEST_F(StoredRecord, FamilyEightUsesParamAndBecomesZero)
     CVelmoDoc doc;
     doc.cameraFamily = 8;
     doc.SetDefaultParameters();
-    doc.params.hue = 17;
+    doc.Edit().SetField(ParamField::hue, 17);
     doc.SaveParameterRecord();
     EXPECT_EQ(doc.cameraFamily, 0);
     std::vector<uint8_t> stored;
@@ -187,7 +180,7 @@ TEST_F(StoredRecord, OutOfRangeFieldsKeepTheDefaults)
     CVelmoDoc doc;
     doc.cameraFamily = 0;
     doc.SetDefaultParameters();
-    DevParams bad = doc.params;
+    DevParams bad = doc.Edit().Params();
     bad.whiteBalance = 40;
     bad.ICC = 9;
     bad.rotate = 7;
@@ -198,14 +191,14 @@ TEST_F(StoredRecord, OutOfRangeFieldsKeepTheDefaults)
     bad.contrast = 50; // in range: kept
     settings.store().WriteProfileBinary(kSettingsSection, "Param", &bad, sizeof bad);
     doc.LoadParameterRecord();
-    EXPECT_EQ(doc.params.whiteBalance, 0);
-    EXPECT_EQ(doc.params.ICC, 0);
-    EXPECT_EQ(doc.params.rotate, 0);
-    EXPECT_EQ(doc.params.NR1, 1);
-    EXPECT_EQ(doc.params.customWB2, 128);
-    EXPECT_FLOAT_EQ(doc.params.gamma, 1.8f);
-    EXPECT_FLOAT_EQ(doc.params.sensitize, 0.0f);
-    EXPECT_EQ(doc.params.contrast, 50);
+    EXPECT_EQ(doc.Edit().Params().whiteBalance, 0);
+    EXPECT_EQ(doc.Edit().Params().ICC, 0);
+    EXPECT_EQ(doc.Edit().Params().rotate, 0);
+    EXPECT_EQ(doc.Edit().Params().NR1, 1);
+    EXPECT_EQ(doc.Edit().Params().customWB2, 128);
+    EXPECT_FLOAT_EQ(doc.Edit().Params().gamma, 1.8f);
+    EXPECT_FLOAT_EQ(doc.Edit().Params().sensitize, 0.0f);
+    EXPECT_EQ(doc.Edit().Params().contrast, 50);
 }
 
 TEST(TemperatureTable, NormalisedToALargestOf255)
@@ -264,8 +257,8 @@ TEST(SetWhiteBalance, TemperatureMultipliersForFamilyAndPresetRows)
     doc.rafPresets.rows[1][3] = 400;
     const int views = host.viewUpdates;
     doc.SetWhiteBalance(12, 1, 3000);
-    EXPECT_EQ(doc.params.whiteBalance, 12);
-    EXPECT_EQ(doc.params.wbTempt, 3000);
+    EXPECT_EQ(doc.Edit().Params().whiteBalance, 12);
+    EXPECT_EQ(doc.Edit().Params().wbTempt, 3000);
     EXPECT_EQ(host.viewUpdates, views + 1);
     const auto t = TemperatureRgb(3000);
     const auto& f = doc.familyWb[2].rows[0];
@@ -279,7 +272,7 @@ TEST(SetWhiteBalance, TemperatureMultipliersForFamilyAndPresetRows)
     EXPECT_EQ(doc.rafPresets.rows[12][3], 400 * t[2] / s[4]);
 
     doc.SetWhiteBalance(3, 0, -1); // -1 keeps the temperature
-    EXPECT_EQ(doc.params.wbTempt, 3000);
+    EXPECT_EQ(doc.Edit().Params().wbTempt, 3000);
     EXPECT_EQ(host.viewUpdates, views + 1);
 }
 
@@ -291,9 +284,9 @@ TEST(UpdateCustomWhiteBalance, CustomRowsAndZeroMultipliers)
     doc.rafPresets.rows[0][0] = 300; // G R G B
     doc.rafPresets.rows[0][1] = 450;
     doc.rafPresets.rows[0][3] = 600;
-    doc.params.customWB1 = 200;
-    doc.params.customWB2 = 100;
-    doc.params.customWB3 = 50;
+    doc.Edit().SetField(ParamField::customWB1, 200);
+    doc.Edit().SetField(ParamField::customWB2, 100);
+    doc.Edit().SetField(ParamField::customWB3, 50);
     doc.UpdateCustomWhiteBalance();
     const int64_t f = (350 / 3) * ((300 + 450 + 600) / 3);
     EXPECT_EQ(doc.rafPresets.rows[11][0], f / 100);
@@ -303,7 +296,7 @@ TEST(UpdateCustomWhiteBalance, CustomRowsAndZeroMultipliers)
     EXPECT_EQ(doc.familyWb[0].rows[7][2], t0[5] * 200 / 200);
     EXPECT_EQ(doc.familyWb[0].rows[7][4], t0[7] * 200 / 50);
 
-    doc.params.customWB1 = doc.params.customWB2 = doc.params.customWB3 = 0;
+    doc.Edit().ModifyParams([](DevParams& p) { p.customWB1 = p.customWB2 = p.customWB3 = 0; });
     doc.UpdateCustomWhiteBalance(); // no division by zero
     EXPECT_EQ(doc.familyWb[0].rows[7][2], t0[5]);
 }
@@ -314,7 +307,7 @@ TEST(ParamKeys, DefaultsPrintInFileOrder)
     CVelmoDoc doc;
     doc.cameraFamily = 0;
     doc.SetDefaultParameters();
-    const auto lines = FormatParamKeys(doc.params);
+    const auto lines = FormatParamKeys(doc.Edit());
     ASSERT_GE(lines.size(), 40u);
     EXPECT_EQ(lines[0], "version=71");
     EXPECT_EQ(lines[1], "gamma=1.800000");

@@ -23,12 +23,12 @@ protected:
 TEST_F(FeatureFiles, EachFileRoundTripsThroughTheSaveCommandsAndTheOpenRoutine)
 {
     CVelmoDoc doc(&host);
-    Features().freeCurve = 1;
-    Features().lensCorrection = 0;
-    Features().selectiveColor = 1;
-    FreeCurves() = test::SampleFreeCurve();
-    SetLensCorrection(test::SampleLens());
-    SetSelectiveColors(test::SampleColors());
+    doc.Edit().SetFeature(FeatureKind::FreeCurve, 1);
+    doc.Edit().SetFeature(FeatureKind::LensCorrection, 0);
+    doc.Edit().SetFeature(FeatureKind::SelectiveColors, 1);
+    doc.Edit().SetFreeCurve(test::SampleFreeCurve());
+    doc.Edit().SetLens(test::SampleLens());
+    doc.Edit().SetSelectiveColors(test::SampleColors());
     ASSERT_TRUE(doc.OnSaveToneCurveAs(dir.File("c.VMT")));
     ASSERT_TRUE(doc.OnSaveLensCorrectionAs(dir.File("l.VML")));
     ASSERT_TRUE(doc.OnSaveSelectiveColorsAs(dir.File("s.VMC")));
@@ -42,19 +42,19 @@ TEST_F(FeatureFiles, EachFileRoundTripsThroughTheSaveCommandsAndTheOpenRoutine)
                                                               {RecentListKind::LensCorrection, dir.File("l.VML")},
                                                               {RecentListKind::SelectiveColors, dir.File("s.VMC")}}));
 
-    test::ResetFeatureState();
+    test::ResetFeatureState(doc);
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("c.VMT")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("l.VML")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("s.VMC")));
     const FreeCurveStore curve = test::SampleFreeCurve();
-    EXPECT_EQ(std::memcmp(&FreeCurves(), &curve, sizeof curve), 0);
-    EXPECT_FALSE(CurrentFreeCurveLut()->IsIdentity());
-    EXPECT_EQ(CurrentLensCorrection(), test::SampleLens());
-    EXPECT_EQ(CurrentSelectiveColors(), test::SampleColors());
+    EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &curve, sizeof curve), 0);
+    EXPECT_FALSE(doc.PrepareDevelopment().freeCurve->IsIdentity());
+    EXPECT_EQ(doc.Edit().Lens(), test::SampleLens());
+    EXPECT_EQ(doc.Edit().SelectiveColors(), test::SampleColors());
     // A lens file saved while the correction was off still switches it on.
-    EXPECT_EQ(Features().lensCorrection, 1);
-    EXPECT_EQ(Features().freeCurve, 1);
-    EXPECT_EQ(Features().selectiveColor, 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 1);
     EXPECT_TRUE(messages.calls.empty());
 }
 
@@ -182,9 +182,9 @@ TEST_F(FeatureFiles, UnusableCurveChannelsBecomeStraightLines)
     ASSERT_TRUE(WriteFreeCurveFile(path, 1, bad));
     ASSERT_TRUE(doc.LoadFreeCurve(path));
     const FreeCurveRecord identity = IdentityFreeCurveRecord();
-    EXPECT_EQ(std::memcmp(&FreeCurves().channel[1], &identity, sizeof identity), 0);
-    EXPECT_EQ(std::memcmp(&FreeCurves().channel[3], &identity, sizeof identity), 0);
-    EXPECT_EQ(std::memcmp(&FreeCurves().channel[0], &bad.channel[0], sizeof identity), 0);
+    EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[1], &identity, sizeof identity), 0);
+    EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[3], &identity, sizeof identity), 0);
+    EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[0], &bad.channel[0], sizeof identity), 0);
     EXPECT_EQ(host.paletteRefreshes, std::vector<FeatureKind>{FeatureKind::FreeCurve});
 }
 

@@ -2,6 +2,7 @@
 #include "params/ParameterFile.h"
 
 #include "params/FeatureFiles.h"
+#include "params/ParamFields.h"
 #include "params/ParamKeys.h"
 #include "platform/core/PrivateProfile.h"
 #include "tests/document/SideFileTestEnv.h"
@@ -73,11 +74,11 @@ void ExpectUnstoredFieldsEqual(const DevParams& a, const DevParams& b)
 
 void ExpectStoredFieldsEqual(const DevParams& a, const DevParams& b)
 {
-    for (const ParamKey& k : RecordParamKeys()) {
-        if (k.floatField)
-            EXPECT_EQ(a.*k.floatField, b.*k.floatField) << k.key;
+    for (const ParamFieldInfo& f : ParamFileFields()) {
+        if (f.type == ParamType::Float)
+            EXPECT_EQ(a.*f.floatField, b.*f.floatField) << f.fileKey;
         else
-            EXPECT_EQ(a.*k.intField, b.*k.intField) << k.key;
+            EXPECT_EQ(a.*f.intField, b.*f.intField) << f.fileKey;
     }
 }
 
@@ -94,42 +95,48 @@ TEST_P(ParameterFileRoundTrip, EveryStoredFieldAndTheFeatureBlocks)
     CVelmoDoc doc(&host);
     const std::string path = dir.File("set.VMR");
     const DevParams written = StoredSample();
-    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = featuresOn ? 1 : 0;
-    SetLensCorrection(test::SampleLens());
-    SetSelectiveColors(test::SampleColors());
-    FreeCurves() = test::SampleFreeCurve();
-    ASSERT_TRUE(WriteParameterFile(written, path));
+    {
+        // Written from another document's state.
+        CVelmoDoc writer;
+        for (FeatureKind kind : {FeatureKind::LensCorrection, FeatureKind::SelectiveColors, FeatureKind::FreeCurve})
+            writer.Edit().SetFeature(kind, featuresOn);
+        writer.Edit().SetLens(test::SampleLens());
+        writer.Edit().SetSelectiveColors(test::SampleColors());
+        writer.Edit().SetFreeCurve(test::SampleFreeCurve());
+        writer.Edit().SetParams(written);
+        ASSERT_TRUE(WriteParameterFile(writer.Edit(), path));
+    }
 
     // Another state before the read: defaults, the other flags, fresh tables.
-    test::ResetFeatureState();
-    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = featuresOn ? 0 : 1;
+    for (FeatureKind kind : {FeatureKind::LensCorrection, FeatureKind::SelectiveColors, FeatureKind::FreeCurve})
+        doc.Edit().SetFeature(kind, !featuresOn);
     doc.SetDefaultParameters();
-    doc.params.twoFrames = 1;
-    doc.params.exifOrientation = 6;
-    doc.params.cameraSharpness = 2;
-    const DevParams before = doc.params;
-    const FreeCurveStore curveBefore = FreeCurves();
+    doc.Edit().SetField(ParamField::twoFrames, 1);
+    doc.Edit().SetField(ParamField::exifOrientation, 6);
+    doc.Edit().SetField(ParamField::cameraSharpness, 2);
+    const DevParams before = doc.Edit().Params();
+    const FreeCurveStore curveBefore = doc.Edit().FreeCurve();
 
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    ExpectStoredFieldsEqual(doc.params, written);
-    ExpectUnstoredFieldsEqual(doc.params, before);
-    EXPECT_EQ(Switches().useRafWB, 1);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    ExpectStoredFieldsEqual(doc.Edit().Params(), written);
+    ExpectUnstoredFieldsEqual(doc.Edit().Params(), before);
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::UseRafWB), 1);
     EXPECT_EQ(host.resets, 0);
 
-    EXPECT_EQ(Features().lensCorrection, featuresOn ? 1 : 0);
-    EXPECT_EQ(Features().selectiveColor, featuresOn ? 1 : 0);
-    EXPECT_EQ(Features().freeCurve, featuresOn ? 1 : 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), featuresOn ? 1 : 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), featuresOn ? 1 : 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), featuresOn ? 1 : 0);
     if (featuresOn) {
-        EXPECT_EQ(CurrentLensCorrection(), test::SampleLens());
-        EXPECT_EQ(CurrentSelectiveColors(), test::SampleColors());
+        EXPECT_EQ(doc.Edit().Lens(), test::SampleLens());
+        EXPECT_EQ(doc.Edit().SelectiveColors(), test::SampleColors());
         const FreeCurveStore sample = test::SampleFreeCurve();
-        EXPECT_EQ(std::memcmp(&FreeCurves(), &sample, sizeof sample), 0);
-        EXPECT_FALSE(CurrentFreeCurveLut()->IsIdentity());
+        EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &sample, sizeof sample), 0);
+        EXPECT_FALSE(doc.PrepareDevelopment().freeCurve->IsIdentity());
         EXPECT_EQ(host.paletteRefreshes.size(), 3u);
     } else {
-        EXPECT_EQ(CurrentLensCorrection(), DefaultLensCorrection());
-        EXPECT_EQ(CurrentSelectiveColors(), SelectiveColorTable{});
-        EXPECT_EQ(std::memcmp(&FreeCurves(), &curveBefore, sizeof curveBefore), 0);
+        EXPECT_EQ(doc.Edit().Lens(), DefaultLensCorrection());
+        EXPECT_EQ(doc.Edit().SelectiveColors(), SelectiveColorTable{});
+        EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &curveBefore, sizeof curveBefore), 0);
         EXPECT_TRUE(host.paletteRefreshes.empty());
     }
 }
@@ -140,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Features, ParameterFileRoundTrip, ::testing::Bool(),
 TEST_F(ParameterFile, KeysStandInFileOrderWithTheirFormats)
 {
     CVelmoDoc doc(&host);
-    doc.params = StoredSample();
+    doc.Edit().SetParams(StoredSample());
     doc.sourcePath = "/photos/DSCF0001.RAF";
     const std::string path = dir.File("order.VMR");
     ASSERT_TRUE(doc.OnSaveParametersAs(path));
@@ -193,7 +200,8 @@ TEST_F(ParameterFile, KeysStandInFileOrderWithTheirFormats)
 
     // With every feature on, the three blocks follow "UseRafWB" and
     // "FileName" keeps its place.
-    Features().lensCorrection = Features().selectiveColor = Features().freeCurve = 1;
+    for (FeatureKind kind : {FeatureKind::LensCorrection, FeatureKind::SelectiveColors, FeatureKind::FreeCurve})
+        doc.Edit().SetFeature(kind, true);
     ASSERT_TRUE(doc.OnSaveParametersAs(path));
     std::vector<std::string> keys;
     for (const std::string& line : test::ReadLines(path))
@@ -208,7 +216,7 @@ TEST_F(ParameterFile, HandWrittenFileReadsLikeTheProgram)
 {
     CVelmoDoc doc(&host);
     doc.SetDefaultParameters();
-    const DevParams before = doc.params;
+    const DevParams before = doc.Edit().Params();
     const std::string path = dir.File("hand.vmr");
     ASSERT_TRUE(test::WriteText(path, "; written by hand\r\n"
                                       "[settings]\r\n"
@@ -219,14 +227,14 @@ TEST_F(ParameterFile, HandWrittenFileReadsLikeTheProgram)
                                       "hue=\r\n"
                                       "[Other]\r\n"
                                       "brightness=9\r\n"));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(doc.params.gamma, 2.2f);
-    EXPECT_EQ(doc.params.sensitize, -0.5f);
-    EXPECT_EQ(doc.params.gammaSR, before.gammaSR); // atof gives 0: out of range, kept
-    EXPECT_EQ(doc.params.contrast, 17);
-    EXPECT_EQ(doc.params.hue, before.hue);               // empty value: the default
-    EXPECT_EQ(doc.params.brightness, before.brightness); // another section
-    EXPECT_EQ(doc.params.whiteBalance, before.whiteBalance);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().Params().gamma, 2.2f);
+    EXPECT_EQ(doc.Edit().Params().sensitize, -0.5f);
+    EXPECT_EQ(doc.Edit().Params().gammaSR, before.gammaSR); // atof gives 0: out of range, kept
+    EXPECT_EQ(doc.Edit().Params().contrast, 17);
+    EXPECT_EQ(doc.Edit().Params().hue, before.hue);               // empty value: the default
+    EXPECT_EQ(doc.Edit().Params().brightness, before.brightness); // another section
+    EXPECT_EQ(doc.Edit().Params().whiteBalance, before.whiteBalance);
 }
 
 TEST_F(ParameterFile, StaleFlagOfADisabledFeatureStillEnablesIt)
@@ -234,22 +242,22 @@ TEST_F(ParameterFile, StaleFlagOfADisabledFeatureStillEnablesIt)
     CVelmoDoc doc(&host);
     doc.SetDefaultParameters();
     const std::string path = dir.File("stale.VMR");
-    Features().freeCurve = 1;
-    FreeCurves() = test::SampleFreeCurve();
+    doc.Edit().SetFeature(FeatureKind::FreeCurve, 1);
+    doc.Edit().SetFreeCurve(test::SampleFreeCurve());
     ASSERT_TRUE(doc.OnSaveParametersAs(path));
-    Features().freeCurve = 0;
+    doc.Edit().SetFeature(FeatureKind::FreeCurve, 0);
     ASSERT_TRUE(doc.OnSaveParametersAs(path));
     EXPECT_EQ(GetPrivateProfileInt("Settings", "FreeCurve_flag", -1, path), 1);
     EXPECT_EQ(GetPrivateProfileInt("Settings", "bFreeCurve", -1, path), 0);
 
-    test::ResetFeatureState();
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(Features().freeCurve, 1);
+    doc.Edit().SetFreeCurve(FreeCurveStore{});
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
     const FreeCurveStore sample = test::SampleFreeCurve();
-    EXPECT_EQ(std::memcmp(&FreeCurves(), &sample, sizeof sample), 0);
+    EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &sample, sizeof sample), 0);
     // Features never saved stay off.
-    EXPECT_EQ(Features().lensCorrection, 0);
-    EXPECT_EQ(Features().selectiveColor, 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 0);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 0);
 }
 
 struct OutOfRangeCase {
@@ -264,13 +272,13 @@ TEST_P(ParameterFileOutOfRange, KeepsTheCurrentValue)
     const auto& c = GetParam();
     CVelmoDoc doc(&host);
     doc.SetDefaultParameters();
-    doc.params.easySR = 0; // reads as 0 anyway
-    const DevParams before = doc.params;
+    doc.Edit().SetField(ParamField::easySR, 0); // reads as 0 anyway
+    const DevParams before = doc.Edit().Params();
     const std::string path = dir.File("range.VMR");
     ASSERT_TRUE(WritePrivateProfileString("Settings", "customWBv", std::string_view("71"), path));
     ASSERT_TRUE(WritePrivateProfileString("Settings", c.key, std::string_view(c.value), path));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(doc.params, before) << c.key << "=" << c.value;
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().Params(), before) << c.key << "=" << c.value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -300,8 +308,8 @@ TEST_F(ParameterFile, FeatureFlagsReadAsOnOrOff)
     CVelmoDoc doc(&host);
     const std::string path = dir.File("flags.VMR");
     ASSERT_TRUE(WriteSelectiveColorFile(path, 7, test::SampleColors()));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(Features().selectiveColor, 1);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 1);
 }
 
 TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
@@ -309,37 +317,37 @@ TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
     CVelmoDoc doc(&host);
     doc.cameraFamily = 0;
     doc.SetDefaultParameters();
-    doc.params.contrast = 50;
-    doc.params.hue = 40;
+    doc.Edit().SetField(ParamField::contrast, 50);
+    doc.Edit().SetField(ParamField::hue, 40);
     const std::string path = dir.File("oldwb.VMR");
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nUseRafWB=0\r\nhue=10\r\n"));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(Switches().useRafWB, 0);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().Switch(SwitchId::UseRafWB), 0);
     EXPECT_EQ(host.whiteBalanceRefills, 1);
     EXPECT_EQ(host.resets, 1);
-    EXPECT_EQ(doc.params.hue, 10);       // the file's key over the reset
-    EXPECT_EQ(doc.params.contrast, 15);  // family 0's default without "UseRafWB"
-    EXPECT_EQ(doc.params.bGammaLog, 0);  // likewise (1 with "UseRafWB")
-    EXPECT_EQ(doc.params.saturation, 125);
+    EXPECT_EQ(doc.Edit().Params().hue, 10);       // the file's key over the reset
+    EXPECT_EQ(doc.Edit().Params().contrast, 15);  // family 0's default without "UseRafWB"
+    EXPECT_EQ(doc.Edit().Params().bGammaLog, 0);  // likewise (1 with "UseRafWB")
+    EXPECT_EQ(doc.Edit().Params().saturation, 125);
 
     // The same switch changes nothing before the keys.
-    doc.params.contrast = 50;
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
+    doc.Edit().SetField(ParamField::contrast, 50);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
     EXPECT_EQ(host.resets, 1);
-    EXPECT_EQ(doc.params.contrast, 50);
+    EXPECT_EQ(doc.Edit().Params().contrast, 50);
 }
 
 TEST_F(ParameterFile, MissingEasySRReadsAsZero)
 {
     CVelmoDoc doc(&host);
-    doc.params.easySR = 1;
+    doc.Edit().SetField(ParamField::easySR, 1);
     const std::string path = dir.File("old.VMR");
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nversion=40\r\ngamma=1.000000\r\n"));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(doc.params.easySR, 0);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().Params().easySR, 0);
     ASSERT_TRUE(WritePrivateProfileInt("Settings", "easySR", 1, path));
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(doc.params.easySR, 1);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().Params().easySR, 1);
 }
 
 TEST_F(ParameterFile, LensBlocksOfBothLengthsAndBrokenBlocks)
@@ -353,37 +361,38 @@ TEST_F(ParameterFile, LensBlocksOfBothLengthsAndBrokenBlocks)
     current.coefficient = 333;
     current.flags = 1;
     current.fisheyeAngle = 150;
-    SetLensCorrection(current);
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(Features().lensCorrection, 1);
+    doc.Edit().SetLens(current);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
     LensCorrectionSettings expected = old;
     expected.coefficient = 200;
     expected.flags = 1; // the fisheye fields are not file fields
     expected.fisheyeAngle = 150;
-    EXPECT_EQ(CurrentLensCorrection(), expected);
+    EXPECT_EQ(doc.Edit().Lens(), expected);
 
     // A block whose checksum does not match is not loaded and the
     // correction stays off.
     std::string text = GetPrivateProfileString("Settings", "DistorionSettings", "", path);
     text.back() = text.back() == '0' ? '1' : '0';
     ASSERT_TRUE(WritePrivateProfileString("Settings", "DistorionSettings", std::string_view(text), path));
-    SetLensCorrection(current);
-    ASSERT_TRUE(ReadParameterFile(doc.params, path, doc));
-    EXPECT_EQ(Features().lensCorrection, 0);
-    EXPECT_EQ(CurrentLensCorrection(), current);
+    doc.Edit().SetLens(current);
+    ASSERT_TRUE(ReadParameterFile(path, doc));
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 0);
+    EXPECT_EQ(doc.Edit().Lens(), current);
 }
 
 TEST_F(ParameterFile, MissingFileChangesNothing)
 {
     CVelmoDoc doc(&host);
-    doc.params.easySR = 1;
-    Features().freeCurve = Features().lensCorrection = 1;
-    const DevParams before = doc.params;
-    EXPECT_FALSE(ReadParameterFile(doc.params, dir.File("none.VMR"), doc));
-    EXPECT_FALSE(ReadParameterFile(doc.params, dir.path(), doc));
-    EXPECT_EQ(doc.params, before);
-    EXPECT_EQ(Features().freeCurve, 1);
-    EXPECT_EQ(Features().lensCorrection, 1);
+    doc.Edit().SetField(ParamField::easySR, 1);
+    doc.Edit().SetFeature(FeatureKind::FreeCurve, true);
+    doc.Edit().SetFeature(FeatureKind::LensCorrection, true);
+    const DevParams before = doc.Edit().Params();
+    EXPECT_FALSE(ReadParameterFile(dir.File("none.VMR"), doc));
+    EXPECT_FALSE(ReadParameterFile(dir.path(), doc));
+    EXPECT_EQ(doc.Edit().Params(), before);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
+    EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
 }
 
 TEST_F(ParameterFile, SaveNamesTheFileAfterTheImageAndRemembersIt)
@@ -401,7 +410,7 @@ TEST_F(ParameterFile, SaveNamesTheFileAfterTheImageAndRemembersIt)
     EXPECT_EQ(host.cropWrites, std::vector<std::string>{beside});
 
     // Saving again overwrites the remembered file, never numbering it.
-    doc.params.hue = 33;
+    doc.Edit().SetField(ParamField::hue, 33);
     ASSERT_TRUE(doc.OnSaveParameters());
     EXPECT_EQ(GetPrivateProfileInt("Settings", "hue", 0, beside), 33);
     const std::string other = dir.File("other.VMR");

@@ -247,7 +247,7 @@ TEST_P(PlacementThroughOpen, MeasuredSamplesSurviveTheLoad)
     EXPECT_EQ(doc.exrBits, x.exrBits);
     EXPECT_EQ(doc.exrMode, c.bay ? 0 : x.input.exrMode);
     EXPECT_EQ(doc.bayerFlag, x.model->IsBayer() ? 1 : 0);
-    EXPECT_EQ(doc.params.twoFrames, doc.secondFrame.empty() ? 0 : 1);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, doc.secondFrame.empty() ? 0 : 1);
 
     const bool bayer = x.model->IsBayer();
     const int e = x.input.exrMode != 0 || c.bay ? 1 : 0;
