@@ -30,22 +30,30 @@ const std::vector<std::string>& DigestNames()
     return names;
 }
 
+std::vector<size_t> ExifDigestLines(const ExifTextLines& lines, bool all, const std::vector<std::string>& names)
+{
+    std::vector<size_t> shown;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (all) {
+            shown.push_back(i);
+            continue;
+        }
+        for (const std::string& name : names)
+            if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 && line[name.size()] == ':')
+                shown.push_back(i);
+    }
+    return shown;
+}
+
 std::string ExifDigest(const ExifTextLines* lines, bool all, const std::vector<std::string>& names)
 {
     std::string text;
     if (!lines)
         return text;
-    for (const std::string& line : *lines) {
-        if (all) {
-            text += line;
-            text += "\r\n";
-            continue;
-        }
-        for (const std::string& name : names)
-            if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 && line[name.size()] == ':') {
-                text += line;
-                text += "\r\n";
-            }
+    for (size_t i : ExifDigestLines(*lines, all, names)) {
+        text += (*lines)[i];
+        text += "\r\n";
     }
     return text;
 }

@@ -29,6 +29,9 @@ const std::vector<std::string>& DigestNames();
 // line in order and each name in order, the line and "\r\n" when it begins
 // with the name followed by ':'.
 std::string ExifDigest(const ExifTextLines* lines, bool all);
+// The indices of the lines that text shows, in its order (a line whose name
+// is listed twice appears twice).
+std::vector<size_t> ExifDigestLines(const ExifTextLines& lines, bool all, const std::vector<std::string>& names);
 std::string ExifDigest(const ExifTextLines* lines, bool all, const std::vector<std::string>& names);
 
 } // namespace velmo
