@@ -199,6 +199,10 @@ inline constexpr unsigned IDS_SAVE_CROP_TITLE = 61240; // "Save As CropFrame"
 inline constexpr unsigned IDS_PALETTE_CAPTIONS = 61717;
 inline constexpr unsigned IDS_SIZE_PANE = 61718;
 inline constexpr unsigned IDS_FILE_OPEN_FILTER = 61880; // the File Open dialog's filter
+inline constexpr unsigned IDS_ABORTING = 61716;         // "Aborting, Please wait."
+// The file dialogs' titles when their caller gives none.
+inline constexpr unsigned AFX_IDS_OPENFILE = 0xF000;    // 61440 "Open"
+inline constexpr unsigned AFX_IDS_SAVEFILE = 0xF001;    // 61441 "Save As"
 // The data exchange's messages for a refused edit box entry.
 inline constexpr unsigned AFX_IDP_PARSE_INT = 0xF110;        // 61712
 inline constexpr unsigned AFX_IDP_PARSE_REAL = 0xF111;       // 61713
@@ -244,6 +248,20 @@ inline constexpr unsigned IDS_ITEM_SAVE_SPOT_WB_POPUP = kPopupTextBase + 102;
 // Other texts of our own: the About box's language line (a format with
 // the locale's language id and the code page).
 inline constexpr unsigned IDS_ABOUT_LANGUAGE_FORMAT = kPopupTextBase + 201;
+// The processing dialog's text while it works (the percent).
+inline constexpr unsigned IDS_PROCESSING_PERCENT = kPopupTextBase + 202;
+// The save dialog's question before it replaces a file (%1 the file).
+inline constexpr unsigned IDS_CONFIRM_REPLACE = kPopupTextBase + 203;
+// Prompts and tips of dialog controls whose ids other dialogs use with
+// another meaning ("prompt\ntip").
+inline constexpr unsigned IDS_TIP_OPEN_PREVIEW = kPopupTextBase + 210;
+inline constexpr unsigned IDS_TIP_OPEN_EXIF_TEXT = kPopupTextBase + 211;
+inline constexpr unsigned IDS_TIP_OPEN_EXIF_ALL = kPopupTextBase + 212;
+inline constexpr unsigned IDS_TIP_OPEN_PREVIEW_PICTURE = kPopupTextBase + 213;
+inline constexpr unsigned IDS_TIP_JPEG_QUALITY = kPopupTextBase + 214;
+inline constexpr unsigned IDS_TIP_JPEG_PROGRESSIVE = kPopupTextBase + 215;
+inline constexpr unsigned IDS_TIP_PROCESSING_CANCEL = kPopupTextBase + 216;
+inline constexpr unsigned IDS_TIP_PROCESSING_PROGRESS = kPopupTextBase + 217;
 
 // Dialog and palette captions and the captions of their controls live in the
 // string table as well, under ids of their own, so that one lookup serves
@@ -313,11 +331,25 @@ inline constexpr unsigned IDC_ABOUT_LANGUAGE = 1709;
 inline constexpr unsigned IDC_ABOUT_VERSION = 2617;
 inline constexpr unsigned IDC_ABOUT_TRANSLATOR = 2704;
 inline constexpr unsigned IDC_OK = 1;                  // a dialog's OK button
+inline constexpr unsigned IDC_CANCEL = 2;              // a dialog's Cancel button
 inline constexpr unsigned IDC_ABOUT_JPEG_LIBRARY = 2720; // the About box's library credits
 inline constexpr unsigned IDC_ABOUT_BZIP2_LIBRARY = 2721;
 inline constexpr unsigned IDC_ABOUT_LCMS_LIBRARY = 2722;
 inline constexpr unsigned IDC_ABOUT_TRANSLATOR_LABEL = 2723; // "Translator"
 inline constexpr unsigned IDC_HISTOGRAM_LEVEL = 2500;  // the histogram's readout static, "Level"
 inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807
+// The open dialog's side panel (template IDD_OPEN_PREVIEW).
+inline constexpr unsigned IDC_OPEN_PREVIEW_PICTURE = 1708; // the preview area
+inline constexpr unsigned IDC_OPEN_EMBEDDED_PREVIEW = 1208; // check "Embedded preview"
+inline constexpr unsigned IDC_OPEN_EXIF_TEXT = 1611;       // read-only Exif text
+inline constexpr unsigned IDC_OPEN_EXIF_ALL = 2612;        // check "All"
+// "Jpeg options" (IDD_JPEG_OPTIONS).
+inline constexpr unsigned IDC_JPEG_QUALITY_SLIDER = 2117;
+inline constexpr unsigned IDC_JPEG_QUALITY_EDIT = 1619;
+inline constexpr unsigned IDC_JPEG_PROGRESSIVE = 1209;
+inline constexpr unsigned IDC_JPEG_QUALITY_LABEL = 2724;   // "Quality"
+// "Processing..." (IDD_PROCESSING).
+inline constexpr unsigned IDC_PROCESSING_TEXT = 2500;
+inline constexpr unsigned IDC_PROCESSING_PROGRESS = 2702;
 
 } // namespace velmo
