@@ -1,13 +1,13 @@
 #include "app/AppDocHost.h"
 
 #include "app/MainFrame.h"
+#include "app/dialogs/FileDialogs.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/StatusProgress.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
@@ -105,20 +105,7 @@ void AppDocHost::SetStatusText(const std::string& text)
 bool AppDocHost::ChooseOutputFile(const std::string& defaultName, const std::string& filter, const std::string& title,
                                   int& format, std::string& path)
 {
-    CMainFrame* f = frame.load();
-    const QStringList filters = NameFiltersFromMfc(filter);
-    QFileDialog dialog(f, QString::fromStdString(title), QString::fromStdString(defaultName));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(filters);
-    if (format >= 0 && format < filters.size())
-        dialog.selectNameFilter(filters[format]);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    path = dialog.selectedFiles().front().toStdString();
-    const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
-    if (chosen >= 0)
-        format = int(chosen);
-    return true;
+    return ChooseSaveFile(frame.load(), title, filter, defaultName, path, &format);
 }
 
 void AppDocHost::SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image)

@@ -5,6 +5,7 @@
 #include "app/DocTemplate.h"
 #include "app/FileAssociation.h"
 #include "app/MainFrame.h"
+#include "app/dialogs/FileDialogs.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
@@ -18,7 +19,6 @@
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -354,9 +354,11 @@ void CVelmoApp::OnFileOpen()
     if (options.openFileDialog) {
         path = options.openFileDialog();
     } else {
-        const QStringList filters = NameFiltersFromMfc(LoadString(IDS_FILE_OPEN_FILTER));
-        path = QFileDialog::getOpenFileName(MainFrame(), QString(), QString(), filters.join(QStringLiteral(";;")))
-                   .toStdString();
+        FileDialogSetup setup;
+        setup.filter = LoadString(IDS_FILE_OPEN_FILTER);
+        const std::vector<std::string> chosen = ChooseRawFiles(MainFrame(), setup);
+        if (!chosen.empty())
+            path = chosen.front();
     }
     if (!path.empty())
         OpenDocumentFile(path);

@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "app/VelmoApp.h"
+#include "app/dialogs/FileDialogs.h"
 #include "develop/colour/ColorManagement.h"
 #include "develop/output/SaveDocument.h"
 #include "develop/preview/FullPreviewBitmap.h"
@@ -15,10 +16,10 @@
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QClipboard>
 #include <QColorSpace>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -799,12 +800,7 @@ void CVelmoView::OnLoadCropFrame()
     if (chooseCropFileToLoad) {
         path = chooseCropFileToLoad(crop.cropFilePath);
     } else {
-        QFileDialog dialog(this, QStringLiteral("Load CropFrame"), QString::fromStdString(crop.cropFilePath));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters(NameFiltersFromMfc(kCropFileFilter));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().front().toStdString();
+        path = ChooseOpenFile(this, "Load CropFrame", kCropFileFilter, crop.cropFilePath);
     }
     if (!path.empty())
         ReadCropSettings(path);
@@ -818,12 +814,8 @@ void CVelmoView::OnSaveCropFrameAs()
     std::string path;
     if (chooseCropFileToSave) {
         path = chooseCropFileToSave(initial);
-    } else {
-        QFileDialog dialog(this, StringText(IDS_SAVE_CROP_TITLE), QString::fromStdString(initial));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters(NameFiltersFromMfc(kCropFileFilter));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().front().toStdString();
+    } else if (!ChooseSaveFile(this, LoadString(IDS_SAVE_CROP_TITLE), kCropFileFilter, initial, path)) {
+        path.clear();
     }
     if (path.empty())
         return;
