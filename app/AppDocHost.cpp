@@ -70,7 +70,7 @@ int AppDocHost::StatusBarProgress::Report(int percent, const char* label)
     CMainFrame* f = host.frame.load();
     if (f == nullptr)
         return 0;
-    if (host.doc != nullptr && host.doc->pumpFlag.load() != 0)
+    if (host.doc != nullptr && host.doc->PumpsMessages())
         QCoreApplication::processEvents();
     f->Progress(percent, label, -1);
     return 0;

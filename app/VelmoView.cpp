@@ -178,7 +178,7 @@ void CVelmoView::RefreshPreviewImage()
     fullShown = QImage();
 
     const bool rotated = doc.Edit().Params().rotate != 0;
-    const UnitFrame f = UnitFrameFor(rotated, doc.cameraFamily, doc.imageWidth, doc.imageHeight);
+    const UnitFrame f = UnitFrameFor(rotated, doc.CameraFamily(), doc.Image().imageWidth, doc.Image().imageHeight);
     unitWidth = f.unitWidth;
     unitHeight = f.unitHeight;
     crop.SetBounds(f);
@@ -302,9 +302,9 @@ ViewGeometry CVelmoView::Geometry() const
     g.dibWidth = dibWidth;
     g.dibHeight = dibHeight;
     g.gridCount = doc.Edit().Switch(SwitchId::Grid);
-    g.cameraFamily = doc.cameraFamily;
-    g.imageWidth = doc.imageWidth;
-    g.imageHeight = doc.imageHeight;
+    g.cameraFamily = doc.CameraFamily();
+    g.imageWidth = doc.Image().imageWidth;
+    g.imageHeight = doc.Image().imageHeight;
     g.rotated = dibWidth < dibHeight;
     return g;
 }
@@ -399,10 +399,8 @@ void CVelmoView::DrawCropFrame(QImage& canvas) const
 void CVelmoView::SetCropFrame()
 {
     const Rect units = crop.UnitsRect();
-    doc.cropRect = units;
-    doc.cropImage = units.IsNull() ? Rect{} : CropUnitsToImage(units, Geometry());
     // The next save develops the new area.
-    doc.developedImage = {};
+    doc.SetCrop(units, units.IsNull() ? Rect{} : CropUnitsToImage(units, Geometry()));
 }
 
 void CVelmoView::RefreshSelectionHistogram()
@@ -418,32 +416,10 @@ void CVelmoView::RefreshSelectionHistogram()
     const IntPoint b = g.ContentToPreview(g.UnitsToClient(crop.cropEnd));
     int x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x);
     int y0 = std::min(a.y, b.y), y1 = std::max(a.y, b.y);
-    if (fullImage != nullptr) {
+    if (fullImage != nullptr)
         doc.ComputeRegionHistogram(x0, y0, x1, y1);
-    } else if (doc.histogram.size() >= size_t(3 * CVelmoDoc::kHistogramBins)) {
-        x0 = std::clamp(x0, 0, dibWidth - 1);
-        x1 = std::clamp(x1, 0, dibWidth - 1);
-        y0 = std::clamp(y0, 0, dibHeight - 1);
-        y1 = std::clamp(y1, 0, dibHeight - 1);
-        std::array<int64_t, 1024> counts{};
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) {
-                const uint8_t* px = previewBits.data() + (size_t(y) * size_t(dibWidth) + size_t(x)) * 3;
-                const int b8 = px[0], g8 = px[1], r8 = px[2];
-                ++counts[size_t(r8)];
-                ++counts[size_t(256 + g8)];
-                ++counts[size_t(512 + b8)];
-                ++counts[size_t(768 + (2 * r8 + 4 * g8 + b8) / 7)];
-            }
-        const int64_t n = int64_t(x1 - x0 + 1) * (y1 - y0 + 1);
-        // Scaled to the pixel count of a whole preview (x 196608 / n).
-        float f = float(n) * 4.0f / 256.0f;
-        if (f != 0.0f)
-            f = 3072.0f / f;
-        int32_t* source2 = doc.histogram.data() + 2 * CVelmoDoc::kHistogramBins;
-        for (size_t i = 0; i < counts.size(); ++i)
-            source2[i] = int32_t(float(counts[i]) * f);
-    }
+    else
+        doc.ComputePreviewHistogram(previewBits.data(), dibWidth, dibHeight, x0, y0, x1, y1);
     InvalidateHistogram();
 }
 
@@ -565,8 +541,7 @@ void CVelmoView::SetMagnifierPoint(IntPoint p)
     case 2: p = {CVelmoDoc::kPreviewWidth - 1 - p.y, p.x}; break;
     default: break;
     }
-    doc.magnifierX = p.x;
-    doc.magnifierY = p.y;
+    doc.SetMagnifierCentre(p.x, p.y);
     doc.UpdateMagnifier();
     doc.Host().CenterMagnifierView();
 }
@@ -809,8 +784,8 @@ void CVelmoView::OnLoadCropFrame()
 void CVelmoView::OnSaveCropFrameAs()
 {
     std::string initial = crop.cropFilePath;
-    if (initial.empty() && !doc.sourcePath.empty())
-        initial = doc.MakeOutputFileName(doc.sourcePath, kKindCropFrame);
+    if (initial.empty() && !doc.SourcePath().empty())
+        initial = doc.MakeOutputFileName(doc.SourcePath(), kKindCropFrame);
     std::string path;
     if (chooseCropFileToSave) {
         path = chooseCropFileToSave(initial);

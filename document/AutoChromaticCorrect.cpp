@@ -2,6 +2,7 @@
 
 #include "develop/context/DevelopContext.h"
 #include "develop/preview/Magnifier.h"
+#include "develop/preview/PreviewWorker.h"
 #include "document/VelmoDoc.h"
 #include "params/LensCorrectionSettings.h"
 #include "res/StringTable.h"
@@ -39,19 +40,17 @@ FringeSums ScoreChromaticTrial(CVelmoDoc& doc, const DevelopContext& base, int c
     ctx.lens.chromaBlue = chromaBlue;
     ctx.lensCorrectionOn = true;
 
-    doc.fringeRed = 0;
-    doc.fringeBlue = 0;
+    doc.ResetFringe();
     const std::vector<PreviewPoint> points = ChromaticBorderPoints(ctx.params.rotate);
     for (size_t i = 0; i < points.size(); ++i) {
         if (beforePoint && beforePoint(int(i)))
             break;
-        doc.magnifierX = points[i].x;
-        doc.magnifierY = points[i].y;
-        doc.magnifierKeepInside = true;
+        doc.SetMagnifierCentre(points[i].x, points[i].y);
+        doc.KeepMagnifierInside();
         doc.UpdateMagnifier(ctx);
         doc.Host().CenterMagnifierView();
     }
-    return FringeSums{doc.fringeRed, doc.fringeBlue};
+    return doc.Fringe();
 }
 
 void CVelmoDoc::OnAutoChromaticCorrect()
@@ -61,15 +60,15 @@ void CVelmoDoc::OnAutoChromaticCorrect()
     const auto start = std::chrono::steady_clock::now();
     const int savedX = magnifierX;
     const int savedY = magnifierY;
-    pumpFlag = 1;
+    pumpMessages = 1;
 
     // Preparations that stay in force: a full-size square, the lens
     // correction on and the magnifier at 256.
     if (IsPreviewSizeMode(outputOptions.sizeMode)) {
-        const bool wasPaused = pauseFlag.load() != 0;
+        const bool wasPaused = worker->Paused();
         StopWorker();
         outputOptions.sizeMode &= 8; // full size, keeping the Bayer-type bit
-        developedImage = {};
+        saveCache.Drop();
         DropFullPreview();
         host->RecalcLayout();
         if (!wasPaused)
@@ -108,14 +107,14 @@ void CVelmoDoc::OnAutoChromaticCorrect()
     // The preview, the full preview and a cached developed image were made
     // with the old values.
     {
-        const bool wasPaused = pauseFlag.load() != 0;
+        const bool wasPaused = worker->Paused();
         StopWorker();
-        developedImage = {};
+        saveCache.Drop();
         DropFullPreview();
         if (!wasPaused)
             ResumeWorker();
     }
-    pumpFlag = 0;
+    pumpMessages = 0;
 
     Progress(-1, nullptr);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -19,7 +19,7 @@ void CVelmoDoc::OnDisplayChoice(int choice)
 
 bool CVelmoDoc::LoadOtherColorProfile()
 {
-    return !displayProfilePath.empty() && colors->LoadDisplayProfile(displayProfilePath) == ProfileStatus::Accepted;
+    return !paths.displayProfile.empty() && colors->LoadDisplayProfile(paths.displayProfile) == ProfileStatus::Accepted;
 }
 
 bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
@@ -31,7 +31,7 @@ bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
         ReportProfileRefusal(status);
         return false;
     }
-    displayProfilePath = path;
+    paths.displayProfile = path;
     OnDisplayChoice(ColorManager::kDisplayProfileFile);
     return true;
 }

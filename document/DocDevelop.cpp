@@ -12,16 +12,16 @@ DevelopImageInfo CVelmoDoc::ImageInfo() const
 {
     DevelopImageInfo info;
     info.family = &FamilyTable();
-    info.presets = &rafPresets;
-    info.wbUnit = wbUnit;
-    info.drShift = drShift;
-    info.whiteLevel = whiteLevel;
-    info.maxGreen = maxGreen;
-    info.exrBits = exrBits;
-    info.exrMode = exrMode;
-    info.exrExtra = exrExtra;
-    info.bayer = bayerFlag != 0;
-    info.hasSecondFrame = !secondFrame.empty();
+    info.presets = &image.rafPresets;
+    info.wbUnit = image.wbUnit;
+    info.drShift = image.drShift;
+    info.whiteLevel = image.whiteLevel;
+    info.maxGreen = image.maxGreen;
+    info.exrBits = image.exrBits;
+    info.exrMode = image.exrMode;
+    info.exrExtra = image.exrExtra;
+    info.bayer = image.bayerFlag != 0;
+    info.hasSecondFrame = !image.secondFrame.empty();
     return info;
 }
 
@@ -35,22 +35,29 @@ DevelopContext CVelmoDoc::PrepareDevelopment() const
     return PrepareDevelopment(edit.Params());
 }
 
+namespace {
+
+// The demosaiced image of img as a source of region development.
+RegionSource SourceOf(const RawImage& img, uint16_t whiteLevel)
+{
+    RegionSource source;
+    source.sPlane = img.mainImage;
+    source.rPlane = img.secondFrame;
+    source.width = img.imageWidth;
+    source.height = img.imageHeight;
+    source.whiteLevel = img.whiteLevel != 0 ? img.whiteLevel : whiteLevel;
+    source.bayer = img.bayerFlag != 0;
+    return source;
+}
+
+} // namespace
+
 bool CVelmoDoc::InterpolateExr(IProgress& progress)
 {
-    if (imageWidth <= 0 || imageHeight <= 0)
-        return false;
-    const uint64_t samples = uint64_t(imageWidth) * uint64_t(imageHeight) * 3;
-    if (mainImage.size() < samples || secondFrame.size() < samples)
-        return false;
-    std::vector<uint16_t> plane = InterpolateExrPlanes(mainImage, secondFrame, imageWidth, imageHeight, progress);
-    if (plane.empty())
-        return false;
-    mainImage = std::move(plane);
-    secondFrame.clear();
-    secondFrame.shrink_to_fit();
-    imageWidth *= 2;
-    imageHeight *= 2;
-    return true;
+    StopWorker();
+    saveCache.Drop();
+    DropFullPreview();
+    return ::velmo::InterpolateExr(image, progress);
 }
 
 std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
@@ -60,13 +67,7 @@ std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int o
     RgbPlane result;
     try {
         const DevelopContext ctx = PrepareDevelopment();
-        RegionSource source;
-        source.sPlane = mainImage;
-        source.rPlane = secondFrame;
-        source.width = imageWidth;
-        source.height = imageHeight;
-        source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
-        source.bayer = bayerFlag != 0;
+        const RegionSource source = SourceOf(image, ctx.whiteLevel);
         RegionRect rect{x, y, w, h, outW, outH};
         st = ::velmo::DevelopRegion(source, rect, outputOptions.sizeMode, ctx, progress ? *progress : NoProgress(),
                                     result);
@@ -78,30 +79,23 @@ std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int o
     return std::move(result.rgb);
 }
 
-DevelopStatus CVelmoDoc::DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& image,
+DevelopStatus CVelmoDoc::DevelopFull(const DevelopContext& ctx, int x, int y, int w, int h, RgbPlane& out,
                                      IProgress* progress) const
 {
-    RegionSource source;
-    source.sPlane = mainImage;
-    source.rPlane = secondFrame;
-    source.width = imageWidth;
-    source.height = imageHeight;
-    source.whiteLevel = whiteLevel != 0 ? whiteLevel : ctx.whiteLevel;
-    source.bayer = bayerFlag != 0;
-    return ::velmo::DevelopFull(source, FullRect{x, y, w, h}, ctx, progress ? *progress : Host().LoadProgress(),
-                                image);
+    return ::velmo::DevelopFull(SourceOf(image, ctx.whiteLevel), FullRect{x, y, w, h}, ctx,
+                                progress ? *progress : Host().LoadProgress(), out);
 }
 
-DevelopStatus CVelmoDoc::DevelopFull(int x, int y, int w, int h, RgbPlane& image, IProgress* progress) const
+DevelopStatus CVelmoDoc::DevelopFull(int x, int y, int w, int h, RgbPlane& out, IProgress* progress) const
 {
-    image = RgbPlane{};
+    out = RgbPlane{};
     if (!HasImage())
         return DevelopStatus::InvalidInput;
     try {
         const DevelopContext ctx = PrepareDevelopment();
-        return DevelopFull(ctx, x, y, w, h, image, progress);
+        return DevelopFull(ctx, x, y, w, h, out, progress);
     } catch (const std::bad_alloc&) {
-        image = RgbPlane{};
+        out = RgbPlane{};
         return DevelopStatus::OutOfMemory;
     }
 }

@@ -69,15 +69,15 @@ bool CVelmoDoc::SaveFeatureFile(FeatureKind kind, const std::string& path)
     switch (kind) {
     case FeatureKind::FreeCurve:
         written = WriteFreeCurveFile(path, flag, edit.FreeCurve());
-        remembered = &toneCurvePath;
+        remembered = &paths.toneCurve;
         break;
     case FeatureKind::LensCorrection:
         written = WriteLensCorrectionFile(path, flag, edit.Lens());
-        remembered = &lensPath;
+        remembered = &paths.lens;
         break;
     case FeatureKind::SelectiveColors:
         written = WriteSelectiveColorFile(path, flag, edit.SelectiveColors());
-        remembered = &selectiveColorPath;
+        remembered = &paths.selectiveColors;
         break;
     }
     if (!written) {
@@ -113,7 +113,7 @@ bool CVelmoDoc::OnSaveSpotWhiteBalance(const std::string& path)
         return false;
     }
     host->AddToRecentList(RecentListKind::WhiteBalance, path);
-    whiteBalancePath = path;
+    paths.whiteBalance = path;
     return true;
 }
 

@@ -13,16 +13,17 @@ DevelopStatus RenderMagnifier(const CVelmoDoc& doc, const DevelopContext& ctx, c
                               const DisplayTransform* transform, IProgress& progress, MagnifierRender& out)
 {
     MagnifierSource source;
+    const RawImage& img = doc.Image();
     if (doc.HasImage()) {
-        source.image.sPlane = doc.mainImage;
-        source.image.rPlane = doc.secondFrame;
-        source.image.width = doc.imageWidth;
-        source.image.height = doc.imageHeight;
-        source.image.whiteLevel = doc.whiteLevel != 0 ? doc.whiteLevel : ctx.whiteLevel;
-        source.image.bayer = doc.bayerFlag != 0;
+        source.image.sPlane = img.mainImage;
+        source.image.rPlane = img.secondFrame;
+        source.image.width = img.imageWidth;
+        source.image.height = img.imageHeight;
+        source.image.whiteLevel = img.whiteLevel != 0 ? img.whiteLevel : ctx.whiteLevel;
+        source.image.bayer = img.bayerFlag != 0;
     }
-    source.previewCopy = doc.preview16;
-    source.cameraFamily = doc.cameraFamily;
+    source.previewCopy = doc.Preview16();
+    source.cameraFamily = img.cameraFamily;
     return RenderMagnifier(source, ctx, request, transform, progress, out);
 }
 

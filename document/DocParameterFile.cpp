@@ -85,11 +85,11 @@ void CVelmoDoc::OnLoadParameters(const std::string& path)
 
 bool CVelmoDoc::OnSaveParameters()
 {
-    std::string path = parameterPath;
+    std::string path = paths.parameters;
     if (path.empty()) {
-        if (sourcePath.empty())
+        if (paths.source.empty())
             return false;
-        path = ParameterFileNameFor(sourcePath);
+        path = ParameterFileNameFor(paths.source);
     }
     return SaveParametersTo(path);
 }
@@ -102,12 +102,12 @@ bool CVelmoDoc::OnSaveParametersAs(const std::string& path)
 bool CVelmoDoc::SaveParametersTo(const std::string& path)
 {
     if (path.empty() || !WriteParameterFile(edit, path) ||
-        !WritePrivateProfileString(S, kFileNameKey, sourcePath, path) || !host->WriteCropSettings(path)) {
+        !WritePrivateProfileString(S, kFileNameKey, paths.source, path) || !host->WriteCropSettings(path)) {
         ReportFileWriteFailure(path);
         return false;
     }
     host->AddToRecentList(RecentListKind::Parameters, path);
-    parameterPath = path;
+    paths.parameters = path;
     return true;
 }
 

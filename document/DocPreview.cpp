@@ -2,6 +2,7 @@
 // view, the full-preview bitmap and the geometry helpers around it.
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/FullPreviewBitmap.h"
+#include "develop/preview/PreviewWorker.h"
 #include "develop/preview/RenderPreview.h"
 #include "document/VelmoDoc.h"
 
@@ -12,24 +13,24 @@ namespace velmo {
 PreviewJob CVelmoDoc::MakePreviewJob(int width, int height, bool sharpen) const
 {
     PreviewJob job;
-    const bool full = width == fullWidth;
-    const std::vector<uint16_t>& s = full ? fullMap1 : previewMap1;
-    const std::vector<uint16_t>& r = full ? fullMap2 : previewMap2;
-    const int mapWidth = full ? fullWidth : kPreviewWidth;
-    const int mapRows = (full ? fullHeight : kPreviewHeight) + 1;
+    const bool full = width == image.fullWidth;
+    const std::vector<uint16_t>& s = full ? image.fullMap1 : image.previewMap1;
+    const std::vector<uint16_t>& r = full ? image.fullMap2 : image.previewMap2;
+    const int mapWidth = full ? image.fullWidth : kPreviewWidth;
+    const int mapRows = (full ? image.fullHeight : kPreviewHeight) + 1;
     const size_t samples = size_t(std::max(mapWidth, 0)) * size_t(std::max(mapRows, 0)) * 3;
     // The maps serve their own size only.
-    const bool mapSize = full ? height == fullHeight : (width == kPreviewWidth && height == kPreviewHeight);
+    const bool mapSize = full ? height == image.fullHeight : (width == kPreviewWidth && height == kPreviewHeight);
     if (mapSize && s.size() >= samples && samples > 0) {
         job.source.sMap = s.data();
-        if (!secondFrame.empty() && r.size() >= samples)
+        if (!image.secondFrame.empty() && r.size() >= samples)
             job.source.rMap = r.data();
     }
     job.source.mapWidth = mapWidth;
     job.source.mapRows = mapRows;
-    job.source.imageWidth = imageWidth;
-    job.source.imageHeight = imageHeight;
-    job.source.cameraFamily = cameraFamily;
+    job.source.imageWidth = image.imageWidth;
+    job.source.imageHeight = image.imageHeight;
+    job.source.cameraFamily = image.cameraFamily;
     job.options.width = width;
     job.options.height = height;
     job.options.sharpen = sharpen && full;
@@ -49,7 +50,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
     if (job.source.sMap == nullptr)
         return nullptr;
     if (refreshPalettes) {
-        const auto response = ToneResponse(job.ctx, job.options.clipWarning);
+        const auto response = ::velmo::ToneResponse(job.ctx, job.options.clipWarning);
         toneResponse.assign(response.begin(), response.end());
     }
 
@@ -63,7 +64,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
         out.copy16 = preview16.data();
     DevelopStatus status;
     {
-        const RunCount count(developmentsRunning, developmentsPeak);
+        const RunCount count = CountDevelopment();
         status = RenderPreview(job, progressChannel, out);
     }
     if (status != DevelopStatus::Ok)
@@ -83,7 +84,7 @@ void CVelmoDoc::DevelopPreview(uint8_t* bits)
     StopWorker();
     MakePreview(bits, kPreviewWidth, kPreviewHeight, true);
     // Both are stale now; the worker builds a new full preview.
-    developedImage = {};
+    saveCache.Drop();
     DropFullPreview();
     ResumeWorker();
     colors->ReportFallbackOnce();
@@ -92,21 +93,22 @@ void CVelmoDoc::DevelopPreview(uint8_t* bits)
 std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
 {
     const std::shared_ptr<const FullPreviewImage> preview = FullPreview();
-    if (preview == nullptr || !developedImage.empty())
+    if (preview == nullptr || !saveCache.Empty())
         return nullptr;
     int width = 0, height = 0;
-    FullPreviewTargetSize(outputOptions.sizeMode, imageWidth, imageHeight, preview->rotated, &width, &height);
+    FullPreviewTargetSize(outputOptions.sizeMode, image.imageWidth, image.imageHeight, preview->rotated, &width,
+                          &height);
     const ScreenSize screen = host->FullScreenSize();
     width = std::min({width, screen.width, preview->width});
     height = std::min({height, screen.height, preview->height});
-    auto image = std::make_shared<DisplayImage>(ScaleFullPreview(*preview, width, height, progressChannel));
-    if (image->width == 0)
+    auto bitmap = std::make_shared<DisplayImage>(ScaleFullPreview(*preview, width, height, progressChannel));
+    if (bitmap->width == 0)
         return nullptr;
-    image->profile = colors->ProfileForDisplay(edit.Params().ICC);
-    image->colorManaged = colors->GuiConvertsColors();
-    host->SetFullSizeBitmap(image);
+    bitmap->profile = colors->ProfileForDisplay(edit.Params().ICC);
+    bitmap->colorManaged = colors->GuiConvertsColors();
+    host->SetFullSizeBitmap(bitmap);
     Progress(-1, nullptr, -1);
-    return image;
+    return bitmap;
 }
 
 void CVelmoDoc::OutputToImageSize(int width, int height, int* outWidth, int* outHeight) const
@@ -122,6 +124,34 @@ void CVelmoDoc::ComputeRegionHistogram(int x0, int y0, int x1, int y1)
         bins = RegionHistogram(*preview, x0, y0, x1, y1);
     if (histogram.size() >= 3 * 1024)
         std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * 1024);
+}
+
+void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int height, int x0, int y0, int x1, int y1)
+{
+    if (bgr == nullptr || width <= 0 || height <= 0 || histogram.size() < size_t(3 * kHistogramBins))
+        return;
+    x0 = std::clamp(x0, 0, width - 1);
+    x1 = std::clamp(x1, 0, width - 1);
+    y0 = std::clamp(y0, 0, height - 1);
+    y1 = std::clamp(y1, 0, height - 1);
+    std::array<int64_t, 1024> counts{};
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const uint8_t* px = bgr + (size_t(y) * size_t(width) + size_t(x)) * 3;
+            const int b8 = px[0], g8 = px[1], r8 = px[2];
+            ++counts[size_t(r8)];
+            ++counts[size_t(256 + g8)];
+            ++counts[size_t(512 + b8)];
+            ++counts[size_t(768 + (2 * r8 + 4 * g8 + b8) / 7)];
+        }
+    const int64_t n = int64_t(x1 - x0 + 1) * (y1 - y0 + 1);
+    // Scaled to the pixel count of a whole preview (x 196608 / n).
+    float f = float(n) * 4.0f / 256.0f;
+    if (f != 0.0f)
+        f = 3072.0f / f;
+    int32_t* source2 = histogram.data() + 2 * kHistogramBins;
+    for (size_t i = 0; i < counts.size(); ++i)
+        source2[i] = int32_t(float(counts[i]) * f);
 }
 
 } // namespace velmo

@@ -31,8 +31,8 @@ constexpr char kSaveAsFilter[] =
 OutputMetadata MetadataOf(const CVelmoDoc& doc, IccBytes& profile)
 {
     OutputMetadata meta;
-    meta.exif.buffer = doc.header;
-    meta.exif.index = &doc.exifIndex;
+    meta.exif.buffer = doc.Image().header;
+    meta.exif.index = &doc.Image().exifIndex;
     profile = doc.Colors().Profiles().Slot(doc.Edit().Params().ICC);
     if (profile)
         meta.iccProfile = *profile;
@@ -40,14 +40,14 @@ OutputMetadata MetadataOf(const CVelmoDoc& doc, IccBytes& profile)
     return meta;
 }
 
-OutputImage ImageOf(const CVelmoDoc& doc, const std::vector<uint16_t>& image, int width, int height)
+OutputImage ImageOf(const CVelmoDoc& doc, const std::vector<uint16_t>& pixels, int width, int height)
 {
     OutputImage out;
-    out.rgb = image;
+    out.rgb = pixels;
     out.width = width;
     out.height = height;
     out.rotate = doc.Edit().Params().rotate;
-    out.previewSize = IsPreviewSizeMode(doc.outputOptions.sizeMode);
+    out.previewSize = IsPreviewSizeMode(doc.Output().sizeMode);
     return out;
 }
 
@@ -68,25 +68,25 @@ std::string CVelmoDoc::MakeOutputFileName(const std::string& path, int kind) con
                                        incrementFileNumber != 0);
 }
 
-bool CVelmoDoc::WriteTiff(const std::string& fileName, const std::vector<uint16_t>& image, bool sixteenBit,
+bool CVelmoDoc::WriteTiff(const std::string& fileName, const std::vector<uint16_t>& pixels, bool sixteenBit,
                           int width, int height, WriteResult* result)
 {
     IccBytes profile;
     const OutputMetadata meta = MetadataOf(*this, profile);
-    return Report(WriteTiffFile(fileName, ImageOf(*this, image, width, height), sixteenBit, meta, ProgressChannel()),
+    return Report(WriteTiffFile(fileName, ImageOf(*this, pixels, width, height), sixteenBit, meta, ProgressChannel()),
                   fileName, result);
 }
 
-bool CVelmoDoc::WritePsd(const std::string& fileName, const std::vector<uint16_t>& image, bool sixteenBit,
+bool CVelmoDoc::WritePsd(const std::string& fileName, const std::vector<uint16_t>& pixels, bool sixteenBit,
                          int width, int height, WriteResult* result)
 {
     IccBytes profile;
     const OutputMetadata meta = MetadataOf(*this, profile);
-    return Report(WritePsdFile(fileName, ImageOf(*this, image, width, height), sixteenBit, meta, ProgressChannel()),
+    return Report(WritePsdFile(fileName, ImageOf(*this, pixels, width, height), sixteenBit, meta, ProgressChannel()),
                   fileName, result);
 }
 
-bool CVelmoDoc::WriteJpeg(const std::string& fileName, const std::vector<uint16_t>& image, int width, int height,
+bool CVelmoDoc::WriteJpeg(const std::string& fileName, const std::vector<uint16_t>& pixels, int width, int height,
                           WriteResult* result)
 {
     IccBytes profile;
@@ -94,7 +94,7 @@ bool CVelmoDoc::WriteJpeg(const std::string& fileName, const std::vector<uint16_
     JpegSettings settings;
     settings.quality = outputOptions.jpegQuality;
     settings.progressive = outputOptions.jpegProgressive != 0;
-    return Report(WriteJpegFile(fileName, ImageOf(*this, image, width, height), meta, settings, ProgressChannel()),
+    return Report(WriteJpegFile(fileName, ImageOf(*this, pixels, width, height), meta, settings, ProgressChannel()),
                   fileName, result);
 }
 
@@ -107,13 +107,13 @@ bool CVelmoDoc::MakePreviewSizeImage(int x0, int y0, int width, int height, bool
     const int cols = rotated ? kPreviewHeight : kPreviewWidth;
     const int rows = rotated ? kPreviewWidth : kPreviewHeight;
     // The image's extent along the preview's columns and rows.
-    int64_t spanX = rotated ? imageHeight : imageWidth;
-    int64_t spanY = rotated ? imageWidth : imageHeight;
+    int64_t spanX = rotated ? image.imageHeight : image.imageWidth;
+    int64_t spanY = rotated ? image.imageWidth : image.imageHeight;
     int64_t bx0 = x0, bx1 = int64_t(x0) + width, by0 = y0, by1 = int64_t(y0) + height;
-    if (cameraFamily == 1 || cameraFamily == 7) {
+    if (image.cameraFamily == 1 || image.cameraFamily == 7) {
         // These sensors are shown at 4:3: the preview frame is W·384/512
         // high (wide when turned), the picture centred in it.
-        const int64_t frame = int64_t(imageWidth) * kPreviewHeight / kPreviewWidth;
+        const int64_t frame = int64_t(image.imageWidth) * kPreviewHeight / kPreviewWidth;
         if (rotated) {
             bx0 += (frame - spanX) / 2;
             bx1 += (frame - spanX) / 2;
@@ -124,7 +124,7 @@ bool CVelmoDoc::MakePreviewSizeImage(int x0, int y0, int width, int height, bool
             spanY = frame;
         }
     }
-    developedImage.assign(preview16.begin(), preview16.begin() + ptrdiff_t(kSamples));
+    saveCache.image.assign(preview16.begin(), preview16.begin() + ptrdiff_t(kSamples));
     if (!hasCrop)
         return true;
     for (int r = 0; r < rows; ++r) {
@@ -133,7 +133,7 @@ bool CVelmoDoc::MakePreviewSizeImage(int x0, int y0, int width, int height, bool
             const int64_t x = int64_t(c) * spanX / cols;
             if (x >= bx0 && x <= bx1 && y >= by0 && y <= by1)
                 continue;
-            uint16_t* p = developedImage.data() + (size_t(r) * size_t(cols) + size_t(c)) * 3;
+            uint16_t* p = saveCache.image.data() + (size_t(r) * size_t(cols) + size_t(c)) * 3;
             p[0] >>= 2;
             p[1] >>= 2;
             p[2] >>= 2;
@@ -154,26 +154,23 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
     // Preview-size saves crop in display orientation (the preview's own).
     const int rotate = previewSize ? 0 : edit.Params().rotate;
     const bool turned = previewSize && edit.Params().rotate != 0;
-    const SaveCrop crop = CropForSave(cropImage, hasCrop, rotate, turned ? imageHeight : imageWidth,
-                                      turned ? imageWidth : imageHeight);
+    const SaveCrop crop = CropForSave(cropImage, hasCrop, rotate, turned ? image.imageHeight : image.imageWidth,
+                                      turned ? image.imageWidth : image.imageHeight);
     if (int64_t(crop.width) * crop.height == 0)
         return false;
 
     const std::string name = MakeOutputFileName(path, kKindCurrentFormat);
-    if (name == sourcePath) {
+    if (name == paths.source) {
         ShowMessageId(kSameAsSourceMessage, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 
     IProgress& progress = ProgressChannel();
     const Rect developFor{crop.x, crop.y, crop.x + crop.width, crop.y + crop.height};
-    const bool sameArea = developedSizeMode == sizeMode && developedCrop.left == developFor.left &&
-                          developedCrop.top == developFor.top && developedCrop.right == developFor.right &&
-                          developedCrop.bottom == developFor.bottom;
-    if (!(edit.Params() == snapshot) || developedImage.empty() || !sameArea) {
-        developedImage = {};
-        developedCrop = developFor;
-        developedSizeMode = sizeMode;
+    if (!saveCache.Holds(edit.Params(), developFor, sizeMode)) {
+        saveCache.Drop();
+        saveCache.crop = developFor;
+        saveCache.sizeMode = sizeMode;
         if (previewSize) {
             if (!MakePreviewSizeImage(crop.x, crop.y, crop.width, crop.height, hasCrop))
                 return false;
@@ -181,28 +178,28 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
             RgbPlane plane;
             const DevelopStatus status = DevelopFull(crop.x, crop.y, crop.width, crop.height, plane, &progress);
             if (status == DevelopStatus::Ok)
-                developedImage = std::move(plane.rgb);
+                saveCache.image = std::move(plane.rgb);
             else if (status == DevelopStatus::EmptyArea)
                 ShowMessage(kSaveLensEmptyText, MB_OK | MB_ICONEXCLAMATION);
             else if (status == DevelopStatus::OutOfMemory)
                 ShowMessage(kSaveOutOfMemoryText, MB_OK | MB_ICONEXCLAMATION);
         }
     }
-    snapshot = edit.Params();
-    if (developedImage.empty())
+    saveCache.record = edit.Params();
+    if (saveCache.Empty())
         return false;
 
     const OutputSize size = OutputSizeFor(sizeMode, crop.width, crop.height, edit.Params().rotate);
     bool written = false;
     switch (outputOptions.format) {
     case 0: case 1:
-        written = WritePsd(name, developedImage, outputOptions.format == 0, size.width, size.height);
+        written = WritePsd(name, saveCache.image, outputOptions.format == 0, size.width, size.height);
         break;
     case 2: case 3:
-        written = WriteTiff(name, developedImage, outputOptions.format == 2, size.width, size.height);
+        written = WriteTiff(name, saveCache.image, outputOptions.format == 2, size.width, size.height);
         break;
     case 4:
-        written = WriteJpeg(name, developedImage, size.width, size.height);
+        written = WriteJpeg(name, saveCache.image, size.width, size.height);
         break;
     default:
         break;
@@ -221,7 +218,7 @@ bool CVelmoDoc::OnFileSaveAs()
 {
     if (!HasImage())
         return false;
-    const std::string name = MakeOutputFileName(sourcePath, kKindCurrentFormat);
+    const std::string name = MakeOutputFileName(paths.source, kKindCurrentFormat);
     int format = outputOptions.format;
     std::string chosen;
     if (!host->ChooseOutputFile(name, kSaveAsFilter, LoadString(kSaveAsTitleString), format, chosen))

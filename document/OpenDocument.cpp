@@ -63,6 +63,24 @@ bool FileExists(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// A new image that takes over from `from` what a load keeps: the sample maps
+// (reused), and the white-balance presets, their unit and the lens factor
+// (a BAY dump has none of its own).
+RawImage CarryOver(RawImage& from)
+{
+    RawImage img;
+    img.previewMap1 = std::move(from.previewMap1);
+    img.previewMap2 = std::move(from.previewMap2);
+    img.fullMap1 = std::move(from.fullMap1);
+    img.fullMap2 = std::move(from.fullMap2);
+    img.fullWidth = from.fullWidth;
+    img.fullHeight = from.fullHeight;
+    img.rafPresets = from.rafPresets;
+    img.wbUnit = from.wbUnit;
+    img.focalLengthFactor = from.focalLengthFactor;
+    return img;
+}
+
 } // namespace
 
 bool CVelmoDoc::OnOpenDocument(const std::string& path)
@@ -115,7 +133,7 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
     if (Colors().OpenUserProfile(path) != ProfileStatus::Accepted)
         return false;
     host->AddToRecentList(RecentListKind::ColorProfile, path);
-    otherColorProfile = path;
+    paths.otherColorProfile = path;
     edit.SetField(ParamField::ICC, 4);
     return true;
 }
@@ -125,37 +143,22 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     auto mark = std::chrono::steady_clock::now();
     const auto start = mark;
     loadTimings = {};
-    rafFlag = 0;
-    if (!bay)
-        bayerFlag = 0;
-    exrMode = 0;
     DeleteContents();
     if (host->HasMainWindow())
         host->RecalcLayout();
-    // A failed load keeps the family whose record the document holds, so
-    // that no other family's stored record is overwritten.
-    const int previousFamily = cameraFamily;
-    const DevParams previousParams = edit.Params();
-    cameraFamily = 0;
-    drShift = exrModeDigit = dynamicRange = exrExtra = 0;
-    exrBits = 0;
-    model = nullptr;
-    maxGreen = 0;
-    imageWidth = imageHeight = 0;
-    exifIndex.Clear();
-    exifLines.clear();
     StopWorker();
 
+    // The image is built aside and handed over whole once it is complete; a
+    // failed load leaves no image and the family whose record the document
+    // holds, so that no other family's stored record is overwritten.
+    RawImage img = CarryOver(image);
     IProgress& progress = host->LoadProgress();
     auto fail = [&](const std::string& message) {
         if (!message.empty())
             ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
-        mainImage = {};
-        secondFrame = {};
-        imageWidth = imageHeight = 0;
-        cameraFamily = previousFamily;
-        edit.SetParams(previousParams);
-        rafFlag = 0;
+        RawImage empty = CarryOver(img);
+        empty.cameraFamily = image.cameraFamily;
+        image = std::move(empty);
         progress.Report(-1, "");
         return false;
     };
@@ -163,99 +166,101 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     CBufferedFile file;
     if (!file.Open(path))
         return fail(RafErrorText(RafError::CannotOpen));
-    fileLength = int(std::min<uint64_t>(file.GetLength(), INT32_MAX));
+    img.fileLength = int(std::min<uint64_t>(file.GetLength(), INT32_MAX));
 
     RafContainer raf;
     PlacementInput in;
     int frames = 1;
     if (bay) {
-        bayerFlag = 1;
+        img.bayerFlag = 1;
         if (file.GetLength() != kBayFileLength)
             return fail(LoadString(61216));
-        model = &BayModel();
-        cameraFamily = 3;
-        in.model = model;
-        in.rawWidth = model->rawWidth;
-        in.rawHeight = model->fixedRawHeight;
+        img.model = &BayModel();
+        img.cameraFamily = 3;
+        in.model = img.model;
+        in.rawWidth = img.model->rawWidth;
+        in.rawHeight = img.model->fixedRawHeight;
         in.exrMode = 1;
         in.bytesPerSample1 = true;
         file.Seek(2080);
     } else {
         RafReadOptions options;
         options.familyTable = [this](int family) { return &familyWb[FamilyTableIndex(family)]; };
-        const RafStatus status = ReadRafContainer(file, raf, rafPresets, options);
+        const RafStatus status = ReadRafContainer(file, raf, img.rafPresets, options);
         loadTimings.read = SecondsSince(mark);
-        header = raf.header;
+        img.header = raf.header;
         if (!status)
             return fail(status.message);
-        rafFlag = 1;
-        cfaRecords = raf.records;
-        model = raf.model;
-        cameraFamily = raf.cameraFamily;
-        wbUnit = raf.whiteBalanceUnit;
-        focalLengthFactor = raf.focalLengthFactor;
-        exifIndex = raf.exifIndex;
-        exifLines = raf.exifLines;
-        bayerFlag = model->IsBayer() ? 1 : 0;
+        img.rafFlag = 1;
+        img.cfaRecords = raf.records;
+        img.model = raf.model;
+        img.cameraFamily = raf.cameraFamily;
+        img.wbUnit = raf.whiteBalanceUnit;
+        img.focalLengthFactor = raf.focalLengthFactor;
+        img.exifIndex = raf.exifIndex;
+        img.exifLines = raf.exifLines;
+        img.bayerFlag = img.model->IsBayer() ? 1 : 0;
         frames = raf.Frames();
 
-        if (model->frames == FrameRule::ByExrMode) {
-            const int iso = ExifInt(exifIndex, 0x8827);
-            const int setting = exifIndex.Has(0x1403) ? ExifInt(exifIndex, 0x1403) : ExifInt(exifIndex, 0x140B);
-            dynamicRange = setting;
-            exrModeDigit = raf.exrModeDigit;
-            exrMode = 1;
+        const ExifTagIndex& exif = img.exifIndex;
+        if (img.model->frames == FrameRule::ByExrMode) {
+            const int iso = ExifInt(exif, 0x8827);
+            const int setting = exif.Has(0x1403) ? ExifInt(exif, 0x1403) : ExifInt(exif, 0x140B);
+            img.dynamicRange = setting;
+            img.exrModeDigit = raf.exrModeDigit;
+            img.exrMode = 1;
             frames = 1;
-            switch (exrModeDigit) {
-            case 1: drShift = (setting / 100) >> 1; break;
+            switch (img.exrModeDigit) {
+            case 1: img.drShift = (setting / 100) >> 1; break;
             case 2:
                 frames = 2;
-                exrMode = 2;
-                drShift = setting == 800 ? 1 : 0;
-                exrExtra = (iso == 100 && setting == 200) ? 8 : 4;
+                img.exrMode = 2;
+                img.drShift = setting == 800 ? 1 : 0;
+                img.exrExtra = (iso == 100 && setting == 200) ? 8 : 4;
                 break;
             case 3:
                 frames = 2;
-                exrMode = 3;
-                drShift = (setting / 100) >> 1;
+                img.exrMode = 3;
+                img.drShift = (setting / 100) >> 1;
                 break;
             default: break;
             }
-        } else if (model->PrimaryName() == "FinePix S100FS") {
-            const int iso = ExifInt(exifIndex, 0x8827);
-            const int mode = ExifInt(exifIndex, 0x1402);
-            const int setting = ExifInt(exifIndex, 0x1403);
-            drShift = 2;
+        } else if (img.model->PrimaryName() == "FinePix S100FS") {
+            const int iso = ExifInt(exif, 0x8827);
+            const int mode = ExifInt(exif, 0x1402);
+            const int setting = ExifInt(exif, 0x1403);
+            img.drShift = 2;
             if (mode == 1) {
                 if (setting == 100)
-                    drShift = 0;
+                    img.drShift = 0;
                 else if (setting == 200)
-                    drShift = 1;
+                    img.drShift = 1;
             } else if (iso == 3200 || iso == 100) {
-                drShift = 0;
+                img.drShift = 0;
             } else if (iso == 200) {
-                drShift = 1;
+                img.drShift = 1;
             } else if (mode == 32768) {
-                drShift = 2;
+                img.drShift = 2;
             }
         }
-        if (model->frames == FrameRule::ByFormatCode)
-            frames = DetectExrMode() ? 2 : 1;
+        if (img.model->frames == FrameRule::ByFormatCode)
+            frames = ::velmo::DetectExrMode(img) ? 2 : 1;
 
         SecondsSince(mark);
         const RafStatus data = OpenRawData(file, raf, &progress);
         loadTimings.unpack = SecondsSince(mark);
         if (!data)
             return fail(data.message);
-        in.model = model;
-        in.rawWidth = model->rawWidth;
-        in.rawHeight = model->RawHeight(raf.cfaDataLength);
-        in.doubleWidth = raf.pairedRows && model->layout == SensorLayout::SuperCcd;
-        in.noSecondFrame = (exrBits & 1) != 0;
+        in.model = img.model;
+        in.rawWidth = img.model->rawWidth;
+        in.rawHeight = img.model->RawHeight(raf.cfaDataLength);
+        in.doubleWidth = raf.pairedRows && img.model->layout == SensorLayout::SuperCcd;
+        in.noSecondFrame = (img.exrBits & 1) != 0;
         in.compressed = raf.compressed;
-        in.exrMode = exrMode;
+        in.exrMode = img.exrMode;
     }
     in.frames = frames;
+    const CameraModelInfo* model = img.model;
 
     const int height = in.rawHeight - model->topMargin - model->bottomMargin;
     if (height <= 0 || (height & 1) || model->Width() <= 0)
@@ -268,13 +273,60 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     loadTimings.unpack += placed.secondUnpackSeconds;
     if (!placedStatus)
         return fail(placedStatus.message);
-    imageWidth = placed.width;
-    imageHeight = placed.height;
-    mainImage = std::move(placed.main);
-    secondFrame = std::move(placed.second);
-    whiteLevel = model->whiteLevel;
-    maxGreen = placed.maxGreen;
+    img.imageWidth = placed.width;
+    img.imageHeight = placed.height;
+    img.mainImage = std::move(placed.main);
+    img.secondFrame = std::move(placed.second);
+    img.whiteLevel = model->whiteLevel;
+    img.maxGreen = placed.maxGreen;
 
+    // Demosaicing, the EXR frames, the sensor type and the black level.
+    const int e = (img.exrMode != 0 || bay) ? 1 : 0;
+    if (img.bayerFlag) {
+        if (!InterpolateBayer({img.mainImage.data(), img.imageWidth, img.imageHeight}, e, progress) ||
+            (!img.secondFrame.empty() &&
+             !InterpolateBayer({img.secondFrame.data(), img.imageWidth, img.imageHeight}, e, progress)))
+            return fail("");
+        if (img.exrMode > 1 && !img.secondFrame.empty())
+            std::swap(img.mainImage, img.secondFrame);
+        if (img.exrMode > 2 && !::velmo::InterpolateExr(img, progress))
+            return fail(RafErrorText(RafError::RawDataMissing));
+    }
+    outputOptions.sizeMode = (outputOptions.sizeMode & 7) | (img.bayerFlag ? 8 : 0);
+    if (model->subtractBlackLevel) {
+        progress.Report(-2, "Adjusting black level");
+        const int black = model->blackLevel;
+        SubtractBlackLevel({img.mainImage.data(), img.imageWidth, img.imageHeight}, black);
+        if (!img.secondFrame.empty() && img.exrMode != 0)
+            SubtractBlackLevel({img.secondFrame.data(), img.imageWidth, img.imageHeight}, black);
+        img.whiteLevel = uint16_t(img.whiteLevel - std::min<int>(img.whiteLevel, black));
+        img.maxGreen = uint16_t(img.maxGreen - std::min<int>(img.maxGreen, black));
+    }
+    if (!img.bayerFlag) {
+        if (!InterpolateSuperCcd({img.mainImage.data(), img.imageWidth, img.imageHeight}, false, progress) ||
+            (!img.secondFrame.empty() &&
+             !InterpolateSuperCcd({img.secondFrame.data(), img.imageWidth, img.imageHeight}, true, progress)))
+            return fail("");
+    }
+
+    loadTimings.demosaic = SecondsSince(mark);
+    if (!MakePreview1(img, progress) || !MakePreview2(img, progress))
+        return fail("");
+
+    AdoptImage(std::move(img));
+    ApplyCameraSettings(path, bay, frames, raf.camera);
+    loadTimings.previews = SecondsSince(mark);
+    loadTimings.total = std::chrono::duration<double>(mark - start).count();
+
+    progress.Report(-1, "");
+    paths.source = path;
+    paths.parameters.clear();
+    ResumeWorker();
+    return true;
+}
+
+void CVelmoDoc::ApplyCameraSettings(const std::string& path, bool bay, int frames, const ExifCameraValues& camera)
+{
     // The camera's settings over the family's stored record.
     LoadParameterRecord();
     edit.ModifyParams([&](DevParams& p) {
@@ -283,68 +335,29 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
             p.whiteBalance = 6;
             p.sharpness = 1;
         } else {
-            p.sharpness = raf.camera.sharpness;
-            p.whiteBalance = edit.UseRafWB() ? 0 : raf.camera.whiteBalanceRow;
-            p.exifOrientation = raf.camera.orientation;
-            if (model->frames == FrameRule::ByFormatCode)
+            p.sharpness = camera.sharpness;
+            p.whiteBalance = edit.UseRafWB() ? 0 : camera.whiteBalanceRow;
+            p.exifOrientation = camera.orientation;
+            if (image.model->frames == FrameRule::ByFormatCode)
                 p.twoFrames = DetectExrMode();
         }
     });
     SetWhiteBalance(edit.Params().whiteBalance, 0, -1);
     DeriveFamilyPresetRows();
-    if (!bay) {
-        edit.ModifyParams([&](DevParams& p) {
+    edit.ModifyParams([&](DevParams& p) {
+        if (!bay) {
             p.rotate = p.exifOrientation == 6 ? 1 : p.exifOrientation == 8 ? 2 : 0;
-            p.cameraWhiteBalance = raf.camera.whiteBalanceRow;
+            p.cameraWhiteBalance = camera.whiteBalanceRow;
             p.cameraSharpness = p.sharpness;
-        });
-    }
-
-    // Demosaicing, the EXR frames, the sensor type and the black level.
-    const int e = (exrMode != 0 || bay) ? 1 : 0;
-    if (bayerFlag) {
-        if (!InterpolateBayer({mainImage.data(), imageWidth, imageHeight}, e, progress) ||
-            (!secondFrame.empty() && !InterpolateBayer({secondFrame.data(), imageWidth, imageHeight}, e, progress)))
-            return fail("");
-        if (exrMode > 1 && !secondFrame.empty())
-            std::swap(mainImage, secondFrame);
-        if (exrMode > 2) {
-            if (!InterpolateExr(progress))
-                return fail(RafErrorText(RafError::RawDataMissing));
-            edit.SetField(ParamField::twoFrames, 0);
         }
-    }
-    outputOptions.sizeMode = (outputOptions.sizeMode & 7) | (bayerFlag ? 8 : 0);
-    if (model->subtractBlackLevel) {
-        progress.Report(-2, "Adjusting black level");
-        const int black = model->blackLevel;
-        SubtractBlackLevel({mainImage.data(), imageWidth, imageHeight}, black);
-        if (!secondFrame.empty() && exrMode != 0)
-            SubtractBlackLevel({secondFrame.data(), imageWidth, imageHeight}, black);
-        whiteLevel = uint16_t(whiteLevel - std::min<int>(whiteLevel, black));
-        maxGreen = uint16_t(maxGreen - std::min<int>(maxGreen, black));
-    }
-    if (!bayerFlag) {
-        if (!InterpolateSuperCcd({mainImage.data(), imageWidth, imageHeight}, false, progress) ||
-            (!secondFrame.empty() && !InterpolateSuperCcd({secondFrame.data(), imageWidth, imageHeight}, true, progress)))
-            return fail("");
-    }
-
-    loadTimings.demosaic = SecondsSince(mark);
-    if (!MakePreview1(progress) || !MakePreview2(progress))
-        return fail("");
-    if (drShift != 0)
-        edit.SetField(ParamField::twoFrames, 1);
-    if (rafFlag)
+        // The EXR half-frames became one frame.
+        if (image.bayerFlag && image.exrMode > 2)
+            p.twoFrames = 0;
+        if (image.drShift != 0)
+            p.twoFrames = 1;
+    });
+    if (image.rafFlag)
         MakeAsShot(path);
-    loadTimings.previews = SecondsSince(mark);
-    loadTimings.total = std::chrono::duration<double>(mark - start).count();
-
-    progress.Report(-1, "");
-    sourcePath = path;
-    parameterPath.clear();
-    ResumeWorker();
-    return true;
 }
 
 } // namespace velmo

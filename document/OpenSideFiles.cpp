@@ -44,12 +44,12 @@ bool CVelmoDoc::OpenParameterFile(const std::string& path)
         return false;
     if (!HasImage()) {
         // The image the parameters were saved for comes first.
-        std::string image = GetPrivateProfileString(kParamFileSection, kFileNameKey, "", path);
-        if (!image.empty()) {
-            if (EndsWithNoCase(image, "VMR"))
-                image.replace(image.size() - 3, 3, "RAF");
-            if (!host->OpenDocumentFile(image))
-                OnOpenDocument(image);
+        std::string source = GetPrivateProfileString(kParamFileSection, kFileNameKey, "", path);
+        if (!source.empty()) {
+            if (EndsWithNoCase(source, "VMR"))
+                source.replace(source.size() - 3, 3, "RAF");
+            if (!host->OpenDocumentFile(source))
+                OnOpenDocument(source);
         }
     }
     const int rotateBefore = edit.Params().rotate;
@@ -68,7 +68,7 @@ bool CVelmoDoc::OpenParameterFile(const std::string& path)
     }
     host->OnParametersChanged();
     host->AddToRecentList(RecentListKind::Parameters, path);
-    parameterPath = path;
+    paths.parameters = path;
     return true;
 }
 
@@ -88,9 +88,9 @@ bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
     }
     host->AddToRecentList(RecentListOf(kind), path);
     switch (kind) {
-    case FeatureKind::FreeCurve: toneCurvePath = path; break;
-    case FeatureKind::SelectiveColors: selectiveColorPath = path; break;
-    case FeatureKind::LensCorrection: lensPath = path; break;
+    case FeatureKind::FreeCurve: paths.toneCurve = path; break;
+    case FeatureKind::SelectiveColors: paths.selectiveColors = path; break;
+    case FeatureKind::LensCorrection: paths.lens = path; break;
     }
     // The toggle switches the feature on, whatever its state was.
     edit.SetFeature(kind, false);
@@ -109,7 +109,7 @@ bool CVelmoDoc::OpenWhiteBalanceFile(const std::string& path)
     edit.SetField(ParamField::whiteBalance, CustomPreset(edit.UseRafWB()));
     host->OnParametersChanged();
     host->AddToRecentList(RecentListKind::WhiteBalance, path);
-    whiteBalancePath = path;
+    paths.whiteBalance = path;
     return true;
 }
 

@@ -37,7 +37,7 @@ Sums SumArea(const CVelmoDoc& doc, int x0, int y0, int x1, int y1)
     Sums s{0, 0, 0};
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
-            const uint16_t* p = &doc.mainImage[(size_t(y) * doc.imageWidth + x) * 3];
+            const uint16_t* p = &doc.Image().mainImage[(size_t(y) * doc.Image().imageWidth + x) * 3];
             for (int c = 0; c < 3; ++c)
                 s[c] += p[c];
         }
@@ -50,7 +50,7 @@ Sums SumArea(const CVelmoDoc& doc, int x0, int y0, int x1, int y1)
 // image's samples would not match the corrected picture).
 static bool SpotAllowed(const CVelmoDoc& doc)
 {
-    if (!doc.HasImage() || doc.imageWidth <= 0 || doc.imageHeight <= 0)
+    if (!doc.HasImage() || doc.Image().imageWidth <= 0 || doc.Image().imageHeight <= 0)
         return false;
     if (doc.Edit().FeatureOn(FeatureKind::LensCorrection)) {
         ShowMessage(LoadString(61220), MB_OK | MB_ICONEXCLAMATION);
@@ -79,7 +79,7 @@ static bool ApplySpotSums(CVelmoDoc& doc, const Sums& s)
 
 static bool SpotBlock(CVelmoDoc& doc, int x, int y)
 {
-    if (x < 2 || x > doc.imageWidth - 3 || y < 2 || y > doc.imageHeight - 3)
+    if (x < 2 || x > doc.Image().imageWidth - 3 || y < 2 || y > doc.Image().imageHeight - 3)
         return false;
     return ApplySpotSums(doc, SumArea(doc, x - 2, y - 2, x + 2, y + 2));
 }
@@ -88,12 +88,12 @@ bool CVelmoDoc::SpotWhiteBalanceRect(int ax, int ay, int bx, int by)
 {
     if (!SpotAllowed(*this))
         return false;
-    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &ax, &ay);
-    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &bx, &by);
-    ax = std::clamp(ax, 0, imageWidth - 1);
-    bx = std::clamp(bx, 0, imageWidth - 1);
-    ay = std::clamp(ay, 0, imageHeight - 1);
-    by = std::clamp(by, 0, imageHeight - 1);
+    PreviewToImage(edit.Params().rotate, image.imageWidth, image.imageHeight, &ax, &ay);
+    PreviewToImage(edit.Params().rotate, image.imageWidth, image.imageHeight, &bx, &by);
+    ax = std::clamp(ax, 0, image.imageWidth - 1);
+    bx = std::clamp(bx, 0, image.imageWidth - 1);
+    ay = std::clamp(ay, 0, image.imageHeight - 1);
+    by = std::clamp(by, 0, image.imageHeight - 1);
     return ApplySpotSums(*this, SumArea(*this, std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)));
 }
 
@@ -101,7 +101,7 @@ bool CVelmoDoc::SpotWhiteBalancePoint(int px, int py)
 {
     if (!SpotAllowed(*this))
         return false;
-    PreviewToImage(edit.Params().rotate, imageWidth, imageHeight, &px, &py);
+    PreviewToImage(edit.Params().rotate, image.imageWidth, image.imageHeight, &px, &py);
     return SpotBlock(*this, px, py);
 }
 

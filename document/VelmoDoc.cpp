@@ -1,6 +1,7 @@
 #include "document/VelmoDoc.h"
 
 #include "develop/colour/ColorManagement.h"
+#include "develop/preview/PreviewWorker.h"
 #include "develop/preview/RenderPreview.h"
 #include "params/ParamFields.h"
 #include "platform/core/PassRunner.h"
@@ -14,8 +15,6 @@
 namespace velmo {
 
 namespace {
-
-constexpr size_t kPreviewMapSamples = size_t(CVelmoDoc::kPreviewWidth) * (CVelmoDoc::kPreviewHeight + 1) * 3;
 
 bool ValidStoredFamily(int f) { return (f >= 0 && f <= 7) || f == 9; }
 
@@ -47,8 +46,6 @@ const std::vector<std::string>& SizeLabels()
 CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::make_unique<ColorManager>())
 {
     SettingsStore& s = Settings();
-    std::memset(&snapshot, 0, sizeof snapshot);
-    snapshot.wbTempt = 5500;
 
     ReadColorSettings();
 
@@ -56,66 +53,58 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
 
     // The switches first: the defaults below depend on "UseRafWB".
     edit.LoadSettings(s);
-    previewMap1.assign(kPreviewMapSamples, 0);
-    previewMap2.assign(kPreviewMapSamples, 0);
+    image.previewMap1.assign(kPreviewMapSamples, 0);
+    image.previewMap2.assign(kPreviewMapSamples, 0);
 
-    const ScreenSize full = FullPreviewSize(host->DesktopSize());
-    fullWidth = full.width;
-    fullHeight = full.height;
-    const size_t fullSamples = size_t(fullWidth) * size_t(fullHeight + 1) * 3;
-    AssignPlane(fullMap1, fullSamples, uint16_t(0));
-    AssignPlane(fullMap2, fullSamples, uint16_t(0));
+    fullFrame = FullPreviewSize(host->DesktopSize());
+    image.fullWidth = fullFrame.width;
+    image.fullHeight = fullFrame.height;
+    const size_t fullSamples = size_t(fullFrame.width) * size_t(fullFrame.height + 1) * 3;
+    AssignPlane(image.fullMap1, fullSamples, uint16_t(0));
+    AssignPlane(image.fullMap2, fullSamples, uint16_t(0));
 
-    magnifierX = magnifierY = -1;
-    imageWidth = imageHeight = 0;
     familyWb = NormalizedFamilyTables();
     histogram.assign(size_t(kHistogramSources) * kHistogramBins, 0);
     toneResponse.assign(256 * 3, 0);
     preview16.assign(size_t(kPreviewWidth) * kPreviewHeight * 3, 0);
 
-    cameraFamily = s.GetProfileInt(kSettingsSection, "WhiteBalanceTable", 0);
-    if (!ValidStoredFamily(cameraFamily))
-        cameraFamily = 0;
+    image.cameraFamily = s.GetProfileInt(kSettingsSection, "WhiteBalanceTable", 0);
+    if (!ValidStoredFamily(image.cameraFamily))
+        image.cameraFamily = 0;
     SetDefaultParameters();
     LoadParameterRecord();
 
     OutputOptions stored;
     if (s.GetProfileBinaryExact(kSettingsSection, "OutputOptions", &stored, sizeof stored) && IsValid(stored))
         outputOptions = stored;
-    otherColorProfile = s.GetProfileString(kSettingsSection, "OtherColorProfile", "");
-    if (!otherColorProfile.empty())
-        OpenUserProfile(otherColorProfile);
+    paths.otherColorProfile = s.GetProfileString(kSettingsSection, "OtherColorProfile", "");
+    if (!paths.otherColorProfile.empty())
+        OpenUserProfile(paths.otherColorProfile);
 
     // Started last, so that it never sees a half-built document.
-    StartWorker();
+    PreviewWorker::Hooks hooks;
+    hooks.progress = [this](int percent, const char* label) {
+        if (host->HasMainWindow())
+            host->PostWorkerProgress(percent, label != nullptr ? label : "");
+    };
+    hooks.ready = [this] { host->PostFullPreviewReady(); };
+    worker = std::make_unique<PreviewWorker>(std::move(hooks));
 }
 
 CVelmoDoc::~CVelmoDoc()
 {
-    developedImage.clear();
-
-    {
-        std::lock_guard lock(workerMutex);
-        quitFlag = 1;
-        abortRequest = 1;
-        pauseFlag = 1;
-    }
-    workerWake.notify_all();
-    if (worker.joinable())
-        worker.join();
+    saveCache.Drop();
+    worker->Quit();
 
     SettingsStore& s = Settings();
     s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
-    s.WriteProfileString(kSettingsSection, "OtherColorProfile", otherColorProfile);
-    s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", cameraFamily);
+    s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
+    s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
     s.WriteProfileInt(kSettingsSection, "UseLittleCMS", colors->DisplayChoice());
-    s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", displayProfilePath);
+    s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
 
     DeleteContents();
-    previewMap1.clear();
-    previewMap2.clear();
-    fullMap1.clear();
-    fullMap2.clear();
+    image = RawImage{};
 
     edit.SaveSettings(s);
 }
@@ -126,10 +115,10 @@ void CVelmoDoc::ReadColorSettings()
     // Out of range counts as 0; a display profile that exists but cannot be
     // used (unreadable, not an RGB profile) also falls back to 0.
     colors->SetDisplayChoice(s.GetProfileInt(kSettingsSection, "UseLittleCMS", 0));
-    displayProfilePath = s.GetProfileString(kSettingsSection, "UseLittleCMSprofile", "");
-    if (displayProfilePath.empty())
+    paths.displayProfile = s.GetProfileString(kSettingsSection, "UseLittleCMSprofile", "");
+    if (paths.displayProfile.empty())
         return;
-    const ProfileStatus status = colors->LoadDisplayProfile(displayProfilePath);
+    const ProfileStatus status = colors->LoadDisplayProfile(paths.displayProfile);
     if (status != ProfileStatus::Accepted && status != ProfileStatus::NotFound)
         colors->SetDisplayChoice(ColorManager::kGuiConverts);
 }
@@ -140,11 +129,8 @@ void CVelmoDoc::DeleteContents()
     SaveParameterRecord();
     std::fill(toneResponse.begin(), toneResponse.end(), 0);
     std::fill(histogram.begin(), histogram.end(), 0);
-    mainImage = {};
-    secondFrame = {};
-    header = {};
-    cfaRecords = {};
-    developedImage = {};
+    image.FreeFrames();
+    saveCache.Drop();
     DropFullPreview();
     magnifierImage.reset();
     fringeRed = fringeBlue = 0;
@@ -152,24 +138,36 @@ void CVelmoDoc::DeleteContents()
         host->ClearHistograms();
 }
 
+void CVelmoDoc::AdoptImage(RawImage newImage)
+{
+    StopWorker();
+    saveCache.Drop();
+    DropFullPreview();
+    image = std::move(newImage);
+}
+
+void CVelmoDoc::SetOutputOptions(const OutputOptions& options)
+{
+    outputOptions = options;
+}
+
+void CVelmoDoc::SetCrop(const Rect& units, const Rect& imagePixels)
+{
+    cropRect = units;
+    cropImage = imagePixels;
+    // A save develops the new rectangle.
+    saveCache.Drop();
+}
+
+void CVelmoDoc::SetMagnifierCentre(int x, int y)
+{
+    magnifierX = x;
+    magnifierY = y;
+}
+
 int CVelmoDoc::DetectExrMode()
 {
-    int result = 1;
-    exrBits = 0;
-    if (header.size() >= 136) {
-        const char* kind = reinterpret_cast<const char*>(header.data()) + 24;
-        if (std::memcmp(kind, "2002", 4) == 0) {
-            result = 0;
-        } else if (std::memcmp(kind, "2201", 4) == 0) {
-            uint32_t v;
-            std::memcpy(&v, header.data() + 132, 4);
-            exrBits = 2 + (v == 0 ? 1 : 0);
-        } else if (std::memcmp(kind, "2203", 4) == 0) {
-            exrBits = 2;
-            result = 0;
-        }
-    }
-    return result;
+    return ::velmo::DetectExrMode(image);
 }
 
 void CVelmoDoc::SetDefaultParameters()
@@ -184,17 +182,17 @@ void CVelmoDoc::SetDefaultParameters()
 
 void CVelmoDoc::ResetToDefaults()
 {
-    DevParams p = DefaultParameters(cameraFamily, edit.UseRafWB(), edit.Params());
-    if (cameraFamily == 7)
+    DevParams p = DefaultParameters(image.cameraFamily, edit.UseRafWB(), edit.Params());
+    if (image.cameraFamily == 7)
         p.twoFrames = DetectExrMode();
-    if (drShift != 0 || !secondFrame.empty())
+    if (image.drShift != 0 || !image.secondFrame.empty())
         p.twoFrames = 1;
     edit.SetParams(p);
 }
 
 void CVelmoDoc::LoadParameterRecord()
 {
-    const char* name = ParamValueName(cameraFamily);
+    const char* name = ParamValueName(image.cameraFamily);
     std::vector<uint8_t> stored;
     if (!Settings().GetProfileBinary(kSettingsSection, name, stored) || stored.size() != sizeof(DevParams)) {
         SetDefaultParameters();
@@ -215,7 +213,7 @@ void CVelmoDoc::LoadParameterRecord()
 
 void CVelmoDoc::SaveParameterRecord()
 {
-    const char* name = ParamValueName(cameraFamily);
+    const char* name = ParamValueName(image.cameraFamily);
     Settings().WriteProfileBinary(kSettingsSection, name, &edit.Params(), sizeof(DevParams));
 }
 
@@ -231,12 +229,12 @@ void CVelmoDoc::SetWhiteBalance(int preset, int redevelop, int temperature)
     const int32_t* f = FamilyTable().rows[0];
     const int32_t* ref = familyWb[1].rows[0];
     auto div = [](int64_t num, int32_t den) { return den != 0 ? num / den : 0; };
-    int32_t* row9 = FamilyTable().rows[FamilyWhiteBalanceTable::kTemperatureRow];
+    int32_t* row9 = FamilyTableToWrite().rows[FamilyWhiteBalanceTable::kTemperatureRow];
     row9[C::R] = int32_t(div(int64_t(f[C::R]) * t[0], ref[C::R]));
     row9[C::G] = int32_t(div(int64_t(f[C::G]) * t[1], ref[C::G]));
     row9[C::B] = int32_t(div(int64_t(f[C::B]) * t[2], ref[C::B]));
-    const uint16_t* d = rafPresets.rows[1];
-    uint16_t* row12 = rafPresets.rows[RafWhiteBalancePresets::kTemperatureRow];
+    const uint16_t* d = image.rafPresets.rows[1];
+    uint16_t* row12 = image.rafPresets.rows[RafWhiteBalancePresets::kTemperatureRow];
     row12[0] = uint16_t(div(int64_t(d[0]) * t[1], ref[C::G]));
     row12[1] = uint16_t(div(int64_t(d[1]) * t[0], ref[C::R]));
     row12[2] = uint16_t(div(int64_t(d[2]) * t[1], ref[C::G]));
@@ -266,12 +264,12 @@ void CVelmoDoc::UpdateCustomWhiteBalance()
     const int64_t r = std::max<int64_t>(params.customWB1, 1);
     const int64_t g = std::max<int64_t>(params.customWB2, 1);
     const int64_t b = std::max<int64_t>(params.customWB3, 1);
-    const uint16_t* p0 = rafPresets.rows[0];
+    const uint16_t* p0 = image.rafPresets.rows[0];
     const int64_t mean = (r + g + b) / 3;
     const int64_t reference = (int64_t(p0[0]) + p0[1] + p0[3]) / 3;
     const int64_t f = mean * reference;
     auto word = [](int64_t v) { return uint16_t(std::clamp<int64_t>(v, 0, 65535)); };
-    uint16_t* row11 = rafPresets.rows[RafWhiteBalancePresets::kCustomRow];
+    uint16_t* row11 = image.rafPresets.rows[RafWhiteBalancePresets::kCustomRow];
     row11[0] = word(f / g);
     row11[1] = word(f / r);
     row11[2] = word(f / g);
@@ -280,7 +278,7 @@ void CVelmoDoc::UpdateCustomWhiteBalance()
     using C = FamilyWhiteBalanceTable::Column;
     const int64_t m = std::max({r, g, b});
     const int32_t* t0 = FamilyTable().rows[0];
-    int32_t* row7 = FamilyTable().rows[FamilyWhiteBalanceTable::kCustomRow];
+    int32_t* row7 = FamilyTableToWrite().rows[FamilyWhiteBalanceTable::kCustomRow];
     row7[C::R] = int32_t(t0[C::R2] * m / r);
     row7[C::G] = int32_t(t0[C::G2] * m / g);
     row7[C::B] = int32_t(t0[C::B2] * m / b);
@@ -290,8 +288,8 @@ std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int
 {
     bool unused = false;
     bool* isCurrent = isCurrentOut ? isCurrentOut : &unused;
-    int w = imageWidth;
-    int h = imageHeight;
+    int w = image.imageWidth;
+    int h = image.imageHeight;
     const int mode = outputOptions.sizeMode & 7;
     if (sizeCommand == -1)
         sizeCommand = 33510 + mode;
@@ -321,7 +319,7 @@ std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int
     default:
         break;
     }
-    if (bayerFlag && sizeCommand != 33513) {
+    if (image.bayerFlag && sizeCommand != 33513) {
         w /= 2;
         h /= 2;
     }

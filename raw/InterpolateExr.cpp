@@ -2,6 +2,7 @@
 
 #include "platform/core/Progress.h"
 #include "raw/Demosaic.h"
+#include "raw/RawImage.h"
 
 namespace velmo {
 
@@ -91,6 +92,25 @@ std::vector<uint16_t> InterpolateExrPlanes(const std::vector<uint16_t>& frame0, 
     mean2(W - 1, 0, px(W - 1, 1), px(W - 2, 0));
     mean2(0, H - 1, px(0, H - 2), px(1, H - 1));
     return out;
+}
+
+bool InterpolateExr(RawImage& img, IProgress& progress)
+{
+    if (img.imageWidth <= 0 || img.imageHeight <= 0)
+        return false;
+    const uint64_t samples = uint64_t(img.imageWidth) * uint64_t(img.imageHeight) * 3;
+    if (img.mainImage.size() < samples || img.secondFrame.size() < samples)
+        return false;
+    std::vector<uint16_t> plane =
+        InterpolateExrPlanes(img.mainImage, img.secondFrame, img.imageWidth, img.imageHeight, progress);
+    if (plane.empty())
+        return false;
+    img.mainImage = std::move(plane);
+    img.secondFrame.clear();
+    img.secondFrame.shrink_to_fit();
+    img.imageWidth *= 2;
+    img.imageHeight *= 2;
+    return true;
 }
 
 } // namespace velmo

@@ -9,6 +9,7 @@
 namespace velmo {
 
 class IProgress;
+struct RawImage;
 
 // frame0 and frame1: width x height pixels of u16 R, G, B each. Pixel (x, y)
 // of frame i lands on (2x + i, 2y + i) of the result, a plane of 2 width x
@@ -18,5 +19,10 @@ class IProgress;
 // shorter than width x height pixels.
 std::vector<uint16_t> InterpolateExrPlanes(const std::vector<uint16_t>& frame0, const std::vector<uint16_t>& frame1,
                                            int width, int height, IProgress& progress);
+
+// Replaces the two EXR half-frames of img by one checkerboard-filled frame
+// of twice the width and height. False (img unchanged) without two frames of
+// the image size, or when the progress channel asked to stop.
+bool InterpolateExr(RawImage& img, IProgress& progress);
 
 } // namespace velmo

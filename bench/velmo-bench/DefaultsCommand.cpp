@@ -31,7 +31,7 @@ int RunDefaults(const std::vector<std::string>& args)
     // The defaults, not the user's stored records.
     velmo::InstallSettings(std::make_shared<velmo::MemorySettingsStore>());
     velmo::CVelmoDoc doc;
-    doc.cameraFamily = family;
+    doc.SetCameraFamily(family);
     doc.SetDefaultParameters();
     for (const auto& line : velmo::FormatParamKeys(doc.Edit()))
         std::printf("%s\n", line.c_str());

@@ -126,7 +126,7 @@ int Run(const std::vector<std::string>& args)
     }
     doc.StopWorker(); // the background preview would compete for the cores
     std::printf("open        %9.1f ms  %s: %d x %d, camera family %d%s\n", Ms(Clock::now() - start), input.c_str(),
-                doc.imageWidth, doc.imageHeight, doc.cameraFamily, doc.bayerFlag ? ", Bayer" : "");
+                doc.Image().imageWidth, doc.Image().imageHeight, doc.CameraFamily(), doc.Image().bayerFlag ? ", Bayer" : "");
 
     if (!params.empty()) {
         struct stat st;
@@ -141,11 +141,11 @@ int Run(const std::vector<std::string>& args)
                     doc.Edit().Params() == before ? " (nothing changed)" : "");
     }
 
-    doc.outputOptions.format = format;
-    doc.outputOptions.sizeMode = (doc.outputOptions.sizeMode & 8) | size;
-    doc.incrementFileNumber = 0;
+    doc.SetOutputFormat(format);
+    doc.SetSizeMode((doc.Output().sizeMode & 8) | size);
+    doc.SetIncrementFileNumber(false);
 
-    if (velmo::IsPreviewSizeMode(doc.outputOptions.sizeMode)) {
+    if (velmo::IsPreviewSizeMode(doc.Output().sizeMode)) {
         start = Clock::now();
         std::vector<uint8_t> bits(size_t(velmo::CVelmoDoc::kPreviewWidth) * velmo::CVelmoDoc::kPreviewHeight * 3);
         doc.DevelopPreview(bits.data());

@@ -59,25 +59,25 @@ int PrintLoad(const std::string& path, int rawHeight)
         std::printf("Load: failed\n");
         return 1;
     }
-    const CameraModelInfo& model = *doc.model;
+    const CameraModelInfo& model = *doc.Image().model;
     std::printf("Load:\n");
     std::printf("  Raw size: %d x %d (%s)\n", model.rawWidth, rawHeight,
                 model.fixedRawHeight > 0 ? "fixed height" : "height from the data length");
     std::printf("  Margins: left %d, right %d, top %d, bottom %d\n", model.leftMargin, model.rightMargin,
                 model.topMargin, model.bottomMargin);
-    std::printf("  Image: %d x %d, white level %u, black level %u, largest G %u\n", doc.imageWidth, doc.imageHeight,
-                doc.whiteLevel, model.subtractBlackLevel ? model.blackLevel : 0, doc.maxGreen);
-    std::printf("  Layout bits: %d (%s)\n", doc.exrBits,
-                doc.exrBits & 1 ? "no second frame in the file: derived from the main image"
-                                : doc.exrBits ? "two-frame format" : "none");
-    std::printf("  Frames: %d%s; twoFrames %d\n", doc.secondFrame.empty() ? 1 : 2,
-                doc.exrMode == 3 ? " (the two EXR half-frames rebuilt into one)" : "", doc.Edit().Params().twoFrames);
+    std::printf("  Image: %d x %d, white level %u, black level %u, largest G %u\n", doc.Image().imageWidth, doc.Image().imageHeight,
+                doc.Image().whiteLevel, model.subtractBlackLevel ? model.blackLevel : 0, doc.Image().maxGreen);
+    std::printf("  Layout bits: %d (%s)\n", doc.Image().exrBits,
+                doc.Image().exrBits & 1 ? "no second frame in the file: derived from the main image"
+                                : doc.Image().exrBits ? "two-frame format" : "none");
+    std::printf("  Frames: %d%s; twoFrames %d\n", doc.Image().secondFrame.empty() ? 1 : 2,
+                doc.Image().exrMode == 3 ? " (the two EXR half-frames rebuilt into one)" : "", doc.Edit().Params().twoFrames);
     if (model.exr)
-        std::printf("  EXR mode %d (digit %d), dynamic range %d, shift %d, R divisor %d\n", doc.exrMode,
-                    doc.exrModeDigit, doc.dynamicRange, doc.drShift, doc.exrExtra);
-    else if (doc.drShift != 0)
-        std::printf("  Dynamic-range shift %d\n", doc.drShift);
-    const LoadTimings& t = doc.loadTimings;
+        std::printf("  EXR mode %d (digit %d), dynamic range %d, shift %d, R divisor %d\n", doc.Image().exrMode,
+                    doc.Image().exrModeDigit, doc.Image().dynamicRange, doc.Image().drShift, doc.Image().exrExtra);
+    else if (doc.Image().drShift != 0)
+        std::printf("  Dynamic-range shift %d\n", doc.Image().drShift);
+    const LoadTimings& t = doc.Timings();
     std::printf("  Load stages (ms): read %.1f, unpack %.1f, place %.1f, demosaic %.1f, previews %.1f, total %.1f\n",
                 1e3 * t.read, 1e3 * t.unpack, 1e3 * t.place, 1e3 * t.demosaic, 1e3 * t.previews, 1e3 * t.total);
     return 0;

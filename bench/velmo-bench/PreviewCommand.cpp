@@ -64,11 +64,12 @@ private:
 void LoadSyntheticImage(velmo::CVelmoDoc& doc)
 {
     constexpr int W = 2048, H = 1536;
-    doc.imageWidth = W;
-    doc.imageHeight = H;
-    doc.whiteLevel = 16383;
-    doc.maxGreen = 16000;
-    doc.mainImage.resize(size_t(W) * H * 3);
+    velmo::RawImage img = doc.Image(); // with the document's sample maps
+    img.imageWidth = W;
+    img.imageHeight = H;
+    img.whiteLevel = 16383;
+    img.maxGreen = 16000;
+    img.mainImage.resize(size_t(W) * H * 3);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             float v[3];
@@ -81,10 +82,11 @@ void LoadSyntheticImage(velmo::CVelmoDoc& doc)
             const float dx = float(x % 512) - 256.0f, dy = float(y % 512) - 256.0f;
             if (dx * dx + dy * dy < 80.0f * 80.0f)
                 v[0] = v[1] = v[2] = 16383.0f;
-            uint16_t* p = doc.mainImage.data() + (size_t(y) * W + size_t(x)) * 3;
+            uint16_t* p = img.mainImage.data() + (size_t(y) * W + size_t(x)) * 3;
             for (int c = 0; c < 3; ++c)
                 p[c] = uint16_t(std::min(v[c], 16383.0f));
         }
+    doc.AdoptImage(std::move(img));
     doc.MakePreview1(velmo::NoProgress());
     doc.MakePreview2(velmo::NoProgress());
 }
@@ -178,8 +180,8 @@ int Run(const std::vector<std::string>& args)
     doc.StopWorker();
     std::printf("preview: %s, image %d x %d, camera family %d, screen %d x %d, full preview %d x %d, best and "
                 "median of %d\n",
-                synthetic ? "synthetic" : file.c_str(), doc.imageWidth, doc.imageHeight, doc.cameraFamily,
-                screen.width, screen.height, doc.fullWidth, doc.fullHeight, repeat);
+                synthetic ? "synthetic" : file.c_str(), doc.Image().imageWidth, doc.Image().imageHeight, doc.CameraFamily(),
+                screen.width, screen.height, doc.Image().fullWidth, doc.Image().fullHeight, repeat);
 
     std::vector<int> counts;
     if (threads > 0) {
@@ -189,19 +191,19 @@ int Run(const std::vector<std::string>& args)
         counts = {1, velmo::WorkerThreads()};
     }
 
-    const int sizeMode = doc.outputOptions.sizeMode;
+    const int sizeMode = doc.Output().sizeMode;
     std::vector<uint8_t> bits(size_t(velmo::CVelmoDoc::kPreviewWidth) * velmo::CVelmoDoc::kPreviewHeight * 3);
     for (int choice : {0, 1}) {
         doc.Colors().SetDisplayChoice(choice);
         for (int n : counts) {
             velmo::SetWorkerThreads(n);
             // The worker kept out (preview-size mode builds no full preview).
-            doc.outputOptions.sizeMode = 3;
+            doc.SetSizeMode(3);
             doc.DevelopPreview(bits.data());
             const Stats alone = Time(repeat, [&] { doc.DevelopPreview(bits.data()); });
             // As the view sees it: each call first stops the full-preview
             // build that the one before started.
-            doc.outputOptions.sizeMode = sizeMode;
+            doc.SetSizeMode(sizeMode);
             doc.DevelopPreview(bits.data());
             const Stats busy = Time(repeat, [&] { doc.DevelopPreview(bits.data()); });
             doc.StopWorker();
@@ -212,15 +214,15 @@ int Run(const std::vector<std::string>& args)
         }
     }
 
-    std::vector<uint8_t> full(size_t(doc.fullWidth) * doc.fullHeight * 3);
+    std::vector<uint8_t> full(size_t(doc.Image().fullWidth) * doc.Image().fullHeight * 3);
     for (int choice : {0, 1}) {
         doc.Colors().SetDisplayChoice(choice);
         for (int n : counts) {
             velmo::SetWorkerThreads(n);
             const Stats s = Time(std::max(1, repeat / 4),
-                                 [&] { doc.MakePreview(full.data(), doc.fullWidth, doc.fullHeight, false); });
-            std::printf("  full preview %d x %d      %-22s %2d thread%s  %7.2f ms  (median %6.2f)\n", doc.fullWidth,
-                        doc.fullHeight, choice == 0 ? "GUI converts colours" : "LittleCMS to sRGB", n,
+                                 [&] { doc.MakePreview(full.data(), doc.Image().fullWidth, doc.Image().fullHeight, false); });
+            std::printf("  full preview %d x %d      %-22s %2d thread%s  %7.2f ms  (median %6.2f)\n", doc.Image().fullWidth,
+                        doc.Image().fullHeight, choice == 0 ? "GUI converts colours" : "LittleCMS to sRGB", n,
                         n == 1 ? " " : "s", s.best, s.median);
         }
     }
@@ -228,7 +230,7 @@ int Run(const std::vector<std::string>& args)
     // The worker's build after a parameter change, until it posts "ready".
     velmo::SetWorkerThreads(0);
     doc.Colors().SetDisplayChoice(0);
-    doc.outputOptions.sizeMode = sizeMode;
+    doc.SetSizeMode(sizeMode);
     if ((sizeMode & 7) != 3) {
         const int before = host.Ready();
         const auto start = Clock::now();

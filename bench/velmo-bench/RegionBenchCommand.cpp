@@ -31,16 +31,17 @@ constexpr int kHeight = 1540;
 // second frame is the same scene four stops darker with its own noise.
 void FillSyntheticImage(velmo::CVelmoDoc& doc)
 {
-    doc.imageWidth = kWidth;
-    doc.imageHeight = kHeight;
-    doc.whiteLevel = 16383;
-    doc.maxGreen = 16000;
-    doc.bayerFlag = 0;
+    velmo::RawImage img = doc.Image();
+    img.imageWidth = kWidth;
+    img.imageHeight = kHeight;
+    img.whiteLevel = 16383;
+    img.maxGreen = 16000;
+    img.bayerFlag = 0;
     std::mt19937 rng(20090401);
     std::normal_distribution<float> noise(0.0f, 1.0f);
     const size_t samples = size_t(kWidth) * kHeight * 3;
-    doc.mainImage.resize(samples);
-    doc.secondFrame.resize(samples);
+    img.mainImage.resize(samples);
+    img.secondFrame.resize(samples);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             float scene[3];
@@ -59,11 +60,12 @@ void FillSyntheticImage(velmo::CVelmoDoc& doc)
                 const size_t at = (size_t(y) * kWidth + size_t(x)) * 3 + size_t(c);
                 const float s = scene[c] + noise(rng) * std::sqrt(scene[c]) * 2.0f;
                 const float r = scene[c] / 16.0f + noise(rng) * 6.0f;
-                doc.mainImage[at] = uint16_t(std::clamp(s, 0.0f, 16383.0f));
-                doc.secondFrame[at] = uint16_t(std::clamp(r, 0.0f, 16383.0f));
+                img.mainImage[at] = uint16_t(std::clamp(s, 0.0f, 16383.0f));
+                img.secondFrame[at] = uint16_t(std::clamp(r, 0.0f, 16383.0f));
             }
         }
     }
+    doc.AdoptImage(std::move(img));
 }
 
 // Notes when each pass starts, to split a run's time by pass.
@@ -102,7 +104,7 @@ Timing Time(velmo::CVelmoDoc& doc, int threads, int repeat)
         velmo::DevelopStatus status{};
         PassClock clock;
         std::vector<uint16_t> image =
-            doc.DevelopRegion(0, 0, doc.imageWidth, doc.imageHeight, 2 * doc.imageWidth, 2 * doc.imageHeight, &clock,
+            doc.DevelopRegion(0, 0, doc.Image().imageWidth, doc.Image().imageHeight, 2 * doc.Image().imageWidth, 2 * doc.Image().imageHeight, &clock,
                               &status);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (status != velmo::DevelopStatus::Ok || image.empty()) {
@@ -159,19 +161,19 @@ int Run(const std::vector<std::string>& args)
         doc.StopWorker();
     } else {
         doc.StopWorker();
-        doc.cameraFamily = 0;
+        doc.SetCameraFamily(0);
         doc.SetDefaultParameters();
         doc.Edit().SetSwitch(velmo::SwitchId::UseRafWB, 0); // no RAF presets in a synthetic image
         FillSyntheticImage(doc);
         doc.Edit().SetField(velmo::ParamField::twoFrames, 1);
         doc.Edit().SetField(velmo::ParamField::honeycomb, 1);
     }
-    doc.outputOptions.sizeMode = 0;
+    doc.SetSizeMode(0);
 
-    const int w = doc.imageWidth, h = doc.imageHeight;
+    const int w = doc.Image().imageWidth, h = doc.Image().imageHeight;
     const double megapixels = 2.0 * w * 2.0 * h / 1e6;
     std::printf("bench-region: %s, %d x %d source%s, size mode 0, %d x %d output (%.2f MP), best of %d\n",
-                file.empty() ? "synthetic image" : file.c_str(), w, h, doc.secondFrame.empty() ? "" : " with two frames",
+                file.empty() ? "synthetic image" : file.c_str(), w, h, doc.Image().secondFrame.empty() ? "" : " with two frames",
                 2 * w, 2 * h, megapixels, repeat);
     std::vector<int> counts;
     if (threads > 0) {

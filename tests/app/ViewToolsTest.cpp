@@ -135,9 +135,9 @@ private slots:
         QCOMPARE(view.Crop().cropStart, (IntPoint{400, 400}));
         QCOMPARE(view.Crop().cropEnd, (IntPoint{1200, 1000}));
         // The document keeps it in units and in image pixels for saving.
-        QVERIFY(SameRect(r.Doc().cropRect, 400, 400, 1200, 1000));
-        const int W = r.Doc().imageWidth, H = r.Doc().imageHeight;
-        QVERIFY(SameRect(r.Doc().cropImage, W * 100 / 512, H * 100 / 384, W * 300 / 512, H * 250 / 384));
+        QVERIFY(SameRect(r.Doc().CropUnits(), 400, 400, 1200, 1000));
+        const int W = r.Doc().Image().imageWidth, H = r.Doc().Image().imageHeight;
+        QVERIFY(SameRect(r.Doc().CropImage(), W * 100 / 512, H * 100 / 384, W * 300 / 512, H * 250 / 384));
         QCOMPARE(r.Frame().HistogramBar()->Source(), 2);
         // The size pane shows the cropped size.
         QVERIFY(r.Frame().SizePane()->text().toStdString() == r.Doc().FormatOutputSize(-1, nullptr, 2));
@@ -147,7 +147,7 @@ private slots:
         Drag(view, {300, 300}, {100, 250});
         QCOMPARE(view.Crop().cropStart, (IntPoint{400, 600}));
         QCOMPARE(view.Crop().cropEnd, (IntPoint{1200, 1200}));
-        QVERIFY(SameRect(r.Doc().cropRect, 400, 600, 1200, 1200));
+        QVERIFY(SameRect(r.Doc().CropUnits(), 400, 600, 1200, 1200));
     }
 
     void ClickDeselectsAndEmptiesTheDocumentCrop()
@@ -156,22 +156,22 @@ private slots:
         CVelmoView& view = r.View();
         r.Frame().ExecuteCommand(ID_CROP_TOOL);
         Drag(view, {100, 100}, {300, 250});
-        QVERIFY(!r.Doc().cropImage.IsNull());
+        QVERIFY(!r.Doc().CropImage().IsNull());
 
         // A click outside the frame: no frame, and nothing left to cut a save.
         Click(view, {450, 350});
         QVERIFY(!view.Crop().IsSelected());
-        QVERIFY(r.Doc().cropRect.IsNull());
-        QVERIFY(r.Doc().cropImage.IsNull());
+        QVERIFY(r.Doc().CropUnits().IsNull());
+        QVERIFY(r.Doc().CropImage().IsNull());
         QCOMPARE(view.Crop().lastCropStart, (IntPoint{400, 400}));
 
         // "&Last CropFrame" brings it back, "&Deselect" empties it again.
         r.Frame().ExecuteCommand(ID_CROP_LAST_FRAME);
         QVERIFY(view.Crop().IsSelected());
-        QVERIFY(SameRect(r.Doc().cropRect, 400, 400, 1200, 1000));
+        QVERIFY(SameRect(r.Doc().CropUnits(), 400, 400, 1200, 1000));
         r.Frame().ExecuteCommand(ID_CROP_DESELECT);
         QVERIFY(!view.Crop().IsSelected());
-        QVERIFY(r.Doc().cropImage.IsNull());
+        QVERIFY(r.Doc().CropImage().IsNull());
         QVERIFY(!r.Frame().Route().IsEnabled(ID_CROP_DESELECT));
     }
 
@@ -184,13 +184,13 @@ private slots:
         Drag(view, {100, 100}, {300, 250}, Qt::ControlModifier);
         QVERIFY(view.Crop().IsSelected());
         QCOMPARE(view.Crop().cropEnd, (IntPoint{1200, 1000}));
-        QCOMPARE(r.Doc().magnifierX, -1);
+        QCOMPARE(r.Doc().MagnifierX(), -1);
 
         // Crop tool with Ctrl held: the magnifier takes the point; the frame stays.
         r.Frame().ExecuteCommand(ID_CROP_TOOL);
         Click(view, {60, 40}, Qt::ControlModifier);
-        QCOMPARE(r.Doc().magnifierX, 60);
-        QCOMPARE(r.Doc().magnifierY, 40);
+        QCOMPARE(r.Doc().MagnifierX(), 60);
+        QCOMPARE(r.Doc().MagnifierY(), 40);
         QCOMPARE(view.Crop().cropStart, (IntPoint{400, 400}));
         QCOMPARE(r.Frame().HistogramBar()->Source(), 1);
 
@@ -248,7 +248,7 @@ private slots:
         setup.arguments = {SampleRafPath(dir.path())};
         AppRun run(setup);
         QVERIFY(run.Doc().HasImage());
-        if (run.Doc().cameraFamily != 1 && run.Doc().cameraFamily != 7)
+        if (run.Doc().CameraFamily() != 1 && run.Doc().CameraFamily() != 7)
             QSKIP("the sample is not a 3:2 camera");
         CVelmoView& view = *run.Frame().GetActiveView();
         const IntPoint corrected = view.ClientToPreview({256, 350}, true);
@@ -306,7 +306,7 @@ private slots:
         QVERIFY(view.Crop().IsSelected());
         const uint8_t* px = view.PreviewBits().data() + (100 * 512 + 100) * 3;
         const int R = px[2], G = px[1], B = px[0];
-        const std::vector<int32_t>& h = r.Doc().histogram;
+        const std::vector<int32_t>& h = r.Doc().Histogram();
         QCOMPARE(h[2048 + size_t(R)], 196608);
         QCOMPARE(h[2048 + 256 + size_t(G)], 196608);
         QCOMPARE(h[2048 + 512 + size_t(B)], 196608);
@@ -435,7 +435,7 @@ private slots:
         };
         frame.ExecuteCommand(ID_CROP_SAVE_AS);
         // The first offer is named after the picture.
-        QVERIFY2(offered == r.Doc().sourcePath.substr(0, r.Doc().sourcePath.size() - 4) + ".VMF", offered.c_str());
+        QVERIFY2(offered == r.Doc().SourcePath().substr(0, r.Doc().SourcePath().size() - 4) + ".VMF", offered.c_str());
         QCOMPARE(GetPrivateProfileInt("Settings", "CropSelect1.x", 0, saved), 1200);
         QCOMPARE(GetPrivateProfileInt("Settings", "CropSelect0.y", 0, saved), 400);
         CRecentFileList* recent = r.run->App().RecentList(RecentListKind::CropFrame);
@@ -467,8 +467,8 @@ private slots:
         QCOMPARE(view.Crop().cropAspect, 0);
         QCOMPARE(view.Crop().cropStart, (IntPoint{0, 300}));
         QCOMPARE(view.Crop().cropEnd, (IntPoint{2048, 900}));
-        QVERIFY(SameRect(r.Doc().cropRect, 0, 300, 2048, 900));
-        QCOMPARE(r.Doc().cropImage.right, r.Doc().imageWidth);
+        QVERIFY(SameRect(r.Doc().CropUnits(), 0, 300, 2048, 900));
+        QCOMPARE(r.Doc().CropImage().right, r.Doc().Image().imageWidth);
         QCOMPARE((*recent)[0], damaged);
 
         // A parameter file carries the frame and lists itself as a crop frame.
@@ -501,7 +501,7 @@ private slots:
         QCOMPARE(view.Crop().lastCropStart, (IntPoint{400, 400}));
         QVERIFY(!view.CropToolOn()); // the tool itself is not kept
         // The document cuts by it at once.
-        QVERIFY(!again.Doc().cropImage.IsNull());
+        QVERIFY(!again.Doc().CropImage().IsNull());
     }
 };
 

@@ -341,11 +341,13 @@ protected:
 TEST_F(DocumentContext, SnapshotOfSwitchesTablesAndImage)
 {
     CVelmoDoc doc(&host);
-    doc.whiteLevel = 4095;
-    doc.maxGreen = 4000;
-    doc.exrMode = 2;
-    doc.exrExtra = 8;
-    doc.exrBits = 2;
+    test::EditImage(doc, [&](RawImage& img) {
+        img.whiteLevel = 4095;
+        img.maxGreen = 4000;
+        img.exrMode = 2;
+        img.exrExtra = 8;
+        img.exrBits = 2;
+    });
     doc.Edit().SetSwitch(SwitchId::UseHLS, 0);
     doc.Edit().SetSwitch(SwitchId::UseOldUI, 1);
     doc.Edit().SetFeature(FeatureKind::SelectiveColors, 1);
@@ -376,8 +378,10 @@ TEST_F(DocumentContext, SnapshotOfSwitchesTablesAndImage)
 TEST_F(DocumentContext, NeutralGreyStaysNeutralUnderDefaults)
 {
     CVelmoDoc doc(&host);
-    doc.whiteLevel = 16383;
-    doc.maxGreen = 16383;
+    test::EditImage(doc, [&](RawImage& img) {
+        img.whiteLevel = 16383;
+        img.maxGreen = 16383;
+    });
     for (int rafWB : {0, 1}) {
         doc.Edit().SetSwitch(SwitchId::UseRafWB, rafWB);
         doc.SetDefaultParameters();

@@ -44,11 +44,12 @@ public:
     FullDoc(int w, int h, bool bayer, unsigned seed)
     {
         doc.StopWorker();
-        doc.imageWidth = w;
-        doc.imageHeight = h;
-        doc.whiteLevel = 16383;
-        doc.maxGreen = 15000;
-        doc.bayerFlag = bayer ? 1 : 0;
+        RawImage img;
+        img.imageWidth = w;
+        img.imageHeight = h;
+        img.whiteLevel = 16383;
+        img.maxGreen = 15000;
+        img.bayerFlag = bayer ? 1 : 0;
         std::mt19937 rng(seed);
         std::normal_distribution<float> noise(0.0f, 500.0f);
         auto fill = [&](std::vector<uint16_t>& plane, float scale) {
@@ -63,9 +64,10 @@ public:
                         plane[(size_t(y) * w + size_t(x)) * 3 + size_t(c)] = uint16_t(std::clamp(v, 0.0f, 16383.0f));
                     }
         };
-        fill(doc.mainImage, 1.0f);
+        fill(img.mainImage, 1.0f);
         if (!bayer)
-            fill(doc.secondFrame, 0.25f);
+            fill(img.secondFrame, 0.25f);
+        doc.AdoptImage(std::move(img));
         doc.Edit().SetField(ParamField::twoFrames, bayer ? 0 : 1);
         doc.Edit().SetField(ParamField::honeycomb, 1);
         doc.Edit().SetSwitch(SwitchId::UseRafWB, 0);
@@ -101,10 +103,10 @@ public:
         RgbPlane image;
         NullProgress quiet;
         const DevelopStatus s = doc.DevelopFull(x, y, w, h, image, progress ? progress : &quiet);
-        EXPECT_EQ(s, expect) << x << "," << y << " " << w << "x" << h << " mode " << doc.outputOptions.sizeMode;
+        EXPECT_EQ(s, expect) << x << "," << y << " " << w << "x" << h << " mode " << doc.Output().sizeMode;
         return image;
     }
-    RgbPlane Whole() { return Develop(0, 0, doc.imageWidth, doc.imageHeight); }
+    RgbPlane Whole() { return Develop(0, 0, doc.Image().imageWidth, doc.Image().imageHeight); }
 
     test::ScopedSettings settings;
     CVelmoDoc doc;
@@ -153,7 +155,7 @@ TEST(DevelopFull, OutputSizeOfEverySizeMode)
         EXPECT_EQ(h, c.h) << c.mode;
 
         FullDoc fd(60, 40, c.mode >= 8, 1);
-        fd.doc.outputOptions.sizeMode = c.mode;
+        fd.doc.SetSizeMode(c.mode);
         for (bool lens : {false, true}) {
             if (lens)
                 fd.Lens(BusyLens());
@@ -178,7 +180,7 @@ TEST(DevelopFull, AllZeroLensIsNoLens)
     for (const ModeCase& m : {kModes[0], kModes[1], kModes[4]}) {
         FullDoc fd(48, 36, m.bayer, 2);
         fd.FiltersOn();
-        fd.doc.outputOptions.sizeMode = m.mode;
+        fd.doc.SetSizeMode(m.mode);
         const RgbPlane whole = fd.Whole();
         const RgbPlane crop = fd.Develop(8, 4, 24, 20);
         for (const LensCorrectionSettings& s : {zero, DefaultLensCorrection(), onlyStretch}) {
@@ -204,7 +206,7 @@ TEST(DevelopFull, CropIsTheSameRectangleOfTheWholeImage)
         for (bool lens : {false, true}) {
             FullDoc fd(72, 56, m.bayer, 3);
             fd.FiltersOn();
-            fd.doc.outputOptions.sizeMode = m.mode;
+            fd.doc.SetSizeMode(m.mode);
             if (lens)
                 fd.Lens(BusyLens());
             const RgbPlane whole = fd.Whole();
@@ -226,7 +228,7 @@ TEST(DevelopFull, CropIsTheSameRectangleOfTheWholeImage)
 TEST(DevelopFull, LensCorrectsTheWholeImageThroughPass8)
 {
     FullDoc fd(64, 48, false, 4);
-    fd.doc.outputOptions.sizeMode = 2;
+    fd.doc.SetSizeMode(2);
     const RgbPlane plain = fd.Whole();
     LensCorrectionSettings s = DefaultLensCorrection();
     s.chromaRed = 60;
@@ -256,7 +258,7 @@ TEST(DevelopFull, LensCorrectsTheWholeImageThroughPass8)
 TEST(DevelopFull, TheRunTakesItsOwnLensAndWritesNothingBack)
 {
     FullDoc fd(48, 40, true, 5);
-    fd.doc.outputOptions.sizeMode = 8;
+    fd.doc.SetSizeMode(8);
     LensCorrectionSettings fisheye = DefaultLensCorrection();
     fisheye.flags = kLensFisheyeFlag;
     fisheye.fisheyeAngle = 0; // develops as 140 degrees at 100 %
@@ -285,7 +287,7 @@ TEST(DevelopFull, TheRunTakesItsOwnLensAndWritesNothingBack)
 TEST(DevelopFull, BadLensValuesDevelopOrReportNoArea)
 {
     FullDoc fd(40, 30, true, 6);
-    fd.doc.outputOptions.sizeMode = 8;
+    fd.doc.SetSizeMode(8);
 
     // Fisheye scale 0 counts as 1 %; a midpoint below -100 as -100.
     LensCorrectionSettings s = DefaultLensCorrection();
@@ -325,7 +327,7 @@ TEST(DevelopFull, AbortInAnyPassGivesNoImage)
         for (bool crop : {false, true}) {
             FullDoc fd(40, 140, false, 7);
             fd.FiltersOn();
-            fd.doc.outputOptions.sizeMode = 1;
+            fd.doc.SetSizeMode(1);
             fd.Lens(BusyLens());
             Recording progress(pass);
             const RgbPlane img = crop ? fd.Develop(4, 8, 30, 100, DevelopStatus::Aborted, &progress)
@@ -349,17 +351,17 @@ TEST(DevelopFull, NoImageEmptyRectangleAndOutOfMemoryAreTold)
     RgbPlane img;
     EXPECT_EQ(empty.DevelopFull(0, 0, 10, 10, img, &NoProgress()), DevelopStatus::InvalidInput);
 
-    fd.doc.outputOptions.sizeMode = 0;
+    fd.doc.SetSizeMode(0);
     fd.Develop(0, 0, 0, 10, DevelopStatus::InvalidInput);
     fd.Develop(0, 0, 10, -3, DevelopStatus::InvalidInput);
-    fd.doc.outputOptions.sizeMode = 10;
+    fd.doc.SetSizeMode(10);
     fd.Develop(0, 0, 1, 1, DevelopStatus::InvalidInput); // half a pixel
-    fd.doc.outputOptions.sizeMode = 3;
+    fd.doc.SetSizeMode(3);
     fd.Develop(0, 0, 32, 24, DevelopStatus::InvalidInput);
 
     // 200000 x 200000 pixels: more than any plane may hold, refused before
     // allocating, and not taken for an abort.
-    fd.doc.outputOptions.sizeMode = 2;
+    fd.doc.SetSizeMode(2);
     for (bool lens : {false, true}) {
         if (lens)
             fd.Lens(BusyLens());
@@ -372,7 +374,7 @@ TEST(DevelopFull, SquareReachingPastTheImageDevelops)
     // The magnifier's square at a corner: the part outside stays black
     // before the tone step, the part inside is the whole image's.
     FullDoc fd(48, 40, true, 9);
-    fd.doc.outputOptions.sizeMode = 8;
+    fd.doc.SetSizeMode(8);
     fd.doc.Edit().SetField(ParamField::honeycomb, 0);
     for (bool lens : {false, true}) {
         if (lens)
@@ -392,7 +394,7 @@ TEST(DevelopFull, SameBytesOnOneThreadAndAllCores)
     for (const ModeCase& m : {kModes[0], kModes[4]}) {
         FullDoc fd(64, 60, m.bayer, 10);
         fd.FiltersOn();
-        fd.doc.outputOptions.sizeMode = m.mode;
+        fd.doc.SetSizeMode(m.mode);
         fd.Lens(BusyLens());
         SetWorkerThreads(1);
         const RgbPlane one = fd.Develop(4, 8, 48, 40);

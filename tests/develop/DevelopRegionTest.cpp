@@ -422,11 +422,12 @@ public:
     RegionDoc(int w, int h, bool twoFrames, bool bayer, unsigned seed)
     {
         doc.StopWorker();
-        doc.imageWidth = w;
-        doc.imageHeight = h;
-        doc.whiteLevel = 16383;
-        doc.maxGreen = 15000;
-        doc.bayerFlag = bayer ? 1 : 0;
+        RawImage img;
+        img.imageWidth = w;
+        img.imageHeight = h;
+        img.whiteLevel = 16383;
+        img.maxGreen = 15000;
+        img.bayerFlag = bayer ? 1 : 0;
         std::mt19937 rng(seed);
         std::normal_distribution<float> noise(0.0f, 400.0f);
         auto fill = [&](std::vector<uint16_t>& plane, float scale) {
@@ -442,9 +443,10 @@ public:
                             uint16_t(std::clamp(v, 0.0f, 16383.0f));
                     }
         };
-        fill(doc.mainImage, 1.0f);
+        fill(img.mainImage, 1.0f);
         if (twoFrames)
-            fill(doc.secondFrame, 0.25f);
+            fill(img.secondFrame, 0.25f);
+        doc.AdoptImage(std::move(img));
         doc.Edit().SetField(ParamField::twoFrames, twoFrames ? 1 : 0);
         doc.Edit().SetField(ParamField::honeycomb, 1);
         // The family white-balance tables: a synthetic image has no presets
@@ -454,8 +456,10 @@ public:
 
     void Flat(uint16_t value)
     {
-        std::fill(doc.mainImage.begin(), doc.mainImage.end(), value);
-        std::fill(doc.secondFrame.begin(), doc.secondFrame.end(), uint16_t(value / 4));
+        test::EditImage(doc, [&](RawImage& img) {
+            std::fill(img.mainImage.begin(), img.mainImage.end(), value);
+            std::fill(img.secondFrame.begin(), img.secondFrame.end(), uint16_t(value / 4));
+        });
     }
 
     // Noise reduction, sharpening and colour-noise cancel all on.
@@ -479,9 +483,9 @@ public:
 
     std::vector<uint16_t> Develop(int mode, IProgress* progress = nullptr, DevelopStatus* status = nullptr)
     {
-        doc.outputOptions.sizeMode = mode;
-        const auto [outW, outH] = OutSize(mode, doc.imageWidth, doc.imageHeight);
-        return doc.DevelopRegion(0, 0, doc.imageWidth, doc.imageHeight, outW, outH, progress, status);
+        doc.SetSizeMode(mode);
+        const auto [outW, outH] = OutSize(mode, doc.Image().imageWidth, doc.Image().imageHeight);
+        return doc.DevelopRegion(0, 0, doc.Image().imageWidth, doc.Image().imageHeight, outW, outH, progress, status);
     }
 
     static std::pair<int, int> OutSize(int mode, int w, int h)
@@ -607,7 +611,7 @@ TEST(DevelopRegion, AbortInAnyPassGivesNoImage)
 TEST(DevelopRegion, OutOfMemoryAndBadInputAreNotAborts)
 {
     RegionDoc rd(16, 16, false, false, 5);
-    rd.doc.outputOptions.sizeMode = 0;
+    rd.doc.SetSizeMode(0);
     DevelopStatus status{};
     // 200000 x 200000 pixels: more than any plane may hold, refused before
     // allocating.
@@ -620,7 +624,7 @@ TEST(DevelopRegion, OutOfMemoryAndBadInputAreNotAborts)
     } bad[] = {{3, 0, 0, 16, 16, 16, 16}, {11, 0, 0, 16, 16, 16, 16}, {2, 0, 0, -1, 16, 16, 16},
                {2, 0, 0, 16, 16, 0, 16},  {2, 0, 0, 16, 16, 16, -4}};
     for (const Case& c : bad) {
-        rd.doc.outputOptions.sizeMode = c.mode;
+        rd.doc.SetSizeMode(c.mode);
         out = rd.doc.DevelopRegion(c.x, c.y, c.w, c.h, c.outW, c.outH, nullptr, &status);
         EXPECT_EQ(status, DevelopStatus::InvalidInput) << c.mode << " " << c.w << " " << c.outW << " " << c.outH;
         EXPECT_TRUE(out.empty());
@@ -628,7 +632,7 @@ TEST(DevelopRegion, OutOfMemoryAndBadInputAreNotAborts)
 
     // A rectangle beyond the image develops (its points stay empty before
     // the tone step) rather than reading outside the planes.
-    rd.doc.outputOptions.sizeMode = 2;
+    rd.doc.SetSizeMode(2);
     out = rd.doc.DevelopRegion(10, 10, 16, 16, 16, 16, nullptr, &status);
     EXPECT_EQ(status, DevelopStatus::Ok);
     out = rd.doc.DevelopRegion(INT_MAX - 4, -20, 16, 16, 16, 16, nullptr, &status);
@@ -636,7 +640,7 @@ TEST(DevelopRegion, OutOfMemoryAndBadInputAreNotAborts)
 
     // No image at all.
     CVelmoDoc empty;
-    empty.outputOptions.sizeMode = 2;
+    empty.SetSizeMode(2);
     out = empty.DevelopRegion(0, 0, 8, 8, 8, 8, nullptr, &status);
     EXPECT_EQ(status, DevelopStatus::InvalidInput);
 }

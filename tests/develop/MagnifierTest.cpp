@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include <cstdlib>
 #include <string>
 
@@ -49,9 +51,9 @@ class Magnifier : public ::testing::Test, protected test::MagnifierDoc {
 protected:
     const DisplayImage& Shown()
     {
-        EXPECT_NE(doc.magnifierImage, nullptr);
+        EXPECT_NE(doc.MagnifierImage(), nullptr);
         static const DisplayImage empty;
-        return doc.magnifierImage ? *doc.magnifierImage : empty;
+        return doc.MagnifierImage() ? *doc.MagnifierImage() : empty;
     }
 };
 
@@ -73,10 +75,10 @@ TEST_F(Magnifier, SquareSizeAndPlaceByMode)
     for (const Case& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.mode) + " size " + std::to_string(c.m));
         Image(1024, 768, c.bayer);
-        doc.outputOptions.sizeMode = c.mode;
+        doc.SetSizeMode(c.mode);
         doc.Edit().SetSwitch(SwitchId::MagnifierSize, c.m);
-        doc.magnifierX = 256;
-        doc.magnifierY = 192;
+        doc.SetMagnifierCentre(256, doc.MagnifierY());
+        doc.SetMagnifierCentre(doc.MagnifierX(), 192);
         const int before = host.bitmaps;
         doc.UpdateMagnifier();
         ASSERT_EQ(host.bitmaps, before + 1);
@@ -84,9 +86,9 @@ TEST_F(Magnifier, SquareSizeAndPlaceByMode)
         ASSERT_EQ(shown.width, c.m);
         ASSERT_EQ(shown.height, c.m);
         EXPECT_EQ(shown.stride, c.m * 3);
-        EXPECT_EQ(host.last, doc.magnifierImage);
-        EXPECT_EQ(doc.magnifierOriginX, 512 - c.half);
-        EXPECT_EQ(doc.magnifierOriginY, 384 - c.half);
+        EXPECT_EQ(host.last, doc.MagnifierImage());
+        EXPECT_EQ(doc.MagnifierOriginX(), 512 - c.half);
+        EXPECT_EQ(doc.MagnifierOriginY(), 384 - c.half);
         const RgbPlane square = Direct(doc, 512 - c.half, 384 - c.half, c.side);
         ASSERT_GE(square.width, c.m);
         if (c.mode == 0) {
@@ -111,17 +113,17 @@ TEST_F(Magnifier, PatternWhereTheSquareLeavesThePicture)
         {"10 past the top", 256, 27, 448, -10, 0, 256, 0, 20},
     };
     Image(1024, 768, false);
-    doc.outputOptions.sizeMode = 0;
+    doc.SetSizeMode(0);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        doc.magnifierX = c.cx;
-        doc.magnifierY = c.cy;
+        doc.SetMagnifierCentre(c.cx, doc.MagnifierY());
+        doc.SetMagnifierCentre(doc.MagnifierX(), c.cy);
         doc.UpdateMagnifier();
         const DisplayImage& shown = Shown();
         ASSERT_EQ(shown.width, 256);
-        EXPECT_EQ(doc.magnifierOriginX, c.x0);
-        EXPECT_EQ(doc.magnifierOriginY, c.y0);
+        EXPECT_EQ(doc.MagnifierOriginX(), c.x0);
+        EXPECT_EQ(doc.MagnifierOriginY(), c.y0);
         const RgbPlane square = Direct(doc, c.x0, c.y0, 128);
         int patternBad = 0, pictureBad = 0;
         for (int r = 0; r < 256; ++r)
@@ -155,24 +157,28 @@ TEST_F(Magnifier, PreviewSizeModeCutsThePreviewCopy)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        doc.imageWidth = c.imageW;
-        doc.imageHeight = c.imageH;
-        doc.mainImage.assign(3, 1);
-        doc.cameraFamily = c.family;
+        test::EditImage(doc, [&](RawImage& img) {
+            img.imageWidth = c.imageW;
+            img.imageHeight = c.imageH;
+            img.mainImage.assign(3, 1);
+        });
+        doc.SetCameraFamily(c.family);
         doc.Edit().SetField(ParamField::rotate, c.rotate);
-        doc.outputOptions.sizeMode = 11; // preview size, Bayer-type bit
+        doc.SetSizeMode(11); // preview size, Bayer-type bit
         doc.Edit().SetSwitch(SwitchId::MagnifierSize, c.m);
         const int cw = c.rotate ? 384 : 512, ch = c.rotate ? 512 : 384;
+        std::vector<uint16_t> copy = doc.Preview16();
         for (int y = 0; y < ch; ++y)
             for (int x = 0; x < cw; ++x) {
-                uint16_t* p = &doc.preview16[(size_t(y) * cw + size_t(x)) * 3];
+                uint16_t* p = &copy[(size_t(y) * cw + size_t(x)) * 3];
                 p[0] = uint16_t(((x % 256) << 8) | 0x80);
                 p[1] = uint16_t((y % 256) << 8);
                 p[2] = uint16_t((((x + 2 * y) % 256) << 8) | 0xFF);
             }
-        doc.magnifierOriginX = 77;
-        doc.magnifierX = c.cx;
-        doc.magnifierY = c.cy;
+        doc.SetPreview16(std::move(copy));
+        const int originBefore = doc.MagnifierOriginX();
+        doc.SetMagnifierCentre(c.cx, doc.MagnifierY());
+        doc.SetMagnifierCentre(doc.MagnifierX(), c.cy);
         doc.UpdateMagnifier();
         const DisplayImage& shown = Shown();
         ASSERT_EQ(shown.width, c.m);
@@ -190,19 +196,19 @@ TEST_F(Magnifier, PreviewSizeModeCutsThePreviewCopy)
                 }
             }
         EXPECT_EQ(bad, 0);
-        EXPECT_EQ(doc.magnifierOriginX, 77); // no image position in this mode
+        EXPECT_EQ(doc.MagnifierOriginX(), originBefore); // no image position in this mode
     }
 }
 
 TEST_F(Magnifier, TurnedPicturesTurnTheSquare)
 {
     Image(1024, 768, false);
-    doc.outputOptions.sizeMode = 2;
+    doc.SetSizeMode(2);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
-    doc.magnifierX = 200;
-    doc.magnifierY = 150;
+    doc.SetMagnifierCentre(200, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 150);
     doc.UpdateMagnifier();
-    const std::shared_ptr<const DisplayImage> upright = doc.magnifierImage;
+    const std::shared_ptr<const DisplayImage> upright = doc.MagnifierImage();
     ASSERT_NE(upright, nullptr);
     struct Case {
         int rotate;
@@ -216,11 +222,11 @@ TEST_F(Magnifier, TurnedPicturesTurnTheSquare)
         SCOPED_TRACE("rotate " + std::to_string(c.rotate));
         doc.Edit().SetField(ParamField::rotate, c.rotate);
         doc.UpdateMagnifier();
-        ASSERT_NE(doc.magnifierImage, upright);
+        ASSERT_NE(doc.MagnifierImage(), upright);
         int bad = 0;
         for (int r = 0; r < 256; ++r)
             for (int col = 0; col < 256; ++col) {
-                const uint8_t* m = Px(*doc.magnifierImage, col, r);
+                const uint8_t* m = Px(*doc.MagnifierImage(), col, r);
                 const uint8_t* u = Px(*upright, c.sx(col, r), c.sy(col, r));
                 bad += m[0] != u[0] || m[1] != u[1] || m[2] != u[2];
             }
@@ -231,14 +237,18 @@ TEST_F(Magnifier, TurnedPicturesTurnTheSquare)
 TEST_F(Magnifier, HistogramsSumLikeAPreviewAndFringeSumsAccumulate)
 {
     Image(1024, 768, true);
-    doc.outputOptions.sizeMode = 8;
-    doc.magnifierX = 256;
-    doc.magnifierY = 192;
-    std::fill(doc.histogram.begin(), doc.histogram.end(), 5);
+    doc.SetSizeMode(8);
+    // A rendering elsewhere first: every bin must be written again. A
+    // selection histogram of one black pixel in source 2.
+    doc.SetMagnifierCentre(60, 50);
+    doc.UpdateMagnifier();
+    doc.SetMagnifierCentre(256, 192);
+    const uint8_t black[3] = {0, 0, 0};
+    doc.ComputePreviewHistogram(black, 1, 1, 0, 0, 0, 0);
     for (int m : {256, 512}) {
         SCOPED_TRACE("size " + std::to_string(m));
         doc.Edit().SetSwitch(SwitchId::MagnifierSize, m);
-        doc.fringeRed = doc.fringeBlue = 0;
+        doc.ResetFringe();
         doc.UpdateMagnifier();
         const DisplayImage& shown = Shown();
         ASSERT_EQ(shown.width, m);
@@ -257,7 +267,7 @@ TEST_F(Magnifier, HistogramsSumLikeAPreviewAndFringeSumsAccumulate)
         for (int ch = 0; ch < 4; ++ch) {
             int64_t sum = 0;
             for (int i = 0; i < 256; ++i) {
-                const int32_t bin = doc.histogram[size_t(1024 + ch * 256 + i)];
+                const int32_t bin = doc.Histogram()[size_t(1024 + ch * 256 + i)];
                 sum += bin;
                 if (m == 256)
                     EXPECT_EQ(bin, 3 * counts[ch][i]) << "channel " << ch << " bin " << i;
@@ -266,16 +276,16 @@ TEST_F(Magnifier, HistogramsSumLikeAPreviewAndFringeSumsAccumulate)
             }
             EXPECT_EQ(sum, 512 * 384) << "channel " << ch;
         }
-        EXPECT_EQ(doc.fringeRed, red);
-        EXPECT_EQ(doc.fringeBlue, blue);
+        EXPECT_EQ(doc.Fringe().red, red);
+        EXPECT_EQ(doc.Fringe().blue, blue);
         EXPECT_GT(red, 0);
         doc.UpdateMagnifier();
-        EXPECT_EQ(doc.fringeRed, 2 * red);
-        EXPECT_EQ(doc.fringeBlue, 2 * blue);
+        EXPECT_EQ(doc.Fringe().red, 2 * red);
+        EXPECT_EQ(doc.Fringe().blue, 2 * blue);
     }
     // The preview's and the selection's sources are not the magnifier's.
-    EXPECT_EQ(doc.histogram[0], 5);
-    EXPECT_EQ(doc.histogram[2048], 5);
+    EXPECT_EQ(std::accumulate(doc.Histogram().begin(), doc.Histogram().begin() + 1024, int64_t(0)), 0);
+    EXPECT_EQ(doc.Histogram()[2048], 196608);
 }
 
 TEST(MagnifierHistogram, ScalingKeepsEachTotal)
@@ -307,83 +317,83 @@ TEST(MagnifierHistogram, ScalingKeepsEachTotal)
 TEST_F(Magnifier, KeepInsideClampsTheSquareOnce)
 {
     Image(1024, 768, true);
-    doc.outputOptions.sizeMode = 8;
+    doc.SetSizeMode(8);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
-    doc.magnifierX = 511;
-    doc.magnifierY = 383;
-    doc.magnifierKeepInside = true;
+    doc.SetMagnifierCentre(511, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 383);
+    doc.KeepMagnifierInside();
     doc.UpdateMagnifier();
-    EXPECT_FALSE(doc.magnifierKeepInside);
-    EXPECT_EQ(doc.magnifierOriginX, 1024 - 256);
-    EXPECT_EQ(doc.magnifierOriginY, 768 - 256);
+    EXPECT_FALSE(doc.MagnifierKeepsInside());
+    EXPECT_EQ(doc.MagnifierOriginX(), 1024 - 256);
+    EXPECT_EQ(doc.MagnifierOriginY(), 768 - 256);
     EXPECT_EQ(Mismatches(Shown(), Direct(doc, 768, 512, 256), 0, 256, 0, 256), 0);
     // Without the flag the square runs past the corner.
     doc.UpdateMagnifier();
-    EXPECT_EQ(doc.magnifierOriginX, 1022 - 128);
-    EXPECT_EQ(doc.magnifierOriginY, 766 - 128);
+    EXPECT_EQ(doc.MagnifierOriginX(), 1022 - 128);
+    EXPECT_EQ(doc.MagnifierOriginY(), 766 - 128);
     EXPECT_EQ(Px(Shown(), 255, 255)[0], PatternByte(255, 255));
 }
 
 TEST_F(Magnifier, AnAbortedDevelopmentKeepsThePreviousImage)
 {
     Image(512, 384, true);
-    doc.outputOptions.sizeMode = 8;
+    doc.SetSizeMode(8);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
-    doc.magnifierX = 256;
-    doc.magnifierY = 192;
+    doc.SetMagnifierCentre(256, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 192);
     doc.UpdateMagnifier();
-    const auto image = doc.magnifierImage;
-    const auto histogram = doc.histogram;
-    const int64_t red = doc.fringeRed, blue = doc.fringeBlue;
+    const auto image = doc.MagnifierImage();
+    const auto histogram = doc.Histogram();
+    const int64_t red = doc.Fringe().red, blue = doc.Fringe().blue;
     const int bitmaps = host.bitmaps;
-    doc.magnifierX = 100;
+    doc.SetMagnifierCentre(100, doc.MagnifierY());
     StopAt stop;
     EXPECT_EQ(doc.UpdateMagnifier(doc.PrepareDevelopment(), &stop), DevelopStatus::Aborted);
-    EXPECT_EQ(doc.magnifierImage, image);
-    EXPECT_EQ(doc.histogram, histogram);
-    EXPECT_EQ(doc.fringeRed, red);
-    EXPECT_EQ(doc.fringeBlue, blue);
-    EXPECT_EQ(doc.magnifierOriginX, 128);
+    EXPECT_EQ(doc.MagnifierImage(), image);
+    EXPECT_EQ(doc.Histogram(), histogram);
+    EXPECT_EQ(doc.Fringe().red, red);
+    EXPECT_EQ(doc.Fringe().blue, blue);
+    EXPECT_EQ(doc.MagnifierOriginX(), 128);
     EXPECT_EQ(host.bitmaps, bitmaps);
 }
 
 TEST_F(Magnifier, DisplayChoiceConvertsOrLeavesItToTheGui)
 {
     Image(512, 384, true);
-    doc.outputOptions.sizeMode = 8;
+    doc.SetSizeMode(8);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
-    doc.magnifierX = 256;
-    doc.magnifierY = 192;
+    doc.SetMagnifierCentre(256, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 192);
     doc.Edit().SetField(ParamField::ICC, 1); // Adobe RGB (1998) output
 
     doc.UpdateMagnifier();
-    ASSERT_NE(doc.magnifierImage, nullptr);
-    EXPECT_TRUE(doc.magnifierImage->colorManaged);
-    EXPECT_EQ(doc.magnifierImage->profile, doc.Colors().ProfileForDisplay(1));
+    ASSERT_NE(doc.MagnifierImage(), nullptr);
+    EXPECT_TRUE(doc.MagnifierImage()->colorManaged);
+    EXPECT_EQ(doc.MagnifierImage()->profile, doc.Colors().ProfileForDisplay(1));
     const RgbPlane square = Direct(doc, 128, 64, 256);
-    EXPECT_EQ(Mismatches(*doc.magnifierImage, square, 0, 256, 0, 256), 0);
+    EXPECT_EQ(Mismatches(*doc.MagnifierImage(), square, 0, 256, 0, 256), 0);
 
     ASSERT_TRUE(doc.Colors().SetDisplayChoice(1)); // LittleCMS to sRGB
     doc.UpdateMagnifier();
-    ASSERT_NE(doc.magnifierImage, nullptr);
-    EXPECT_FALSE(doc.magnifierImage->colorManaged);
+    ASSERT_NE(doc.MagnifierImage(), nullptr);
+    EXPECT_FALSE(doc.MagnifierImage()->colorManaged);
     RgbPlane converted = square;
     const auto transform = doc.Colors().Transform(1);
     ASSERT_NE(transform, nullptr);
     transform->Apply(converted.rgb.data(), converted.rgb.data(), converted.rgb.size() / 3);
     EXPECT_NE(converted.rgb, square.rgb);
-    EXPECT_EQ(Mismatches(*doc.magnifierImage, converted, 0, 256, 0, 256), 0);
+    EXPECT_EQ(Mismatches(*doc.MagnifierImage(), converted, 0, 256, 0, 256), 0);
 }
 
 TEST_F(Magnifier, NothingWithoutAnImage)
 {
-    doc.magnifierX = 256;
-    doc.magnifierY = 192;
-    doc.magnifierKeepInside = true;
+    doc.SetMagnifierCentre(256, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 192);
+    doc.KeepMagnifierInside();
     doc.UpdateMagnifier();
-    EXPECT_EQ(doc.magnifierImage, nullptr);
+    EXPECT_EQ(doc.MagnifierImage(), nullptr);
     EXPECT_EQ(host.bitmaps, 0);
-    EXPECT_TRUE(doc.magnifierKeepInside);
+    EXPECT_TRUE(doc.MagnifierKeepsInside());
 }
 
 } // namespace

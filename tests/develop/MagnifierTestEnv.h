@@ -70,23 +70,25 @@ struct MagnifierDoc {
     // different enough that a misplaced square shows.
     void Image(int w, int h, bool bayer)
     {
-        doc.imageWidth = w;
-        doc.imageHeight = h;
-        doc.whiteLevel = 16383;
-        doc.maxGreen = 16000;
-        doc.bayerFlag = bayer ? 1 : 0;
-        doc.secondFrame.clear();
-        doc.Edit().SetField(ParamField::twoFrames, 0);
-        doc.Edit().SetField(ParamField::honeycomb, 1);
-        doc.mainImage.resize(size_t(w) * size_t(h) * 3);
+        RawImage img;
+        img.cameraFamily = doc.CameraFamily();
+        img.imageWidth = w;
+        img.imageHeight = h;
+        img.whiteLevel = 16383;
+        img.maxGreen = 16000;
+        img.bayerFlag = bayer ? 1 : 0;
+        img.mainImage.resize(size_t(w) * size_t(h) * 3);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                uint16_t* p = &doc.mainImage[(size_t(y) * size_t(w) + size_t(x)) * 3];
+                uint16_t* p = &img.mainImage[(size_t(y) * size_t(w) + size_t(x)) * 3];
                 const int block = ((x / 8) * 7 + (y / 8) * 13) % 9;
                 p[0] = uint16_t(1000 + (x * 13) % 9000 + block * 300);
                 p[1] = uint16_t(1500 + (y * 11) % 9000 + block * 200);
                 p[2] = uint16_t(800 + ((x + y) * 7) % 9000);
             }
+        doc.AdoptImage(std::move(img));
+        doc.Edit().SetField(ParamField::twoFrames, 0);
+        doc.Edit().SetField(ParamField::honeycomb, 1);
     }
 };
 

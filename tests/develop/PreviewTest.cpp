@@ -32,7 +32,7 @@ protected:
     {
         doc = std::make_unique<CVelmoDoc>(&host);
         test::PrepareSyntheticDocument(*doc, 640, 480);
-        doc->outputOptions.sizeMode = 3;
+        doc->SetSizeMode(3);
     }
 
     Bytes Develop()
@@ -44,8 +44,8 @@ protected:
 
     Bytes DevelopFull()
     {
-        Bytes bits(size_t(doc->fullWidth) * doc->fullHeight * 3, 0);
-        EXPECT_NE(doc->MakePreview(bits.data(), doc->fullWidth, doc->fullHeight, false), nullptr);
+        Bytes bits(size_t(doc->Image().fullWidth) * doc->Image().fullHeight * 3, 0);
+        EXPECT_NE(doc->MakePreview(bits.data(), doc->Image().fullWidth, doc->Image().fullHeight, false), nullptr);
         return bits;
     }
 
@@ -74,7 +74,7 @@ TEST_F(PreviewFixture, HistogramsCountEveryShownPixel)
         ++expected.blue[size_t(b)];
         ++expected.luma[size_t((2 * r + 4 * g + b) / 7)];
     }
-    const int32_t* block = doc->histogram.data();
+    const int32_t* block = doc->Histogram().data();
     for (int table = 0; table < 4; ++table) {
         const int32_t* bins = block + table * 256;
         EXPECT_EQ(std::accumulate(bins, bins + 256, int64_t(0)), int64_t(W) * H) << table;
@@ -84,7 +84,7 @@ TEST_F(PreviewFixture, HistogramsCountEveryShownPixel)
     EXPECT_TRUE(std::equal(expected.blue.begin(), expected.blue.end(), block + 512));
     EXPECT_TRUE(std::equal(expected.luma.begin(), expected.luma.end(), block + 768));
     // The tone response rises from black to white.
-    EXPECT_LT(doc->toneResponse[3 * 10 + 1], doc->toneResponse[3 * 200 + 1]);
+    EXPECT_LT(doc->ToneResponse()[3 * 10 + 1], doc->ToneResponse()[3 * 200 + 1]);
     EXPECT_EQ(host.previewProfiles, std::vector<int>{doc->Edit().Params().ICC});
 }
 
@@ -107,7 +107,7 @@ TEST_F(PreviewFixture, ClipWarningShowsHighlightsRedAndShadowsBlue)
     doc->Edit().SetField(ParamField::contrast, 0);
     doc->Edit().SetField(ParamField::brightness, 0);
     const Bytes plain = Develop();
-    doc->clipWarning = 1;
+    doc->SetClipWarning(true);
     const Bytes warned = Develop();
     const uint8_t* w = At(warned, W, 20, 20);
     const uint8_t* k = At(warned, W, 90, 20);
@@ -118,8 +118,8 @@ TEST_F(PreviewFixture, ClipWarningShowsHighlightsRedAndShadowsBlue)
     // Elsewhere nothing changes.
     EXPECT_EQ(0, std::memcmp(At(plain, W, 0, 200), At(warned, W, 0, 200), size_t(W) * 3 * 100));
     // The tone response carries the warning too: white input shows red.
-    EXPECT_EQ(doc->toneResponse[3 * 255 + 1], 0);
-    EXPECT_EQ(doc->toneResponse[3 * 0 + 2], 0xFFFF);
+    EXPECT_EQ(doc->ToneResponse()[3 * 255 + 1], 0);
+    EXPECT_EQ(doc->ToneResponse()[3 * 0 + 2], 0xFFFF);
 }
 
 struct BandCase {
@@ -134,8 +134,10 @@ class PreviewBandTest : public PreviewFixture, public ::testing::WithParamInterf
 TEST_P(PreviewBandTest, LetterboxRowsAreBlack)
 {
     const BandCase c = GetParam();
-    doc->cameraFamily = c.family;
-    doc->imageHeight = c.imageHeight;
+    doc->SetCameraFamily(c.family);
+    test::EditImage(*doc, [&](RawImage& img) {
+        img.imageHeight = c.imageHeight;
+    });
     doc->Edit().SetField(ParamField::brightness, 40); // black input would show grey
     const Bytes bits = Develop();
     auto rowIsBlack = [&](int y) {
@@ -167,11 +169,11 @@ TEST(PreviewBand, SizeOfTheBand)
 TEST_F(PreviewFixture, RotationTurnsThePictureAndItsCopy)
 {
     const Bytes straight = Develop();
-    const std::vector<uint16_t> copy = doc->preview16;
+    const std::vector<uint16_t> copy = doc->Preview16();
     for (int rotate : {1, 2}) {
         doc->Edit().SetField(ParamField::rotate, rotate);
         const Bytes turned = Develop();
-        const std::vector<uint16_t>& copyTurned = doc->preview16;
+        const std::vector<uint16_t>& copyTurned = doc->Preview16();
         // 384 wide and 512 rows.
         for (int r = 0; r < H; r += 7) {
             for (int c = 0; c < W; c += 5) {
@@ -191,28 +193,30 @@ TEST_F(PreviewFixture, RefusesOtherSizesAndDocumentsWithoutAnImage)
     EXPECT_EQ(doc->MakePreview(bits.data(), 100, 100, false), nullptr);
     EXPECT_EQ(doc->MakePreview(nullptr, W, H, false), nullptr);
     EXPECT_EQ(doc->MakePreview(bits.data(), W, H, false), bits.data());
-    doc->mainImage.clear();
+    test::EditImage(*doc, [&](RawImage& img) {
+        img.mainImage.clear();
+    });
     EXPECT_EQ(doc->MakePreview(bits.data(), W, H, false), nullptr);
 }
 
 TEST_F(PreviewFixture, OneThreadAndAllCoresGiveTheSameBytes)
 {
     test::PrepareSyntheticDocument(*doc, 640, 480, true);
-    doc->outputOptions.sizeMode = 3;
+    doc->SetSizeMode(3);
     doc->Edit().SetField(ParamField::sharpness, 3);
     doc->Edit().SetField(ParamField::soften, 30);
     doc->Edit().SetField(ParamField::harden, 60);
     doc->Edit().SetField(ParamField::hue, 10);
     SetWorkerThreads(1);
     const Bytes preview1 = Develop();
-    const std::vector<int32_t> hist1 = doc->histogram;
+    const std::vector<int32_t> hist1 = doc->Histogram();
     const Bytes full1 = DevelopFull();
     SetWorkerThreads(0);
     ASSERT_GT(WorkerThreads(), 1);
     const Bytes previewN = Develop();
     const Bytes fullN = DevelopFull();
     EXPECT_EQ(preview1, previewN);
-    EXPECT_EQ(hist1, doc->histogram);
+    EXPECT_EQ(hist1, doc->Histogram());
     EXPECT_EQ(full1, fullN);
 }
 
@@ -252,7 +256,7 @@ TEST_F(PreviewFixture, SharpeningOnlyDarkensAndKeepsFlatAreas)
     }
     EXPECT_GT(darker, 0u);
     // Inside the white patch (flat) the luma stays.
-    const int w = doc->fullWidth;
+    const int w = doc->Image().fullWidth;
     EXPECT_EQ(0, std::memcmp(At(hard, w, 10, 10), At(plain, w, 10, 10), 3 * 20));
     // Softening alone spreads the patch's edge.
     doc->Edit().SetField(ParamField::soften, 100);
@@ -282,7 +286,7 @@ protected:
         doc->Edit().SetFeature(FeatureKind::LensCorrection, 1);
         Develop();
         doc->Edit().SetFeature(FeatureKind::LensCorrection, 0);
-        return doc->preview16;
+        return doc->Preview16();
     }
     uint16_t Channel(const std::vector<uint16_t>& copy, int x, int y, int ch) const
     {
@@ -293,14 +297,14 @@ protected:
 TEST_F(PreviewLensTest, NeutralRecordDevelopsLikeNoCorrection)
 {
     Develop();
-    const std::vector<uint16_t> off = doc->preview16;
+    const std::vector<uint16_t> off = doc->Preview16();
     EXPECT_EQ(WithLens(DefaultLensCorrection()), off);
 }
 
 TEST_F(PreviewLensTest, VignettingDarkensTowardsTheCornersOnly)
 {
     Develop();
-    const std::vector<uint16_t> off = doc->preview16;
+    const std::vector<uint16_t> off = doc->Preview16();
     LensCorrectionSettings s = DefaultLensCorrection();
     s.vignetteAmount = -50;
     const std::vector<uint16_t> on = WithLens(s);
@@ -313,7 +317,7 @@ TEST_F(PreviewLensTest, VignettingDarkensTowardsTheCornersOnly)
 TEST_F(PreviewLensTest, RedAberrationMovesOnlyRed)
 {
     Develop();
-    const std::vector<uint16_t> off = doc->preview16;
+    const std::vector<uint16_t> off = doc->Preview16();
     LensCorrectionSettings s = DefaultLensCorrection();
     s.chromaRed = 50;
     const std::vector<uint16_t> on = WithLens(s);
@@ -328,10 +332,10 @@ TEST_F(PreviewLensTest, RedAberrationMovesOnlyRed)
 
 TEST_F(PreviewLensTest, LetterboxedPictureIsCorrectedInItsOwnFrame)
 {
-    doc->cameraFamily = 7;
-    doc->imageHeight = 1365; // band rows 21..363, Z = 341
+    doc->SetCameraFamily(7);
+    test::EditImage(*doc, [](RawImage& img) { img.imageHeight = 1365; }); // band rows 21..363, Z = 341
     Develop();
-    const std::vector<uint16_t> off = doc->preview16;
+    const std::vector<uint16_t> off = doc->Preview16();
     LensCorrectionSettings s = DefaultLensCorrection();
     s.vignetteAmount = -60;
     const std::vector<uint16_t> on = WithLens(s);
@@ -396,13 +400,13 @@ TEST_F(PreviewFixture, SwitchingTheOutputSpaceRebuildsTheTransform)
 {
     doc->Edit().SetField(ParamField::ICC, 0);
     const Bytes unconverted = Develop();
-    const std::vector<uint16_t> copy = doc->preview16;
+    const std::vector<uint16_t> copy = doc->Preview16();
     for (size_t i = 0; i < copy.size(); i += 3)
         ASSERT_EQ(unconverted[i + 2], copy[i] >> 8) << "choice 0 leaves the pixels to the GUI";
 
     ASSERT_TRUE(doc->Colors().SetDisplayChoice(1)); // LittleCMS to sRGB
     const Bytes srgb = Develop();
-    EXPECT_EQ(doc->preview16, copy) << "the copy stays in the output space";
+    EXPECT_EQ(doc->Preview16(), copy) << "the copy stays in the output space";
     EXPECT_EQ(srgb, ReferenceShown(copy, BuiltIn(0), BuiltIn(0)));
     const auto first = doc->Colors().Transform(0);
 
@@ -486,13 +490,13 @@ TEST_F(PreviewFixture, OpeningADisplayProfileFile)
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(messages.calls[0].text, kOnlyRgbProfileText);
     EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
-    EXPECT_TRUE(doc->displayProfilePath.empty());
+    EXPECT_TRUE(doc->Paths().displayProfile.empty());
 
     EXPECT_TRUE(doc->OpenDisplayProfile(dir.File("wide.icc")));
     EXPECT_EQ(doc->Colors().DisplayChoice(), 5);
-    EXPECT_EQ(doc->displayProfilePath, dir.File("wide.icc"));
+    EXPECT_EQ(doc->Paths().displayProfile, dir.File("wide.icc"));
     const Bytes shown = Develop();
-    EXPECT_EQ(shown, ReferenceShown(doc->preview16, BuiltIn(1), BuiltIn(3)));
+    EXPECT_EQ(shown, ReferenceShown(doc->Preview16(), BuiltIn(1), BuiltIn(3)));
     EXPECT_TRUE(doc->LoadOtherColorProfile());
     const uint16_t in[3] = {30000, 20000, 10000};
     uint16_t out[3] = {};
@@ -544,7 +548,7 @@ TEST(FullPreviewBitmap, OutputToImageSizeByMode)
     } cases[] = {{0, 2002, 1400}, {1, 1501, 1050}, {2, 1001, 700}, {8, 1001, 700},
                  {9, 750, 525},   {10, 500, 350},  {3, -1, -1},    {11, -1, -1}};
     for (const Case& c : cases) {
-        doc.outputOptions.sizeMode = c.mode;
+        doc.SetSizeMode(c.mode);
         int w = -1, h = -1;
         doc.OutputToImageSize(1001, 700, &w, &h);
         EXPECT_EQ(w, c.expectW) << c.mode;
@@ -617,11 +621,13 @@ TEST(FullPreviewBitmap, RegionHistogramScalesToAWholePreview)
 TEST_F(PreviewFixture, RegionHistogramWithoutAFullPreviewIsEmpty)
 {
     Develop();
-    std::fill(doc->histogram.begin() + 2048, doc->histogram.end(), 5);
-    const std::vector<int32_t> before(doc->histogram.begin(), doc->histogram.begin() + 2048);
+    const uint8_t pixel[3] = {9, 9, 9};
+    doc->ComputePreviewHistogram(pixel, 1, 1, 0, 0, 0, 0); // a selection histogram to replace
+    ASSERT_NE(doc->Histogram()[2048 + 9], 0);
+    const std::vector<int32_t> before(doc->Histogram().begin(), doc->Histogram().begin() + 2048);
     doc->ComputeRegionHistogram(0, 0, 100, 100);
-    EXPECT_TRUE(std::all_of(doc->histogram.begin() + 2048, doc->histogram.end(), [](int32_t v) { return v == 0; }));
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), doc->histogram.begin()));
+    EXPECT_TRUE(std::all_of(doc->Histogram().begin() + 2048, doc->Histogram().end(), [](int32_t v) { return v == 0; }));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), doc->Histogram().begin()));
     EXPECT_EQ(doc->MakeFullPreviewBitmap(), nullptr);
 }
 

@@ -5,6 +5,7 @@
 
 #include "develop/preview/FullPreviewBitmap.h"
 #include "document/VelmoDoc.h"
+#include "support/TestEnv.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,27 +49,28 @@ inline void FillSceneMap(std::vector<uint16_t>& map, int width, int rows, uint16
 inline void PrepareSyntheticDocument(CVelmoDoc& doc, int fullW, int fullH, bool twoFrames = false,
                                      int imageHeight = 1536, int family = 0)
 {
-    doc.cameraFamily = family;
-    doc.imageWidth = 2048;
-    doc.imageHeight = imageHeight;
-    doc.whiteLevel = 16383;
-    doc.maxGreen = 16000;
-    doc.mainImage.assign(3, 1);
-    doc.secondFrame.clear();
+    RawImage img;
+    img.cameraFamily = family;
+    img.imageWidth = 2048;
+    img.imageHeight = imageHeight;
+    img.whiteLevel = 16383;
+    img.maxGreen = 16000;
+    img.mainImage.assign(3, 1);
     if (twoFrames)
-        doc.secondFrame.assign(3, 1);
+        img.secondFrame.assign(3, 1);
+    img.fullWidth = fullW;
+    img.fullHeight = fullH;
+    FillSceneMap(img.previewMap1, CVelmoDoc::kPreviewWidth, CVelmoDoc::kPreviewHeight + 1, img.whiteLevel, 1.0f);
+    FillSceneMap(img.fullMap1, fullW, fullH + 1, img.whiteLevel, 1.0f);
+    FillSceneMap(img.previewMap2, CVelmoDoc::kPreviewWidth, CVelmoDoc::kPreviewHeight + 1, img.whiteLevel, 0.0625f);
+    FillSceneMap(img.fullMap2, fullW, fullH + 1, img.whiteLevel, 0.0625f);
+    doc.AdoptImage(std::move(img));
     doc.Edit().ModifyParams([&](DevParams& p) {
         p.twoFrames = twoFrames ? 1 : 0;
         p.whiteBalance = -1;
         p.rotate = 0;
     });
-    doc.outputOptions.sizeMode = 2;
-    doc.fullWidth = fullW;
-    doc.fullHeight = fullH;
-    FillSceneMap(doc.previewMap1, CVelmoDoc::kPreviewWidth, CVelmoDoc::kPreviewHeight + 1, doc.whiteLevel, 1.0f);
-    FillSceneMap(doc.fullMap1, fullW, fullH + 1, doc.whiteLevel, 1.0f);
-    FillSceneMap(doc.previewMap2, CVelmoDoc::kPreviewWidth, CVelmoDoc::kPreviewHeight + 1, doc.whiteLevel, 0.0625f);
-    FillSceneMap(doc.fullMap2, fullW, fullH + 1, doc.whiteLevel, 0.0625f);
+    doc.SetSizeMode(2);
 }
 
 // Records the worker's posts (any thread) and the views' hand-overs.

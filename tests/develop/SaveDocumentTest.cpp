@@ -156,8 +156,8 @@ protected:
         doc = std::make_unique<CVelmoDoc>(&host);
         ASSERT_TRUE(doc->OnOpenDocument(source));
         doc->StopWorker();
-        ASSERT_FALSE(doc->bayerFlag);
-        doc->outputOptions.sizeMode = 2; // w x h: small and quick
+        ASSERT_FALSE(doc->Image().bayerFlag);
+        doc->SetSizeMode(2); // w x h: small and quick
         doc->Edit().SetField(ParamField::ICC, 1);
     }
     void TearDown() override
@@ -187,11 +187,11 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
 {
     const char* extensions[] = {"PSD", "PSD", "TIF", "TIF", "JPG"};
     for (int format = 0; format < 5; ++format) {
-        doc->outputOptions.format = format;
+        doc->SetOutputFormat(format);
         ASSERT_TRUE(doc->OnSaveDocument(source)) << (messages.calls.empty() ? "" : messages.calls.back().text);
         const std::string expected =
             format % 2 == 1 ? dir.File(std::string("shot_1.") + extensions[format]) : dir.File(std::string("shot.") + extensions[format]);
-        EXPECT_EQ(doc->lastSavedPath, expected);
+        EXPECT_EQ(doc->LastSavedPath(), expected);
         EXPECT_TRUE(fs::exists(expected));
         ASSERT_EQ(host.status.size(), size_t(format + 1));
         EXPECT_EQ(host.status.back().rfind(expected + " was saved.(", 0), 0u) << host.status.back();
@@ -199,13 +199,13 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
     }
     EXPECT_EQ(host.counter.developments, 1) << "saving again without a change does not develop";
     EXPECT_TRUE(messages.calls.empty());
-    EXPECT_TRUE(doc->snapshot == doc->Edit().Params());
+    EXPECT_TRUE(doc->Cache().record == doc->Edit().Params());
 
     doc->Edit().SetField(ParamField::hue, 12);
     ASSERT_TRUE(doc->OnSaveDocument(source));
     EXPECT_EQ(host.counter.developments, 2);
-    EXPECT_EQ(doc->lastSavedPath, dir.File("shot_1.JPG"));
-    doc->developedImage.clear(); // a new crop or size mode drops the cache
+    EXPECT_EQ(doc->LastSavedPath(), dir.File("shot_1.JPG"));
+    doc->DropCachedImage(); // a new crop or size mode drops the cache
     ASSERT_TRUE(doc->OnSaveDocument(source));
     EXPECT_EQ(host.counter.developments, 3);
 }
@@ -215,9 +215,9 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
 TEST_F(SaveDocumentTest, ACacheOfAnotherAreaIsNotWritten)
 {
     VELMO_REQUIRE_TOOL("identify");
-    doc->outputOptions.format = 3;
-    doc->incrementFileNumber = 0;
-    const int W = doc->imageWidth, H = doc->imageHeight;
+    doc->SetOutputFormat(3);
+    doc->SetIncrementFileNumber(false);
+    const int W = doc->Image().imageWidth, H = doc->Image().imageHeight;
     ASSERT_TRUE(doc->OnSaveDocument(source));
     EXPECT_EQ(host.counter.developments, 1);
     struct Step {
@@ -232,11 +232,11 @@ TEST_F(SaveDocumentTest, ACacheOfAnotherAreaIsNotWritten)
     };
     int developments = 1;
     for (const Step& s : steps) {
-        doc->outputOptions.sizeMode = s.sizeMode;
-        doc->cropImage = s.crop;
+        doc->SetSizeMode(s.sizeMode);
+        doc->SetCrop(doc->CropUnits(), s.crop);
         ASSERT_TRUE(doc->OnSaveDocument(source));
         EXPECT_EQ(host.counter.developments, ++developments);
-        const test::DecodedImage d = test::DecodeWithImageMagick(doc->lastSavedPath, 8);
+        const test::DecodedImage d = test::DecodeWithImageMagick(doc->LastSavedPath(), 8);
         EXPECT_EQ(d.width, s.w);
         EXPECT_EQ(d.height, s.h);
     }
@@ -248,9 +248,9 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
 {
     VELMO_REQUIRE_TOOL("identify");
     VELMO_REQUIRE_TOOL("exiftool");
-    doc->outputOptions.format = 2;
-    doc->incrementFileNumber = 0;
-    const int W = doc->imageWidth, H = doc->imageHeight;
+    doc->SetOutputFormat(2);
+    doc->SetIncrementFileNumber(false);
+    const int W = doc->Image().imageWidth, H = doc->Image().imageHeight;
     ASSERT_GE(W, 8);
     ASSERT_GE(H, 8);
     for (int rotate : {0, 1, 2}) {
@@ -258,17 +258,17 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
         doc->Edit().SetField(ParamField::rotate, rotate);
         // A crop in display orientation: a quarter in from the left and top.
         const int dispW = rotate ? H : W, dispH = rotate ? W : H;
-        doc->cropImage = {dispW / 4, dispH / 4, dispW - 1, dispH * 3 / 4};
-        doc->developedImage.clear();
+        doc->SetCrop(doc->CropUnits(), {dispW / 4, dispH / 4, dispW - 1, dispH * 3 / 4});
+        doc->DropCachedImage();
         ASSERT_TRUE(doc->OnSaveDocument(source)) << (messages.calls.empty() ? "" : messages.calls.back().text);
-        const SaveCrop crop = CropForSave(doc->cropImage, true, rotate, W, H);
+        const SaveCrop crop = CropForSave(doc->CropImage(), true, rotate, W, H);
         int ew = 0, eh = 0;
         const std::vector<uint16_t> expected = ExpectedPixels(crop, &ew, &eh);
-        const test::DecodedImage d = test::DecodeWithImageMagick(doc->lastSavedPath, 16);
+        const test::DecodedImage d = test::DecodeWithImageMagick(doc->LastSavedPath(), 16);
         EXPECT_EQ(d.width, ew);
         EXPECT_EQ(d.height, eh);
         EXPECT_EQ(d.samples, expected);
-        auto v = test::ExifToolValues(doc->lastSavedPath, {"Model", "ExifImageWidth", "ProfileDescription"});
+        auto v = test::ExifToolValues(doc->LastSavedPath(), {"Model", "ExifImageWidth", "ProfileDescription"});
         EXPECT_EQ(v["Model"], "FinePix S7000");
         EXPECT_EQ(v["ExifImageWidth"], std::to_string(ew));
         EXPECT_EQ(v["ProfileDescription"], "Adobe RGB (1998)");
@@ -277,8 +277,8 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
 
 TEST_F(SaveDocumentTest, FailuresSayWhyAndLeaveNoFile)
 {
-    doc->outputOptions.format = 3;
-    doc->incrementFileNumber = 0;
+    doc->SetOutputFormat(3);
+    doc->SetIncrementFileNumber(false);
     // A target whose directory is a plain file.
     ASSERT_TRUE(test::WriteFile(dir.File("plain"), {'x'}));
     EXPECT_FALSE(doc->OnSaveDocument(dir.File("plain/shot.RAF")));
@@ -310,19 +310,19 @@ TEST_F(SaveDocumentTest, FailuresSayWhyAndLeaveNoFile)
 TEST_F(SaveDocumentTest, RefusedSavesWriteNothing)
 {
     // The output name would be the RAW file itself.
-    doc->incrementFileNumber = 0;
-    doc->outputOptions.format = 2;
-    doc->sourcePath = dir.File("shot.TIF");
-    EXPECT_FALSE(doc->OnSaveDocument(doc->sourcePath));
+    doc->SetIncrementFileNumber(false);
+    doc->SetOutputFormat(2);
+    { DocumentPaths p = doc->Paths(); p.source = dir.File("shot.TIF"); doc->SetPaths(p); }
+    EXPECT_FALSE(doc->OnSaveDocument(doc->SourcePath()));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(messages.calls[0].text, "Some thing wrong!\nAbort writing!");
-    doc->sourcePath = source;
+    { DocumentPaths p = doc->Paths(); p.source = source; doc->SetPaths(p); }
 
     // An empty crop: nothing, silently.
-    doc->cropImage = {20, 10, 20, 30};
+    doc->SetCrop(doc->CropUnits(), {20, 10, 20, 30});
     EXPECT_FALSE(doc->OnSaveDocument(source));
     EXPECT_EQ(messages.calls.size(), 1u);
-    doc->cropImage = {};
+    doc->SetCrop(doc->CropUnits(), {});
 
     // A lens setting that leaves no picture.
     LensCorrectionSettings lens = DefaultLensCorrection();
@@ -336,8 +336,8 @@ TEST_F(SaveDocumentTest, RefusedSavesWriteNothing)
 
     // Preview size without the preview copy.
     doc->Edit().SetFeature(FeatureKind::LensCorrection, 0);
-    doc->outputOptions.sizeMode = 3;
-    doc->preview16.clear();
+    doc->SetSizeMode(3);
+    doc->SetPreview16({});
     EXPECT_FALSE(doc->OnSaveDocument(source));
     EXPECT_EQ(messages.calls.size(), 2u);
     EXPECT_TRUE(host.status.empty());
@@ -347,23 +347,24 @@ TEST_F(SaveDocumentTest, RefusedSavesWriteNothing)
 TEST_F(SaveDocumentTest, PreviewSizeDarkensOutsideTheCrop)
 {
     VELMO_REQUIRE_TOOL("identify");
-    doc->outputOptions.sizeMode = 3;
-    doc->outputOptions.format = 2;
+    doc->SetSizeMode(3);
+    doc->SetOutputFormat(2);
     for (int rotate : {0, 1}) {
         SCOPED_TRACE(rotate);
         doc->Edit().SetField(ParamField::rotate, rotate);
         const int cols = rotate ? 384 : 512, rows = rotate ? 512 : 384;
-        doc->preview16.assign(size_t(512) * 384 * 3, 0);
-        for (size_t i = 0; i < doc->preview16.size(); ++i)
-            doc->preview16[i] = uint16_t(4000 + (i * 37) % 60000);
+        std::vector<uint16_t> copy(size_t(512) * 384 * 3);
+        for (size_t i = 0; i < copy.size(); ++i)
+            copy[i] = uint16_t(4000 + (i * 37) % 60000);
+        doc->SetPreview16(std::move(copy));
         // The crop covers the left half of the display.
-        const int dispW = rotate ? doc->imageHeight : doc->imageWidth;
-        const int dispH = rotate ? doc->imageWidth : doc->imageHeight;
-        doc->cropImage = {0, 0, dispW / 2, dispH - 1};
-        doc->developedImage.clear();
+        const int dispW = rotate ? doc->Image().imageHeight : doc->Image().imageWidth;
+        const int dispH = rotate ? doc->Image().imageWidth : doc->Image().imageHeight;
+        doc->SetCrop(doc->CropUnits(), {0, 0, dispW / 2, dispH - 1});
+        doc->DropCachedImage();
         ASSERT_TRUE(doc->OnSaveDocument(source));
-        EXPECT_EQ(fs::path(doc->lastSavedPath).filename().string(), rotate == 0 ? "shot_t.TIF" : "shot_t_1.TIF");
-        const test::DecodedImage d = test::DecodeWithImageMagick(doc->lastSavedPath, 16);
+        EXPECT_EQ(fs::path(doc->LastSavedPath()).filename().string(), rotate == 0 ? "shot_t.TIF" : "shot_t_1.TIF");
+        const test::DecodedImage d = test::DecodeWithImageMagick(doc->LastSavedPath(), 16);
         ASSERT_EQ(d.width, cols);
         ASSERT_EQ(d.height, rows);
         for (int r : {0, rows / 2, rows - 1}) {
@@ -371,7 +372,7 @@ TEST_F(SaveDocumentTest, PreviewSizeDarkensOutsideTheCrop)
                 const size_t at = (size_t(r) * cols + c) * 3;
                 const int64_t x = int64_t(c) * dispW / cols;
                 const bool inside = x <= dispW / 2;
-                EXPECT_EQ(d.samples[at], inside ? doc->preview16[at] : doc->preview16[at] >> 2) << r << "," << c;
+                EXPECT_EQ(d.samples[at], inside ? doc->Preview16()[at] : doc->Preview16()[at] >> 2) << r << "," << c;
             }
         }
     }
@@ -388,8 +389,8 @@ TEST_F(SaveDocumentTest, SaveAsTakesTheChosenFormatForLaterSavesToo)
     host.answerFormat = 3;
     host.answerPath = dir.File("chosen.PSD");
     ASSERT_TRUE(doc->OnFileSaveAs());
-    EXPECT_EQ(doc->outputOptions.format, 3);
-    EXPECT_EQ(doc->lastSavedPath, dir.File("chosen.TIF")) << "the format's extension replaces the chosen one";
+    EXPECT_EQ(doc->Output().format, 3);
+    EXPECT_EQ(doc->LastSavedPath(), dir.File("chosen.TIF")) << "the format's extension replaces the chosen one";
     EXPECT_TRUE(fs::exists(dir.File("chosen.TIF")));
 }
 

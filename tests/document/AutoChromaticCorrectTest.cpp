@@ -24,14 +24,14 @@ namespace {
 // lens pass adds little fringe of its own.
 void FringedImage(CVelmoDoc& doc, int w, int h, int red, int blue)
 {
-    doc.imageWidth = w;
-    doc.imageHeight = h;
-    doc.whiteLevel = 16383;
-    doc.maxGreen = 16000;
-    doc.bayerFlag = 1;
-    doc.secondFrame.clear();
-    doc.Edit().SetField(ParamField::twoFrames, 0);
-    doc.mainImage.resize(size_t(w) * size_t(h) * 3);
+    RawImage img;
+    img.cameraFamily = doc.CameraFamily();
+    img.imageWidth = w;
+    img.imageHeight = h;
+    img.whiteLevel = 16383;
+    img.maxGreen = 16000;
+    img.bayerFlag = 1;
+    img.mainImage.resize(size_t(w) * size_t(h) * 3);
 
     const double cx = w * 0.5, cy = h * 0.5;
     const double rmax = std::sqrt(double(w) * w + double(h) * h) * 0.5;
@@ -50,11 +50,13 @@ void FringedImage(CVelmoDoc& doc, int w, int h, int red, int blue)
     const double kRed = red * 0.0001, kBlue = blue * 0.0001;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            uint16_t* p = &doc.mainImage[(size_t(y) * size_t(w) + size_t(x)) * 3];
+            uint16_t* p = &img.mainImage[(size_t(y) * size_t(w) + size_t(x)) * 3];
             p[0] = uint16_t(displaced(kRed, x, y) * 16383.0 + 0.5);
             p[1] = uint16_t(scene(x, y) * 16383.0 + 0.5);
             p[2] = uint16_t(displaced(kBlue, x, y) * 16383.0 + 0.5);
         }
+    doc.AdoptImage(std::move(img));
+    doc.Edit().SetField(ParamField::twoFrames, 0);
 }
 
 class AutoChromatic : public ::testing::Test, protected test::MagnifierDoc {
@@ -72,7 +74,7 @@ protected:
 TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
 {
     FringedImage(doc, 512, 384, 23, -9);
-    doc.outputOptions.sizeMode = 8;
+    doc.SetSizeMode(8);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     LensCorrectionSettings record = DefaultLensCorrection();
     record.chromaRed = 3;
@@ -82,13 +84,13 @@ TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
         SCOPED_TRACE("rotate " + std::to_string(rotate));
         doc.Edit().SetField(ParamField::rotate, rotate);
         std::vector<std::pair<int, int>> origins;
-        host.onBitmap = [&] { origins.push_back({doc.magnifierOriginX, doc.magnifierOriginY}); };
+        host.onBitmap = [&] { origins.push_back({doc.MagnifierOriginX(), doc.MagnifierOriginY()}); };
         const int centres = host.centres;
         const DevelopContext base = doc.PrepareDevelopment();
         const FringeSums right = ScoreChromaticTrial(doc, base, 23, -9);
         ASSERT_EQ(origins.size(), 16u);
         EXPECT_EQ(host.centres, centres + 16);
-        EXPECT_FALSE(doc.magnifierKeepInside);
+        EXPECT_FALSE(doc.MagnifierKeepsInside());
         // Every square lies inside the picture and touches its border; together
         // they reach all four sides.
         std::set<int> sides;
@@ -129,15 +131,15 @@ TEST_F(AutoChromatic, TrialScoresTheBorderWithoutTouchingTheLensRecord)
 TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
 {
     FringedImage(doc, 512, 384, 23, -9);
-    doc.outputOptions.sizeMode = 11; // preview size of a Bayer-type sensor
+    doc.SetSizeMode(11); // preview size of a Bayer-type sensor
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 512);
     LensCorrectionSettings record = DefaultLensCorrection();
     record.chromaRed = 60;
     record.chromaBlue = -60;
     record.vignetteMidpoint = 20;
     doc.Edit().SetLens(record);
-    doc.magnifierX = 300;
-    doc.magnifierY = 100;
+    doc.SetMagnifierCentre(300, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 100);
 
     doc.OnAutoChromaticCorrect();
 
@@ -150,7 +152,7 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
     EXPECT_EQ(others, record);
 
     // The preparations stay in force.
-    EXPECT_EQ(doc.outputOptions.sizeMode, 8);
+    EXPECT_EQ(doc.Output().sizeMode, 8);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
     ASSERT_EQ(host.toggled.size(), 1u);
     EXPECT_EQ(host.toggled[0].kind, FeatureKind::LensCorrection);
@@ -166,10 +168,10 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
         EXPECT_EQ(host.percents[i], int(i) * 100 / 352);
     EXPECT_EQ(host.percents.size() % 16, 0u);
     EXPECT_EQ(host.bitmaps, 1 + int(host.percents.size()) + 1);
-    EXPECT_EQ(doc.magnifierX, 300);
-    EXPECT_EQ(doc.magnifierY, 100);
-    EXPECT_EQ(doc.magnifierOriginX, 300 - 128);
-    EXPECT_EQ(doc.magnifierOriginY, 100 - 128);
+    EXPECT_EQ(doc.MagnifierX(), 300);
+    EXPECT_EQ(doc.MagnifierY(), 100);
+    EXPECT_EQ(doc.MagnifierOriginX(), 300 - 128);
+    EXPECT_EQ(doc.MagnifierOriginY(), 100 - 128);
 
     EXPECT_EQ(host.begins, 1);
     EXPECT_EQ(host.ends, 1);
@@ -178,17 +180,17 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
         << host.statuses[0];
     EXPECT_NE(std::find(host.refreshed.begin(), host.refreshed.end(), FeatureKind::LensCorrection),
               host.refreshed.end());
-    EXPECT_EQ(doc.pumpFlag, 0);
+    EXPECT_EQ(doc.PumpsMessages(), 0);
 }
 
 TEST_F(AutoChromatic, AbortStopsTheRenders)
 {
     FringedImage(doc, 512, 384, 23, -9);
-    doc.outputOptions.sizeMode = 8;
+    doc.SetSizeMode(8);
     doc.Edit().SetSwitch(SwitchId::MagnifierSize, 256);
     doc.Edit().SetFeature(FeatureKind::LensCorrection, 1);
-    doc.magnifierX = 256;
-    doc.magnifierY = 192;
+    doc.SetMagnifierCentre(256, doc.MagnifierY());
+    doc.SetMagnifierCentre(doc.MagnifierX(), 192);
     host.abortAfter = 20;
 
     doc.OnAutoChromaticCorrect();
@@ -202,7 +204,7 @@ TEST_F(AutoChromatic, AbortStopsTheRenders)
     ASSERT_EQ(host.statuses.size(), 1u);
     EXPECT_TRUE(std::regex_match(host.statuses[0], std::regex(R"(Aborted\.\(\d+\.\d\dsec\.\))"))) << host.statuses[0];
     EXPECT_EQ(host.ends, 1);
-    EXPECT_EQ(doc.magnifierX, 256);
+    EXPECT_EQ(doc.MagnifierX(), 256);
 }
 
 TEST_F(AutoChromatic, NothingWithoutAnImage)

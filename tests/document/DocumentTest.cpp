@@ -1,4 +1,5 @@
 #include "develop/colour/ColorManagement.h"
+#include "develop/preview/PreviewWorker.h"
 #include "document/VelmoDoc.h"
 #include "params/FreeCurveStore.h"
 #include "params/EditState.h"
@@ -37,17 +38,17 @@ TEST(Document, ConstructionAllocatesMapsAndDefaults)
     test::RecordingHost host;
     host.desktop = {800, 600};
     CVelmoDoc doc(&host);
-    EXPECT_EQ(doc.previewMap1.size() * sizeof(uint16_t), 1182720u);
-    EXPECT_EQ(doc.fullWidth, 1024);
-    EXPECT_EQ(doc.fullHeight, 768);
-    EXPECT_EQ(doc.fullMap1.size(), size_t(1024) * 769 * 3);
-    EXPECT_EQ(doc.histogram.size() * sizeof(int32_t), 12288u);
-    EXPECT_EQ(doc.toneResponse.size() * sizeof(uint16_t), 1536u);
-    EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
-    EXPECT_EQ(doc.magnifierX, -1);
-    EXPECT_TRUE(doc.cropRect.IsNull());
+    EXPECT_EQ(doc.Image().previewMap1.size() * sizeof(uint16_t), 1182720u);
+    EXPECT_EQ(doc.Image().fullWidth, 1024);
+    EXPECT_EQ(doc.Image().fullHeight, 768);
+    EXPECT_EQ(doc.Image().fullMap1.size(), size_t(1024) * 769 * 3);
+    EXPECT_EQ(doc.Histogram().size() * sizeof(int32_t), 12288u);
+    EXPECT_EQ(doc.ToneResponse().size() * sizeof(uint16_t), 1536u);
+    EXPECT_EQ(doc.Output().jpegQuality, 85);
+    EXPECT_EQ(doc.MagnifierX(), -1);
+    EXPECT_TRUE(doc.CropUnits().IsNull());
     EXPECT_FALSE(doc.HasImage());
-    EXPECT_EQ(doc.incrementFileNumber, 1);
+    EXPECT_EQ(doc.IncrementFileNumber(), 1);
     EXPECT_EQ(doc.Edit().Params().wbTempt, 5500);
 }
 
@@ -61,10 +62,10 @@ TEST(Document, DestructionPersistsTheSwitches)
         doc.Edit().SetSwitch(SwitchId::MagnifierSize, 512);
         doc.Edit().SetSwitch(SwitchId::CheckPrv, 0);
         doc.Edit().SetSwitch(SwitchId::UseHLS, 0);
-        doc.outputOptions.format = 4;
-        doc.outputOptions.jpegQuality = 60;
-        doc.otherColorProfile = "/profiles/mine.icc";
-        doc.cameraFamily = 6;
+        doc.SetOutputFormat(4);
+        { OutputOptions o = doc.Output(); o.jpegQuality = 60; doc.SetOutputOptions(o); }
+        { DocumentPaths p = doc.Paths(); p.otherColorProfile = "/profiles/mine.icc"; doc.SetPaths(p); }
+        doc.SetCameraFamily(6);
         FreeCurveStore curve{};
         for (FreeCurveRecord& c : curve.channel)
             c = IdentityFreeCurveRecord();
@@ -93,9 +94,9 @@ TEST(Document, DestructionPersistsTheSwitches)
     EXPECT_EQ(doc.Edit().Switch(SwitchId::Grid), 3);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 512);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::UseHLS), 0);
-    EXPECT_EQ(doc.cameraFamily, 6);
-    EXPECT_EQ(doc.outputOptions.format, 4);
-    EXPECT_EQ(doc.outputOptions.jpegQuality, 60);
+    EXPECT_EQ(doc.CameraFamily(), 6);
+    EXPECT_EQ(doc.Output().format, 4);
+    EXPECT_EQ(doc.Output().jpegQuality, 60);
     EXPECT_EQ(doc.Edit().FreeCurve().channel[2].count, 3);
     EXPECT_EQ(doc.Edit().FreeCurvePointSet().y[2][1], 20000.0f / 65535.0f);
 }
@@ -107,7 +108,7 @@ TEST(Document, StoredValuesOutOfRangeKeepDefaults)
     for (int family : {8, 10, -1}) {
         s.WriteProfileInt(S, "WhiteBalanceTable", family);
         CVelmoDoc doc;
-        EXPECT_EQ(doc.cameraFamily, 0) << family;
+        EXPECT_EQ(doc.CameraFamily(), 0) << family;
     }
     const int twelve[3] = {4, 90, 1};
     s.WriteProfileBinary(S, "OutputOptions", twelve, sizeof twelve);
@@ -117,8 +118,8 @@ TEST(Document, StoredValuesOutOfRangeKeepDefaults)
     std::vector<uint8_t> curve(271, 1);
     s.WriteProfileBinary(S, "FreeCurve", curve.data(), curve.size());
     CVelmoDoc doc;
-    EXPECT_EQ(doc.outputOptions.format, 0);
-    EXPECT_EQ(doc.outputOptions.jpegQuality, 85);
+    EXPECT_EQ(doc.Output().format, 0);
+    EXPECT_EQ(doc.Output().jpegQuality, 85);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 256);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::CheckPrv), 2);
     EXPECT_EQ(doc.Colors().DisplayChoice(), 0);
@@ -130,23 +131,27 @@ TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
     test::ScopedSettings settings;
     test::RecordingHost host;
     CVelmoDoc doc(&host);
-    doc.mainImage.assign(30, 7);
-    doc.secondFrame.assign(30, 7);
-    doc.header.assign(4096, 1);
-    doc.histogram[5] = 9;
+    test::EditImage(doc, [&](RawImage& img) {
+        img.mainImage.assign(30, 7);
+        img.secondFrame.assign(30, 7);
+        img.header.assign(4096, 1);
+    });
+    const uint8_t pixel[3] = {0, 0, 5}; // blue, green, red
+    doc.ComputePreviewHistogram(pixel, 1, 1, 0, 0, 0, 0);
+    ASSERT_EQ(doc.Histogram()[2048 + 5], 196608);
     doc.Edit().SetField(ParamField::hue, 12);
     doc.DeleteContents();
     EXPECT_FALSE(doc.HasImage());
-    EXPECT_TRUE(doc.secondFrame.empty());
-    EXPECT_TRUE(doc.header.empty());
-    EXPECT_EQ(doc.histogram[5], 0);
+    EXPECT_TRUE(doc.Image().secondFrame.empty());
+    EXPECT_TRUE(doc.Image().header.empty());
+    EXPECT_EQ(doc.Histogram()[2048 + 5], 0);
     EXPECT_EQ(host.histogramClears, 1);
     DevParams stored;
     ASSERT_TRUE(settings.store().GetProfileBinaryExact(S, "Param", &stored, sizeof stored));
     EXPECT_EQ(stored.hue, 12);
     // The worker stays paused after the stop.
-    EXPECT_EQ(doc.pauseFlag, 1);
-    EXPECT_EQ(doc.busyFlag, 0);
+    EXPECT_EQ(doc.Worker().Paused(), 1);
+    EXPECT_EQ(doc.Worker().Busy(), 0);
 }
 
 TEST(Document, DetectExrModeFromTheHeader)
@@ -162,13 +167,17 @@ TEST(Document, DetectExrModeFromTheHeader)
         {"2201", 5, 1, 2}, {"2203", 0, 0, 2}, {"0100", 0, 1, 0},
     };
     for (const auto& c : cases) {
-        doc.header.assign(4096, 0);
-        std::memcpy(doc.header.data() + 24, c.kind, 4);
-        std::memcpy(doc.header.data() + 132, &c.at132, 4);
+        test::EditImage(doc, [&](RawImage& img) {
+            img.header.assign(4096, 0);
+            std::memcpy(img.header.data() + 24, c.kind, 4);
+            std::memcpy(img.header.data() + 132, &c.at132, 4);
+        });
         EXPECT_EQ(doc.DetectExrMode(), c.result) << c.kind;
-        EXPECT_EQ(doc.exrBits, c.bits) << c.kind;
+        EXPECT_EQ(doc.Image().exrBits, c.bits) << c.kind;
     }
-    doc.header.clear();
+    test::EditImage(doc, [&](RawImage& img) {
+        img.header.clear();
+    });
     EXPECT_EQ(doc.DetectExrMode(), 1);
 }
 
@@ -187,8 +196,10 @@ TEST(FormatOutputSize, CaptionTable)
 {
     test::ScopedSettings settings;
     CVelmoDoc doc;
-    doc.imageWidth = 2048;
-    doc.imageHeight = 1536;
+    test::EditImage(doc, [&](RawImage& img) {
+        img.imageWidth = 2048;
+        img.imageHeight = 1536;
+    });
     const SizeCase cases[] = {
         {33510, 0, 0, 0, {}, 0, "Full size  (4096x3072:12.6M)", true},
         {33510, 0, 0, 0, {}, 1, "Full size\t (4096x3072:12.6M)", true},
@@ -205,16 +216,18 @@ TEST(FormatOutputSize, CaptionTable)
         {33512, 0, 0, 0, {100, 100, 2048, 1536}, 2, "1948x1436", false},
     };
     for (const auto& c : cases) {
-        doc.outputOptions.sizeMode = c.sizeMode;
-        doc.bayerFlag = c.bayer;
+        doc.SetSizeMode(c.sizeMode);
+        test::EditImage(doc, [&](RawImage& img) {
+            img.bayerFlag = c.bayer;
+        });
         doc.Edit().SetField(ParamField::rotate, c.rotate);
-        doc.cropRect = c.crop;
+        doc.SetCrop(c.crop, {});
         bool current = !c.current;
         EXPECT_EQ(doc.FormatOutputSize(c.command, &current, c.style), c.text) << c.command;
         EXPECT_EQ(current, c.current) << c.command << " " << c.text;
     }
     bool untouched = true;
-    doc.cropRect = {};
+    doc.SetCrop({}, {});
     doc.Edit().SetField(ParamField::rotate, 0);
     EXPECT_EQ(doc.FormatOutputSize(40000, &untouched, 2), "2048x1536");
     EXPECT_TRUE(untouched);

@@ -14,16 +14,18 @@ protected:
 
     void Image(int w, int h, uint16_t value, bool second = false)
     {
-        doc.imageWidth = w;
-        doc.imageHeight = h;
-        doc.whiteLevel = 16383;
-        doc.mainImage.assign(size_t(w) * (h + 2) * 3 + 3, 0);
-        for (size_t i = 0; i < size_t(w) * h * 3; ++i)
-            doc.mainImage[i] = value;
-        if (second)
-            doc.secondFrame = doc.mainImage;
+        test::EditImage(doc, [&](RawImage& img) {
+            img.imageWidth = w;
+            img.imageHeight = h;
+            img.whiteLevel = 16383;
+            img.mainImage.assign(size_t(w) * (h + 2) * 3 + 3, 0);
+            for (size_t i = 0; i < size_t(w) * h * 3; ++i)
+                img.mainImage[i] = value;
+            if (second)
+                img.secondFrame = img.mainImage;
+        });
     }
-    uint16_t Map1(int y, int x, int ch) const { return doc.previewMap1[(size_t(y) * 512 + x) * 3 + ch]; }
+    uint16_t Map1(int y, int x, int ch) const { return doc.Image().previewMap1[(size_t(y) * 512 + x) * 3 + ch]; }
 };
 
 TEST_F(LoadPreviews, ThreeToTwoPictureIsLetterboxed)
@@ -35,21 +37,23 @@ TEST_F(LoadPreviews, ThreeToTwoPictureIsLetterboxed)
     EXPECT_EQ(Map1(21, 100, 1), 1000);
     EXPECT_EQ(Map1(361, 100, 1), 1000);
     EXPECT_EQ(Map1(362, 100, 1), 0);
-    EXPECT_EQ(doc.previewMap2[(size_t(100) * 512 + 10) * 3], 1000);
+    EXPECT_EQ(doc.Image().previewMap2[(size_t(100) * 512 + 10) * 3], 1000);
 }
 
 TEST_F(LoadPreviews, BlackPictureGivesAutoFactorOne)
 {
     Image(512, 384, 0);
-    for (int i = 0; i < 4; ++i)
-        doc.rafPresets.rows[1][i] = 300;
-    doc.wbUnit = 256;
+    test::EditImage(doc, [&](RawImage& img) {
+        for (int i = 0; i < 4; ++i)
+            img.rafPresets.rows[1][i] = 300;
+        img.wbUnit = 256;
+    });
     const int32_t before = doc.FamilyTable().rows[6][2];
     ASSERT_TRUE(doc.MakePreview1(NoProgress()));
     // With t = 1 for every channel the auto preset is the daylight preset.
-    EXPECT_EQ(doc.rafPresets.rows[10][0], 300);
-    EXPECT_EQ(doc.rafPresets.rows[10][1], 300);
-    EXPECT_EQ(doc.rafPresets.rows[10][3], 300);
+    EXPECT_EQ(doc.Image().rafPresets.rows[10][0], 300);
+    EXPECT_EQ(doc.Image().rafPresets.rows[10][1], 300);
+    EXPECT_EQ(doc.Image().rafPresets.rows[10][3], 300);
     EXPECT_EQ(doc.FamilyTable().rows[6][2], before);
 }
 
@@ -57,18 +61,20 @@ TEST_F(LoadPreviews, FullPreviewFillsTheScreenMap)
 {
     Image(400, 300, 2000, true);
     ASSERT_TRUE(doc.MakePreview2(NoProgress()));
-    const int top = (doc.fullHeight - std::min(doc.fullHeight, 300 * doc.fullWidth / 400)) / 2;
-    EXPECT_EQ(doc.fullMap1[(size_t(top + 5) * doc.fullWidth + 7) * 3 + 1], 2000);
-    EXPECT_EQ(doc.fullMap2[(size_t(top + 5) * doc.fullWidth + 7) * 3 + 1], 2000);
+    const int top = (doc.Image().fullHeight - std::min(doc.Image().fullHeight, 300 * doc.Image().fullWidth / 400)) / 2;
+    EXPECT_EQ(doc.Image().fullMap1[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
+    EXPECT_EQ(doc.Image().fullMap2[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
 }
 
 TEST_F(LoadPreviews, FamilyPresetRowsFromTheCameraPresets)
 {
-    auto& p = doc.rafPresets.rows;
-    const uint16_t daylight[4] = {300, 400, 300, 500};
-    std::copy(daylight, daylight + 4, p[1]);
-    const uint16_t autoPreset[4] = {600, 400, 600, 250};
-    std::copy(autoPreset, autoPreset + 4, p[7]);
+    test::EditImage(doc, [](RawImage& img) {
+        auto& p = img.rafPresets.rows;
+        const uint16_t daylight[4] = {300, 400, 300, 500};
+        std::copy(daylight, daylight + 4, p[1]);
+        const uint16_t autoPreset[4] = {600, 400, 600, 250};
+        std::copy(autoPreset, autoPreset + 4, p[7]);
+    });
     doc.DeriveFamilyPresetRows();
     const auto& f0 = doc.FamilyTable().rows[0];
     EXPECT_EQ(doc.FamilyTable().rows[10][2], 400 * f0[2] / 400);
@@ -76,8 +82,10 @@ TEST_F(LoadPreviews, FamilyPresetRowsFromTheCameraPresets)
     EXPECT_EQ(doc.FamilyTable().rows[10][4], 250 * f0[4] / 500);
 
     // Without a daylight preset the rows stay.
-    std::fill(p[1], p[1] + 4, 0);
-    doc.FamilyTable().rows[11][2] = 77;
+    test::EditImage(doc, [](RawImage& img) { std::fill(img.rafPresets.rows[1], img.rafPresets.rows[1] + 4, 0); });
+    FamilyWhiteBalanceTables tables = doc.FamilyTables();
+    tables[FamilyTableIndex(doc.CameraFamily())].rows[11][2] = 77;
+    doc.SetFamilyTables(tables);
     doc.DeriveFamilyPresetRows();
     EXPECT_EQ(doc.FamilyTable().rows[11][2], 77);
 }

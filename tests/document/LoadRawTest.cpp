@@ -119,19 +119,19 @@ TEST_P(FlatField, StaysFlatLessTheBlackLevel)
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
     const int W = built.expected.width * c.sizeFactor, H = built.expected.height * c.sizeFactor;
-    ASSERT_EQ(doc.imageWidth, W);
-    ASSERT_EQ(doc.imageHeight, H);
-    EXPECT_EQ(doc.whiteLevel, c.white);
-    EXPECT_EQ(doc.maxGreen, c.peak);
-    EXPECT_TRUE(Flat("main image", doc.mainImage, W, H, c.main));
+    ASSERT_EQ(doc.Image().imageWidth, W);
+    ASSERT_EQ(doc.Image().imageHeight, H);
+    EXPECT_EQ(doc.Image().whiteLevel, c.white);
+    EXPECT_EQ(doc.Image().maxGreen, c.peak);
+    EXPECT_TRUE(Flat("main image", doc.Image().mainImage, W, H, c.main));
     const bool second = c.second[0] | c.second[1] | c.second[2];
-    ASSERT_EQ(!doc.secondFrame.empty(), second);
+    ASSERT_EQ(!doc.Image().secondFrame.empty(), second);
     if (second) {
-        EXPECT_TRUE(Flat("second frame", doc.secondFrame, W, H, c.second));
+        EXPECT_TRUE(Flat("second frame", doc.Image().secondFrame, W, H, c.second));
     }
     // The spare rows below the image stay zero.
-    EXPECT_EQ(doc.mainImage[size_t(W) * H * 3], 0);
-    EXPECT_EQ(doc.mainImage.back(), 0);
+    EXPECT_EQ(doc.Image().mainImage[size_t(W) * H * 3], 0);
+    EXPECT_EQ(doc.Image().mainImage.back(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, FlatField, ::testing::ValuesIn(kFlatCases),
@@ -207,14 +207,14 @@ TEST_P(DynamicRange, ShiftExtraAndFramesFromTheCameraSettings)
     test::RecordingMessages messages;
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
-    EXPECT_EQ(doc.exrMode, c.exrMode);
-    EXPECT_EQ(doc.drShift, c.drShift);
-    EXPECT_EQ(doc.exrExtra, c.exrExtra);
-    EXPECT_EQ(!doc.secondFrame.empty(), c.secondFrame);
+    EXPECT_EQ(doc.Image().exrMode, c.exrMode);
+    EXPECT_EQ(doc.Image().drShift, c.drShift);
+    EXPECT_EQ(doc.Image().exrExtra, c.exrExtra);
+    EXPECT_EQ(!doc.Image().secondFrame.empty(), c.secondFrame);
     // Two frames, or a dynamic-range shift, make the record a two-frame one.
     EXPECT_EQ(doc.Edit().Params().twoFrames, (c.secondFrame || c.drShift != 0) ? 1 : 0);
     if (c.exrMode != 0) {
-        EXPECT_EQ(doc.exrModeDigit, c.digit - '0');
+        EXPECT_EQ(doc.Image().exrModeDigit, c.digit - '0');
     }
 }
 
@@ -265,12 +265,12 @@ protected:
 
     void ExpectOneFrameAsIs()
     {
-        EXPECT_EQ(doc.exrBits, 0);
-        EXPECT_EQ(doc.exrMode, 0);
-        EXPECT_EQ(doc.exrModeDigit, 0);
-        EXPECT_EQ(doc.exrExtra, 0);
-        EXPECT_EQ(doc.drShift, 0);
-        EXPECT_EQ(doc.dynamicRange, 0);
+        EXPECT_EQ(doc.Image().exrBits, 0);
+        EXPECT_EQ(doc.Image().exrMode, 0);
+        EXPECT_EQ(doc.Image().exrModeDigit, 0);
+        EXPECT_EQ(doc.Image().exrExtra, 0);
+        EXPECT_EQ(doc.Image().drShift, 0);
+        EXPECT_EQ(doc.Image().dynamicRange, 0);
     }
 };
 
@@ -281,38 +281,38 @@ TEST_F(LoadRaw, LayoutFrameAndExrStateDoNotCarryOver)
     // An S5Pro file without a stored second frame (layout bit 0): the R frame
     // is derived and the 0x9700 record gives the unit 55.
     ASSERT_TRUE(Open(FlatFile(Derived(s5pro), {{4000, 8000, 2000}, {}}, 1200)));
-    EXPECT_EQ(doc.exrBits, 3);
-    EXPECT_EQ(doc.wbUnit, 55);
-    ASSERT_FALSE(doc.secondFrame.empty());
-    EXPECT_TRUE(Flat("derived R frame", doc.secondFrame, doc.imageWidth, doc.imageHeight, {250, 500, 125}));
+    EXPECT_EQ(doc.Image().exrBits, 3);
+    EXPECT_EQ(doc.Image().wbUnit, 55);
+    ASSERT_FALSE(doc.Image().secondFrame.empty());
+    EXPECT_TRUE(Flat("derived R frame", doc.Image().secondFrame, doc.Image().imageWidth, doc.Image().imageHeight, {250, 500, 125}));
 
     // A two-frame SuperCCD file after it: no layout bits, both frames from the file.
     ASSERT_TRUE(Open(FlatFile(File("FinePix S20Pro", 16), {{4000, 8000, 2000}, {300, 600, 150}})));
-    EXPECT_EQ(doc.exrBits, 0);
-    EXPECT_EQ(doc.wbUnit, 64);
-    EXPECT_TRUE(Flat("S20Pro R frame", doc.secondFrame, doc.imageWidth, doc.imageHeight, {300, 600, 150}));
+    EXPECT_EQ(doc.Image().exrBits, 0);
+    EXPECT_EQ(doc.Image().wbUnit, 64);
+    EXPECT_TRUE(Flat("S20Pro R frame", doc.Image().secondFrame, doc.Image().imageWidth, doc.Image().imageHeight, {300, 600, 150}));
 
     // Bit 0 set again, then an S5Pro that stores its R frame: it is read, not derived.
     ASSERT_TRUE(Open(FlatFile(Derived(s5pro), {{4000, 8000, 2000}, {}}, 1200)));
     ASSERT_TRUE(Open(FlatFile(s5pro, {{4000, 8000, 2000}, {111, 222, 333}}, 1200)));
-    EXPECT_EQ(doc.exrBits, 2);
-    EXPECT_EQ(doc.wbUnit, 220);
+    EXPECT_EQ(doc.Image().exrBits, 2);
+    EXPECT_EQ(doc.Image().wbUnit, 220);
     EXPECT_EQ(doc.Edit().Params().twoFrames, 1);
-    EXPECT_TRUE(Flat("stored R frame", doc.secondFrame, doc.imageWidth, doc.imageHeight, {111, 222, 333}));
+    EXPECT_TRUE(Flat("stored R frame", doc.Image().secondFrame, doc.Image().imageWidth, doc.Image().imageHeight, {111, 222, 333}));
 
     // An EXR DR shot, then a one-frame Bayer camera.
     ASSERT_TRUE(Open(DrFile("FinePix S200EXR", '2', 100, 200)));
-    EXPECT_EQ(doc.exrMode, 2);
-    EXPECT_EQ(doc.exrExtra, 8);
-    EXPECT_EQ(doc.dynamicRange, 200);
+    EXPECT_EQ(doc.Image().exrMode, 2);
+    EXPECT_EQ(doc.Image().exrExtra, 8);
+    EXPECT_EQ(doc.Image().dynamicRange, 200);
     ASSERT_TRUE(Open(FlatFile(File("FinePix S5500", 22), {{1000, 2000, 3000}, {}})));
     ExpectOneFrameAsIs();
-    EXPECT_TRUE(doc.secondFrame.empty());
+    EXPECT_TRUE(doc.Image().secondFrame.empty());
     EXPECT_EQ(doc.Edit().Params().twoFrames, 0);
 
     // A shifted EXR HR shot, then a broken file, then a SuperCCD camera.
     ASSERT_TRUE(Open(DrFile("FinePix S200EXR", '1', 100, 800)));
-    EXPECT_EQ(doc.drShift, 4);
+    EXPECT_EQ(doc.Image().drShift, 4);
     test::RafFileSpec unknown;
     unknown.model = "FinePix X100";
     EXPECT_FALSE(Open(unknown));
@@ -320,8 +320,8 @@ TEST_F(LoadRaw, LayoutFrameAndExrStateDoNotCarryOver)
     EXPECT_FALSE(doc.HasImage());
     ASSERT_TRUE(Open(FlatFile(File("FinePix S7000", 16), {{1000, 2000, 3000}, {}})));
     ExpectOneFrameAsIs();
-    EXPECT_EQ(doc.bayerFlag, 0);
-    EXPECT_EQ(doc.outputOptions.sizeMode & 8, 0);
+    EXPECT_EQ(doc.Image().bayerFlag, 0);
+    EXPECT_EQ(doc.Output().sizeMode & 8, 0);
     EXPECT_EQ(doc.Edit().Params().twoFrames, 0);
     EXPECT_EQ(messages.calls.size(), 1u);
 }
@@ -419,10 +419,10 @@ TEST_F(LoadRaw, BrokenSizesFailWithAMessageAndLeaveNoImage)
         ASSERT_EQ(messages.calls.size(), 1u);
         EXPECT_EQ(messages.calls[0].text, RafErrorText(c.error));
         EXPECT_FALSE(doc.HasImage());
-        EXPECT_TRUE(doc.secondFrame.empty());
-        EXPECT_EQ(doc.imageWidth, 0);
-        EXPECT_EQ(doc.imageHeight, 0);
-        EXPECT_EQ(doc.rafFlag, 0);
+        EXPECT_TRUE(doc.Image().secondFrame.empty());
+        EXPECT_EQ(doc.Image().imageWidth, 0);
+        EXPECT_EQ(doc.Image().imageHeight, 0);
+        EXPECT_EQ(doc.Image().rafFlag, 0);
     }
 }
 
@@ -440,7 +440,7 @@ TEST_F(LoadRaw, BayDumpOfAnotherLengthIsRefused)
         EXPECT_FALSE(doc.HasImage());
     }
     EXPECT_TRUE(Open(bytes, ".bay"));
-    EXPECT_EQ(doc.cameraFamily, 3);
+    EXPECT_EQ(doc.CameraFamily(), 3);
 }
 
 // Files cut short or damaged anywhere: the load either succeeds or fails
@@ -501,13 +501,18 @@ TEST_F(LoadRaw, AsShotEstimateKeepsItsRowInRange)
         EXPECT_TRUE(test::WriteRaf(path, recipe));
         return path;
     };
-    int32_t* row6 = doc.FamilyTable().rows[FamilyWhiteBalanceTable::kAutoRow];
-    int32_t* row8 = doc.FamilyTable().rows[FamilyWhiteBalanceTable::kAsShotRow];
+    auto setAutoRow = [&](int32_t r, int32_t g, int32_t b) {
+        FamilyWhiteBalanceTables tables = doc.FamilyTables();
+        int32_t* row6 = tables[FamilyTableIndex(doc.CameraFamily())].rows[FamilyWhiteBalanceTable::kAutoRow];
+        row6[C::R] = r;
+        row6[C::G] = g;
+        row6[C::B] = b;
+        doc.SetFamilyTables(tables);
+    };
+    const int32_t* row8 = doc.FamilyTable().rows[FamilyWhiteBalanceTable::kAsShotRow];
 
     // A pure red preview with a huge auto row: the product is held to the int range.
-    row6[C::R] = 2000000000;
-    row6[C::G] = 150;
-    row6[C::B] = 150;
+    setAutoRow(2000000000, 150, 150);
     ASSERT_TRUE(doc.MakeAsShot(withPreview(255, 0, 0)));
     EXPECT_EQ(row8[C::R], INT32_MAX);
     EXPECT_GT(row8[C::G], 0);
@@ -524,9 +529,7 @@ TEST_F(LoadRaw, AsShotEstimateKeepsItsRowInRange)
     EXPECT_EQ(std::vector<int32_t>(row8, row8 + 8), before);
 
     // A neutral grey preview gives the auto row, green lowered by 0.95.
-    row6[C::R] = 400;
-    row6[C::G] = 400;
-    row6[C::B] = 400;
+    setAutoRow(400, 400, 400);
     ASSERT_TRUE(doc.MakeAsShot(withPreview(128, 128, 128)));
     EXPECT_NEAR(row8[C::R], 400, 2);
     EXPECT_NEAR(row8[C::G], 380, 2);

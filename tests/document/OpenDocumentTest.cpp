@@ -1,4 +1,5 @@
 #include "develop/colour/ColorManagement.h"
+#include "develop/preview/PreviewWorker.h"
 #include "document/VelmoDoc.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
@@ -41,15 +42,15 @@ TEST_P(OpenRaw, LoadsPlacesAndDemosaics)
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
     EXPECT_TRUE(messages.calls.empty());
-    EXPECT_EQ(doc.cameraFamily, c.family);
-    EXPECT_EQ(doc.bayerFlag, c.bayer ? 1 : 0);
-    EXPECT_EQ(doc.secondFrame.empty(), c.frames == 1);
+    EXPECT_EQ(doc.CameraFamily(), c.family);
+    EXPECT_EQ(doc.Image().bayerFlag, c.bayer ? 1 : 0);
+    EXPECT_EQ(doc.Image().secondFrame.empty(), c.frames == 1);
     EXPECT_EQ(doc.Edit().Params().twoFrames, c.frames == 2 ? 1 : 0);
-    EXPECT_GT(doc.imageWidth, 0);
-    EXPECT_GT(doc.imageHeight, 0);
-    EXPECT_EQ(doc.sourcePath, path);
-    EXPECT_EQ(doc.pauseFlag, 0);
-    EXPECT_EQ((doc.outputOptions.sizeMode & 8) != 0, c.bayer);
+    EXPECT_GT(doc.Image().imageWidth, 0);
+    EXPECT_GT(doc.Image().imageHeight, 0);
+    EXPECT_EQ(doc.SourcePath(), path);
+    EXPECT_EQ(doc.Worker().Paused(), 0);
+    EXPECT_EQ((doc.Output().sizeMode & 8) != 0, c.bayer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, OpenRaw,
@@ -76,7 +77,7 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     test::TempDir dir;
     test::RecordingMessages messages;
     CVelmoDoc doc;
-    doc.cameraFamily = 4;
+    doc.SetCameraFamily(4);
     doc.SetDefaultParameters();
     doc.Edit().SetField(ParamField::hue, 33);
     doc.SaveParameterRecord();
@@ -88,10 +89,10 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     EXPECT_FALSE(doc.OnOpenDocument(path));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_NE(messages.calls[0].text.find("Unknown file type."), std::string::npos);
-    EXPECT_EQ(doc.cameraFamily, 4);
+    EXPECT_EQ(doc.CameraFamily(), 4);
     doc.DeleteContents(); // saves the live record of the family it holds
     CVelmoDoc other;
-    other.cameraFamily = 4;
+    other.SetCameraFamily(4);
     other.LoadParameterRecord();
     EXPECT_EQ(other.Edit().Params().hue, 33);
     std::vector<uint8_t> stored;
@@ -145,7 +146,7 @@ TEST(OpenDocument, UserProfileMustBeRgb)
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("short.icc")));
     EXPECT_EQ(messages.calls.size(), 3u);
     EXPECT_EQ(*doc.Colors().Profiles().Slot(kUserIccSlot), rgb); // the accepted profile stays
-    EXPECT_EQ(doc.otherColorProfile, dir.File("good.ICC"));
+    EXPECT_EQ(doc.Paths().otherColorProfile, dir.File("good.ICC"));
     EXPECT_EQ(doc.Edit().Params().ICC, 1);
 }
 

@@ -31,7 +31,7 @@ protected:
 struct SideFileCase {
     const char* name;
     std::optional<RecentListKind> recent; // none: the view adds crop frames itself
-    std::string CVelmoDoc::*remembered;
+    std::string DocumentPaths::*remembered;
 };
 
 TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
@@ -39,7 +39,7 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
     CVelmoDoc doc(&host);
     const std::string image = WriteImage("DSCF0001.RAF");
     ASSERT_TRUE(doc.OnOpenDocument(image));
-    const size_t samples = doc.mainImage.size();
+    const size_t samples = doc.Image().mainImage.size();
 
     for (FeatureKind kind : {FeatureKind::FreeCurve, FeatureKind::LensCorrection, FeatureKind::SelectiveColors})
         doc.Edit().SetFeature(kind, true);
@@ -50,18 +50,20 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
     ASSERT_TRUE(doc.OnSaveSpotWhiteBalance(dir.File("w.VMW")));
     ASSERT_TRUE(test::WriteText(dir.File("f.VMF"), "[Settings]\r\nCropAspectRatio=1\r\n"));
     test::ResetFeatureState(doc);
-    doc.parameterPath.clear();
-    doc.toneCurvePath.clear();
-    doc.lensPath.clear();
-    doc.selectiveColorPath.clear();
-    doc.whiteBalancePath.clear();
+    DocumentPaths forgotten = doc.Paths();
+    forgotten.parameters.clear();
+    forgotten.toneCurve.clear();
+    forgotten.lens.clear();
+    forgotten.selectiveColors.clear();
+    forgotten.whiteBalance.clear();
+    doc.SetPaths(forgotten);
 
     const SideFileCase cases[] = {
-        {"p.VMR", RecentListKind::Parameters, &CVelmoDoc::parameterPath},
-        {"t.VMT", RecentListKind::ToneCurve, &CVelmoDoc::toneCurvePath},
-        {"l.VML", RecentListKind::LensCorrection, &CVelmoDoc::lensPath},
-        {"c.VMC", RecentListKind::SelectiveColors, &CVelmoDoc::selectiveColorPath},
-        {"w.VMW", RecentListKind::WhiteBalance, &CVelmoDoc::whiteBalancePath},
+        {"p.VMR", RecentListKind::Parameters, &DocumentPaths::parameters},
+        {"t.VMT", RecentListKind::ToneCurve, &DocumentPaths::toneCurve},
+        {"l.VML", RecentListKind::LensCorrection, &DocumentPaths::lens},
+        {"c.VMC", RecentListKind::SelectiveColors, &DocumentPaths::selectiveColors},
+        {"w.VMW", RecentListKind::WhiteBalance, &DocumentPaths::whiteBalance},
         {"f.VMF", std::nullopt, nullptr},
     };
     for (const auto& c : cases) {
@@ -70,11 +72,11 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
         host.cropReads.clear();
         const int refreshes = host.parameterChanges;
         EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
-        EXPECT_EQ(doc.sourcePath, image) << c.name;
-        EXPECT_EQ(doc.mainImage.size(), samples) << c.name;
+        EXPECT_EQ(doc.SourcePath(), image) << c.name;
+        EXPECT_EQ(doc.Image().mainImage.size(), samples) << c.name;
         if (c.recent) {
             EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{*c.recent, path}})) << c.name;
-            EXPECT_EQ(doc.*c.remembered, path) << c.name;
+            EXPECT_EQ(doc.Paths().*c.remembered, path) << c.name;
             EXPECT_EQ(host.parameterChanges, refreshes + 1) << c.name;
         } else {
             EXPECT_TRUE(host.recent.empty());
@@ -96,7 +98,7 @@ TEST_F(OpenSideFiles, ExtensionsAreComparedUpperCased)
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nhue=33\r\n"));
     EXPECT_FALSE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.Edit().Params().hue, 33);
-    EXPECT_EQ(doc.parameterPath, path);
+    EXPECT_EQ(doc.Paths().parameters, path);
     EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{RecentListKind::Parameters, path}}));
 
     const std::string curve = dir.File("lower.vmt");
@@ -118,9 +120,9 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         EXPECT_FALSE(doc.OnOpenDocument(params));
         EXPECT_EQ(host.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
         EXPECT_TRUE(doc.HasImage());
-        EXPECT_EQ(doc.sourcePath, image);
+        EXPECT_EQ(doc.SourcePath(), image);
         EXPECT_EQ(doc.Edit().Params().hue, 21); // the parameters apply over the loaded image
-        EXPECT_EQ(doc.parameterPath, params);
+        EXPECT_EQ(doc.Paths().parameters, params);
     }
     // With the application opening it.
     {
@@ -129,7 +131,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         app.openInto = &doc;
         EXPECT_FALSE(doc.OnOpenDocument(params));
         EXPECT_EQ(app.opened, std::vector<std::string>{dir.File("DSCF0002.RAF")});
-        EXPECT_EQ(doc.sourcePath, image);
+        EXPECT_EQ(doc.SourcePath(), image);
         EXPECT_EQ(doc.Edit().Params().hue, 21);
     }
     // With an image loaded "FileName" is ignored.
@@ -140,7 +142,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
         ASSERT_TRUE(doc.OnOpenDocument(other));
         EXPECT_FALSE(doc.OnOpenDocument(params));
         EXPECT_TRUE(loaded.opened.empty());
-        EXPECT_EQ(doc.sourcePath, other);
+        EXPECT_EQ(doc.SourcePath(), other);
         EXPECT_EQ(doc.Edit().Params().hue, 21);
     }
 }
@@ -180,7 +182,7 @@ TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
     EXPECT_FALSE(doc.OnOpenDocument(broken));
     EXPECT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 0);
-    EXPECT_TRUE(doc.selectiveColorPath.empty());
+    EXPECT_TRUE(doc.Paths().selectiveColors.empty());
 
     EXPECT_TRUE(host.recent.empty());
     EXPECT_TRUE(host.toggles.empty());

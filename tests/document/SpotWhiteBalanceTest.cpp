@@ -18,21 +18,25 @@ protected:
 
     void SetUp() override
     {
-        doc.imageWidth = 64;
-        doc.imageHeight = 48;
-        doc.mainImage.assign(size_t(64) * 50 * 3 + 3, 0);
+        test::EditImage(doc, [&](RawImage& img) {
+            img.imageWidth = 64;
+            img.imageHeight = 48;
+            img.mainImage.assign(size_t(64) * 50 * 3 + 3, 0);
+        });
         Fill(0, 0, 64, 48, 1000, 2000, 500);
         doc.Edit().ModifyParams([](DevParams& p) { p.customWB1 = p.customWB2 = p.customWB3 = 128; });
     }
     void Fill(int x0, int y0, int x1, int y1, uint16_t r, uint16_t g, uint16_t b)
     {
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                uint16_t* p = &doc.mainImage[(size_t(y) * 64 + x) * 3];
-                p[0] = r;
-                p[1] = g;
-                p[2] = b;
-            }
+        test::EditImage(doc, [&](RawImage& img) {
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) {
+                    uint16_t* p = &img.mainImage[(size_t(y) * 64 + x) * 3];
+                    p[0] = r;
+                    p[1] = g;
+                    p[2] = b;
+                }
+        });
     }
 };
 
@@ -81,9 +85,8 @@ TEST_F(SpotWhiteBalance, BlackOrReversedAreasAndLensCorrection)
 
 TEST_F(SpotWhiteBalance, FromTheMagnifierAtFullSize)
 {
-    doc.outputOptions.sizeMode = 0;
-    doc.magnifierOriginX = 10;
-    doc.magnifierOriginY = 10;
+    doc.SetSizeMode(0);
+    doc.SetMagnifierOrigin(10, 10);
     Fill(28, 28, 33, 33, 100, 100, 400);
     // Magnifier (40, 40) at scale 2 is image (30, 30).
     ASSERT_TRUE(doc.SpotWhiteBalanceFromMagnifier(40, 40));

@@ -2,6 +2,7 @@
 // ThreadSanitizer (./test.sh, suites named Worker*).
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/FullPreviewBitmap.h"
+#include "develop/preview/PreviewWorker.h"
 #include "develop/preview/RenderPreview.h"
 #include "document/VelmoDoc.h"
 #include "support/RafBuilder.h"
@@ -42,7 +43,7 @@ public:
                 return;
             ++entered;
             const auto end = std::chrono::steady_clock::now() + 60s;
-            while (!open.load() && doc.abortRequest.load() == 0 && std::chrono::steady_clock::now() < end)
+            while (!open.load() && !doc.Worker().AbortRequested() && std::chrono::steady_clock::now() < end)
                 std::this_thread::sleep_for(200us);
         });
     }
@@ -197,9 +198,9 @@ TEST_F(WorkerFixture, RandomPauseCyclesNeverOverlapTwoDevelopments)
         case 3: { // another development on the user-interface thread
             doc->StopWorker();
             ++stops;
-            EXPECT_EQ(doc->busyFlag.load(), 0);
+            EXPECT_FALSE(doc->Worker().Busy());
             {
-                const RunCount count(doc->developmentsRunning, doc->developmentsPeak);
+                const RunCount count = doc->CountDevelopment();
                 std::this_thread::sleep_for(std::chrono::microseconds(rng() % 300));
             }
             doc->DropFullPreview();
@@ -219,8 +220,8 @@ TEST_F(WorkerFixture, RandomPauseCyclesNeverOverlapTwoDevelopments)
     ASSERT_TRUE(test::WaitForWorkerIdle(*doc));
     EXPECT_GT(stops, 0);
     EXPECT_GT(host.Ready(), 0);
-    EXPECT_EQ(doc->developmentsRunning.load(), 0);
-    EXPECT_EQ(doc->developmentsPeak.load(), 1);
+    EXPECT_EQ(doc->DevelopmentsRunning(), 0);
+    EXPECT_EQ(doc->MostDevelopmentsAtOnce(), 1);
 }
 
 TEST_F(WorkerFixture, TheCounterSeesAnOverlap)
@@ -232,8 +233,8 @@ TEST_F(WorkerFixture, TheCounterSeesAnOverlap)
     doc->ResumeWorker();
     ASSERT_TRUE(gate.WaitEntered(1));
     {
-        const RunCount count(doc->developmentsRunning, doc->developmentsPeak);
-        EXPECT_EQ(doc->developmentsPeak.load(), 2);
+        const RunCount count = doc->CountDevelopment();
+        EXPECT_EQ(doc->MostDevelopmentsAtOnce(), 2);
     }
     gate.Open();
     ASSERT_TRUE(host.WaitForReady(1));
@@ -242,12 +243,12 @@ TEST_F(WorkerFixture, TheCounterSeesAnOverlap)
 
 TEST_F(WorkerFixture, PreviewSizeModeAndDialogPauseBuildNothing)
 {
-    doc->outputOptions.sizeMode = 3;
+    doc->SetSizeMode(3);
     DevelopPreview();
     EXPECT_TRUE(doc->WorkerIdle());
     EXPECT_EQ(doc->FullPreview(), nullptr);
 
-    doc->outputOptions.sizeMode = 2;
+    doc->SetSizeMode(2);
     doc->SetDialogPause(true);
     DevelopPreview();
     EXPECT_FALSE(doc->WorkerIdle()); // a build waits for the dialog
@@ -277,10 +278,10 @@ TEST_F(WorkerFixture, ProgressPostsOnTheWorkerAndReturnsZeroOnTheUserInterfaceTh
     // never ask to stop, whatever the abort request or the channel say.
     const size_t before = host.uiProgress.calls.size();
     host.uiProgress.answer = 1;
-    doc->abortRequest = 1;
+    doc->StopWorker(); // raises the abort request
+    ASSERT_TRUE(doc->Worker().AbortRequested());
     EXPECT_EQ(doc->Progress(50, "PASS8", -1), 0);
     EXPECT_EQ(doc->ProgressChannel().Report(7, nullptr), 0);
-    doc->abortRequest = 0;
     ASSERT_EQ(host.uiProgress.calls.size(), before + 2);
     EXPECT_EQ(host.uiProgress.calls[before].label, "PASS8");
     EXPECT_EQ(host.uiProgress.calls[before].percent, 50);
@@ -326,11 +327,19 @@ TEST_F(WorkerFixture, FullPreviewBitmapForTheView)
     EXPECT_EQ(0, std::memcmp(image->Row(10), doc->FullPreview()->bgr.data() + size_t(10) * kFullW * 3, kFullW * 3));
     // The selection histogram of one pixel.
     doc->ComputeRegionHistogram(5, 5, 5, 5);
-    EXPECT_EQ(std::accumulate(doc->histogram.begin() + 2048, doc->histogram.begin() + 2304, int64_t(0)), 196608);
-    // No bitmap while a developed image is cached.
-    doc->developedImage.assign(3, 0);
-    EXPECT_EQ(doc->MakeFullPreviewBitmap(), nullptr);
-    doc->developedImage.clear();
+    EXPECT_EQ(std::accumulate(doc->Histogram().begin() + 2048, doc->Histogram().begin() + 2304, int64_t(0)), 196608);
+    // No bitmap while a developed image is cached (a preview-size save
+    // caches the preview copy).
+    {
+        test::TempDir dir;
+        const int sizeMode = doc->Output().sizeMode;
+        doc->SetSizeMode(3);
+        ASSERT_TRUE(doc->OnSaveDocument(dir.File("shot.RAF")));
+        doc->SetSizeMode(sizeMode);
+        ASSERT_TRUE(doc->HasCachedImage());
+        EXPECT_EQ(doc->MakeFullPreviewBitmap(), nullptr);
+        doc->DropCachedImage();
+    }
 
     // Converted by LittleCMS: tagged sRGB, the profile still carried; the
     // user-profile space shows with the user profile when there is one.
@@ -362,14 +371,14 @@ TEST(WorkerLoad, ARawFileGetsItsFullPreviewAfterLoading)
     ASSERT_TRUE(test::WaitForWorkerIdle(doc));
     const auto full = doc.FullPreview();
     ASSERT_NE(full, nullptr);
-    EXPECT_EQ(full->width, doc.fullWidth);
-    EXPECT_EQ(full->height, doc.fullHeight);
+    EXPECT_EQ(full->width, doc.Image().fullWidth);
+    EXPECT_EQ(full->height, doc.Image().fullHeight);
     // Opening the next file stops the worker and drops the old preview.
     ASSERT_TRUE(doc.OnOpenDocument(path));
     ASSERT_TRUE(host.WaitForReady(2));
     ASSERT_TRUE(test::WaitForWorkerIdle(doc));
     EXPECT_NE(doc.FullPreview(), full);
-    EXPECT_EQ(doc.developmentsPeak.load(), 1);
+    EXPECT_EQ(doc.MostDevelopmentsAtOnce(), 1);
 }
 
 } // namespace

@@ -818,15 +818,15 @@ TEST_P(Golden, OutputsMatchTheRecordedChecksums)
         } reset{doc, resetFile};
         if (!parameterFile.empty())
             doc.OnOpenDocument(parameterFile); // applies the settings (and opens no image)
-        doc.incrementFileNumber = 0;
-        doc.outputOptions.jpegQuality = c.params->jpegQuality;
-        doc.outputOptions.jpegProgressive = c.params->jpegProgressive;
+        doc.SetIncrementFileNumber(false);
+        { OutputOptions o = doc.Output(); o.jpegQuality = c.params->jpegQuality; doc.SetOutputOptions(o); }
+        { OutputOptions o = doc.Output(); o.jpegProgressive = c.params->jpegProgressive; doc.SetOutputOptions(o); }
         const std::string target = dir.File("out.RAF");
         for (int size : c.sizes) {
-            doc.outputOptions.sizeMode = (doc.outputOptions.sizeMode & 8) | size;
-            const std::string sizeName = SizeName(doc.outputOptions.sizeMode);
+            doc.SetSizeMode((doc.Output().sizeMode & 8) | size);
+            const std::string sizeName = SizeName(doc.Output().sizeMode);
             for (int format = 0; format < 5; ++format) {
-                doc.outputOptions.format = format;
+                doc.SetOutputFormat(format);
                 ASSERT_TRUE(doc.OnSaveDocument(target))
                     << sizeName << " " << kFormatNames[format] << ": "
                     << (messages.calls.empty() ? "" : messages.calls.back().text);

@@ -34,7 +34,7 @@ TEST_P(FamilyDefaults, MatchTheFamilyTable)
     test::ScopedSettings settings;
     CVelmoDoc doc; // reads the switches from the settings
     doc.Edit().SetSwitch(SwitchId::UseRafWB, c.useRafWB);
-    doc.cameraFamily = c.family;
+    doc.SetCameraFamily(c.family);
     doc.Edit().SetField(ParamField::cameraWhiteBalance, 3);
     doc.Edit().SetField(ParamField::cameraSharpness, 2);
     doc.Edit().SetField(ParamField::exifOrientation, 1);
@@ -99,8 +99,10 @@ TEST(DevParamsDefaults, SecondFrameOrDynamicRangeShiftMeansTwoFrames)
 {
     test::ScopedSettings settings;
     CVelmoDoc doc;
-    doc.cameraFamily = 0;
-    doc.drShift = 1;
+    doc.SetCameraFamily(0);
+    test::EditImage(doc, [&](RawImage& img) {
+        img.drShift = 1;
+    });
     doc.SetDefaultParameters();
     EXPECT_EQ(doc.Edit().Params().twoFrames, 1);
 }
@@ -128,22 +130,22 @@ TEST_F(StoredRecord, RoundTripsPerFamily)
 {
     {
         CVelmoDoc doc;
-        doc.cameraFamily = 4;
+        doc.SetCameraFamily(4);
         doc.SetDefaultParameters();
         doc.Edit().SetField(ParamField::contrast, -33);
         doc.Edit().SetField(ParamField::gamma, 2.2f);
         doc.SaveParameterRecord();
-        doc.cameraFamily = 1;
+        doc.SetCameraFamily(1);
         doc.SetDefaultParameters();
         doc.Edit().SetField(ParamField::contrast, 44);
         doc.SaveParameterRecord();
     }
     CVelmoDoc doc;
-    doc.cameraFamily = 4;
+    doc.SetCameraFamily(4);
     doc.LoadParameterRecord();
     EXPECT_EQ(doc.Edit().Params().contrast, -33);
     EXPECT_FLOAT_EQ(doc.Edit().Params().gamma, 2.2f);
-    doc.cameraFamily = 1;
+    doc.SetCameraFamily(1);
     doc.LoadParameterRecord();
     EXPECT_EQ(doc.Edit().Params().contrast, 44);
 }
@@ -154,7 +156,7 @@ TEST_F(StoredRecord, WrongSizeIsIgnored)
         std::vector<uint8_t> bytes(size, 0x11);
         settings.store().WriteProfileBinary(kSettingsSection, "ParamS2", bytes.data(), bytes.size());
         CVelmoDoc doc;
-        doc.cameraFamily = 1;
+        doc.SetCameraFamily(1);
         doc.LoadParameterRecord();
         EXPECT_EQ(doc.Edit().Params().contrast, 0) << size; // "UseRafWB" defaults
         EXPECT_EQ(doc.Edit().Params().saturation, 115) << size;
@@ -165,11 +167,11 @@ TEST_F(StoredRecord, WrongSizeIsIgnored)
 TEST_F(StoredRecord, FamilyEightUsesParamAndBecomesZero)
 {
     CVelmoDoc doc;
-    doc.cameraFamily = 8;
+    doc.SetCameraFamily(8);
     doc.SetDefaultParameters();
     doc.Edit().SetField(ParamField::hue, 17);
     doc.SaveParameterRecord();
-    EXPECT_EQ(doc.cameraFamily, 0);
+    EXPECT_EQ(doc.CameraFamily(), 0);
     std::vector<uint8_t> stored;
     ASSERT_TRUE(settings.store().GetProfileBinary(kSettingsSection, "Param", stored));
     ASSERT_EQ(stored.size(), sizeof(DevParams));
@@ -178,7 +180,7 @@ TEST_F(StoredRecord, FamilyEightUsesParamAndBecomesZero)
 TEST_F(StoredRecord, OutOfRangeFieldsKeepTheDefaults)
 {
     CVelmoDoc doc;
-    doc.cameraFamily = 0;
+    doc.SetCameraFamily(0);
     doc.SetDefaultParameters();
     DevParams bad = doc.Edit().Params();
     bad.whiteBalance = 40;
@@ -250,26 +252,28 @@ TEST(SetWhiteBalance, TemperatureMultipliersForFamilyAndPresetRows)
     test::ScopedSettings settings;
     test::RecordingHost host;
     CVelmoDoc doc(&host);
-    doc.cameraFamily = 2;
-    doc.rafPresets.rows[1][0] = 300;
-    doc.rafPresets.rows[1][1] = 500;
-    doc.rafPresets.rows[1][2] = 302;
-    doc.rafPresets.rows[1][3] = 400;
+    doc.SetCameraFamily(2);
+    test::EditImage(doc, [](RawImage& img) {
+        img.rafPresets.rows[1][0] = 300;
+        img.rafPresets.rows[1][1] = 500;
+        img.rafPresets.rows[1][2] = 302;
+        img.rafPresets.rows[1][3] = 400;
+    });
     const int views = host.viewUpdates;
     doc.SetWhiteBalance(12, 1, 3000);
     EXPECT_EQ(doc.Edit().Params().whiteBalance, 12);
     EXPECT_EQ(doc.Edit().Params().wbTempt, 3000);
     EXPECT_EQ(host.viewUpdates, views + 1);
     const auto t = TemperatureRgb(3000);
-    const auto& f = doc.familyWb[2].rows[0];
-    const auto& s = doc.familyWb[1].rows[0];
-    EXPECT_EQ(doc.familyWb[2].rows[9][2], f[2] * t[0] / s[2]);
-    EXPECT_EQ(doc.familyWb[2].rows[9][3], f[3] * t[1] / s[3]);
-    EXPECT_EQ(doc.familyWb[2].rows[9][4], f[4] * t[2] / s[4]);
-    EXPECT_EQ(doc.rafPresets.rows[12][0], 300 * t[1] / s[3]);
-    EXPECT_EQ(doc.rafPresets.rows[12][1], 500 * t[0] / s[2]);
-    EXPECT_EQ(doc.rafPresets.rows[12][2], 302 * t[1] / s[3]);
-    EXPECT_EQ(doc.rafPresets.rows[12][3], 400 * t[2] / s[4]);
+    const auto& f = doc.FamilyTables()[2].rows[0];
+    const auto& s = doc.FamilyTables()[1].rows[0];
+    EXPECT_EQ(doc.FamilyTables()[2].rows[9][2], f[2] * t[0] / s[2]);
+    EXPECT_EQ(doc.FamilyTables()[2].rows[9][3], f[3] * t[1] / s[3]);
+    EXPECT_EQ(doc.FamilyTables()[2].rows[9][4], f[4] * t[2] / s[4]);
+    EXPECT_EQ(doc.Image().rafPresets.rows[12][0], 300 * t[1] / s[3]);
+    EXPECT_EQ(doc.Image().rafPresets.rows[12][1], 500 * t[0] / s[2]);
+    EXPECT_EQ(doc.Image().rafPresets.rows[12][2], 302 * t[1] / s[3]);
+    EXPECT_EQ(doc.Image().rafPresets.rows[12][3], 400 * t[2] / s[4]);
 
     doc.SetWhiteBalance(3, 0, -1); // -1 keeps the temperature
     EXPECT_EQ(doc.Edit().Params().wbTempt, 3000);
@@ -280,32 +284,34 @@ TEST(UpdateCustomWhiteBalance, CustomRowsAndZeroMultipliers)
 {
     test::ScopedSettings settings;
     CVelmoDoc doc;
-    doc.cameraFamily = 0;
-    doc.rafPresets.rows[0][0] = 300; // G R G B
-    doc.rafPresets.rows[0][1] = 450;
-    doc.rafPresets.rows[0][3] = 600;
+    doc.SetCameraFamily(0);
+    test::EditImage(doc, [](RawImage& img) {
+        img.rafPresets.rows[0][0] = 300; // G R G B
+        img.rafPresets.rows[0][1] = 450;
+        img.rafPresets.rows[0][3] = 600;
+    });
     doc.Edit().SetField(ParamField::customWB1, 200);
     doc.Edit().SetField(ParamField::customWB2, 100);
     doc.Edit().SetField(ParamField::customWB3, 50);
     doc.UpdateCustomWhiteBalance();
     const int64_t f = (350 / 3) * ((300 + 450 + 600) / 3);
-    EXPECT_EQ(doc.rafPresets.rows[11][0], f / 100);
-    EXPECT_EQ(doc.rafPresets.rows[11][1], f / 200);
-    EXPECT_EQ(doc.rafPresets.rows[11][3], f / 50);
-    const auto& t0 = doc.familyWb[0].rows[0];
-    EXPECT_EQ(doc.familyWb[0].rows[7][2], t0[5] * 200 / 200);
-    EXPECT_EQ(doc.familyWb[0].rows[7][4], t0[7] * 200 / 50);
+    EXPECT_EQ(doc.Image().rafPresets.rows[11][0], f / 100);
+    EXPECT_EQ(doc.Image().rafPresets.rows[11][1], f / 200);
+    EXPECT_EQ(doc.Image().rafPresets.rows[11][3], f / 50);
+    const auto& t0 = doc.FamilyTables()[0].rows[0];
+    EXPECT_EQ(doc.FamilyTables()[0].rows[7][2], t0[5] * 200 / 200);
+    EXPECT_EQ(doc.FamilyTables()[0].rows[7][4], t0[7] * 200 / 50);
 
     doc.Edit().ModifyParams([](DevParams& p) { p.customWB1 = p.customWB2 = p.customWB3 = 0; });
     doc.UpdateCustomWhiteBalance(); // no division by zero
-    EXPECT_EQ(doc.familyWb[0].rows[7][2], t0[5]);
+    EXPECT_EQ(doc.FamilyTables()[0].rows[7][2], t0[5]);
 }
 
 TEST(ParamKeys, DefaultsPrintInFileOrder)
 {
     test::ScopedSettings settings;
     CVelmoDoc doc;
-    doc.cameraFamily = 0;
+    doc.SetCameraFamily(0);
     doc.SetDefaultParameters();
     const auto lines = FormatParamKeys(doc.Edit());
     ASSERT_GE(lines.size(), 40u);

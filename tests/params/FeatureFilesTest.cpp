@@ -35,9 +35,9 @@ TEST_F(FeatureFiles, EachFileRoundTripsThroughTheSaveCommandsAndTheOpenRoutine)
     EXPECT_EQ(GetPrivateProfileInt("Settings", "FreeCurve_flag", -1, dir.File("c.VMT")), 1);
     EXPECT_EQ(GetPrivateProfileInt("Settings", "DistorionSettings_flag", -1, dir.File("l.VML")), 0);
     EXPECT_EQ(GetPrivateProfileInt("Settings", "ColorTable_flag", -1, dir.File("s.VMC")), 1);
-    EXPECT_EQ(doc.toneCurvePath, dir.File("c.VMT"));
-    EXPECT_EQ(doc.lensPath, dir.File("l.VML"));
-    EXPECT_EQ(doc.selectiveColorPath, dir.File("s.VMC"));
+    EXPECT_EQ(doc.Paths().toneCurve, dir.File("c.VMT"));
+    EXPECT_EQ(doc.Paths().lens, dir.File("l.VML"));
+    EXPECT_EQ(doc.Paths().selectiveColors, dir.File("s.VMC"));
     EXPECT_EQ(host.recent, (std::vector<SideFileHost::Recent>{{RecentListKind::ToneCurve, dir.File("c.VMT")},
                                                               {RecentListKind::LensCorrection, dir.File("l.VML")},
                                                               {RecentListKind::SelectiveColors, dir.File("s.VMC")}}));
@@ -331,13 +331,13 @@ TEST_F(FeatureFiles, SaveFailuresAreReportedAndNotAddedToTheRecentLists)
     EXPECT_FALSE(doc.OnSaveSpotWhiteBalance(bad + ".VMW"));
     EXPECT_EQ(messages.calls.size(), 4u);
     EXPECT_TRUE(host.recent.empty());
-    EXPECT_TRUE(doc.toneCurvePath.empty());
-    EXPECT_TRUE(doc.lensPath.empty());
-    EXPECT_TRUE(doc.selectiveColorPath.empty());
-    EXPECT_TRUE(doc.whiteBalancePath.empty());
+    EXPECT_TRUE(doc.Paths().toneCurve.empty());
+    EXPECT_TRUE(doc.Paths().lens.empty());
+    EXPECT_TRUE(doc.Paths().selectiveColors.empty());
+    EXPECT_TRUE(doc.Paths().whiteBalance.empty());
 
     ASSERT_TRUE(doc.OnSaveSpotWhiteBalance(dir.File("ok.VMW")));
-    EXPECT_EQ(doc.whiteBalancePath, dir.File("ok.VMW"));
+    EXPECT_EQ(doc.Paths().whiteBalance, dir.File("ok.VMW"));
     EXPECT_EQ(host.recent, (std::vector<SideFileHost::Recent>{{RecentListKind::WhiteBalance, dir.File("ok.VMW")}}));
 }
 

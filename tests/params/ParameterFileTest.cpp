@@ -148,7 +148,7 @@ TEST_F(ParameterFile, KeysStandInFileOrderWithTheirFormats)
 {
     CVelmoDoc doc(&host);
     doc.Edit().SetParams(StoredSample());
-    doc.sourcePath = "/photos/DSCF0001.RAF";
+    { DocumentPaths p = doc.Paths(); p.source = "/photos/DSCF0001.RAF"; doc.SetPaths(p); }
     const std::string path = dir.File("order.VMR");
     ASSERT_TRUE(doc.OnSaveParametersAs(path));
     const std::vector<std::string> expected = {
@@ -315,7 +315,7 @@ TEST_F(ParameterFile, FeatureFlagsReadAsOnOrOff)
 TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
 {
     CVelmoDoc doc(&host);
-    doc.cameraFamily = 0;
+    doc.SetCameraFamily(0);
     doc.SetDefaultParameters();
     doc.Edit().SetField(ParamField::contrast, 50);
     doc.Edit().SetField(ParamField::hue, 40);
@@ -401,11 +401,11 @@ TEST_F(ParameterFile, SaveNamesTheFileAfterTheImageAndRemembersIt)
     EXPECT_FALSE(doc.OnSaveParameters()); // neither a parameter file nor an image
     EXPECT_TRUE(host.recent.empty());
 
-    doc.sourcePath = dir.File("DSCF0001.RAF");
+    { DocumentPaths p = doc.Paths(); p.source = dir.File("DSCF0001.RAF"); doc.SetPaths(p); }
     ASSERT_TRUE(doc.OnSaveParameters());
     const std::string beside = dir.File("DSCF0001.VMR");
-    EXPECT_EQ(GetPrivateProfileString("Settings", "FileName", "", beside), doc.sourcePath);
-    EXPECT_EQ(doc.parameterPath, beside);
+    EXPECT_EQ(GetPrivateProfileString("Settings", "FileName", "", beside), doc.SourcePath());
+    EXPECT_EQ(doc.Paths().parameters, beside);
     EXPECT_EQ(host.recent, (std::vector<SideFileHost::Recent>{{RecentListKind::Parameters, beside}}));
     EXPECT_EQ(host.cropWrites, std::vector<std::string>{beside});
 
@@ -415,27 +415,27 @@ TEST_F(ParameterFile, SaveNamesTheFileAfterTheImageAndRemembersIt)
     EXPECT_EQ(GetPrivateProfileInt("Settings", "hue", 0, beside), 33);
     const std::string other = dir.File("other.VMR");
     ASSERT_TRUE(doc.OnSaveParametersAs(other));
-    EXPECT_EQ(doc.parameterPath, other);
+    EXPECT_EQ(doc.Paths().parameters, other);
     EXPECT_TRUE(messages.calls.empty());
 }
 
 TEST_F(ParameterFile, WriteFailuresAreReportedAndNotRemembered)
 {
     CVelmoDoc doc(&host);
-    doc.sourcePath = dir.File("DSCF0002.RAF");
+    { DocumentPaths p = doc.Paths(); p.source = dir.File("DSCF0002.RAF"); doc.SetPaths(p); }
     const std::string unwritable = dir.File("no-such-dir/set.VMR");
     EXPECT_FALSE(doc.OnSaveParametersAs(unwritable));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_NE(messages.calls[0].text.find(unwritable), std::string::npos);
     EXPECT_TRUE(host.recent.empty());
-    EXPECT_TRUE(doc.parameterPath.empty());
+    EXPECT_TRUE(doc.Paths().parameters.empty());
 
     // The crop keys that could not be written fail the save too.
     host.cropWriteResult = false;
     EXPECT_FALSE(doc.OnSaveParametersAs(dir.File("crop.VMR")));
     EXPECT_EQ(messages.calls.size(), 2u);
     EXPECT_TRUE(host.recent.empty());
-    EXPECT_TRUE(doc.parameterPath.empty());
+    EXPECT_TRUE(doc.Paths().parameters.empty());
 }
 
 TEST(ParameterFileName, DropsAThreeLetterExtensionOnly)

@@ -162,20 +162,24 @@ TEST(InterpolateExr, DocumentReplacesItsFrames)
     test::ScopedSettings settings;
     CVelmoDoc doc;
     NullProgress progress;
-    doc.imageWidth = 3;
-    doc.imageHeight = 2;
-    doc.mainImage = Frame(0, 3, 2);
+    test::EditImage(doc, [&](RawImage& img) {
+        img.imageWidth = 3;
+        img.imageHeight = 2;
+        img.mainImage = Frame(0, 3, 2);
+    });
     EXPECT_FALSE(doc.InterpolateExr(progress)); // no second frame
-    EXPECT_EQ(doc.imageWidth, 3);
+    EXPECT_EQ(doc.Image().imageWidth, 3);
 
-    doc.secondFrame = Frame(1, 3, 2);
+    test::EditImage(doc, [&](RawImage& img) {
+        img.secondFrame = Frame(1, 3, 2);
+    });
     ASSERT_TRUE(doc.InterpolateExr(progress));
-    EXPECT_EQ(doc.imageWidth, 6);
-    EXPECT_EQ(doc.imageHeight, 4);
-    EXPECT_TRUE(doc.secondFrame.empty());
-    ASSERT_GE(doc.mainImage.size(), size_t(6) * 4 * 3);
-    EXPECT_EQ(doc.mainImage[0], Sample(0, 0, 0, 0));
-    EXPECT_EQ(doc.mainImage[(1 * 6 + 1) * 3], Sample(1, 0, 0, 0));
+    EXPECT_EQ(doc.Image().imageWidth, 6);
+    EXPECT_EQ(doc.Image().imageHeight, 4);
+    EXPECT_TRUE(doc.Image().secondFrame.empty());
+    ASSERT_GE(doc.Image().mainImage.size(), size_t(6) * 4 * 3);
+    EXPECT_EQ(doc.Image().mainImage[0], Sample(0, 0, 0, 0));
+    EXPECT_EQ(doc.Image().mainImage[(1 * 6 + 1) * 3], Sample(1, 0, 0, 0));
 }
 
 } // namespace

@@ -244,38 +244,38 @@ TEST_P(PlacementThroughOpen, MeasuredSamplesSurviveTheLoad)
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
     EXPECT_TRUE(messages.calls.empty());
-    EXPECT_EQ(doc.exrBits, x.exrBits);
-    EXPECT_EQ(doc.exrMode, c.bay ? 0 : x.input.exrMode);
-    EXPECT_EQ(doc.bayerFlag, x.model->IsBayer() ? 1 : 0);
-    EXPECT_EQ(doc.Edit().Params().twoFrames, doc.secondFrame.empty() ? 0 : 1);
+    EXPECT_EQ(doc.Image().exrBits, x.exrBits);
+    EXPECT_EQ(doc.Image().exrMode, c.bay ? 0 : x.input.exrMode);
+    EXPECT_EQ(doc.Image().bayerFlag, x.model->IsBayer() ? 1 : 0);
+    EXPECT_EQ(doc.Edit().Params().twoFrames, doc.Image().secondFrame.empty() ? 0 : 1);
 
     const bool bayer = x.model->IsBayer();
     const int e = x.input.exrMode != 0 || c.bay ? 1 : 0;
     const int black = x.model->subtractBlackLevel ? x.model->blackLevel : 0;
-    EXPECT_EQ(doc.whiteLevel, x.model->whiteLevel - black);
-    EXPECT_EQ(doc.maxGreen, x.maxGreen - std::min<int>(x.maxGreen, black));
+    EXPECT_EQ(doc.Image().whiteLevel, x.model->whiteLevel - black);
+    EXPECT_EQ(doc.Image().maxGreen, x.maxGreen - std::min<int>(x.maxGreen, black));
     const int W = x.width, H = x.height;
     if (x.input.exrMode == 3) {
         // The frames exchange places, then form one checkerboard of twice the size.
-        ASSERT_EQ(doc.imageWidth, 2 * W);
-        ASSERT_EQ(doc.imageHeight, 2 * H);
-        EXPECT_TRUE(doc.secondFrame.empty());
-        EXPECT_TRUE(MeasuredSamplesKept("file frame 2 at even points", doc.mainImage, 2 * W, x.second, W, H, bayer, e,
+        ASSERT_EQ(doc.Image().imageWidth, 2 * W);
+        ASSERT_EQ(doc.Image().imageHeight, 2 * H);
+        EXPECT_TRUE(doc.Image().secondFrame.empty());
+        EXPECT_TRUE(MeasuredSamplesKept("file frame 2 at even points", doc.Image().mainImage, 2 * W, x.second, W, H, bayer, e,
                                         black, 2, 0));
-        EXPECT_TRUE(MeasuredSamplesKept("file frame 1 at odd points", doc.mainImage, 2 * W, x.main, W, H, bayer, e,
+        EXPECT_TRUE(MeasuredSamplesKept("file frame 1 at odd points", doc.Image().mainImage, 2 * W, x.main, W, H, bayer, e,
                                         black, 2, 1));
         return;
     }
-    ASSERT_EQ(doc.imageWidth, W);
-    ASSERT_EQ(doc.imageHeight, H);
-    ASSERT_EQ(doc.secondFrame.empty(), x.second.empty());
+    ASSERT_EQ(doc.Image().imageWidth, W);
+    ASSERT_EQ(doc.Image().imageHeight, H);
+    ASSERT_EQ(doc.Image().secondFrame.empty(), x.second.empty());
     const bool exchanged = x.input.exrMode == 2;
     const std::vector<uint16_t>& main = exchanged ? x.second : x.main;
-    EXPECT_TRUE(MeasuredSamplesKept("main image", doc.mainImage, W, main, W, H, bayer, e, black, 1, 0));
+    EXPECT_TRUE(MeasuredSamplesKept("main image", doc.Image().mainImage, W, main, W, H, bayer, e, black, 1, 0));
     if (!x.second.empty()) {
         const std::vector<uint16_t>& second = exchanged ? x.main : x.second;
         const int secondBlack = x.input.exrMode != 0 ? black : 0;
-        EXPECT_TRUE(MeasuredSamplesKept("second frame", doc.secondFrame, W, second, W, H, bayer, e, secondBlack, 1, 0));
+        EXPECT_TRUE(MeasuredSamplesKept("second frame", doc.Image().secondFrame, W, second, W, H, bayer, e, secondBlack, 1, 0));
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "document/DocHost.h"
+#include "document/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/SettingsStore.h"
 
@@ -55,6 +56,16 @@ public:
     int cropResends = 0;
     int histogramClears = 0;
 };
+
+// Changes doc's image through a copy handed over whole (AdoptImage, which
+// also stops the worker and drops the previews and the cached image).
+template <class Edit>
+void EditImage(CVelmoDoc& doc, Edit&& edit)
+{
+    RawImage img = doc.Image();
+    edit(img);
+    doc.AdoptImage(std::move(img));
+}
 
 // A fresh temporary directory, removed with its contents at the end.
 class TempDir {

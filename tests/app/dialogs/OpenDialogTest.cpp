@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(requests[0].setup.filter, LoadString(IDS_FILE_OPEN_FILTER));
         QVERIFY(!requests[0].setup.multiSelect);
         QVERIFY(run.Doc().HasImage());
-        QCOMPARE(run.Doc().sourcePath, raf);
+        QCOMPARE(run.Doc().SourcePath(), raf);
     }
 
     void FileOpenShowsTheRealDialog()
@@ -325,7 +325,7 @@ private slots:
         QVERIFY(run.Frame().Route().Execute(ID_FILE_OPEN));
         QVERIFY(answered);
         QVERIFY(sawScene);
-        QCOMPARE(run.Doc().sourcePath, raf);
+        QCOMPARE(run.Doc().SourcePath(), raf);
     }
 };
 

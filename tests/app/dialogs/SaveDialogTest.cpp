@@ -151,7 +151,7 @@ private slots:
         setup.arguments = {raf};
         AppRun run(setup);
         QVERIFY(run.Doc().HasImage());
-        QCOMPARE(run.Doc().outputOptions.format, 0);
+        QCOMPARE(run.Doc().Output().format, 0);
         bool answered = false;
         QString shownName;
         WhenModal<COutputFileDialog>(
@@ -167,7 +167,7 @@ private slots:
         QVERIFY(run.Doc().OnFileSaveAs());
         QVERIFY(answered);
         QCOMPARE(shownName, QStringLiteral("DSCF0001.PSD"));
-        QCOMPARE(run.Doc().outputOptions.format, 4);
+        QCOMPARE(run.Doc().Output().format, 4);
         QVERIFY(std::filesystem::exists(dir.File("chosen.JPG")));
     }
 
