@@ -785,7 +785,7 @@ void CVelmoView::OnSaveCropFrameAs()
 {
     std::string initial = crop.cropFilePath;
     if (initial.empty() && !doc.SourcePath().empty())
-        initial = doc.MakeOutputFileName(doc.SourcePath(), kKindCropFrame);
+        initial = doc.MakeOutputFileName(doc.SourcePath(), OutputFileKind::CropFrame);
     std::string path;
     if (chooseCropFileToSave) {
         path = chooseCropFileToSave(initial);

@@ -171,8 +171,8 @@ private:
     QImage preview;
     std::shared_ptr<const DisplayImage> fullImage;
     QImage fullShown;
-    int dibWidth = 512;
-    int dibHeight = 384;
+    int dibWidth = kPreviewWidth;
+    int dibHeight = kPreviewHeight;
     int displayWidth = 0;
     int displayHeight = 0;
     int unitWidth = 1;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "platform/core/Rect.h"
+#include "raw/PreviewSize.h"
 
 namespace velmo {
 
@@ -26,8 +27,8 @@ struct IntPoint {
 
 inline constexpr int kUnitFrameLong = 2048;
 inline constexpr int kUnitFrameShort = 1536;
-inline constexpr int kPreviewFrameLong = 512;
-inline constexpr int kPreviewFrameShort = 384;
+inline constexpr int kPreviewFrameLong = kPreviewWidth;
+inline constexpr int kPreviewFrameShort = kPreviewHeight;
 // Grid counts above this come from a damaged setting and draw no grid.
 inline constexpr int kMaxGridCount = 19;
 

@@ -4,9 +4,10 @@
 
 namespace velmo {
 
-void CVelmoDoc::OnDisplayChoice(int choice)
+void CVelmoDoc::OnDisplayChoice(DisplayChoice choice)
 {
-    if (choice < 0 || choice >= ColorManager::kDisplayChoiceCount)
+    DisplayChoice checked;
+    if (!DisplayChoiceFromCode(int(choice), &checked))
         return;
     // The worker's job holds its own transform; stopping it first keeps the
     // full preview from being built with the choice being replaced.
@@ -32,7 +33,7 @@ bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
         return false;
     }
     paths.displayProfile = path;
-    OnDisplayChoice(ColorManager::kDisplayProfileFile);
+    OnDisplayChoice(DisplayChoice::DisplayProfileFile);
     return true;
 }
 

@@ -54,7 +54,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
         toneResponse.assign(response.begin(), response.end());
     }
 
-    PreviewHistograms histograms;
+    ByteHistogram histograms;
     PreviewOutput out;
     out.bits = bits;
     out.histograms = &histograms;
@@ -69,11 +69,9 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
     }
     if (status != DevelopStatus::Ok)
         return nullptr;
-    if (refreshPalettes && histogram.size() >= 1024) {
-        std::copy(histograms.red.begin(), histograms.red.end(), histogram.begin());
-        std::copy(histograms.green.begin(), histograms.green.end(), histogram.begin() + 256);
-        std::copy(histograms.blue.begin(), histograms.blue.end(), histogram.begin() + 512);
-        std::copy(histograms.luma.begin(), histograms.luma.end(), histogram.begin() + 768);
+    if (refreshPalettes && histogram.size() >= size_t(kHistogramBins)) {
+        for (size_t i = 0; i < histograms.counts.size(); ++i)
+            histogram[i] = int32_t(histograms.counts[i]);
     }
     return bits;
 }
@@ -130,28 +128,8 @@ void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int heigh
 {
     if (bgr == nullptr || width <= 0 || height <= 0 || histogram.size() < size_t(3 * kHistogramBins))
         return;
-    x0 = std::clamp(x0, 0, width - 1);
-    x1 = std::clamp(x1, 0, width - 1);
-    y0 = std::clamp(y0, 0, height - 1);
-    y1 = std::clamp(y1, 0, height - 1);
-    std::array<int64_t, 1024> counts{};
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
-            const uint8_t* px = bgr + (size_t(y) * size_t(width) + size_t(x)) * 3;
-            const int b8 = px[0], g8 = px[1], r8 = px[2];
-            ++counts[size_t(r8)];
-            ++counts[size_t(256 + g8)];
-            ++counts[size_t(512 + b8)];
-            ++counts[size_t(768 + (2 * r8 + 4 * g8 + b8) / 7)];
-        }
-    const int64_t n = int64_t(x1 - x0 + 1) * (y1 - y0 + 1);
-    // Scaled to the pixel count of a whole preview (x 196608 / n).
-    float f = float(n) * 4.0f / 256.0f;
-    if (f != 0.0f)
-        f = 3072.0f / f;
-    int32_t* source2 = histogram.data() + 2 * kHistogramBins;
-    for (size_t i = 0; i < counts.size(); ++i)
-        source2[i] = int32_t(float(counts[i]) * f);
+    const std::array<int32_t, 1024> bins = SelectionHistogram(bgr, width, height, x0, y0, x1, y1);
+    std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * kHistogramBins);
 }
 
 } // namespace velmo

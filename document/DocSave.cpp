@@ -62,9 +62,9 @@ bool Report(const WriteResult& r, const std::string& fileName, WriteResult* resu
 
 } // namespace
 
-std::string CVelmoDoc::MakeOutputFileName(const std::string& path, int kind) const
+std::string CVelmoDoc::MakeOutputFileName(const std::string& path, OutputFileKind kind) const
 {
-    return ::velmo::MakeOutputFileName(path, kind, outputOptions.format, outputOptions.sizeMode,
+    return ::velmo::MakeOutputFileName(path, kind, outputOptions.Format(), outputOptions.sizeMode,
                                        incrementFileNumber != 0);
 }
 
@@ -159,7 +159,7 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
     if (int64_t(crop.width) * crop.height == 0)
         return false;
 
-    const std::string name = MakeOutputFileName(path, kKindCurrentFormat);
+    const std::string name = MakeOutputFileName(path, OutputFileKind::CurrentFormat);
     if (name == paths.source) {
         ShowMessageId(kSameAsSourceMessage, MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -191,17 +191,16 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
 
     const OutputSize size = OutputSizeFor(sizeMode, crop.width, crop.height, edit.Params().rotate);
     bool written = false;
-    switch (outputOptions.format) {
-    case 0: case 1:
-        written = WritePsd(name, saveCache.image, outputOptions.format == 0, size.width, size.height);
+    const OutputFormat format = outputOptions.Format();
+    switch (format) {
+    case OutputFormat::Psd16: case OutputFormat::Psd8:
+        written = WritePsd(name, saveCache.image, IsSixteenBit(format), size.width, size.height);
         break;
-    case 2: case 3:
-        written = WriteTiff(name, saveCache.image, outputOptions.format == 2, size.width, size.height);
+    case OutputFormat::Tiff16: case OutputFormat::Tiff8:
+        written = WriteTiff(name, saveCache.image, IsSixteenBit(format), size.width, size.height);
         break;
-    case 4:
+    case OutputFormat::Jpeg:
         written = WriteJpeg(name, saveCache.image, size.width, size.height);
-        break;
-    default:
         break;
     }
     progress.Report(-1, nullptr);
@@ -218,13 +217,14 @@ bool CVelmoDoc::OnFileSaveAs()
 {
     if (!HasImage())
         return false;
-    const std::string name = MakeOutputFileName(paths.source, kKindCurrentFormat);
-    int format = outputOptions.format;
+    const std::string name = MakeOutputFileName(paths.source, OutputFileKind::CurrentFormat);
+    int type = outputOptions.format;
     std::string chosen;
-    if (!host->ChooseOutputFile(name, kSaveAsFilter, LoadString(kSaveAsTitleString), format, chosen))
+    if (!host->ChooseOutputFile(name, kSaveAsFilter, LoadString(kSaveAsTitleString), type, chosen))
         return false;
-    if (format >= 0 && format <= 4)
-        outputOptions.format = format;
+    OutputFormat format;
+    if (OutputFormatFromCode(type, &format))
+        SetOutputFormat(format);
     return OnSaveDocument(chosen);
 }
 

@@ -10,8 +10,6 @@
 
 namespace velmo {
 
-static_assert(CVelmoDoc::kPreviewWidth == kPreviewMapWidth && CVelmoDoc::kPreviewHeight == kPreviewMapHeight);
-
 namespace {
 
 using C = FamilyWhiteBalanceTable::Column;

@@ -22,14 +22,14 @@ void PreviewToImage(int rotate, int w, int h, int* x, int* y)
     if (rotate == 1) {
         const int t = px;
         px = py;
-        py = 383 - t;
+        py = kPreviewHeight - 1 - t;
     } else if (rotate == 2) {
         const int t = px;
-        px = 511 - py;
+        px = kPreviewWidth - 1 - py;
         py = t;
     }
-    *x = int(int64_t(w) * px / 512);
-    *y = int(int64_t(h) * py / 384);
+    *x = int(int64_t(w) * px / kPreviewWidth);
+    *y = int(int64_t(h) * py / kPreviewHeight);
 }
 
 Sums SumArea(const CVelmoDoc& doc, int x0, int y0, int x1, int y1)

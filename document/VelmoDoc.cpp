@@ -100,7 +100,7 @@ CVelmoDoc::~CVelmoDoc()
     s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
     s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
     s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
-    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", colors->DisplayChoice());
+    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
     s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
 
     DeleteContents();
@@ -114,13 +114,15 @@ void CVelmoDoc::ReadColorSettings()
     SettingsStore& s = Settings();
     // Out of range counts as 0; a display profile that exists but cannot be
     // used (unreadable, not an RGB profile) also falls back to 0.
-    colors->SetDisplayChoice(s.GetProfileInt(kSettingsSection, "UseLittleCMS", 0));
+    DisplayChoice stored = DisplayChoice::GuiConverts;
+    DisplayChoiceFromCode(s.GetProfileInt(kSettingsSection, "UseLittleCMS", 0), &stored);
+    colors->SetDisplayChoice(stored);
     paths.displayProfile = s.GetProfileString(kSettingsSection, "UseLittleCMSprofile", "");
     if (paths.displayProfile.empty())
         return;
     const ProfileStatus status = colors->LoadDisplayProfile(paths.displayProfile);
     if (status != ProfileStatus::Accepted && status != ProfileStatus::NotFound)
-        colors->SetDisplayChoice(ColorManager::kGuiConverts);
+        colors->SetDisplayChoice(DisplayChoice::GuiConverts);
 }
 
 void CVelmoDoc::DeleteContents()

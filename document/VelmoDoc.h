@@ -9,7 +9,9 @@
 // accessors and change the document through its methods.
 #pragma once
 
+#include "develop/colour/ColorManagement.h"
 #include "develop/context/MakeContext.h"
+#include "develop/output/SaveDocument.h"
 #include "develop/preview/AutoChromatic.h"
 #include "document/DocHost.h"
 #include "document/LoadTimings.h"
@@ -176,11 +178,11 @@ public:
     // The profile table, the display choice and the display transform.
     ColorManager& Colors() { return *colors; }
     const ColorManager& Colors() const { return *colors; }
-    // The display choice (commands 2710-2716): 0 the GUI converts, 1..4 a
-    // built-in profile, 5 the display profile file. The worker is stopped
-    // before the transform is dropped; the full preview is rebuilt and the
-    // host refreshes. Values outside 0..5 are ignored.
-    void OnDisplayChoice(int choice);
+    // The display choice (commands 2710-2716, choice = id - 2711; see
+    // DisplayChoiceFromCode). The worker is stopped before the transform is
+    // dropped; the full preview is rebuilt and the host refreshes. A value
+    // out of range is ignored.
+    void OnDisplayChoice(DisplayChoice choice);
     // Reads the display profile named by the display-profile path; false
     // (nothing changed) when it cannot be read or is not an RGB profile.
     bool LoadOtherColorProfile();
@@ -250,10 +252,9 @@ public:
     // Replaces the output options (format, JPEG quality, progressive, size
     // mode with its Bayer-type bit) as given.
     void SetOutputOptions(const OutputOptions& options);
-    // One of them: the output format (0 PSD 16, 1 PSD 8, 2 TIFF 16, 3 TIFF 8,
-    // 4 JPEG) and the size mode (bits 0-2 the size, bit 3 a Bayer-type
-    // sensor), as given.
-    void SetOutputFormat(int format) { outputOptions.format = format; }
+    // One of them: the output format and the size mode (bits 0-2 the size,
+    // bit 3 a Bayer-type sensor), as given.
+    void SetOutputFormat(OutputFormat format) { outputOptions.format = int32_t(format); }
     void SetSizeMode(int sizeMode) { outputOptions.sizeMode = sizeMode; }
     // "Increment file number": outputs never overwrite a file.
     bool IncrementFileNumber() const { return incrementFileNumber != 0; }
@@ -262,7 +263,7 @@ public:
     bool ClipWarning() const { return clipWarning != 0; }
     void SetClipWarning(bool on) { clipWarning = on ? 1 : 0; }
     // OnSaveDocument writes the cropped image in the current format and size
-    // mode under MakeOutputFileName of path (kind -1), developing only when
+    // mode under MakeOutputFileName of path (the current format), developing only when
     // the record differs from the one of the cached image or nothing is
     // cached; false, with a message unless it was an empty crop or an abort,
     // when no file was written. OnFileSaveAs asks the host for a path and a
@@ -276,9 +277,13 @@ public:
     bool HasCachedImage() const { return !saveCache.Empty(); }
     // The next save develops again.
     void DropCachedImage() { saveCache.Drop(); }
-    // The output or side-file name for path: kind -1 the current format,
-    // 0..4 a format, -2..-7 the side files (develop/output/SaveDocument.h).
-    std::string MakeOutputFileName(const std::string& path, int kind) const;
+    // The output or side-file name for path (develop/output/SaveDocument.h):
+    // the output in the current format or in a format, or a side file.
+    std::string MakeOutputFileName(const std::string& path, OutputFileKind kind) const;
+    std::string MakeOutputFileName(const std::string& path, OutputFormat format) const
+    {
+        return MakeOutputFileName(path, FileKindOf(format));
+    }
     // The writers with the document's Exif, output profile, rotation, size
     // mode and JPEG options (width x height already turned). A failure is
     // shown as a message and returns false; *result tells the details.

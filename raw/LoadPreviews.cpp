@@ -59,8 +59,8 @@ bool MakePreviewMaps(const DemosaicedFrames& frames, const float daylight[3], co
     const int W = frames.width, H = frames.height;
     if (W <= 0 || H <= 0 || frames.main.empty())
         return true;
-    const int h = std::max(1, std::min(kPreviewMapHeight, int(int64_t(H) * kPreviewMapWidth / W)));
-    const int top = (kPreviewMapHeight - h) / 2;
+    const int h = std::max(1, std::min(kPreviewHeight, int(int64_t(H) * kPreviewWidth / W)));
+    const int top = (kPreviewHeight - h) / 2;
 
     // The terms of the two sums for every sample value up to the white level
     // (computed as below, so the same floats), instead of two powers per
@@ -83,8 +83,8 @@ bool MakePreviewMaps(const DemosaicedFrames& frames, const float daylight[3], co
         const float sy = float(y) * float(H) / float(h);
         const int iy = int(sy);
         const float fy = sy - float(iy);
-        uint16_t* out = &map1[size_t(y + top) * kPreviewMapWidth * 3];
-        for (int x = 0; x < kPreviewMapWidth; ++x) {
+        uint16_t* out = &map1[size_t(y + top) * kPreviewWidth * 3];
+        for (int x = 0; x < kPreviewWidth; ++x) {
             const float sx = float(x) * float(W) * 0.001953125f;
             const int ix = int(sx);
             const float fx = sx - float(ix);
@@ -97,10 +97,10 @@ bool MakePreviewMaps(const DemosaicedFrames& frames, const float daylight[3], co
             }
         }
         if (!frames.second.empty()) {
-            uint16_t* out2 = &map2[size_t(y + top) * kPreviewMapWidth * 3];
+            uint16_t* out2 = &map2[size_t(y + top) * kPreviewWidth * 3];
             const int r = int(int64_t(y) * H / h);
-            for (int x = 0; x < kPreviewMapWidth; ++x) {
-                const int c = int(int64_t(x) * W / kPreviewMapWidth);
+            for (int x = 0; x < kPreviewWidth; ++x) {
+                const int c = int(int64_t(x) * W / kPreviewWidth);
                 for (int ch = 0; ch < 3; ++ch)
                     out2[x * 3 + ch] =
                         uint16_t((Sample(frames.second, W, r, c, ch) + Sample(frames.second, W, r, c + 1, ch) +
@@ -143,15 +143,15 @@ bool MakeFullPreviewMaps(const DemosaicedFrames& frames, int fullWidth, int full
 
 bool AsShotFactors(const std::string& path, HueModel model, float factors[3])
 {
-    std::vector<uint8_t> area(EmbeddedJpegAreaSize(kPreviewMapWidth, kPreviewMapHeight));
-    if (!LoadEmbeddedJpeg(path, area, kPreviewMapWidth, kPreviewMapHeight))
+    std::vector<uint8_t> area(EmbeddedJpegAreaSize(kPreviewWidth, kPreviewHeight));
+    if (!LoadEmbeddedJpeg(path, area, kPreviewWidth, kPreviewHeight))
         return false;
     float linear[256];
     for (int v = 0; v < 256; ++v)
         linear[v] = std::pow(v / 255.0f, 1.8f);
     double sum[3] = {0, 0, 0}; // R, G, B
     const uint8_t* px = area.data() + kEmbeddedJpegHeaderRoom;
-    for (int i = 0; i < kPreviewMapWidth * kPreviewMapHeight; ++i, px += 3)
+    for (int i = 0; i < kPreviewWidth * kPreviewHeight; ++i, px += 3)
         for (int ch = 0; ch < 3; ++ch)
             sum[ch] += linear[px[2 - ch]];
     float a[3];

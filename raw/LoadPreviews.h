@@ -8,6 +8,7 @@
 #include "exif/WhiteBalanceTables.h"
 #include "platform/core/PixelMath.h"
 #include "platform/core/Progress.h"
+#include "raw/PreviewSize.h"
 
 #include <cstdint>
 #include <span>
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace velmo {
-
-// The preview maps: 512 x 384 pixels of u16 R, G, B (the maps hold one row
-// more).
-inline constexpr int kPreviewMapWidth = 512;
-inline constexpr int kPreviewMapHeight = 384;
 
 // The demosaiced frames, R, G, B u16 per pixel, width x height; second is
 // empty when the image has no second frame.

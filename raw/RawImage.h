@@ -10,6 +10,7 @@
 #include "exif/ExifParser.h"
 #include "exif/WhiteBalanceTables.h"
 #include "raw/CameraModels.h"
+#include "raw/PreviewSize.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -74,9 +75,7 @@ struct RawImage {
 // else (or no header) two frames, bits 0.
 int DetectExrMode(RawImage& img);
 
-// The preview size: 512 x 384 (the maps hold one row more).
-inline constexpr int kPreviewWidth = 512;
-inline constexpr int kPreviewHeight = 384;
+// The samples of a 512 x 384 preview map (one row more than the preview).
 inline constexpr size_t kPreviewMapSamples = size_t(kPreviewWidth) * (kPreviewHeight + 1) * 3;
 
 } // namespace velmo

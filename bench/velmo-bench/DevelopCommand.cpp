@@ -141,7 +141,7 @@ int Run(const std::vector<std::string>& args)
                     doc.Edit().Params() == before ? " (nothing changed)" : "");
     }
 
-    doc.SetOutputFormat(format);
+    doc.SetOutputFormat(velmo::OutputFormat(format));
     doc.SetSizeMode((doc.Output().sizeMode & 8) | size);
     doc.SetIncrementFileNumber(false);
 

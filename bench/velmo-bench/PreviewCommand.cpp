@@ -194,7 +194,7 @@ int Run(const std::vector<std::string>& args)
     const int sizeMode = doc.Output().sizeMode;
     std::vector<uint8_t> bits(size_t(velmo::CVelmoDoc::kPreviewWidth) * velmo::CVelmoDoc::kPreviewHeight * 3);
     for (int choice : {0, 1}) {
-        doc.Colors().SetDisplayChoice(choice);
+        doc.Colors().SetDisplayChoice(velmo::DisplayChoice(choice));
         for (int n : counts) {
             velmo::SetWorkerThreads(n);
             // The worker kept out (preview-size mode builds no full preview).
@@ -216,7 +216,7 @@ int Run(const std::vector<std::string>& args)
 
     std::vector<uint8_t> full(size_t(doc.Image().fullWidth) * doc.Image().fullHeight * 3);
     for (int choice : {0, 1}) {
-        doc.Colors().SetDisplayChoice(choice);
+        doc.Colors().SetDisplayChoice(velmo::DisplayChoice(choice));
         for (int n : counts) {
             velmo::SetWorkerThreads(n);
             const Stats s = Time(std::max(1, repeat / 4),
@@ -229,7 +229,7 @@ int Run(const std::vector<std::string>& args)
 
     // The worker's build after a parameter change, until it posts "ready".
     velmo::SetWorkerThreads(0);
-    doc.Colors().SetDisplayChoice(0);
+    doc.Colors().SetDisplayChoice(velmo::DisplayChoice::GuiConverts);
     doc.SetSizeMode(sizeMode);
     if ((sizeMode & 7) != 3) {
         const int before = host.Ready();
@@ -241,7 +241,7 @@ int Run(const std::vector<std::string>& args)
             std::printf("  worker: no full preview within 60 s\n");
     }
 
-    doc.Colors().SetDisplayChoice(0);
+    doc.Colors().SetDisplayChoice(velmo::DisplayChoice::GuiConverts);
     doc.StopWorker();
     doc.DevelopPreview(bits.data());
     if (!out.empty()) {

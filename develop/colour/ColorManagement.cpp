@@ -189,15 +189,16 @@ void DisplayTransform::Apply(const uint16_t* in, uint16_t* out, size_t pixelCoun
 
 // --- ColorManager -------------------------------------------------------------
 
-int ColorManager::DisplayChoice() const
+DisplayChoice ColorManager::GetDisplayChoice() const
 {
     std::lock_guard lock(mutex);
     return displayChoice;
 }
 
-bool ColorManager::SetDisplayChoice(int choice)
+bool ColorManager::SetDisplayChoice(DisplayChoice choice)
 {
-    if (choice < 0 || choice >= kDisplayChoiceCount)
+    DisplayChoice checked;
+    if (!DisplayChoiceFromCode(int(choice), &checked))
         return false;
     std::lock_guard lock(mutex);
     displayChoice = choice;
@@ -246,15 +247,16 @@ ProfileStatus ColorManager::OpenUserProfile(const std::string& path)
 
 IccBytes ColorManager::OutputProfileLocked() const
 {
-    if (displayChoice >= 1 && displayChoice <= 4)
-        return profiles.Slot(displayChoice - 1);
+    const int code = int(displayChoice);
+    if (code >= int(DisplayChoice::Srgb) && code <= int(DisplayChoice::WideGamutRgb))
+        return profiles.Slot(code - int(DisplayChoice::Srgb));
     return displayProfile ? displayProfile : profiles.Slot(0);
 }
 
 std::shared_ptr<const DisplayTransform> ColorManager::Transform(int icc)
 {
     std::lock_guard lock(mutex);
-    if (displayChoice == kGuiConverts)
+    if (displayChoice == DisplayChoice::GuiConverts)
         return nullptr;
     IccBytes input = profiles.SlotOrSrgb(icc);
     IccBytes output = OutputProfileLocked();
@@ -287,7 +289,7 @@ const uint16_t* ColorManager::TransformPixel(int icc, const uint16_t in[3], uint
 bool ColorManager::ConversionFailed() const
 {
     std::lock_guard lock(mutex);
-    return displayChoice != kGuiConverts && cache.valid && !cache.transform;
+    return displayChoice != DisplayChoice::GuiConverts && cache.valid && !cache.transform;
 }
 
 bool ColorManager::ReportFallbackOnce()

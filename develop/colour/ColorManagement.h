@@ -99,14 +99,31 @@ private:
     void* handle;
 };
 
+// How the shown pictures reach the display ("UseLittleCMS", stored as these
+// values): the GUI converts from the embedded output profile (Windows colour
+// management), LittleCMS converts to one of the built-in profiles (slots 0..3),
+// or LittleCMS converts to the display profile file (sRGB while none is
+// loaded).
+enum class DisplayChoice : int {
+    GuiConverts = 0,
+    Srgb = 1,
+    AdobeRgb = 2,
+    FinePixRgb = 3,
+    WideGamutRgb = 4,
+    DisplayProfileFile = 5,
+};
+inline constexpr int kDisplayChoiceCount = 6;
+// A stored or command code as a choice; false for a value out of range.
+constexpr bool DisplayChoiceFromCode(int code, DisplayChoice* choice)
+{
+    if (code < 0 || code >= kDisplayChoiceCount)
+        return false;
+    *choice = DisplayChoice(code);
+    return true;
+}
+
 class ColorManager {
 public:
-    // "UseLittleCMS": 0 the GUI converts from the embedded output profile
-    // (Windows colour management); 1..4 LittleCMS to built-in slot 0..3;
-    // 5 LittleCMS to the display profile file (sRGB while none is loaded).
-    static constexpr int kGuiConverts = 0;
-    static constexpr int kDisplayProfileFile = 5;
-    static constexpr int kDisplayChoiceCount = 6;
 
     ColorManager() = default;
     ColorManager(const ColorManager&) = delete;
@@ -115,10 +132,10 @@ public:
     IccProfileTable& Profiles() { return profiles; }
     const IccProfileTable& Profiles() const { return profiles; }
 
-    int DisplayChoice() const;
-    // Sets the display choice and drops the cached transform; a value
-    // outside 0..5 is ignored (false).
-    bool SetDisplayChoice(int choice);
+    DisplayChoice GetDisplayChoice() const;
+    // Sets the display choice and drops the cached transform; a value out
+    // of range is ignored (false).
+    bool SetDisplayChoice(DisplayChoice choice);
 
     // The display profile file (LoadOtherColorProfile): read, checked, and
     // installed only when accepted; otherwise the previous display profile
@@ -148,7 +165,7 @@ public:
 
     // True when the GUI must convert the shown pixels from
     // ProfileForDisplay (choice 0); otherwise they are already converted.
-    bool GuiConvertsColors() const { return DisplayChoice() == kGuiConverts; }
+    bool GuiConvertsColors() const { return GetDisplayChoice() == DisplayChoice::GuiConverts; }
     // The profile to attach to shown images of output space icc: slot[icc],
     // sRGB for an empty user slot.
     IccBytes ProfileForDisplay(int icc) const { return profiles.SlotOrSrgb(icc); }
@@ -166,7 +183,7 @@ private:
     IccProfileTable profiles;
     mutable std::mutex mutex;
     // Guarded by mutex:
-    int displayChoice = kGuiConverts;
+    DisplayChoice displayChoice = DisplayChoice::GuiConverts;
     IccBytes displayProfile;
     struct Cache {
         bool valid = false;

@@ -283,6 +283,33 @@ void DevelopContext::MixSR(float s[3], float r[3]) const
     }
 }
 
+void DevelopContext::ColorSRPixel(float s[3], const float* r) const
+{
+    if (params.twoFrames == 0) {
+        ColorPixel(&s[0], &s[1], &s[2]);
+        return;
+    }
+    float rr[3];
+    if (r != nullptr) {
+        rr[0] = r[0];
+        rr[1] = r[1];
+        rr[2] = r[2];
+    } else {
+        rr[0] = s[0] * 0.0625f;
+        rr[1] = s[1] * 0.0625f;
+        rr[2] = s[2] * 0.0625f;
+    }
+    ScaleSR(s, rr);
+    if (constants.linearSR == 0) {
+        ColorPixel(&rr[0], &rr[1], &rr[2]);
+        ColorPixel(&s[0], &s[1], &s[2]);
+        MixSR(s, rr);
+    } else {
+        MixSR(s, rr);
+        ColorPixel(&s[0], &s[1], &s[2]);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Tone and colour step
 

@@ -125,6 +125,12 @@ struct DevelopContext {
     void ScaleSR(float s[3], float r[3]) const;
     // Combines an S/R pair into s by the mixing type; r may change.
     void MixSR(float s[3], float r[3]) const;
+    // The colour step of one sample of the preview and of the region
+    // development: with one frame ColorPixel on s; with two frames the S/R
+    // pair (r, or a sixteenth of s without an R sample) pre-scaled, through
+    // ColorPixel and mixed (the linear mix colours after mixing). In place
+    // on s; values 1.0 = white.
+    void ColorSRPixel(float s[3], const float* r) const;
     // 16-bit developed values, in place: tone curve (or free curves),
     // saturation, hue, green enhancer and selective colours.
     void ToneColorPixel(uint16_t* r, uint16_t* g, uint16_t* b) const;

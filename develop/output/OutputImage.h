@@ -6,6 +6,7 @@
 #include "develop/output/OutputFile.h"
 #include "exif/CameraExif.h"
 #include "platform/core/Progress.h"
+#include "raw/PreviewSize.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +41,7 @@ struct OutputImage {
         }
         return pixel * 3;
     }
-    int PreviewStride() const { return rotate != 0 ? 384 : 512; }
+    int PreviewStride() const { return rotate != 0 ? kPreviewHeight : kPreviewWidth; }
 
     // The size is positive and the buffer holds every pixel the rule reads.
     bool IsValid() const;

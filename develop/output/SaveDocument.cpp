@@ -2,6 +2,7 @@
 // rotation and the texts of a save.
 #include "develop/output/SaveDocument.h"
 
+#include "raw/PreviewSize.h"
 #include "res/StringTable.h"
 
 #include <algorithm>
@@ -18,9 +19,6 @@ const char kSaveOutOfMemoryText[] = "There is not enough memory to develop the i
 namespace {
 
 constexpr unsigned kWasSavedString = 61219; // " was saved."
-// The preview size, the output of the preview-size modes.
-constexpr int kPreviewWidth = 512;
-constexpr int kPreviewHeight = 384;
 
 bool FileExists(const std::string& path)
 {
@@ -35,20 +33,22 @@ bool IsAsciiLetter(char c)
 
 } // namespace
 
-const char* OutputExtension(int kind)
+const char* OutputExtension(OutputFileKind kind)
 {
+    using K = OutputFileKind;
     switch (kind) {
-    case 0: case 1: return "PSD";
-    case 2: case 3: return "TIF";
-    case 4: return "JPG";
-    case kKindParameters: return "VMR";
-    case kKindSelectiveColors: return "VMC";
-    case kKindLensCorrection: return "VML";
-    case kKindWhiteBalance: return "VMW";
-    case kKindToneCurve: return "VMT";
-    case kKindCropFrame: return "VMF";
-    default: return nullptr;
+    case K::Psd16: case K::Psd8: return "PSD";
+    case K::Tiff16: case K::Tiff8: return "TIF";
+    case K::Jpeg: return "JPG";
+    case K::Parameters: return "VMR";
+    case K::SelectiveColors: return "VMC";
+    case K::LensCorrection: return "VML";
+    case K::WhiteBalance: return "VMW";
+    case K::ToneCurve: return "VMT";
+    case K::CropFrame: return "VMF";
+    case K::CurrentFormat: break;
     }
+    return nullptr;
 }
 
 OutputSize OutputSizeFor(int sizeMode, int w, int h, int rotate)
@@ -72,23 +72,23 @@ OutputSize OutputSizeFor(int sizeMode, int w, int h, int rotate)
     return s;
 }
 
-std::string MakeOutputFileName(const std::string& path, int kind, int format, int sizeMode, bool increment,
-                               const std::function<bool(const std::string&)>& exists)
+std::string MakeOutputFileName(const std::string& path, OutputFileKind kind, OutputFormat format, int sizeMode,
+                               bool increment, const std::function<bool(const std::string&)>& exists)
 {
-    if (kind == kKindCurrentFormat)
-        kind = format;
+    if (kind == OutputFileKind::CurrentFormat)
+        kind = FileKindOf(format);
     const char* ext = OutputExtension(kind);
     if (!ext)
-        ext = OutputExtension(0);
+        ext = OutputExtension(OutputFileKind::Psd16);
     std::string stem = path;
     const size_t n = stem.size();
     if (n > 4 && stem[n - 4] == '.' && IsAsciiLetter(stem[n - 3]) && IsAsciiLetter(stem[n - 2]) &&
         IsAsciiLetter(stem[n - 1]))
         stem.resize(n - 4);
-    if (kind >= 0 && IsPreviewSizeMode(sizeMode))
+    if (IsOutputKind(kind) && IsPreviewSizeMode(sizeMode))
         stem += "_t";
     std::string name = stem + "." + ext;
-    if (kind == kKindParameters || !increment)
+    if (kind == OutputFileKind::Parameters || !increment)
         return name;
     const auto& test = exists ? exists : std::function<bool(const std::string&)>(FileExists);
     for (int counter = 1; test(name) && counter < 1000000; ++counter) {

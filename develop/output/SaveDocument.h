@@ -4,6 +4,7 @@
 // free functions so that each rule can be checked on its own.
 #pragma once
 
+#include "params/OutputOptions.h"
 #include "platform/core/Rect.h"
 
 #include <functional>
@@ -11,23 +12,30 @@
 
 namespace velmo {
 
-// Output formats (OutputOptions::format) and the side-file kinds that share
-// the name builder.
-enum OutputKind : int {
-    kKindCurrentFormat = -1,
-    kKindParameters = -2,     // .VMR
-    kKindSelectiveColors = -3, // .VMC
-    kKindLensCorrection = -4, // .VML
-    kKindWhiteBalance = -5,   // .VMW
-    kKindToneCurve = -6,      // .VMT
-    kKindCropFrame = -7,      // .VMF
+// What the name builder names: an output in the current format or in one of
+// the formats (the values are the format codes), or a side file.
+enum class OutputFileKind : int {
+    CurrentFormat = -1,
+    Psd16 = 0,
+    Psd8 = 1,
+    Tiff16 = 2,
+    Tiff8 = 3,
+    Jpeg = 4,
+    Parameters = -2,      // .VMR
+    SelectiveColors = -3, // .VMC
+    LensCorrection = -4,  // .VML
+    WhiteBalance = -5,    // .VMW
+    ToneCurve = -6,       // .VMT
+    CropFrame = -7,       // .VMF
 };
+// The output of a format.
+constexpr OutputFileKind FileKindOf(OutputFormat format) { return OutputFileKind(int(format)); }
+// Outputs (the current format or a format), as opposed to side files.
+constexpr bool IsOutputKind(OutputFileKind kind) { return int(kind) >= -1; }
 
-// "PSD" (0, 1), "TIF" (2, 3), "JPG" (4), "VMR" ... "VMF" (-2 ... -7);
-// nullptr for any other kind.
-const char* OutputExtension(int kind);
-
-inline bool IsPreviewSizeMode(int sizeMode) { return (sizeMode & 7) == 3; }
+// "PSD" (Psd16, Psd8), "TIF" (Tiff16, Tiff8), "JPG" (Jpeg), "VMR" ... "VMF"
+// (the side files); nullptr for CurrentFormat or any other value.
+const char* OutputExtension(OutputFileKind kind);
 
 struct OutputSize {
     int width = 0;
@@ -40,15 +48,15 @@ struct OutputSize {
 OutputSize OutputSizeFor(int sizeMode, int w, int h, int rotate);
 
 // The name of an output or side file for path:
-// 1. kind -1 is the current format;
+// 1. CurrentFormat is format;
 // 2. a final "." and three letters are dropped;
-// 3. outputs (kind >= 0) in preview-size mode get "_t";
-// 4. the kind's extension is appended;
-// 5. except for parameter files (kind -2), while increment is on and a file
+// 3. outputs in preview-size mode get "_t";
+// 4. the kind's extension is appended (PSD for a format out of range);
+// 5. except for parameter files, while increment is on and a file
 //    of that name exists, "_1", "_2", ... is tried before the extension.
 // exists defaults to a test for an existing file.
-std::string MakeOutputFileName(const std::string& path, int kind, int format, int sizeMode, bool increment,
-                               const std::function<bool(const std::string&)>& exists = {});
+std::string MakeOutputFileName(const std::string& path, OutputFileKind kind, OutputFormat format, int sizeMode,
+                               bool increment, const std::function<bool(const std::string&)>& exists = {});
 
 // The rectangle of the demosaiced image that a save develops.
 struct SaveCrop {

@@ -138,8 +138,6 @@ DevelopStatus DevelopSamples(const RegionSource& source, const RegionRect& rect,
         return DevelopStatus::OutOfMemory;
 
     const float white = static_cast<float>(source.whiteLevel);
-    const bool twoFrames = ctx.params.twoFrames != 0;
-    const bool linearSR = ctx.constants.linearSR != 0;
     const bool hasR = !source.rPlane.empty();
     // The columns of the rectangle that lie inside the image.
     const int64_t firstCol = std::max<int64_t>(0, -int64_t(rect.x));
@@ -155,30 +153,15 @@ DevelopStatus DevelopSamples(const RegionSource& source, const RegionRect& rect,
                 const size_t at = (size_t(sy) * size_t(source.width) + size_t(rect.x + c)) * 3;
                 const uint16_t* sp = source.sPlane.data() + at;
                 float s[3] = {sp[0] / white, sp[1] / white, sp[2] / white};
-                if (twoFrames) {
-                    float rr[3];
-                    if (hasR) {
-                        const uint16_t* rp = source.rPlane.data() + at;
-                        rr[0] = rp[0] / white;
-                        rr[1] = rp[1] / white;
-                        rr[2] = rp[2] / white;
-                    } else {
-                        rr[0] = s[0] * 0.0625f;
-                        rr[1] = s[1] * 0.0625f;
-                        rr[2] = s[2] * 0.0625f;
-                    }
-                    ctx.ScaleSR(s, rr);
-                    if (!linearSR) {
-                        ctx.ColorPixel(&rr[0], &rr[1], &rr[2]);
-                        ctx.ColorPixel(&s[0], &s[1], &s[2]);
-                        ctx.MixSR(s, rr);
-                    } else {
-                        ctx.MixSR(s, rr);
-                        ctx.ColorPixel(&s[0], &s[1], &s[2]);
-                    }
-                } else {
-                    ctx.ColorPixel(&s[0], &s[1], &s[2]);
+                float rr[3];
+                const bool withR = hasR && ctx.params.twoFrames != 0;
+                if (withR) {
+                    const uint16_t* rp = source.rPlane.data() + at;
+                    rr[0] = rp[0] / white;
+                    rr[1] = rp[1] / white;
+                    rr[2] = rp[2] / white;
                 }
+                ctx.ColorSRPixel(s, withR ? rr : nullptr);
                 uint16_t* o = out + size_t(c) * 3;
                 o[0] = ToU16(s[0]);
                 o[1] = ToU16(s[1]);

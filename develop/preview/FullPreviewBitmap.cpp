@@ -1,7 +1,7 @@
 #include "develop/preview/FullPreviewBitmap.h"
 
 #include "develop/passes/DevelopFull.h"
-
+#include "develop/preview/Histogram.h"
 #include "develop/preview/RenderPreview.h"
 #include "platform/core/PassRunner.h"
 
@@ -38,8 +38,8 @@ void FullPreviewTargetSize(int sizeMode, int imageWidth, int imageHeight, bool r
 {
     int w = imageWidth, h = imageHeight;
     if (sizeMode == 3 || sizeMode == 11) {
-        w = 512;
-        h = 384;
+        w = kPreviewWidth;
+        h = kPreviewHeight;
     } else {
         OutputSizeForMode(sizeMode, imageWidth, imageHeight, &w, &h);
     }
@@ -95,32 +95,14 @@ DisplayImage ScaleFullPreview(const FullPreviewImage& preview, int width, int he
 
 std::array<int32_t, 1024> RegionHistogram(const FullPreviewImage& preview, int x0, int y0, int x1, int y1)
 {
-    std::array<int32_t, 1024> bins{};
     const int W = preview.width, H = preview.height;
     if (W <= 0 || H <= 0 || preview.bgr.size() < size_t(W) * size_t(H) * 3 || x1 < x0 || y1 < y0)
-        return bins;
-    const int refW = preview.rotated ? 384 : 512;
-    const int refH = preview.rotated ? 512 : 384;
+        return {};
+    const int refW = preview.rotated ? kPreviewHeight : kPreviewWidth;
+    const int refH = preview.rotated ? kPreviewWidth : kPreviewHeight;
     auto mapX = [&](int x) { return int(std::clamp<int64_t>(int64_t(x) * W / refW, 0, W - 1)); };
     auto mapY = [&](int y) { return int(std::clamp<int64_t>(int64_t(y) * H / refH, 0, H - 1)); };
-    const int ax = mapX(x0), bx = mapX(x1), ay = mapY(y0), by = mapY(y1);
-
-    std::array<int64_t, 1024> counts{};
-    for (int y = ay; y <= by; ++y) {
-        const uint8_t* p = preview.bgr.data() + (size_t(y) * size_t(W) + size_t(ax)) * 3;
-        for (int x = ax; x <= bx; ++x, p += 3) {
-            const int b = p[0], g = p[1], r = p[2];
-            ++counts[size_t(r)];
-            ++counts[256 + size_t(g)];
-            ++counts[512 + size_t(b)];
-            ++counts[768 + size_t((2 * r + 4 * g + b) / 7)];
-        }
-    }
-    const int64_t n = int64_t(bx - ax + 1) * int64_t(by - ay + 1);
-    const float scale = 196608.0f / static_cast<float>(n);
-    for (size_t i = 0; i < bins.size(); ++i)
-        bins[i] = static_cast<int32_t>(std::min(static_cast<float>(counts[i]) * scale, 2147483520.0f));
-    return bins;
+    return SelectionHistogram(preview.bgr.data(), W, H, mapX(x0), mapY(y0), mapX(x1), mapY(y1));
 }
 
 } // namespace velmo

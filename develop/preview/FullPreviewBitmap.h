@@ -3,6 +3,7 @@
 #pragma once
 
 #include "develop/colour/ColorManagement.h"
+#include "raw/PreviewSize.h"
 #include "platform/core/Progress.h"
 
 #include <array>

@@ -3,6 +3,7 @@
 #include "develop/colour/ColorManagement.h"
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/DevelopFull.h"
+#include "develop/preview/Histogram.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,9 +15,7 @@ namespace velmo {
 
 namespace {
 
-// The preview frame the magnifier centre is given in.
-constexpr int kPreviewWidth = 512;
-constexpr int kPreviewHeight = 384;
+// The preview frame the magnifier centre is given in (raw/PreviewSize.h).
 constexpr int kPreviewPixels = kPreviewWidth * kPreviewHeight; // 196608
 
 // The developed square and where it lies in the picture it came from.
@@ -218,7 +217,7 @@ DevelopStatus RenderMagnifier(const MagnifierSource& source, const DevelopContex
     const RgbPlane& p = sq.plane;
     const int side = p.width; // n', the square's side at the output scale
     const int rotate = previewSize ? 0 : ctx.params.rotate;
-    std::array<int64_t, 1024> counts{};
+    ByteHistogram counts;
     for (int r = 0; r < m; ++r) {
         for (int c = 0; c < m; ++c) {
             int sx = c, sy = r;
@@ -251,15 +250,12 @@ DevelopStatus RenderMagnifier(const MagnifierSource& source, const DevelopContex
             bgr[c * 3] = uint8_t(blue);
             bgr[c * 3 + 1] = uint8_t(green);
             bgr[c * 3 + 2] = uint8_t(red);
-            ++counts[size_t(red)];
-            ++counts[size_t(256 + green)];
-            ++counts[size_t(512 + blue)];
-            ++counts[size_t(768 + (2 * red + 4 * green + blue) / 7)];
+            counts.Add(red, green, blue);
             result.fringe.red += std::abs(red - green);
             result.fringe.blue += std::abs(blue - green);
         }
     }
-    result.histogram = ScaleMagnifierHistogram(counts, m);
+    result.histogram = ScaleMagnifierHistogram(counts.counts, m);
     result.hasOrigin = !previewSize;
     result.originX = sq.x0;
     result.originY = sq.y0;

@@ -13,6 +13,7 @@
 #include "develop/passes/RegionPasses.h"
 #include "develop/preview/AutoChromatic.h"
 #include "develop/preview/FullPreviewBitmap.h"
+#include "params/OutputOptions.h"
 #include "platform/core/PassRunner.h"
 #include "platform/core/Progress.h"
 
@@ -43,9 +44,6 @@ struct MagnifierSquare {
     int side = 0;
 };
 MagnifierSquare MagnifierSquareFor(int sizeMode, int magnifierSize);
-
-// Preview-size modes (low three bits 3): the square comes from the preview copy.
-inline bool IsPreviewSizeMode(int sizeMode) { return (sizeMode & 7) == 3; }
 
 struct MagnifierRequest {
     int size = 256;             // M, magnifier pixels a side

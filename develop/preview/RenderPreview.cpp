@@ -117,16 +117,6 @@ float SampleBilinear(const std::vector<uint16_t>& work, int width, int top, int 
 
 } // namespace
 
-void PreviewHistograms::Add(const PreviewHistograms& o)
-{
-    for (size_t i = 0; i < 256; ++i) {
-        red[i] += o.red[i];
-        green[i] += o.green[i];
-        blue[i] += o.blue[i];
-        luma[i] += o.luma[i];
-    }
-}
-
 int PreviewOutputWidth(const PreviewOptions& o, int rotate) { return Turn(rotate) ? o.height : o.width; }
 int PreviewOutputHeight(const PreviewOptions& o, int rotate) { return Turn(rotate) ? o.width : o.height; }
 
@@ -198,8 +188,6 @@ DevelopStatus RenderPreview(const PreviewJob& job, IProgress& progress, const Pr
     if (!TryAssign(work, uint64_t(width) * uint64_t(height) * 3, uint16_t(0)))
         return DevelopStatus::OutOfMemory;
     const float white = static_cast<float>(ctx.whiteLevel);
-    const bool twoFrames = ctx.params.twoFrames != 0;
-    const bool linearSR = ctx.constants.linearSR != 0;
     const bool hasR = src.rMap != nullptr && ctx.hasSecondFrame;
     const bool colorDone = RunRowPass(progress, "Make preview1", height, kColorRowsPerChunk, [&](int begin, int end) {
         for (int row = begin; row < end; ++row) {
@@ -209,30 +197,15 @@ DevelopStatus RenderPreview(const PreviewJob& job, IProgress& progress, const Pr
             uint16_t* o = work.data() + size_t(row) * size_t(width) * 3;
             for (int c = 0; c < width; ++c, sp += 3, o += 3) {
                 float s[3] = {sp[0] / white, sp[1] / white, sp[2] / white};
-                if (twoFrames) {
-                    float r[3];
-                    if (rp != nullptr) {
-                        const uint16_t* q = rp + size_t(c) * 3;
-                        r[0] = q[0] / white;
-                        r[1] = q[1] / white;
-                        r[2] = q[2] / white;
-                    } else {
-                        r[0] = s[0] * 0.0625f;
-                        r[1] = s[1] * 0.0625f;
-                        r[2] = s[2] * 0.0625f;
-                    }
-                    ctx.ScaleSR(s, r);
-                    if (!linearSR) {
-                        ctx.ColorPixel(&r[0], &r[1], &r[2]);
-                        ctx.ColorPixel(&s[0], &s[1], &s[2]);
-                        ctx.MixSR(s, r);
-                    } else {
-                        ctx.MixSR(s, r);
-                        ctx.ColorPixel(&s[0], &s[1], &s[2]);
-                    }
-                } else {
-                    ctx.ColorPixel(&s[0], &s[1], &s[2]);
+                float r[3];
+                const bool withR = rp != nullptr && ctx.params.twoFrames != 0;
+                if (withR) {
+                    const uint16_t* q = rp + size_t(c) * 3;
+                    r[0] = q[0] / white;
+                    r[1] = q[1] / white;
+                    r[2] = q[2] / white;
                 }
+                ctx.ColorSRPixel(s, withR ? r : nullptr);
                 o[0] = ToU16(s[0]);
                 o[1] = ToU16(s[1]);
                 o[2] = ToU16(s[2]);
@@ -269,9 +242,9 @@ DevelopStatus RenderPreview(const PreviewJob& job, IProgress& progress, const Pr
     const int bandBottom = std::min(height - 1, band.firstRow + band.bandHeight - 1);
     const DisplayTransform* transform = job.transform.get();
     const int chunkRows = RowChunkSize(outH, kOutputRowsPerChunk);
-    std::vector<PreviewHistograms> partial(size_t(RowChunkCount(outH, kOutputRowsPerChunk)));
+    std::vector<ByteHistogram> partial(size_t(RowChunkCount(outH, kOutputRowsPerChunk)));
     const bool outputDone = RunRowPass(progress, "Make preview", outH, kOutputRowsPerChunk, [&](int begin, int end) {
-        PreviewHistograms& hist = partial[size_t(begin / chunkRows)];
+        ByteHistogram& hist = partial[size_t(begin / chunkRows)];
         std::vector<uint16_t> line(size_t(outW) * 3);
         for (int yo = begin; yo < end; ++yo) {
             for (int xo = 0; xo < outW; ++xo) {
@@ -327,19 +300,16 @@ DevelopStatus RenderPreview(const PreviewJob& job, IProgress& progress, const Pr
                 bits[xo * 3 + 0] = b8;
                 bits[xo * 3 + 1] = g8;
                 bits[xo * 3 + 2] = r8;
-                ++hist.red[r8];
-                ++hist.green[g8];
-                ++hist.blue[b8];
-                ++hist.luma[(2 * r8 + 4 * g8 + b8) / 7];
             }
+            hist.AddBgr(bits, size_t(outW));
         }
     });
     if (!outputDone)
         return DevelopStatus::Aborted;
 
     if (out.histograms != nullptr) {
-        PreviewHistograms total;
-        for (const PreviewHistograms& h : partial)
+        ByteHistogram total;
+        for (const ByteHistogram& h : partial)
             total.Add(h);
         *out.histograms = total;
     }

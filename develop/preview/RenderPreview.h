@@ -16,6 +16,7 @@
 #pragma once
 
 #include "develop/context/DevelopContext.h"
+#include "develop/preview/Histogram.h"
 #include "platform/core/PassRunner.h"
 #include "platform/core/Progress.h"
 
@@ -62,13 +63,6 @@ struct PreviewJob {
     std::shared_ptr<const DisplayTransform> transform;
 };
 
-// Red, green, blue and luma counts of the shown 8-bit values.
-struct PreviewHistograms {
-    std::array<int32_t, 256> red{}, green{}, blue{}, luma{};
-
-    void Add(const PreviewHistograms& other);
-};
-
 // Where the results go. bits is required: OutputWidth x OutputHeight pixels
 // of blue, green, red bytes, rows top to bottom, no row padding. copy16, when
 // given, receives the same pixels as u16 R, G, B in the output colour space
@@ -76,7 +70,7 @@ struct PreviewHistograms {
 struct PreviewOutput {
     uint8_t* bits = nullptr;
     uint16_t* copy16 = nullptr;
-    PreviewHistograms* histograms = nullptr;
+    ByteHistogram* histograms = nullptr; // the counts of the shown 8-bit values
 };
 
 // The size of the written picture: rotate 1 (right) and 2 (left) exchange

@@ -413,7 +413,7 @@ private slots:
         QVERIFY(!view.PreviewTaggedSrgb());
         // Converted for a display profile, the preview counts as sRGB.
         doc.Edit().SetField(ParamField::ICC, 0);
-        doc.OnDisplayChoice(1);
+        doc.OnDisplayChoice(DisplayChoice::Srgb);
         view.OnUpdate();
         QVERIFY(view.PreviewTaggedSrgb());
     }

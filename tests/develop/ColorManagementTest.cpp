@@ -385,7 +385,7 @@ TEST_F(ProfileFileTest, ReadProfileFileChecksSizeFirst)
 TEST(ColorManagerTest, ChoiceZeroLeavesPixelsToTheGui)
 {
     ColorManager manager;
-    EXPECT_EQ(manager.DisplayChoice(), ColorManager::kGuiConverts);
+    EXPECT_EQ(manager.GetDisplayChoice(), DisplayChoice::GuiConverts);
     EXPECT_TRUE(manager.GuiConvertsColors());
     EXPECT_EQ(manager.Transform(1), nullptr);
     EXPECT_FALSE(manager.ConversionFailed());
@@ -397,14 +397,14 @@ TEST(ColorManagerTest, ChoiceZeroLeavesPixelsToTheGui)
     EXPECT_EQ(manager.ProfileForDisplay(kUserIccSlot), manager.Profiles().Slot(0));
 
     for (int bad : {-1, 6, 42})
-        EXPECT_FALSE(manager.SetDisplayChoice(bad)) << bad;
-    EXPECT_EQ(manager.DisplayChoice(), 0);
+        EXPECT_FALSE(manager.SetDisplayChoice(DisplayChoice(bad))) << bad;
+    EXPECT_EQ(manager.GetDisplayChoice(), DisplayChoice::GuiConverts);
 
     // Back to 0 after LittleCMS was in use: untouched again.
-    ASSERT_TRUE(manager.SetDisplayChoice(2));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::AdobeRgb));
     EXPECT_NE(manager.Transform(0), nullptr);
     EXPECT_FALSE(manager.GuiConvertsColors());
-    ASSERT_TRUE(manager.SetDisplayChoice(0));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::GuiConverts));
     EXPECT_EQ(manager.Transform(0), nullptr);
     EXPECT_EQ(manager.TransformPixel(0, in, out), in);
 }
@@ -412,7 +412,7 @@ TEST(ColorManagerTest, ChoiceZeroLeavesPixelsToTheGui)
 TEST(ColorManagerTest, SwitchingTheOutputSpaceRebuildsTheTransform)
 {
     ColorManager manager;
-    ASSERT_TRUE(manager.SetDisplayChoice(1)); // LittleCMS to sRGB
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::Srgb)); // LittleCMS to sRGB
     const Bytes srgb = BuiltIn(0);
 
     const auto adobe = manager.Transform(1);
@@ -467,7 +467,7 @@ TEST(ColorManagerTest, EachDisplayChoiceConvertsToItsProfile)
         if (c.loadDisplayProfile) {
             ASSERT_EQ(manager.LoadDisplayProfile(dir.File("monitor.icm")), ProfileStatus::Accepted);
         }
-        ASSERT_TRUE(manager.SetDisplayChoice(c.choice));
+        ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice(c.choice)));
         const auto t = manager.Transform(1);
         ASSERT_NE(t, nullptr) << c.choice;
         EXPECT_EQ(Apply(*t), ReferenceTransform(BuiltIn(1), c.display)) << c.choice;
@@ -475,7 +475,7 @@ TEST(ColorManagerTest, EachDisplayChoiceConvertsToItsProfile)
 
     // The user slot as the output space; empty it converts as sRGB.
     ColorManager fresh;
-    ASSERT_TRUE(fresh.SetDisplayChoice(2));
+    ASSERT_TRUE(fresh.SetDisplayChoice(DisplayChoice::AdobeRgb));
     EXPECT_EQ(Apply(*fresh.Transform(kUserIccSlot)), ReferenceTransform(BuiltIn(0), BuiltIn(1)));
     ASSERT_EQ(fresh.Profiles().SetUserProfile(monitor), ProfileStatus::Accepted);
     const auto user = fresh.Transform(kUserIccSlot);
@@ -489,7 +489,7 @@ TEST(ColorManagerTest, NonRgbDisplayProfileIsRefusedAndThePreviousChoiceKept)
     const Bytes monitor = MakeRgbProfile(2.0);
     ColorManager manager;
     ASSERT_EQ(manager.SetDisplayProfile(monitor), ProfileStatus::Accepted);
-    ASSERT_TRUE(manager.SetDisplayChoice(ColorManager::kDisplayProfileFile));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::DisplayProfileFile));
     const IccBytes display = manager.DisplayProfile();
     const auto before = manager.Transform(0);
     ASSERT_NE(before, nullptr);
@@ -512,7 +512,7 @@ TEST(ColorManagerTest, NonRgbDisplayProfileIsRefusedAndThePreviousChoiceKept)
         EXPECT_EQ(manager.LoadDisplayProfile(path), ProfileStatus::NotRgb) << c.name;
 
         EXPECT_EQ(manager.DisplayProfile(), display) << c.name;
-        EXPECT_EQ(manager.DisplayChoice(), ColorManager::kDisplayProfileFile) << c.name;
+        EXPECT_EQ(manager.GetDisplayChoice(), DisplayChoice::DisplayProfileFile) << c.name;
         EXPECT_EQ(manager.Transform(0), before) << c.name;
         EXPECT_EQ(Apply(*manager.Transform(0)), expected) << c.name;
     }
@@ -534,7 +534,7 @@ TEST(ColorManagerTest, FailedDisplayTransformFallsBackAndSaysSoOnce)
     const Bytes tagless = MakeTaglessRgbProfile();
     ColorManager manager;
     ASSERT_EQ(manager.SetDisplayProfile(tagless), ProfileStatus::Accepted);
-    ASSERT_TRUE(manager.SetDisplayChoice(ColorManager::kDisplayProfileFile));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::DisplayProfileFile));
 
     const uint16_t in[3] = {1, 2, 3};
     uint16_t out[3] = {};
@@ -552,11 +552,11 @@ TEST(ColorManagerTest, FailedDisplayTransformFallsBackAndSaysSoOnce)
 
     // A working choice converts again; choosing the broken one anew is a
     // new failure and is told again.
-    ASSERT_TRUE(manager.SetDisplayChoice(1));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::Srgb));
     EXPECT_NE(manager.Transform(0), nullptr);
     EXPECT_FALSE(manager.ConversionFailed());
     EXPECT_FALSE(manager.ReportFallbackOnce());
-    ASSERT_TRUE(manager.SetDisplayChoice(ColorManager::kDisplayProfileFile));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::DisplayProfileFile));
     EXPECT_EQ(manager.Transform(0), nullptr);
     EXPECT_TRUE(manager.ReportFallbackOnce());
     EXPECT_EQ(messages.calls.size(), 2u);
@@ -568,7 +568,7 @@ TEST(ColorManagerTest, FailureMetOnTheWorkerIsReportedOnTheUserInterfaceThread)
     ColorManager manager;
     // An unusable user profile as the output space.
     ASSERT_EQ(manager.Profiles().SetUserProfile(MakeTaglessRgbProfile()), ProfileStatus::Accepted);
-    ASSERT_TRUE(manager.SetDisplayChoice(1));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::Srgb));
     std::thread worker([&] { EXPECT_EQ(manager.Transform(kUserIccSlot), nullptr); });
     worker.join();
     EXPECT_TRUE(messages.calls.empty());
@@ -585,7 +585,7 @@ TEST(ColorManagerTest, FailureMetOnTheWorkerIsReportedOnTheUserInterfaceThread)
 TEST(ColorManagerTest, SnapshotsSurviveChangesOnAnotherThread)
 {
     ColorManager manager;
-    ASSERT_TRUE(manager.SetDisplayChoice(1));
+    ASSERT_TRUE(manager.SetDisplayChoice(DisplayChoice::Srgb));
     const std::vector<Pixel> toSrgb = ReferenceTransform(BuiltIn(3), BuiltIn(0));
     const std::vector<Pixel> toAdobe = ReferenceTransform(BuiltIn(3), BuiltIn(1));
 
@@ -606,7 +606,7 @@ TEST(ColorManagerTest, SnapshotsSurviveChangesOnAnotherThread)
         }
     });
     for (int i = 0; i < 100000 && (i < 300 || runs.load() < 50); ++i) {
-        manager.SetDisplayChoice(1 + i % 2);
+        manager.SetDisplayChoice(DisplayChoice(1 + i % 2));
         if (i % 3 == 0)
             manager.DropTransform();
         std::this_thread::yield();

@@ -373,7 +373,7 @@ TEST_F(Magnifier, DisplayChoiceConvertsOrLeavesItToTheGui)
     const RgbPlane square = Direct(doc, 128, 64, 256);
     EXPECT_EQ(Mismatches(*doc.MagnifierImage(), square, 0, 256, 0, 256), 0);
 
-    ASSERT_TRUE(doc.Colors().SetDisplayChoice(1)); // LittleCMS to sRGB
+    ASSERT_TRUE(doc.Colors().SetDisplayChoice(DisplayChoice::Srgb)); // LittleCMS to sRGB
     doc.UpdateMagnifier();
     ASSERT_NE(doc.MagnifierImage(), nullptr);
     EXPECT_FALSE(doc.MagnifierImage()->colorManaged);

@@ -66,7 +66,9 @@ const uint8_t* At(const Bytes& bits, int width, int x, int y)
 TEST_F(PreviewFixture, HistogramsCountEveryShownPixel)
 {
     const Bytes bits = Develop();
-    PreviewHistograms expected;
+    struct {
+        std::array<int32_t, 256> red{}, green{}, blue{}, luma{};
+    } expected;
     for (size_t i = 0; i < bits.size(); i += 3) {
         const int b = bits[i], g = bits[i + 1], r = bits[i + 2];
         ++expected.red[size_t(r)];
@@ -404,7 +406,7 @@ TEST_F(PreviewFixture, SwitchingTheOutputSpaceRebuildsTheTransform)
     for (size_t i = 0; i < copy.size(); i += 3)
         ASSERT_EQ(unconverted[i + 2], copy[i] >> 8) << "choice 0 leaves the pixels to the GUI";
 
-    ASSERT_TRUE(doc->Colors().SetDisplayChoice(1)); // LittleCMS to sRGB
+    ASSERT_TRUE(doc->Colors().SetDisplayChoice(DisplayChoice::Srgb)); // LittleCMS to sRGB
     const Bytes srgb = Develop();
     EXPECT_EQ(doc->Preview16(), copy) << "the copy stays in the output space";
     EXPECT_EQ(srgb, ReferenceShown(copy, BuiltIn(0), BuiltIn(0)));
@@ -416,7 +418,7 @@ TEST_F(PreviewFixture, SwitchingTheOutputSpaceRebuildsTheTransform)
     EXPECT_EQ(adobe, ReferenceShown(copy, BuiltIn(1), BuiltIn(0)));
     EXPECT_NE(adobe, srgb);
 
-    ASSERT_TRUE(doc->Colors().SetDisplayChoice(4)); // Wide Gamut as the display
+    ASSERT_TRUE(doc->Colors().SetDisplayChoice(DisplayChoice::WideGamutRgb)); // Wide Gamut as the display
     EXPECT_EQ(Develop(), ReferenceShown(copy, BuiltIn(1), BuiltIn(3)));
     EXPECT_TRUE(messages.calls.empty());
 }
@@ -430,7 +432,7 @@ TEST_F(PreviewFixture, FailedDisplayTransformShowsUnconvertedAndSaysSoOnce)
     cmsSetColorSpace(tagless, cmsSigRgbData);
     cmsSetPCS(tagless, cmsSigXYZData);
     ASSERT_EQ(doc->Colors().SetDisplayProfile(Save(tagless)), ProfileStatus::Accepted);
-    ASSERT_TRUE(doc->Colors().SetDisplayChoice(ColorManager::kDisplayProfileFile));
+    ASSERT_TRUE(doc->Colors().SetDisplayChoice(DisplayChoice::DisplayProfileFile));
     EXPECT_EQ(Develop(), plain);
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(messages.calls[0].text, kColorFallbackText);
@@ -462,7 +464,7 @@ TEST(PreviewColorSettings, DisplayProfileIsCheckedAtConstruction)
         settings.store().WriteProfileInt(kSettingsSection, "UseLittleCMS", c.stored);
         settings.store().WriteProfileString(kSettingsSection, "UseLittleCMSprofile", dir.File(c.file));
         CVelmoDoc doc;
-        EXPECT_EQ(doc.Colors().DisplayChoice(), c.choice) << c.file;
+        EXPECT_EQ(int(doc.Colors().GetDisplayChoice()), c.choice) << c.file;
         EXPECT_EQ(doc.Colors().DisplayProfile() != nullptr, c.loaded) << c.file;
         if (c.loaded) {
             EXPECT_EQ(*doc.Colors().DisplayProfile(), wide);
@@ -480,20 +482,20 @@ TEST_F(PreviewFixture, OpeningADisplayProfileFile)
     ASSERT_TRUE(test::WriteFile(dir.File("grey.icc"),
                                 GreyProfile()));
     doc->Edit().SetField(ParamField::ICC, 1);
-    doc->OnDisplayChoice(2);
-    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
-    doc->OnDisplayChoice(6); // no such choice
-    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
+    doc->OnDisplayChoice(DisplayChoice::AdobeRgb);
+    EXPECT_EQ(doc->Colors().GetDisplayChoice(), DisplayChoice::AdobeRgb);
+    doc->OnDisplayChoice(DisplayChoice(6)); // no such choice
+    EXPECT_EQ(doc->Colors().GetDisplayChoice(), DisplayChoice::AdobeRgb);
 
     // Not RGB: refused with a message, the choice and path stay.
     EXPECT_FALSE(doc->OpenDisplayProfile(dir.File("grey.icc")));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(messages.calls[0].text, kOnlyRgbProfileText);
-    EXPECT_EQ(doc->Colors().DisplayChoice(), 2);
+    EXPECT_EQ(doc->Colors().GetDisplayChoice(), DisplayChoice::AdobeRgb);
     EXPECT_TRUE(doc->Paths().displayProfile.empty());
 
     EXPECT_TRUE(doc->OpenDisplayProfile(dir.File("wide.icc")));
-    EXPECT_EQ(doc->Colors().DisplayChoice(), 5);
+    EXPECT_EQ(doc->Colors().GetDisplayChoice(), DisplayChoice::DisplayProfileFile);
     EXPECT_EQ(doc->Paths().displayProfile, dir.File("wide.icc"));
     const Bytes shown = Develop();
     EXPECT_EQ(shown, ReferenceShown(doc->Preview16(), BuiltIn(1), BuiltIn(3)));
@@ -501,7 +503,7 @@ TEST_F(PreviewFixture, OpeningADisplayProfileFile)
     const uint16_t in[3] = {30000, 20000, 10000};
     uint16_t out[3] = {};
     EXPECT_EQ(doc->TransformPixel(in, out), out);
-    doc->OnDisplayChoice(0);
+    doc->OnDisplayChoice(DisplayChoice::GuiConverts);
     EXPECT_EQ(doc->TransformPixel(in, out), in);
     EXPECT_EQ(messages.calls.size(), 1u);
 }

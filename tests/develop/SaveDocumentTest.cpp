@@ -52,7 +52,8 @@ TEST(OutputNames, ExtensionsSuffixesAndCounters)
     };
     for (const Case& c : cases) {
         const auto exists = [&](const std::string& name) { return c.existing.count(name) != 0; };
-        EXPECT_EQ(MakeOutputFileName(c.path, c.kind, c.format, c.sizeMode, c.increment, exists), c.expected)
+        EXPECT_EQ(MakeOutputFileName(c.path, OutputFileKind(c.kind), OutputFormat(c.format), c.sizeMode, c.increment, exists),
+                  c.expected)
             << c.path << " kind " << c.kind << " mode " << c.sizeMode;
     }
 }
@@ -187,7 +188,7 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
 {
     const char* extensions[] = {"PSD", "PSD", "TIF", "TIF", "JPG"};
     for (int format = 0; format < 5; ++format) {
-        doc->SetOutputFormat(format);
+        doc->SetOutputFormat(OutputFormat(format));
         ASSERT_TRUE(doc->OnSaveDocument(source)) << (messages.calls.empty() ? "" : messages.calls.back().text);
         const std::string expected =
             format % 2 == 1 ? dir.File(std::string("shot_1.") + extensions[format]) : dir.File(std::string("shot.") + extensions[format]);
@@ -215,7 +216,7 @@ TEST_F(SaveDocumentTest, EveryFormatFromOneDevelopmentUntilTheRecordChanges)
 TEST_F(SaveDocumentTest, ACacheOfAnotherAreaIsNotWritten)
 {
     VELMO_REQUIRE_TOOL("identify");
-    doc->SetOutputFormat(3);
+    doc->SetOutputFormat(OutputFormat::Tiff8);
     doc->SetIncrementFileNumber(false);
     const int W = doc->Image().imageWidth, H = doc->Image().imageHeight;
     ASSERT_TRUE(doc->OnSaveDocument(source));
@@ -248,7 +249,7 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
 {
     VELMO_REQUIRE_TOOL("identify");
     VELMO_REQUIRE_TOOL("exiftool");
-    doc->SetOutputFormat(2);
+    doc->SetOutputFormat(OutputFormat::Tiff16);
     doc->SetIncrementFileNumber(false);
     const int W = doc->Image().imageWidth, H = doc->Image().imageHeight;
     ASSERT_GE(W, 8);
@@ -277,7 +278,7 @@ TEST_F(SaveDocumentTest, TheFileHoldsTheCropTurnedAsShown)
 
 TEST_F(SaveDocumentTest, FailuresSayWhyAndLeaveNoFile)
 {
-    doc->SetOutputFormat(3);
+    doc->SetOutputFormat(OutputFormat::Tiff8);
     doc->SetIncrementFileNumber(false);
     // A target whose directory is a plain file.
     ASSERT_TRUE(test::WriteFile(dir.File("plain"), {'x'}));
@@ -311,7 +312,7 @@ TEST_F(SaveDocumentTest, RefusedSavesWriteNothing)
 {
     // The output name would be the RAW file itself.
     doc->SetIncrementFileNumber(false);
-    doc->SetOutputFormat(2);
+    doc->SetOutputFormat(OutputFormat::Tiff16);
     { DocumentPaths p = doc->Paths(); p.source = dir.File("shot.TIF"); doc->SetPaths(p); }
     EXPECT_FALSE(doc->OnSaveDocument(doc->SourcePath()));
     ASSERT_EQ(messages.calls.size(), 1u);
@@ -348,7 +349,7 @@ TEST_F(SaveDocumentTest, PreviewSizeDarkensOutsideTheCrop)
 {
     VELMO_REQUIRE_TOOL("identify");
     doc->SetSizeMode(3);
-    doc->SetOutputFormat(2);
+    doc->SetOutputFormat(OutputFormat::Tiff16);
     for (int rotate : {0, 1}) {
         SCOPED_TRACE(rotate);
         doc->Edit().SetField(ParamField::rotate, rotate);

@@ -62,7 +62,7 @@ TEST(Document, DestructionPersistsTheSwitches)
         doc.Edit().SetSwitch(SwitchId::MagnifierSize, 512);
         doc.Edit().SetSwitch(SwitchId::CheckPrv, 0);
         doc.Edit().SetSwitch(SwitchId::UseHLS, 0);
-        doc.SetOutputFormat(4);
+        doc.SetOutputFormat(OutputFormat::Jpeg);
         { OutputOptions o = doc.Output(); o.jpegQuality = 60; doc.SetOutputOptions(o); }
         { DocumentPaths p = doc.Paths(); p.otherColorProfile = "/profiles/mine.icc"; doc.SetPaths(p); }
         doc.SetCameraFamily(6);
@@ -122,7 +122,7 @@ TEST(Document, StoredValuesOutOfRangeKeepDefaults)
     EXPECT_EQ(doc.Output().jpegQuality, 85);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 256);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::CheckPrv), 2);
-    EXPECT_EQ(doc.Colors().DisplayChoice(), 0);
+    EXPECT_EQ(doc.Colors().GetDisplayChoice(), DisplayChoice::GuiConverts);
     EXPECT_EQ(doc.Edit().FreeCurve().channel[0].count, 0);
 }
 

@@ -343,7 +343,7 @@ TEST_F(WorkerFixture, FullPreviewBitmapForTheView)
 
     // Converted by LittleCMS: tagged sRGB, the profile still carried; the
     // user-profile space shows with the user profile when there is one.
-    ASSERT_TRUE(doc->Colors().SetDisplayChoice(1));
+    ASSERT_TRUE(doc->Colors().SetDisplayChoice(DisplayChoice::Srgb));
     doc->Edit().SetField(ParamField::rotate, 1);
     DevelopPreview();
     ASSERT_TRUE(host.WaitForReady(2));

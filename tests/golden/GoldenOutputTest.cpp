@@ -826,7 +826,7 @@ TEST_P(Golden, OutputsMatchTheRecordedChecksums)
             doc.SetSizeMode((doc.Output().sizeMode & 8) | size);
             const std::string sizeName = SizeName(doc.Output().sizeMode);
             for (int format = 0; format < 5; ++format) {
-                doc.SetOutputFormat(format);
+                doc.SetOutputFormat(OutputFormat(format));
                 ASSERT_TRUE(doc.OnSaveDocument(target))
                     << sizeName << " " << kFormatNames[format] << ": "
                     << (messages.calls.empty() ? "" : messages.calls.back().text);
