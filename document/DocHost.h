@@ -36,6 +36,10 @@ public:
     virtual void RecalcLayout() {}
     // The active view hands its crop frame to the document again.
     virtual void ResendCropFrame() {}
+    // The active view rebuilds its picture from the preview it developed
+    // last, with the profile it was given last (the output colour space
+    // changed while the GUI converts colours).
+    virtual void UpdatePreviewBitmap() {}
     // The histogram palette and the view's histogram display are cleared.
     virtual void ClearHistograms() {}
     // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
@@ -111,6 +115,10 @@ public:
     // reload their copies (curve points, lens snapshots, the selected colour
     // range's values) and repaint.
     virtual void RefreshFeaturePalettes(FeatureKind /*kind*/) {}
+
+    // After a RAF load: the lens palette shows the camera's model name and
+    // the focal length (millimetres) from the Exif data.
+    virtual void SetLensInfo(const std::string& /*modelName*/, float /*focalLength*/) {}
 
     // --- Magnifier -------------------------------------------------------------
     // The magnifier palette rebuilds its bitmap from a new rendering

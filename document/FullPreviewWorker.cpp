@@ -12,6 +12,11 @@ void CVelmoDoc::StopWorker()
         worker->Stop();
 }
 
+bool CVelmoDoc::StopWorker(std::chrono::milliseconds limit)
+{
+    return worker == nullptr || worker->Stop(limit);
+}
+
 void CVelmoDoc::ResumeWorker()
 {
     if (worker)

@@ -134,7 +134,8 @@ bool CVelmoDoc::OpenUserProfile(const std::string& path)
         return false;
     host->AddToRecentList(RecentListKind::ColorProfile, path);
     paths.otherColorProfile = path;
-    edit.SetField(ParamField::ICC, 4);
+    // The pictures show through the new profile at once.
+    SetOutputColorSpace(4);
     return true;
 }
 
@@ -358,6 +359,8 @@ void CVelmoDoc::ApplyCameraSettings(const std::string& path, bool bay, int frame
     });
     if (image.rafFlag)
         MakeAsShot(path);
+    if (!bay && host->HasMainWindow())
+        host->SetLensInfo(camera.modelName, camera.focalLength);
 }
 
 } // namespace velmo

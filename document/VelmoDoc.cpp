@@ -132,6 +132,9 @@ void CVelmoDoc::DeleteContents()
     std::fill(toneResponse.begin(), toneResponse.end(), 0);
     std::fill(histogram.begin(), histogram.end(), 0);
     image.FreeFrames();
+    // The Exif text and values belong to the image that goes.
+    image.exifLines.clear();
+    image.exifIndex = ExifTagIndex{};
     saveCache.Drop();
     DropFullPreview();
     magnifierImage.reset();

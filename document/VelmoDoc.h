@@ -28,6 +28,7 @@
 #include "raw/WhiteBalanceData.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -102,6 +103,9 @@ public:
     // idle; the pause stays until ResumeWorker, which hands the worker the
     // current state to build from. Both on the user-interface thread only.
     void StopWorker();
+    // The same, waiting at most limit: false when a build still runs then
+    // (it stays asked to stop and cannot publish; the pause stays).
+    bool StopWorker(std::chrono::milliseconds limit);
     void ResumeWorker();
     // The pause of modal dialogs: no new build starts while it is set (a
     // running one goes on).
@@ -215,6 +219,71 @@ public:
     const FamilyWhiteBalanceTables& FamilyTables() const { return familyWb; }
     void SetFamilyTables(const FamilyWhiteBalanceTables& tables) { familyWb = tables; }
     const FamilyWhiteBalanceTable& FamilyTable() const { return familyWb[FamilyTableIndex(image.cameraFamily)]; }
+
+    // --- Parameter commands (document/DocParameterCommands.cpp) -------------------
+    // The refresh after the record changed: both parameters palettes take the
+    // record, the views develop again, the magnifier is rendered again when
+    // "CheckMGN" is set and pending deferred applies are cancelled (the host
+    // does the four).
+    void OnParametersChanged() { host->OnParametersChanged(); }
+    // The turn of a rotation command: 33601 none, 33602 right, 33603 left;
+    // -1 takes it from the Exif orientation (8 left, 6 right, anything else
+    // none). Other ids change nothing. A new turn lays the frame out again,
+    // updates the views and hands the crop frame over again.
+    void SetRotation(int id);
+    // An output-size command (33510-33513): the size mode (the Bayer-type
+    // bit kept), set with the worker stopped; the cached image goes, the
+    // frame lays itself out again (and shows the new size) and the
+    // magnifier follows when "CheckMGN" is set. Other ids change nothing.
+    void OnOutputSize(int id);
+    // How long OnOutputSize waits for a running full-preview build to stop.
+    static constexpr std::chrono::milliseconds kWorkerStopLimit{5000};
+    // iEnhGreen; with redevelop the views update.
+    void SetGreenEnhancer(int level, bool redevelop);
+    // soften and harden, or sharpness; with render the magnifier follows
+    // once it has a centre.
+    void SetSoftenHarden(int soften, int harden, bool render);
+    void SetSharpnessLevel(int level, bool render);
+    // The soften and harden amounts of the record's sharpness preset: Hard
+    // (0, 20), Normal (0, 5), Soft (20, 0), Custom the record's own, else (0, 0).
+    void GetSharpnessPreset(int* soften, int* harden) const;
+    // A sharpness preset command (0 Hard .. 3 Custom): the record's
+    // sharpness; the full preview is built again and the magnifier follows
+    // once it has a centre. False for another value.
+    bool SetSharpnessPreset(int preset);
+    // Neutral parameters (Ctrl+Shift+R): no white balance, gamma 1, contrast,
+    // brightness, hue and S/R mix 0, saturation 100, normal sharpness; the
+    // colour temperature, the S/R type and the feature flags stay; refresh.
+    void NeutralReset();
+    // The second frame becomes the main image and the other way round, with
+    // their sample maps; refresh. False (nothing changed) without a second
+    // frame.
+    bool SwapFrames();
+    // honeycomb toggled; the magnifier follows and the status bar says
+    // "HoneyCum:On" or "HoneyCum:off". Nothing without an image.
+    void ToggleHoneycomb();
+    // "Use old WB": "UseRafWB" toggled, the white-balance lists refilled, the
+    // family defaults under the new switch, the palettes reset and refreshed.
+    void ToggleUseRafWB();
+    // "Use old NR": "UseOldNR" toggled; the magnifier is rendered again.
+    void ToggleUseOldNR();
+    // "Use old saturation": "UseHLS" toggled; refresh.
+    void ToggleUseHLS();
+    // The output colour space (0 sRGB .. 3 Wide Gamut RGB, 4 the user
+    // profile) of the record: the preview, the magnifier and the full
+    // preview take its profile; when LittleCMS converts, the transform is
+    // built again and the pictures are developed again. False (nothing
+    // changed) for another value.
+    bool SetOutputColorSpace(int icc);
+    // "MagnifierSize" (256 or 512): the magnifier palette reallocates, and
+    // the square is rendered again at the new size. False for another size.
+    bool SetMagnifierSize(int size);
+    // The full preview is built again from the current state (after a change
+    // that only it shows).
+    void RefreshFullPreview();
+    // Set while the batch dialog runs.
+    bool BatchRunning() const { return batchRunning; }
+    void SetBatchRunning(bool on) { batchRunning = on; }
 
     // --- Development ------------------------------------------------------------
     // The read-only context of one development run on the live record, or on
@@ -454,6 +523,7 @@ private:
     OutputOptions outputOptions;
     int incrementFileNumber = 1;
     int clipWarning = 0;
+    bool batchRunning = false;
     std::atomic<int> pumpMessages{0};
     ScreenSize fullFrame{0, 0};
     LoadTimings loadTimings;

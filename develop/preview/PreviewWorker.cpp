@@ -135,6 +135,14 @@ void PreviewWorker::Stop()
     idle.wait(lock, [this] { return busy.load() == 0; });
 }
 
+bool PreviewWorker::Stop(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(mutex);
+    abort = 1;
+    pause = 1;
+    return idle.wait_for(lock, limit, [this] { return busy.load() == 0; });
+}
+
 void PreviewWorker::Resume(const JobMaker& makeJob)
 {
     {

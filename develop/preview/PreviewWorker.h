@@ -21,6 +21,7 @@
 #include "develop/preview/RenderPreview.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -57,6 +58,9 @@ public:
     // Asks a running build to stop, pauses the worker and returns once it is
     // idle. The pause stays until Resume.
     void Stop();
+    // The same, waiting at most limit: false when a build still runs then
+    // (it stays asked to stop, and the pause stays).
+    bool Stop(std::chrono::milliseconds limit);
     void Resume(const JobMaker& makeJob);
     // The pause of modal dialogs: no new build starts while it is set (a
     // running one goes on).
