@@ -1,6 +1,7 @@
 #include "app/AppDocHost.h"
 
 #include "app/MainFrame.h"
+#include "app/PaletteInterfaces.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
@@ -13,20 +14,6 @@
 #include <QScreen>
 
 namespace velmo {
-
-QStringList NameFiltersFromMfc(const std::string& filter)
-{
-    QStringList out;
-    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
-    }
-    return out;
-}
 
 AppDocHost::AppDocHost(CVelmoApp& application) : app(application) {}
 
@@ -124,9 +111,14 @@ void AppDocHost::ResendCropFrame()
 
 void AppDocHost::ClearHistograms()
 {
-    if (CMainFrame* f = frame.load())
-        if (CVelmoView* view = f->GetActiveView())
-            view->RefreshHistogram();
+    CMainFrame* f = frame.load();
+    if (f == nullptr)
+        return;
+    if (CVelmoView* view = f->GetActiveView())
+        view->RefreshHistogram();
+    // The image's Exif lines went with it.
+    if (IExifPalette* exif = f->ExifPalette())
+        exif->SetExifLines({});
 }
 
 void AppDocHost::SetPreviewProfile(int icc)
@@ -161,16 +153,90 @@ bool AppDocHost::OpenDocumentFile(const std::string& path)
     return true;
 }
 
+void AppDocHost::UpdatePreviewBitmap()
+{
+    if (CMainFrame* f = frame.load())
+        if (CVelmoView* view = f->GetActiveView())
+            view->UpdatePreviewBitmap();
+}
+
+void AppDocHost::RefreshPalettes()
+{
+    if (CMainFrame* f = frame.load())
+        f->RefreshPalettes();
+}
+
 void AppDocHost::OnParametersChanged()
 {
     if (CMainFrame* f = frame.load())
         f->OnParametersChanged();
 }
 
+void AppDocHost::RefillWhiteBalanceLists()
+{
+    if (CMainFrame* f = frame.load())
+        f->RefillWhiteBalanceLists();
+}
+
 void AppDocHost::OnResetCommand()
 {
     if (CMainFrame* f = frame.load())
-        f->RecalcLayout();
+        f->OnResetCommand();
+}
+
+void AppDocHost::OnFeatureToggled(FeatureKind kind, bool enabled)
+{
+    if (CMainFrame* f = frame.load())
+        f->OnFeatureToggled(kind, enabled);
+}
+
+void AppDocHost::RefreshFeaturePalettes(FeatureKind kind)
+{
+    if (CMainFrame* f = frame.load())
+        f->RefreshFeaturePalettes(kind);
+}
+
+void AppDocHost::SetLensInfo(const std::string& modelName, float focalLength)
+{
+    if (CMainFrame* f = frame.load())
+        if (ILensPalette* lens = f->LensPalette())
+            lens->SetLensInfo(modelName, focalLength);
+}
+
+void AppDocHost::UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image)
+{
+    if (CMainFrame* f = frame.load())
+        f->UpdateMagnifierBitmap(std::move(image));
+}
+
+void AppDocHost::CenterMagnifierView()
+{
+    if (CMainFrame* f = frame.load())
+        f->CenterMagnifierView();
+}
+
+void AppDocHost::SetMagnifierSize(int size)
+{
+    if (CMainFrame* f = frame.load())
+        f->SetMagnifierSize(size);
+}
+
+void AppDocHost::BeginChromaticSearch()
+{
+    if (CMainFrame* f = frame.load())
+        f->BeginChromaticSearch();
+}
+
+bool AppDocHost::ChromaticSearchProgress(int percent)
+{
+    CMainFrame* f = frame.load();
+    return f != nullptr && f->ChromaticSearchProgress(percent);
+}
+
+void AppDocHost::EndChromaticSearch()
+{
+    if (CMainFrame* f = frame.load())
+        f->EndChromaticSearch();
 }
 
 } // namespace velmo

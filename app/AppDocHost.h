@@ -5,8 +5,6 @@
 
 #include "document/DocHost.h"
 
-#include <QStringList>
-
 #include <atomic>
 
 namespace velmo {
@@ -46,10 +44,25 @@ public:
     bool ReadCropSettings(const std::string& path) override;
     bool WriteCropSettings(const std::string& path) override;
 
+    void UpdatePreviewBitmap() override;
+    void RefreshPalettes() override;
+
     void AddToRecentList(RecentListKind kind, const std::string& path) override;
     bool OpenDocumentFile(const std::string& path) override;
     void OnParametersChanged() override;
+    void RefillWhiteBalanceLists() override;
     void OnResetCommand() override;
+    void OnFeatureToggled(FeatureKind kind, bool enabled) override;
+    void RefreshFeaturePalettes(FeatureKind kind) override;
+    void SetLensInfo(const std::string& modelName, float focalLength) override;
+
+    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override;
+    void CenterMagnifierView() override;
+    void SetMagnifierSize(int size) override;
+
+    void BeginChromaticSearch() override;
+    bool ChromaticSearchProgress(int percent) override;
+    void EndChromaticSearch() override;
 
 private:
     // The user-interface thread's channel: draws into the status bar and
@@ -68,9 +81,5 @@ private:
     CVelmoDoc* doc = nullptr;
     StatusBarProgress progress{*this};
 };
-
-// A file-dialog filter in the framework's form ("Name|*.a;*.b|...||") as Qt
-// name filters ("Name (*.a *.b)").
-QStringList NameFiltersFromMfc(const std::string& filter);
 
 } // namespace velmo

@@ -4,8 +4,10 @@
 #include "app/DocCommands.h"
 #include "app/HistogramBar.h"
 #include "app/PaletteDock.h"
+#include "app/PaletteInterfaces.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
+#include "app/dialogs/ProcessingDlg.h"
 #include "document/VelmoDoc.h"
 #include "params/EditState.h"
 #include "platform/core/MessageBox.h"
@@ -18,6 +20,7 @@
 #include "res/StringTable.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDialog>
@@ -121,7 +124,7 @@ std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, 
 }
 
 CMainFrame::CMainFrame(CVelmoApp& application, CVelmoDoc& document, AppDocHost& docHost)
-    : app(application), doc(document), host(docHost), docCommands(std::make_unique<CDocCommands>(document))
+    : app(application), doc(document), host(docHost), docCommands(std::make_unique<CDocCommands>(document, *this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     SettingsStore& s = Settings();
@@ -277,6 +280,45 @@ CPaletteDock* CMainFrame::ParametersPalette() const
     return IsTabbedUI() ? paramTabBar : paramBar;
 }
 
+std::vector<IParamPalette*> CMainFrame::ParamPalettes() const
+{
+    std::vector<IParamPalette*> palettes;
+    for (CPaletteDock* p : {paramTabBar, paramBar})
+        if (auto* palette = dynamic_cast<IParamPalette*>(p))
+            palettes.push_back(palette);
+    return palettes;
+}
+
+IParamPalette* CMainFrame::ActiveParamPalette() const
+{
+    return dynamic_cast<IParamPalette*>(ParametersPalette());
+}
+
+IMagnifierPalette* CMainFrame::MagnifierPalette() const
+{
+    return dynamic_cast<IMagnifierPalette*>(magnifierBar);
+}
+
+IFeaturePalette* CMainFrame::FeaturePalette(FeatureKind kind) const
+{
+    switch (kind) {
+    case FeatureKind::FreeCurve: return dynamic_cast<IFeaturePalette*>(freeCurveBar);
+    case FeatureKind::LensCorrection: return dynamic_cast<IFeaturePalette*>(lensBar);
+    case FeatureKind::SelectiveColors: return dynamic_cast<IFeaturePalette*>(selColorBar);
+    }
+    return nullptr;
+}
+
+ILensPalette* CMainFrame::LensPalette() const
+{
+    return dynamic_cast<ILensPalette*>(lensBar);
+}
+
+IExifPalette* CMainFrame::ExifPalette() const
+{
+    return dynamic_cast<IExifPalette*>(exifBar);
+}
+
 QWidget* CMainFrame::GetBarById(unsigned id) const
 {
     switch (id) {
@@ -313,6 +355,9 @@ CommandRoute CMainFrame::Route(CCmdTarget* owner) const
 
 void CMainFrame::ExecuteCommand(unsigned id, CCmdTarget* owner)
 {
+    // A long command pumps events; no other command may start inside it.
+    if (InModalWork())
+        return;
     const CommandRoute route = Route(owner);
     if (!route.IsEnabled(id))
         return;
@@ -421,6 +466,15 @@ void CMainFrame::BuildCommandMap()
     OnUpdate(ID_USE_OLD_UI, [this](CCmdUI& ui) { ui.SetCheck(doc.Edit().Switch(SwitchId::UseOldUI) != 0); });
 
     OnCommandRange(ID_FOCUS_CONTROL_FIRST, ID_FOCUS_CONTROL_LAST, [this](unsigned id) { FocusPaletteControl(id); });
+    // The histogram's source: preview, magnifier, selection.
+    OnCommandRange(ID_HISTOGRAM_SOURCE_FIRST, ID_HISTOGRAM_SOURCE_LAST, [this](unsigned id) {
+        if (CHistogramBar* histogram = HistogramBar())
+            histogram->SetSource(int(id - ID_HISTOGRAM_SOURCE_FIRST));
+    });
+    OnUpdateRange(ID_HISTOGRAM_SOURCE_FIRST, ID_HISTOGRAM_SOURCE_LAST, [this](CCmdUI& ui) {
+        CHistogramBar* histogram = HistogramBar();
+        ui.SetCheck(histogram != nullptr && histogram->Source() == int(ui.id - ID_HISTOGRAM_SOURCE_FIRST));
+    });
     OnUpdateRange(ID_TWO_FRAME_CONTROL_FIRST, ID_TWO_FRAME_CONTROL_LAST,
                   [this](CCmdUI& ui) { ui.Enable(doc.Edit().Params().twoFrames != 0); });
 
@@ -489,25 +543,150 @@ void CMainFrame::OnUseOldUI()
 void CMainFrame::OnReset()
 {
     doc.SetDefaultParameters();
-    RecalcLayout();
+    OnResetCommand();
     OnParametersChanged();
 }
 
 bool CMainFrame::FocusPaletteControl(unsigned id)
 {
-    CPaletteDock* p = ParametersPalette();
-    return p != nullptr && p->FocusControl(id);
+    IParamPalette* p = ActiveParamPalette();
+    return p != nullptr && p->ShowControl(id);
+}
+
+void CMainFrame::LoadRecordIntoPalettes()
+{
+    for (IParamPalette* p : ParamPalettes())
+        p->SetParams(doc.Edit().Params());
+}
+
+void CMainFrame::RefreshPalettes()
+{
+    LoadRecordIntoPalettes();
+    if (IExifPalette* exif = ExifPalette())
+        exif->SetExifLines(doc.Image().exifLines);
 }
 
 void CMainFrame::OnParametersChanged()
 {
+    LoadRecordIntoPalettes();
     if (view != nullptr)
         view->OnUpdate();
+    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0)
+        doc.UpdateMagnifier();
+    for (IParamPalette* p : ParamPalettes())
+        p->CancelCountdown();
+}
+
+void CMainFrame::OnResetCommand()
+{
+    LoadRecordIntoPalettes();
+    for (CPaletteDock* p : {paramTabBar, paramBar})
+        if (p != nullptr)
+            p->update();
+    RecalcLayout();
+}
+
+void CMainFrame::RefillWhiteBalanceLists()
+{
+    for (IParamPalette* p : ParamPalettes())
+        p->FillWhiteBalanceList();
+}
+
+void CMainFrame::OnFeatureToggled(FeatureKind kind, bool on)
+{
+    const int page = kind == FeatureKind::FreeCurve ? 3 : kind == FeatureKind::LensCorrection ? 4 : 5;
+    if (IsTabbedUI()) {
+        if (auto* tabbed = dynamic_cast<IParamPalette*>(paramTabBar))
+            tabbed->OnFeatureToggled(kind, on);
+        if (kind == FeatureKind::FreeCurve)
+            if (IFeaturePalette* curve = FeaturePalette(kind))
+                curve->Refresh();
+        if (on && paramTabBar != nullptr) {
+            paramTabBar->ShowPage(page);
+            paramTabBar->show();
+            paramTabBar->setFocus();
+        }
+        return;
+    }
+    if (auto* classic = dynamic_cast<IParamPalette*>(paramBar))
+        classic->OnFeatureToggled(kind, on);
+    if (IFeaturePalette* palette = FeaturePalette(kind)) {
+        palette->SetEnabled(on);
+        palette->Apply();
+    }
+    const unsigned viewId =
+        kind == FeatureKind::FreeCurve ? ID_VIEW_FREECURVE : kind == FeatureKind::LensCorrection ? ID_VIEW_LENS : ID_VIEW_SELCOLOR;
+    if (CPaletteDock* dock = Palette(viewId); dock != nullptr && dock->isVisible())
+        dock->setFocus();
+}
+
+void CMainFrame::RefreshFeaturePalettes(FeatureKind kind)
+{
+    for (IParamPalette* p : ParamPalettes())
+        p->RefreshFeature(kind);
+    if (IFeaturePalette* palette = FeaturePalette(kind))
+        palette->Refresh();
+}
+
+void CMainFrame::UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image)
+{
+    if (IMagnifierPalette* m = MagnifierPalette())
+        m->UpdateBitmap(std::move(image));
+    // Source 1 of the histogram is the square's.
+    if (CHistogramBar* histogram = HistogramBar())
+        histogram->Invalidate();
+}
+
+void CMainFrame::CenterMagnifierView()
+{
+    if (IMagnifierPalette* m = MagnifierPalette()) {
+        m->SetCenter();
+        if (magnifierBar != nullptr)
+            magnifierBar->repaint();
+    }
+}
+
+void CMainFrame::SetMagnifierSize(int size)
+{
+    if (IMagnifierPalette* m = MagnifierPalette())
+        m->SetSize(size);
+}
+
+void CMainFrame::BeginChromaticSearch()
+{
+    SaveBarState("DockingBarState2");
+    if (magnifierBar != nullptr) {
+        magnifierBar->show();
+        magnifierBar->setFloating(true);
+        magnifierBar->move(frameGeometry().topLeft());
+    }
+    processing = std::make_unique<CProcessingDlg>(std::string(), this);
+    processing->SetProgress(0);
+    // The rest of the program takes no input while the search runs; the
+    // dialog's Cancel does.
+    processing->hide();
+    processing->setWindowModality(Qt::ApplicationModal);
+    processing->show();
+}
+
+bool CMainFrame::ChromaticSearchProgress(int percent)
+{
+    if (processing == nullptr)
+        return false;
+    processing->SetProgress(percent);
+    QCoreApplication::processEvents();
+    return processing->cancelRequested != 0;
+}
+
+void CMainFrame::EndChromaticSearch()
+{
+    processing.reset();
+    LoadBarState("DockingBarState2");
+    RecalcLayout();
 }
 
 void CMainFrame::OnFontCommand(unsigned id)
 {
-    DestroyPalettes();
     DialogFontSetting& font = DialogFont();
     if (id == ID_FONT_NORMAL) {
         font.pointSize = 0;
@@ -524,7 +703,12 @@ void CMainFrame::OnFontCommand(unsigned id)
         if (chosen)
             font = *chosen;
     }
-    CreatePalettes();
+    // The palettes stay (with everything they hold) and take the new font.
+    for (CPaletteDock* p : {paramBar, paramTabBar, histogramBar, magnifierBar, selColorBar, lensBar, exifBar,
+                            curveBar, freeCurveBar})
+        if (p != nullptr)
+            p->ApplyFont();
+    RecalcLayout();
 }
 
 void CMainFrame::SetResizable(bool resizable)

@@ -23,6 +23,14 @@ namespace velmo {
 
 class AppDocHost;
 class CDocCommands;
+class CProcessingDlg;
+class IExifPalette;
+class IFeaturePalette;
+class ILensPalette;
+class IMagnifierPalette;
+class IParamPalette;
+struct DisplayImage;
+enum class FeatureKind;
 class CHistogramBar;
 class CommandToolBar;
 class CPaletteDock;
@@ -48,6 +56,7 @@ public:
 
     CVelmoView* GetActiveView() const { return view; }
     CVelmoDoc* GetActiveDocument() const { return &doc; }
+    CVelmoApp& App() const { return app; }
 
     // Sizes the frame so that the view shows the preview at the chosen size
     // (fixed mode), or fits the display size into the view (full mode). It
@@ -60,8 +69,17 @@ public:
     // The histogram palette (null while the palettes are rebuilt).
     CHistogramBar* HistogramBar() const;
 
+    // The palettes' interfaces (app/PaletteInterfaces.h): the tabbed and the
+    // classic parameters palettes, the one the UI shows, and the others; null
+    // when the palette has no such interface.
+    std::vector<IParamPalette*> ParamPalettes() const;
+    IParamPalette* ActiveParamPalette() const;
+    IMagnifierPalette* MagnifierPalette() const;
+    IFeaturePalette* FeaturePalette(FeatureKind kind) const;
+    ILensPalette* LensPalette() const;
+    IExifPalette* ExifPalette() const;
+
     bool CreatePalettes();
-    void DestroyPalettes();
     void DockOrFloatPalettes(bool docked);
     void ResetPaletteLayout();
     void SetPreviewZoom(int idOrFlag);
@@ -82,8 +100,39 @@ public:
     // The progress routine's drawing: percent 0..100, -1 erase, -2 label alone;
     // area -1 the whole first pane, else its right third.
     void Progress(int percent, const char* label, int area);
-    // After a parameter change: palettes, views, magnifier.
+    // After a parameter change: both parameters palettes take the record,
+    // the view develops again, the magnifier follows when "CheckMGN" is set
+    // and the palettes' pending deferred applies are cancelled.
     void OnParametersChanged();
+    // Both parameters palettes take the document's record.
+    void LoadRecordIntoPalettes();
+    // The same, and the Exif palette the image's lines.
+    void RefreshPalettes();
+    // After the record went back to the defaults: the palettes take it and
+    // repaint; the frame lays itself out again.
+    void OnResetCommand();
+    // Both parameters palettes fill their white-balance lists again.
+    void RefillWhiteBalanceLists();
+    // A feature's flag was switched: the palettes show it, the tabbed palette
+    // shows the feature's page (the classic UI the feature's palette) when on.
+    void OnFeatureToggled(FeatureKind kind, bool on);
+    // A feature's table was replaced: the palettes that edit it load it again.
+    void RefreshFeaturePalettes(FeatureKind kind);
+    // The magnifier palette's hooks of the document.
+    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image);
+    void CenterMagnifierView();
+    void SetMagnifierSize(int size);
+    // The automatic chromatic-aberration search: the magnifier floats at the
+    // window's corner and "Processing..." shows, the rest of the program
+    // takes no input until the end, when the palettes return to their places.
+    void BeginChromaticSearch();
+    // Shows percent and lets pending events run; true once Cancel was pressed.
+    bool ChromaticSearchProgress(int percent);
+    void EndChromaticSearch();
+    // True while a long command of the user-interface thread runs (no other
+    // command starts meanwhile).
+    bool InModalWork() const { return processing != nullptr; }
+    CProcessingDlg* ProcessingDialog() const { return processing.get(); }
     // The parameters palette in use focuses its control with that id.
     bool FocusPaletteControl(unsigned id);
 
@@ -156,6 +205,7 @@ private:
     CVelmoView* view = nullptr;
     QWidget* viewHolder = nullptr;
     std::unique_ptr<CDocCommands> docCommands;
+    std::unique_ptr<CProcessingDlg> processing;
     CommandToolBar* mainToolBar = nullptr;
     CommandToolBar* palettesBar = nullptr;
     StatusProgressPane* messagePane = nullptr;

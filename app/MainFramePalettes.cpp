@@ -3,6 +3,7 @@
 #include "app/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
+#include "app/PlaceholderPalettes.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
@@ -38,18 +39,21 @@ bool CMainFrame::CreatePalettes()
         connect(palette, &QDockWidget::dockLocationChanged, this, [this] { ScheduleLayout(); });
         return palette;
     };
-    auto make = [this, &caption, &wire](unsigned id, const char* name, size_t captionIndex, QSize size) {
-        return wire(new CPaletteDock(id, QString::fromLatin1(name), caption(captionIndex), size, this));
-    };
-    paramBar = make(ID_VIEW_PARAMS, "ParamBar", 0, {300, 400});
-    paramTabBar = make(ID_VIEW_PARAMTAB, "ParamTabBar", 0, {300, 400});
+    // Each palette class takes its placeholder's place here.
+    auto name = [](const char* objectName) { return QString::fromLatin1(objectName); };
+    paramBar = wire(new CParamPalettePlaceholder(ID_VIEW_PARAMS, name("ParamBar"), caption(0), {300, 400}, this));
+    paramTabBar =
+        wire(new CParamPalettePlaceholder(ID_VIEW_PARAMTAB, name("ParamTabBar"), caption(0), {300, 400}, this));
     histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), this));
-    magnifierBar = make(ID_VIEW_MAGNIFIER, "MagnifierBar", 2, {256, 256});
-    selColorBar = make(ID_VIEW_SELCOLOR, "SelColorBar", 6, {300, 250});
-    lensBar = make(ID_VIEW_LENS, "LensBar", 7, {300, 250});
-    exifBar = make(ID_VIEW_EXIF, "ExifBar", 4, {240, 150});
-    curveBar = make(ID_VIEW_CURVE, "CurveBar", 3, {200, 150});
-    freeCurveBar = make(ID_VIEW_FREECURVE, "FreeCurveBar", 5, {260, 260});
+    magnifierBar = wire(new CMagnifierPalettePlaceholder(ID_VIEW_MAGNIFIER, name("MagnifierBar"), caption(2),
+                                                         doc.Edit().Switch(SwitchId::MagnifierSize), this));
+    selColorBar =
+        wire(new CFeaturePalettePlaceholder(ID_VIEW_SELCOLOR, name("SelColorBar"), caption(6), {300, 250}, this));
+    lensBar = wire(new CFeaturePalettePlaceholder(ID_VIEW_LENS, name("LensBar"), caption(7), {300, 250}, this));
+    exifBar = wire(new CExifPalettePlaceholder(ID_VIEW_EXIF, name("ExifBar"), caption(4), {240, 150}, this));
+    curveBar = wire(new CPaletteDock(ID_VIEW_CURVE, name("CurveBar"), caption(3), {200, 150}, this));
+    freeCurveBar =
+        wire(new CFeaturePalettePlaceholder(ID_VIEW_FREECURVE, name("FreeCurveBar"), caption(5), {260, 260}, this));
 
     addDockWidget(Qt::RightDockWidgetArea, paramBar);
     addDockWidget(Qt::RightDockWidgetArea, paramTabBar);
@@ -96,20 +100,6 @@ bool CMainFrame::CreatePalettes()
         SetPreviewZoom(1);
     DockOrFloatPalettes(floatPalettes == 0);
     return true;
-}
-
-void CMainFrame::DestroyPalettes()
-{
-    SaveBarState("DockingBarState");
-    for (CPaletteDock** p : {&paramBar, &paramTabBar, &histogramBar, &magnifierBar, &selColorBar, &lensBar,
-                             &exifBar, &curveBar, &freeCurveBar}) {
-        if (*p == nullptr)
-            continue;
-        removeDockWidget(*p);
-        delete *p;
-        *p = nullptr;
-    }
-    RecalcLayout();
 }
 
 void CMainFrame::DockOrFloatPalettes(bool docked)

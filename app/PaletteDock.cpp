@@ -65,4 +65,12 @@ bool CPaletteDock::FocusControl(unsigned)
     return false;
 }
 
+void CPaletteDock::ApplyFont()
+{
+    if (QWidget* body = widget()) {
+        ApplyDialogFont(body);
+        body->updateGeometry();
+    }
+}
+
 } // namespace velmo

@@ -19,8 +19,8 @@ public:
 
     // The tabbed parameters palette's pages: 0 Adjust1, 1 Adjust2, 2 Detail,
     // 3 Curve, 4 Lens, 5 Color. Other palettes have page 0 only.
-    int CurrentPage() const { return page; }
-    void ShowPage(int newPage);
+    virtual int CurrentPage() const { return page; }
+    virtual void ShowPage(int newPage);
 
     // The dock style: any side, or none (the palette stays floating).
     void SetDockable(bool dockable);
@@ -30,6 +30,9 @@ public:
 
     // Gives the control with that id the focus; false when the palette has none.
     virtual bool FocusControl(unsigned controlId);
+    // The dialog font changed: the contents take it (the palette and its
+    // state stay).
+    virtual void ApplyFont();
 
 protected:
     // A palette with contents of its own (body becomes the dock's widget).

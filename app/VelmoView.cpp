@@ -1,6 +1,7 @@
 #include "app/VelmoView.h"
 
 #include "app/AppDocHost.h"
+#include "app/DisplayedImage.h"
 #include "app/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
@@ -44,24 +45,6 @@ constexpr QRgb kCropColour = 0xFFFFFF;
 IntPoint ToPoint(const QPointF& p)
 {
     return {int(p.x()), int(p.y())};
-}
-
-// The picture of bits (blue, green, red rows without padding) as the screen
-// shows it: converted from the profile when the GUI converts, else as sRGB.
-QImage DisplayedImage(const uint8_t* bits, int width, int height, int stride, const std::vector<uint8_t>* profile,
-                      bool convert)
-{
-    QImage image = QImage(bits, width, height, stride, QImage::Format_BGR888).convertToFormat(QImage::Format_RGB32);
-    if (convert && profile != nullptr && !profile->empty()) {
-        const QColorSpace space = QColorSpace::fromIccProfile(
-            QByteArray(reinterpret_cast<const char*>(profile->data()), qsizetype(profile->size())));
-        if (space.isValid() && space != QColorSpace(QColorSpace::SRgb)) {
-            image.setColorSpace(space);
-            image.convertToColorSpace(QColorSpace::SRgb);
-        }
-    }
-    image.setColorSpace(QColorSpace::SRgb);
-    return image;
 }
 
 // The tool cursors, drawn: a lens (magnifier), an open hand (panning), a

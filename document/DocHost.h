@@ -40,7 +40,8 @@ public:
     // last, with the profile it was given last (the output colour space
     // changed while the GUI converts colours).
     virtual void UpdatePreviewBitmap() {}
-    // The histogram palette and the view's histogram display are cleared.
+    // The image was closed: the histogram palette and the view's histogram
+    // display are cleared, the Exif palette shows nothing.
     virtual void ClearHistograms() {}
     // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
     virtual void FocusNoiseReductionControl() {}

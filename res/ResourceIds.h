@@ -161,6 +161,7 @@ inline constexpr unsigned ID_DISPLAY_WINDOWS_CM = 2710;
 inline constexpr unsigned ID_DISPLAY_PROFILE_FIRST = 2711; // mode = id - 2711
 inline constexpr unsigned ID_DISPLAY_SRGB = 2712;
 inline constexpr unsigned ID_DISPLAY_ADOBE = 2713;
+inline constexpr unsigned ID_DISPLAY_PROFILE_LAST = 2716;
 inline constexpr unsigned ID_DISPLAY_OTHER = 2716;
 inline constexpr unsigned ID_OPEN_DISPLAY_PROFILE = 2717;
 
@@ -190,6 +191,17 @@ inline constexpr unsigned IDS_LANGUAGE_NAME = 215;
 inline constexpr unsigned IDS_TRANSLATOR = 216;
 inline constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;  // "Ready"
 inline constexpr unsigned IDS_WB_PRESETS_OLD = 61204;
+// Titles of the side-file dialogs.
+inline constexpr unsigned IDS_LOAD_PARAMS_TITLE = 61222;    // "Load decode Parameters"
+inline constexpr unsigned IDS_SAVE_PARAMS_TITLE = 61223;    // "Save As decode Parameters"
+inline constexpr unsigned IDS_SAVE_WB_TITLE = 61224;        // "Save As Spot White Balance"
+inline constexpr unsigned IDS_LOAD_WB_TITLE = 61225;        // "Load Spot White Balance"
+inline constexpr unsigned IDS_LOAD_SELCOLOR_TITLE = 61226;  // "Load SelectiveColorAdj."
+inline constexpr unsigned IDS_SAVE_SELCOLOR_TITLE = 61227;  // "Save As SelectiveColorAdj."
+inline constexpr unsigned IDS_LOAD_LENS_TITLE = 61228;      // "Load LensCorrection"
+inline constexpr unsigned IDS_SAVE_LENS_TITLE = 61229;      // "Save As LensCorrection"
+inline constexpr unsigned IDS_SAVE_TONE_CURVE_TITLE = 61235; // "Save As ToneCurve"
+inline constexpr unsigned IDS_LOAD_TONE_CURVE_TITLE = 61236; // "Load ToneCurve"
 inline constexpr unsigned IDS_DROP_ONE_FILE = 61214;
 inline constexpr unsigned IDS_SIZE_NAMES = 61231;
 inline constexpr unsigned IDS_RESTART_LANGUAGE = 61232;

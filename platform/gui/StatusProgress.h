@@ -22,6 +22,8 @@ public:
     int Percent() const { return percent; }
     // What the pane shows: the progress text while in progress, else the message.
     QString Text() const;
+    // The message shown when no progress is (under a progress bar meanwhile).
+    const QString& Message() const { return message; }
     static QString ProgressText(int percent, const QString& label);
 
     QSize sizeHint() const override;

@@ -87,6 +87,44 @@ std::string WriteSmallRaf(const std::string& dir, const std::string& name)
     return WriteRaf(path, recipe) ? path : std::string();
 }
 
+std::string WriteSceneRaf(const std::string& dir, const std::string& name, int rows)
+{
+    constexpr int width = 2304; // the model's raw width
+    // A scene of sky, field, a red disc, a yellow square and a grey wedge on
+    // a Bayer sensor: G where row + column is even, R and B on alternate rows.
+    const float sy = float(rows) / 1728.0f; // the scene is drawn for 1728 rows
+    std::vector<uint16_t> frame(size_t(width) * size_t(rows));
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < width; ++c) {
+            float red, green, blue;
+            if (r < rows / 2) {
+                const float t = float(r) / float(rows / 2);
+                red = 1500 + 1500 * t, green = 3500 + 2500 * t, blue = 9000 - 2000 * t;
+            } else {
+                const float t = float(r - rows / 2) / float(rows / 2);
+                red = 2500 - 800 * t, green = 7000 - 2500 * t, blue = 1500;
+            }
+            const float dx = float(c) - 1500, dy = float(r) / sy - 620;
+            if (dx * dx + dy * dy < 300.0f * 300.0f)
+                red = 11000, green = 2200, blue = 1500;
+            const float u = float(c), v = float(r) / sy;
+            if (u >= 300 && u < 800 && v >= 900 && v < 1400)
+                red = 10000, green = 9500, blue = 1500;
+            if (u >= 1100 && u < 2100 && v >= 1450 && v < 1600)
+                red = green = blue = 1000 + 9000 * (u - 1100) / 1000;
+            // A scene about two stops under the white level, as exposed.
+            const float value = ((r + c) & 1) == 0 ? green : (r & 1) == 0 ? red : blue;
+            frame[size_t(r) * size_t(width) + size_t(c)] = uint16_t(value * 0.25f);
+        }
+    RafFileSpec recipe;
+    recipe.model = "FinePix S5500";
+    recipe.frames = {frame};
+    recipe.previewWidth = 160;
+    recipe.previewHeight = 120;
+    const std::string path = dir + "/" + name;
+    return WriteRaf(path, recipe) ? path : std::string();
+}
+
 std::string SampleRafPath(const std::string& dir)
 {
     for (const std::string& candidate : {std::string(VELMO_BINARY_DIR) + "/velmo-sample.RAF",
@@ -94,38 +132,7 @@ std::string SampleRafPath(const std::string& dir)
         if (std::filesystem::exists(candidate))
             return candidate;
 
-    // A scene of sky, field, a red disc and a yellow square on a Bayer
-    // sensor: G where row + column is even, R and B on alternate rows.
-    constexpr int kWidth = 2304, kRows = 1728;
-    std::vector<uint16_t> frame(size_t(kWidth) * kRows);
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kWidth; ++c) {
-            float red, green, blue;
-            if (r < kRows / 2) {
-                const float t = float(r) / (kRows / 2);
-                red = 1500 + 1500 * t, green = 3500 + 2500 * t, blue = 9000 - 2000 * t;
-            } else {
-                const float t = float(r - kRows / 2) / (kRows / 2);
-                red = 2500 - 800 * t, green = 7000 - 2500 * t, blue = 1500;
-            }
-            const float dx = float(c - 1500), dy = float(r - 620);
-            if (dx * dx + dy * dy < 300.0f * 300.0f)
-                red = 11000, green = 2200, blue = 1500;
-            if (c >= 300 && c < 800 && r >= 900 && r < 1400)
-                red = 10000, green = 9500, blue = 1500;
-            if (c >= 1100 && c < 2100 && r >= 1450 && r < 1600)
-                red = green = blue = 1000 + 9000 * float(c - 1100) / 1000;
-            // A scene about two stops under the white level, as exposed.
-            const float v = ((r + c) & 1) == 0 ? green : (r & 1) == 0 ? red : blue;
-            frame[size_t(r) * kWidth + size_t(c)] = uint16_t(v * 0.25f);
-        }
-    RafFileSpec recipe;
-    recipe.model = "FinePix S5500";
-    recipe.frames = {frame};
-    recipe.previewWidth = 160;
-    recipe.previewHeight = 120;
-    const std::string path = dir + "/velmo-sample.RAF";
-    return WriteRaf(path, recipe) ? path : std::string();
+    return WriteSceneRaf(dir, "velmo-sample.RAF", 1728);
 }
 
 } // namespace velmo::test

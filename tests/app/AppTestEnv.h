@@ -88,8 +88,11 @@ void ProcessEvents(int milliseconds = 0);
 
 // A small RAF file (FinePix S5600, a few rows) at dir/name.
 std::string WriteSmallRaf(const std::string& dir, const std::string& name);
+// A FinePix S5500 file (2304 samples a row) of `rows` rows with a coloured
+// scene (sky, field, a red disc, a yellow square, a grey wedge) at dir/name.
+std::string WriteSceneRaf(const std::string& dir, const std::string& name, int rows);
 // The sample picture: the build's sample file when there is one, else a
-// 2304 x 1728 Bayer file with a coloured scene written into dir.
+// 2304 x 1728 scene file (WriteSceneRaf) written into dir.
 std::string SampleRafPath(const std::string& dir);
 
 } // namespace velmo::test

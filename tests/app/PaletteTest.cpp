@@ -157,7 +157,7 @@ private slots:
         QVERIFY(frame.Palette(ID_VIEW_EXIF)->isFloating());
     }
 
-    void NormalFontRecreatesThePalettes()
+    void FontChangeKeepsThePalettesAndTheirState()
     {
         AppRun::Setup setup = UiSetup(0);
         setup.presets = [](SettingsStore& s) {
@@ -168,7 +168,14 @@ private slots:
         CMainFrame& frame = run.Frame();
         QVERIFY(!Checked(frame, ID_FONT_NORMAL));
         QCOMPARE(frame.Palette(ID_VIEW_HISTOGRAM)->widget()->font().pointSize(), 14);
+        CPaletteDock* magnifier = frame.Palette(ID_VIEW_MAGNIFIER);
+        frame.ExecuteCommand(ID_MAGNIFIER_ZOOM1 + 3);
+        frame.ExecuteCommand(ID_HISTOGRAM_SOURCE_FIRST + 2);
         frame.ExecuteCommand(ID_FONT_NORMAL);
+        // The same palettes, with what they held.
+        QCOMPARE(frame.Palette(ID_VIEW_MAGNIFIER), magnifier);
+        QVERIFY(Checked(frame, ID_MAGNIFIER_ZOOM1 + 3));
+        QVERIFY(Checked(frame, ID_HISTOGRAM_SOURCE_FIRST + 2));
         QVERIFY(Checked(frame, ID_FONT_NORMAL));
         QCOMPARE(DialogFont().pointSize, 0);
         const QFont system = ResolveDialogFont({});
