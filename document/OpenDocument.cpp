@@ -263,6 +263,15 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     in.frames = frames;
     const CameraModelInfo* model = img.model;
 
+    // Every frame the header announces must be in the file; one that the
+    // file ends inside reads short, and the user is told once it is loaded.
+    FrameDataCheck frameData;
+    if (!bay) {
+        frameData = CheckFrameData(raf, in);
+        if (frameData.status == FrameDataStatus::Missing)
+            return fail(FrameDataMessage(frameData, path));
+    }
+
     const int height = in.rawHeight - model->topMargin - model->bottomMargin;
     if (height <= 0 || (height & 1) || model->Width() <= 0)
         return fail(RafErrorText(RafError::RawDataMissing));
@@ -323,6 +332,8 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     paths.source = path;
     paths.parameters.clear();
     ResumeWorker();
+    if (frameData.status == FrameDataStatus::Short)
+        ShowMessage(FrameDataMessage(frameData, path), MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace velmo {
@@ -82,7 +84,109 @@ void PlacePairs(Target& t, int r, const RowReader& rows, size_t first, int left,
 
 bool ReportRow(IProgress& p, int r, int h) { return r % 64 == 0 && p.Report(r * 100 / std::max(h, 1), "Loading"); }
 
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Printf(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+unsigned long long Ull(uint64_t v) { return static_cast<unsigned long long>(v); }
+
+FrameDataCheck FrameCheck(FrameDataStatus status, std::string detail)
+{
+    return {status, 2, std::move(detail)};
+}
+
 } // namespace
+
+FrameDataCheck CheckFrameData(const RafContainer& raf, const PlacementInput& in)
+{
+    if (in.frames < 2 || !in.model)
+        return {};
+    const CameraModelInfo& m = *in.model;
+    // The paired-row layout may derive the second frame from the first.
+    if (m.layout == SensorLayout::PairedRows && in.noSecondFrame)
+        return {};
+    if (m.layout == SensorLayout::Rotated || (m.layout == SensorLayout::SuperCcd && in.doubleWidth))
+        return {};
+
+    const uint32_t blockOffset = raf.directory.SecondBlockOffset();
+    const uint32_t blockLength = raf.directory.SecondBlockLength();
+    if (in.compressed) {
+        // A bzip2 stream cannot be read short: the whole block must be there.
+        if (blockLength < 4)
+            return FrameCheck(FrameDataStatus::Missing,
+                              Printf("the directory gives the second frame no compressed block (%u bytes at %u)",
+                                     blockLength, blockOffset));
+        if (blockOffset > raf.fileLength || blockLength > raf.fileLength - blockOffset)
+            return FrameCheck(FrameDataStatus::Missing,
+                              Printf("the second frame's compressed block (%u bytes at %u) runs past the end of "
+                                     "the file of %llu bytes",
+                                     blockLength, blockOffset, Ull(raf.fileLength)));
+        return {};
+    }
+
+    // Plain data: the frames follow one another from the data start (the
+    // SuperCCD rows of two frames interleave), as placement reads them.
+    const uint64_t W = uint64_t(std::max(in.rawWidth, 0));
+    const uint64_t rows = uint64_t(std::max(in.rawHeight, 0));
+    const uint64_t top = uint64_t(m.topMargin), bottom = uint64_t(m.bottomMargin);
+    const uint64_t height = rows > top + bottom ? rows - top - bottom : 0;
+    uint64_t first = 0, total = 0; // bytes that one frame, and all frames, read
+    switch (m.layout) {
+    case SensorLayout::SuperCcd:
+        first = 4 * W * (top + height);
+        total = 4 * W * top + 8 * W * height;
+        break;
+    case SensorLayout::PairedRows:
+        first = 4 * W * rows;
+        total = first + 4 * W * (top + height);
+        break;
+    case SensorLayout::Bayer:
+        first = 2 * W * rows;
+        total = first + 2 * W * (top + height);
+        break;
+    case SensorLayout::Rotated: return {};
+    }
+    const uint64_t needed = total - first;
+    if (blockLength != 0 && blockLength < needed)
+        return FrameCheck(FrameDataStatus::Missing,
+                          Printf("the directory gives the second frame %u bytes; a frame of this model needs %llu",
+                                 blockLength, Ull(needed)));
+    if (blockLength != 0 && blockOffset >= raf.fileLength)
+        return FrameCheck(FrameDataStatus::Missing,
+                          Printf("the directory places the second frame at %u, past the end of the file of %llu "
+                                 "bytes",
+                                 blockOffset, Ull(raf.fileLength)));
+    const uint64_t available = raf.fileLength > raf.dataStart ? raf.fileLength - raf.dataStart : 0;
+    if (available <= first)
+        return FrameCheck(FrameDataStatus::Missing,
+                          Printf("the file ends %llu bytes into the raw data; the second frame would begin after "
+                                 "%llu",
+                                 Ull(available), Ull(first)));
+    if (available < total)
+        return FrameCheck(FrameDataStatus::Short,
+                          Printf("the file holds %llu of the second frame's %llu bytes", Ull(available - first),
+                                 Ull(needed)));
+    return {};
+}
+
+std::string FrameDataMessage(const FrameDataCheck& check, const std::string& path)
+{
+    switch (check.status) {
+    case FrameDataStatus::Complete: return {};
+    case FrameDataStatus::Short: return path + " is cut short; the picture may be damaged";
+    case FrameDataStatus::Missing:
+        return "The RAW file is damaged: the second of its two frames is missing or incomplete.\n" + path;
+    }
+    return {};
+}
 
 bool AllocateFrame(std::vector<uint16_t>& frame, int width, int height)
 {

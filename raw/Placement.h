@@ -9,6 +9,7 @@
 #include "raw/RafContainer.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace velmo {
@@ -36,6 +37,32 @@ struct PlacementInput {
     int exrMode = 0;          // Bayer phase: red rows are odd when non-zero
     bool bytesPerSample1 = false; // .BAY: one byte per sample
 };
+
+// What the file holds of the frames its header announces, beyond the first
+// (OpenRawData has checked that one).
+enum class FrameDataStatus {
+    Complete,
+    // A later frame of a plain file begins in the file, but the file ends
+    // inside it: its rows read short (what is missing reads as 0).
+    Short,
+    // A later frame has no data in the file, its compressed block lies
+    // outside the file, or the directory gives it less than a frame.
+    Missing,
+};
+
+struct FrameDataCheck {
+    FrameDataStatus status = FrameDataStatus::Complete;
+    int frame = 0;      // the frame concerned, 1 for the first (0 when complete)
+    std::string detail; // what exactly is missing (logs, velmo-bench info)
+};
+
+// Checks every frame that placing in (its frames, layout and compression)
+// reads against the file and its directory.
+FrameDataCheck CheckFrameData(const RafContainer& raf, const PlacementInput& in);
+
+// The message for a frame check that is not Complete: a missing frame
+// refuses the file, a short one is a warning (the picture is kept).
+std::string FrameDataMessage(const FrameDataCheck& check, const std::string& path);
 
 // Allocates a frame of the loader's layout; false when it is too large.
 bool AllocateFrame(std::vector<uint16_t>& frame, int width, int height);

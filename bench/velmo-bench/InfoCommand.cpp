@@ -3,11 +3,13 @@
 // missing or broken; then whether the image itself can be loaded, and why
 // not. When it can, the image is loaded as the program opens it, and its
 // geometry, layout bits, frames and the time of each load stage follow.
+// Exits 1 when the header cannot be read or the image cannot be loaded.
 #include "bench/velmo-bench/Commands.h"
 
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "raw/BufferedFile.h"
+#include "raw/Placement.h"
 #include "raw/RafContainer.h"
 #include "raw/WhiteBalanceData.h"
 
@@ -140,15 +142,37 @@ int RunInfo(const std::vector<std::string>& args)
     }
 
     RafStatus data = records ? OpenRawData(file, raf) : records;
-    if (data && raf.compressed && raf.Frames() == 2 && raf.directory.SecondBlockLength() != 0)
+    // Every frame the header announces, as the load checks them.
+    FrameDataCheck frames;
+    if (data) {
+        PlacementInput in;
+        in.model = &model;
+        in.rawWidth = model.rawWidth;
+        in.rawHeight = model.RawHeight(raf.cfaDataLength);
+        in.frames = raf.Frames();
+        in.doubleWidth = raf.pairedRows && model.layout == SensorLayout::SuperCcd;
+        in.noSecondFrame = noSecondFrame;
+        in.compressed = raf.compressed;
+        frames = CheckFrameData(raf, in);
+    }
+    if (data && frames.status != FrameDataStatus::Missing && raf.compressed && raf.Frames() == 2 &&
+        !noSecondFrame)
         data = OpenSecondFrameBlock(file, raf);
-    if (data)
-        std::printf("Image: the raw data is complete\n");
-    else
+    if (!data) {
         std::printf("Image: cannot be loaded: %s\n(%s)\n", data.message.c_str(), data.detail.c_str());
-    if (data)
-        return PrintLoad(path, model.RawHeight(raf.cfaDataLength));
-    return 0;
+        return 1;
+    }
+    switch (frames.status) {
+    case FrameDataStatus::Complete: std::printf("Image: the raw data is complete\n"); break;
+    case FrameDataStatus::Short:
+        std::printf("Image: frame %d is cut short (%s); what is missing reads as 0\n", frames.frame,
+                    frames.detail.c_str());
+        break;
+    case FrameDataStatus::Missing:
+        std::printf("Image: cannot be loaded: frame %d is missing\n(%s)\n", frames.frame, frames.detail.c_str());
+        return 1;
+    }
+    return PrintLoad(path, model.RawHeight(raf.cfaDataLength));
 }
 
 velmo::bench::RegisterCommand reg("info", "FILE.RAF", &RunInfo);

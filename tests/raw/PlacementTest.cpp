@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <sstream>
 
 namespace velmo {
@@ -172,6 +173,10 @@ TEST_P(Placement, PlacesEveryValue)
         EXPECT_EQ(raf.pairedRows && x.model->layout == SensorLayout::SuperCcd, x.input.doubleWidth);
         EXPECT_EQ(raf.Frames(), x.input.frames);
         EXPECT_EQ(RafHeaderHasNoSecondFrame(raf), x.exrBits == 3);
+        // Every frame is in the file, except where the case cuts it.
+        const FrameDataCheck frames = CheckFrameData(raf, x.input);
+        EXPECT_EQ(frames.status, c.keepSamples ? FrameDataStatus::Short : FrameDataStatus::Complete)
+            << frames.detail;
     }
 
     PlacedFrames placed;
@@ -191,6 +196,94 @@ TEST_P(Placement, PlacesEveryValue)
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return info.param.file.name; }
 
 INSTANTIATE_TEST_SUITE_P(EveryLayout, Placement, ::testing::ValuesIn(kCases), CaseName);
+
+// Every frame the header announces is checked against the file and its
+// directory: a later frame that is not there at all, lies outside the file or
+// is given less than a frame is missing; one the file ends inside is short.
+TEST(FrameData, AnnouncedFramesAreCheckedAgainstTheFile)
+{
+    auto cutAfter = [](uint64_t extra) {
+        return [extra](std::vector<uint8_t>& b, const test::RafLayout& at) {
+            b.resize(std::min<size_t>(b.size(), at.dataOffset + at.dataLength + extra));
+        };
+    };
+    struct FrameCase {
+        const char* name;
+        test::PlacementCase file;
+        std::function<void(test::RafFileSpec&)> edit;
+        FrameDataStatus status;
+    };
+    auto file = [](const char* model, int rawRows, bool compressed, char digit = '1') {
+        test::PlacementCase c = Small(model, model, rawRows, compressed).file;
+        c.exrModeDigit = digit;
+        return c;
+    };
+    test::PlacementCase derived = file("FinePix S5Pro", 0, false);
+    derived.storeSecondFrame = false;
+    const FrameCase cases[] = {
+        {"S5Pro complete", file("FinePix S5Pro", 0, false), nullptr, FrameDataStatus::Complete},
+        {"S5Pro ending after its first frame", file("FinePix S5Pro", 0, false),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(0); }, FrameDataStatus::Missing},
+        {"S5Pro ending one row into its second frame", file("FinePix S5Pro", 0, false),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(4 * 2176); }, FrameDataStatus::Short},
+        // The two bottom rows of the last frame are never read.
+        {"S5Pro without its last two rows", file("FinePix S5Pro", 0, false),
+         [](test::RafFileSpec& s) {
+             s.faults.patch = [](std::vector<uint8_t>& b, const test::RafLayout&) { b.resize(b.size() - 2 * 4 * 2176); };
+         },
+         FrameDataStatus::Complete},
+        {"S5Pro without its last three rows", file("FinePix S5Pro", 0, false),
+         [](test::RafFileSpec& s) {
+             s.faults.patch = [](std::vector<uint8_t>& b, const test::RafLayout&) { b.resize(b.size() - 3 * 4 * 2176); };
+         },
+         FrameDataStatus::Short},
+        {"S5Pro second-frame length 0xFFFF", file("FinePix S5Pro", 0, false),
+         [](test::RafFileSpec& s) { s.faults.directory[0x84] = 0xFFFF; }, FrameDataStatus::Missing},
+        {"S5Pro second frame placed past the end", file("FinePix S5Pro", 0, false),
+         [](test::RafFileSpec& s) { s.faults.directory[0x80] = 0x7FFFFFF0; }, FrameDataStatus::Missing},
+        {"S5Pro derived second frame, file ending after the first", derived,
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(0); }, FrameDataStatus::Complete},
+        {"S20Pro interleaved, ending at the data length", file("FinePix S20Pro", 16, false),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(0); }, FrameDataStatus::Missing},
+        {"S200EXR DR shot ending after its first frame", file("FinePix S200EXR", 18, false, '2'),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(0); }, FrameDataStatus::Missing},
+        {"S200EXR SN shot ending inside its second frame", file("FinePix S200EXR", 18, false, '3'),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(2 * 2880 * 4); }, FrameDataStatus::Short},
+        {"S20Pro compressed, no second block", file("FinePix S20Pro", 16, true),
+         [](test::RafFileSpec& s) { s.faults.directory[0x84] = 0; }, FrameDataStatus::Missing},
+        {"S20Pro compressed, second block cut", file("FinePix S20Pro", 16, true),
+         [](test::RafFileSpec& s) {
+             s.faults.patch = [](std::vector<uint8_t>& b, const test::RafLayout& at) {
+                 b.resize(at.secondOffset + at.secondLength / 2);
+             };
+         },
+         FrameDataStatus::Missing},
+        {"S5600 one frame, nothing after it", file("FinePix S5600", 20, false),
+         [&](test::RafFileSpec& s) { s.faults.patch = cutAfter(0); }, FrameDataStatus::Complete},
+    };
+    for (const FrameCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::PlacementPrediction x;
+        test::RafFileSpec recipe = test::PlacementRecipe(c.file, x);
+        if (c.edit)
+            c.edit(recipe);
+        const std::vector<uint8_t> bytes = test::BuildRaf(recipe);
+        CBufferedFile f;
+        ASSERT_TRUE(f.OpenMemory(bytes.data(), bytes.size()));
+        RafContainer raf;
+        RafWhiteBalancePresets presets;
+        ASSERT_TRUE(ReadRafContainer(f, raf, presets).Ok());
+        ASSERT_TRUE(OpenRawData(f, raf).Ok());
+        const FrameDataCheck check = CheckFrameData(raf, x.input);
+        EXPECT_EQ(check.status, c.status) << check.detail;
+        EXPECT_EQ(check.detail.empty(), c.status == FrameDataStatus::Complete) << check.detail;
+        const std::string message = FrameDataMessage(check, "/photos/DSCF0001.RAF");
+        EXPECT_EQ(message.empty(), c.status == FrameDataStatus::Complete);
+        if (!message.empty()) {
+            EXPECT_NE(message.find("/photos/DSCF0001.RAF"), std::string::npos) << message;
+        }
+    }
+}
 
 // The samples each site measured: G and its own R or B on a SuperCCD site,
 // the one colour of a Bayer site. Demosaicing keeps them.
@@ -243,7 +336,13 @@ TEST_P(PlacementThroughOpen, MeasuredSamplesSurviveTheLoad)
     test::RecordingMessages messages;
     CVelmoDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path)) << (messages.calls.empty() ? "" : messages.calls[0].text);
-    EXPECT_TRUE(messages.calls.empty());
+    // A file cut inside its second frame is loaded, and said to be cut short.
+    if (c.keepSamples) {
+        ASSERT_EQ(messages.calls.size(), 1u);
+        EXPECT_EQ(messages.calls[0].text, path + " is cut short; the picture may be damaged");
+    } else {
+        EXPECT_TRUE(messages.calls.empty());
+    }
     EXPECT_EQ(doc.Image().exrBits, x.exrBits);
     EXPECT_EQ(doc.Image().exrMode, c.bay ? 0 : x.input.exrMode);
     EXPECT_EQ(doc.Image().bayerFlag, x.model->IsBayer() ? 1 : 0);
