@@ -101,6 +101,17 @@ bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
 
 bool CVelmoDoc::OpenWhiteBalanceFile(const std::string& path)
 {
+    if (!IsReadableFile(path))
+        return false;
+    // A file without any white-balance key is no white balance: refused like
+    // a feature file without its block, and nothing changes.
+    bool hasKey = HasParamFileKey(path, kWhiteBalanceVersionKey);
+    for (const ParamFieldInfo& field : WhiteBalanceFields())
+        hasKey = hasKey || HasParamFileKey(path, field.fileKey);
+    if (!hasKey) {
+        ReportFileReadFailure(path);
+        return false;
+    }
     DevParams record = edit.Params();
     if (!ReadWhiteBalanceKeys(record, path, FamilyTable()))
         return false;

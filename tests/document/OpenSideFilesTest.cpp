@@ -211,6 +211,48 @@ TEST_F(OpenSideFiles, WhiteBalanceFileSelectsTheCustomPresetOfTheMode)
     }
 }
 
+// A white-balance file without any of its keys is refused as a feature file
+// without its block is: reported naming the file, and nothing changes.
+TEST_F(OpenSideFiles, WhiteBalanceFileWithoutItsKeysIsRefused)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"empty.VMW", ""},
+        {"junk.VMW", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\x10", 18)},
+        {"keyless.VMW", "[Settings]\r\nversion=71\r\ngamma=2.2\r\n"},
+        {"empty values.VMW", "[Settings]\r\ncustomWB1=\r\ncustomWBv=\r\n"},
+        {"other section.VMW", "[Other]\r\ncustomWB1=4096\r\n"},
+    };
+    CVelmoDoc doc(&host);
+    doc.Edit().SetField(ParamField::whiteBalance, 2);
+    const DevParams before = doc.Edit().Params();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        ASSERT_TRUE(test::WriteText(path, c.text));
+        messages.calls.clear();
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        ASSERT_EQ(messages.calls.size(), 1u);
+        EXPECT_NE(messages.calls[0].text.find(path), std::string::npos) << messages.calls[0].text;
+        EXPECT_EQ(doc.Edit().Params(), before);
+        EXPECT_TRUE(doc.Paths().whiteBalance.empty());
+    }
+    EXPECT_TRUE(host.recent.empty());
+    EXPECT_EQ(host.parameterChanges, 0);
+
+    // One key is enough.
+    const std::string one = dir.File("one.VMW");
+    ASSERT_TRUE(test::WriteText(one, "[Settings]\r\nWBfineTuneR=3\r\n"));
+    messages.calls.clear();
+    EXPECT_FALSE(doc.OnOpenDocument(one));
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(doc.Edit().Params().WBfineTuneR, 3);
+    EXPECT_EQ(doc.Paths().whiteBalance, one);
+}
+
 TEST_F(OpenSideFiles, CropFramesNeedAView)
 {
     const std::string path = dir.File("frame.vmf");
