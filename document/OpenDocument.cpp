@@ -3,6 +3,7 @@
 #include "document/VelmoDoc.h"
 #include "params/ParamFields.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/PrivateProfile.h"
 #include "raw/BufferedFile.h"
 #include "raw/Demosaic.h"
 #include "raw/InterpolateExr.h"
@@ -85,6 +86,9 @@ RawImage CarryOver(RawImage& from)
 
 bool CVelmoDoc::OnOpenDocument(const std::string& path)
 {
+    // A side file is read key by key (by the document, the parameter and
+    // feature readers and the view's crop reader): one parse serves them all.
+    const PrivateProfileReadScope readOnce(path);
     const std::string ext = Extension(path);
     if (ext == ".ICM" || ext == ".ICC") {
         OpenUserProfile(path);

@@ -2,7 +2,6 @@
 
 #include "params/ParamFields.h"
 #include "params/ParamKeys.h"
-#include "platform/core/IniFile.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/PrivateProfile.h"
 
@@ -43,11 +42,8 @@ bool IsReadableFile(const std::string& path)
 
 bool HasParamFileKey(const std::string& path, const char* key)
 {
-    IniFile ini;
-    if (ini.Load(path) != IniLoadResult::Loaded)
-        return false;
     // An empty value counts as absent, as for the integer reads.
-    const std::optional<std::string> value = ini.Get(S, key);
+    const std::optional<std::string> value = GetPrivateProfileValue(S, key, path);
     return value && !value->empty();
 }
 

@@ -1,5 +1,8 @@
 #include "platform/core/IniFile.h"
 
+#include "platform/core/PassRunner.h"
+
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cerrno>
@@ -180,29 +183,210 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, bool sy
     return true;
 }
 
-IniFile::Line IniFile::ParseLine(std::string text, bool inSection)
+IniLineView ParseIniLine(std::string_view body, bool inSection)
 {
-    Line line;
-    std::string_view body = text;
+    IniLineView line;
     if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         body.remove_prefix(kUtf8Bom.size());
     body = TrimBlanks(body);
     if (!body.empty() && body.front() == '[') {
         size_t close = body.rfind(']');
         if (close != std::string_view::npos) {
-            line.kind = LineKind::Section;
-            line.name = std::string(TrimBlanks(body.substr(1, close - 1)));
+            line.kind = IniLineView::Kind::Section;
+            line.name = TrimBlanks(body.substr(1, close - 1));
         }
     } else if (inSection && !body.empty() && body.front() != ';') {
         size_t eq = body.find('=');
         if (eq != std::string_view::npos) {
-            line.kind = LineKind::Key;
-            line.name = std::string(TrimBlanks(body.substr(0, eq)));
-            line.value = std::string(TrimBlanks(body.substr(eq + 1)));
+            line.kind = IniLineView::Kind::Key;
+            line.name = TrimBlanks(body.substr(0, eq));
+            line.value = TrimBlanks(body.substr(eq + 1));
         }
+    }
+    return line;
+}
+
+IniFile::Line IniFile::ParseLine(std::string text, bool inSection)
+{
+    Line line;
+    const IniLineView view = ParseIniLine(text, inSection);
+    if (view.kind == IniLineView::Kind::Section) {
+        line.kind = LineKind::Section;
+        line.name = std::string(view.name);
+    } else if (view.kind == IniLineView::Kind::Key) {
+        line.kind = LineKind::Key;
+        line.name = std::string(view.name);
+        line.value = std::string(view.value);
     }
     line.text = std::move(text);
     return line;
+}
+
+namespace {
+
+// FNV-1a over the name with ASCII letters lowered.
+uint64_t NameHash(std::string_view name, uint64_t seed = 0xcbf29ce484222325ull)
+{
+    uint64_t h = seed;
+    for (char c : name) {
+        h ^= static_cast<unsigned char>(LowerAscii(c));
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+uint64_t KeyHash(uint32_t section, std::string_view name)
+{
+    return NameHash(name, 0xcbf29ce484222325ull ^ (uint64_t(section) * 0x9E3779B97F4A7C15ull));
+}
+
+// Names in the order ASCII letters lowered give.
+int CompareNoCase(std::string_view a, std::string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
+        const unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Large fresh blocks have their pages mapped at once rather than one fault
+// at a time.
+template <class T>
+void Reserve(std::vector<T>& v, size_t count)
+{
+    std::vector<T> fresh;
+    fresh.reserve(count);
+    if (count * sizeof(T) >= kPrefaultBytes)
+        PrefaultPages(fresh.data(), count * sizeof(T));
+    v.swap(fresh);
+}
+
+// Doubles a vector's room.
+template <class T>
+void Grow(std::vector<T>& v)
+{
+    std::vector<T> grown;
+    Reserve(grown, std::max<size_t>(1024, 2 * v.capacity()));
+    grown.assign(v.begin(), v.end());
+    v.swap(grown);
+}
+
+} // namespace
+
+IniIndex::IniIndex(std::string_view copy) : data(std::make_unique_for_overwrite<char[]>(copy.size()))
+{
+    std::copy(copy.begin(), copy.end(), data.get());
+    text = std::string_view(data.get(), copy.size());
+    Build();
+}
+
+IniIndex::IniIndex(std::unique_ptr<char[]> bytes, size_t size) : data(std::move(bytes)), text(data.get(), size)
+{
+    Build();
+}
+
+// One pass over the lines records the section headers and the key lines;
+// then both are sorted by hash (ties by name and file order) and only the
+// first of each name is kept. Sorting rather than a hash table keeps the
+// work at n log n whatever names a file holds, and walks memory in order.
+void IniIndex::Build()
+{
+    // Offsets into the text are 32-bit; the readers cap files far below.
+    if (text.size() > UINT32_MAX)
+        text = {};
+    // Lines as IniFile::Parse splits them.
+    constexpr uint32_t kNoSection = UINT32_MAX;
+    uint32_t current = kNoSection;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        std::string_view raw = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+        const IniLineView line = ParseIniLine(raw, current != kNoSection);
+        if (line.kind == IniLineView::Kind::Section) {
+            current = uint32_t(sections.size());
+            sections.push_back({NameHash(line.name), current, Offset(line.name), uint32_t(line.name.size())});
+        } else if (line.kind == IniLineView::Kind::Key) {
+            if (keys.size() == keys.capacity())
+                Grow(keys);
+            keys.push_back({0, current, Offset(line.name), uint32_t(line.name.size()), Offset(line.value),
+                            uint32_t(line.value.size())});
+        }
+    }
+
+    // The first header of each name; the keys under the others are never read.
+    auto sectionOrder = [this](const Entry& a, const Entry& b) {
+        if (a.hash != b.hash)
+            return a.hash < b.hash;
+        const int c = CompareNoCase(Text(a), Text(b));
+        return c != 0 ? c < 0 : a.order < b.order;
+    };
+    auto sameName = [this](const Entry& a, const Entry& b) {
+        return a.hash == b.hash && EqualsNoCase(Text(a), Text(b));
+    };
+    std::vector<bool> firstOfName(sections.size(), false);
+    std::sort(sections.begin(), sections.end(), sectionOrder);
+    sections.erase(std::unique(sections.begin(), sections.end(), sameName), sections.end());
+    for (const Entry& e : sections)
+        firstOfName[e.order] = true;
+    keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const Key& k) { return !firstOfName[k.section]; }),
+               keys.end());
+
+    // Keys by section and name; the first line of each is the one found.
+    for (Key& k : keys)
+        k.hash = KeyHash(k.section, Text(k));
+    std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
+        if (a.hash != b.hash)
+            return a.hash < b.hash;
+        if (a.section != b.section)
+            return a.section < b.section;
+        const int c = CompareNoCase(Text(a), Text(b));
+        return c != 0 ? c < 0 : a.nameOffset < b.nameOffset;
+    });
+    keys.erase(std::unique(keys.begin(), keys.end(),
+                           [this](const Key& a, const Key& b) {
+                               return a.hash == b.hash && a.section == b.section && EqualsNoCase(Text(a), Text(b));
+                           }),
+               keys.end());
+}
+
+uint32_t IniIndex::Offset(std::string_view part) const
+{
+    return uint32_t(part.data() - text.data());
+}
+
+std::optional<std::string_view> IniIndex::GetRaw(std::string_view section, std::string_view key) const
+{
+    section = TrimBlanks(section);
+    const uint64_t sectionHash = NameHash(section);
+    auto s = std::lower_bound(sections.begin(), sections.end(), sectionHash,
+                              [](const Entry& e, uint64_t h) { return e.hash < h; });
+    for (; s != sections.end() && s->hash == sectionHash; ++s)
+        if (EqualsNoCase(Text(*s), section))
+            break;
+    if (s == sections.end() || s->hash != sectionHash)
+        return std::nullopt;
+    key = TrimBlanks(key);
+    const uint64_t keyHash = KeyHash(s->order, key);
+    auto k = std::lower_bound(keys.begin(), keys.end(), keyHash, [](const Key& e, uint64_t h) { return e.hash < h; });
+    for (; k != keys.end() && k->hash == keyHash; ++k)
+        if (k->section == s->order && EqualsNoCase(Text(*k), key))
+            return text.substr(k->valueOffset, k->valueLength);
+    return std::nullopt;
+}
+
+std::optional<std::string_view> IniIndex::Get(std::string_view section, std::string_view key) const
+{
+    const std::optional<std::string_view> raw = GetRaw(section, key);
+    if (!raw)
+        return std::nullopt;
+    return StripQuotes(*raw);
 }
 
 IniFile IniFile::Parse(std::string_view text)

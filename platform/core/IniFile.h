@@ -5,6 +5,8 @@
 // Files are read with CRLF or LF line ends and written with CRLF.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,18 @@
 namespace velmo {
 
 enum class IniLoadResult { Loaded, Missing, Error };
+
+// One line as INI reads see it (a byte order mark at its start and the
+// blanks around it ignored): a section header "[name]", a key line
+// "name=value" (only after a section header, not starting with ';'), or
+// anything else. name and value are trimmed and point into the line.
+struct IniLineView {
+    enum class Kind { Other, Section, Key };
+    Kind kind = Kind::Other;
+    std::string_view name;
+    std::string_view value;
+};
+IniLineView ParseIniLine(std::string_view line, bool inSection);
 
 class IniFile {
 public:
@@ -68,6 +82,49 @@ private:
     size_t FindKey(std::string_view section, std::string_view key) const;
 
     std::vector<Line> lines;
+};
+
+// A read-only INI text for lookups, parsed once: the same lines, names and
+// values as IniFile reads, the first of duplicate sections and keys winning,
+// found by a search over sorted names rather than by a walk over the lines.
+class IniIndex {
+public:
+    // Indexes a copy of text.
+    explicit IniIndex(std::string_view text);
+    // Indexes the size bytes of data, which it keeps.
+    IniIndex(std::unique_ptr<char[]> data, size_t size);
+    IniIndex(const IniIndex&) = delete;
+    IniIndex& operator=(const IniIndex&) = delete;
+
+    // As IniFile::Get and IniFile::GetRaw.
+    std::optional<std::string_view> Get(std::string_view section, std::string_view key) const;
+    std::optional<std::string_view> GetRaw(std::string_view section, std::string_view key) const;
+
+private:
+    // Names and values are offsets into the text: no allocation per line.
+    struct Entry { // a section header
+        uint64_t hash;
+        uint32_t order; // of the header in the file
+        uint32_t nameOffset, nameLength;
+    };
+    struct Key {
+        uint64_t hash; // of the section's order and the name
+        uint32_t section;
+        uint32_t nameOffset, nameLength;
+        uint32_t valueOffset, valueLength;
+    };
+    void Build();
+    uint32_t Offset(std::string_view part) const;
+    template <class T>
+    std::string_view Text(const T& e) const
+    {
+        return text.substr(e.nameOffset, e.nameLength);
+    }
+
+    std::unique_ptr<char[]> data;
+    std::string_view text;      // data's bytes
+    std::vector<Entry> sections; // the first header of each name, by hash
+    std::vector<Key> keys;       // the first line of each key, by hash
 };
 
 // Blanks that INI reads trim around names and values.

@@ -1,14 +1,21 @@
 #include "platform/core/PrivateProfile.h"
 
 #include "platform/core/IniFile.h"
+#include "platform/core/PassRunner.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace velmo {
@@ -22,11 +29,116 @@ std::mutex& WriteMutex()
     return mutex;
 }
 
-IniFile LoadOrEmpty(const std::string& path)
+constexpr uint64_t kMaxProfileFileSize = uint64_t{64} << 20; // as IniFile::Load
+
+std::atomic<uint64_t> parses{0};
+
+// The file's text parsed for lookups; an empty index for a file that is
+// missing, unreadable, not a regular file or too large.
+std::shared_ptr<const IniIndex> ParseFile(const std::string& path)
 {
-    IniFile doc;
-    doc.Load(path);
-    return doc;
+    static const auto empty = std::make_shared<const IniIndex>(std::string_view());
+    // O_NONBLOCK so that a FIFO at the path cannot block the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return empty;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > kMaxProfileFileSize) {
+        ::close(fd);
+        return empty;
+    }
+    const size_t size = size_t(st.st_size);
+    auto text = std::make_unique_for_overwrite<char[]>(size);
+    if (size >= kPrefaultBytes)
+        PrefaultPages(text.get(), size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, text.get() + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // shrunk meanwhile: what was read
+        done += size_t(n);
+    }
+    ::close(fd);
+    parses.fetch_add(1, std::memory_order_relaxed);
+    return std::make_shared<const IniIndex>(std::move(text), done);
+}
+
+// The files whose reads are pinned by a PrivateProfileReadScope, with their
+// parse once made.
+class PinnedFiles {
+public:
+    void Pin(const std::string& path)
+    {
+        std::lock_guard lock(mutex);
+        for (Entry& e : entries)
+            if (e.path == path) {
+                ++e.scopes;
+                return;
+            }
+        entries.push_back({path, 1, nullptr});
+    }
+    void Unpin(const std::string& path)
+    {
+        std::lock_guard lock(mutex);
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].path == path && --entries[i].scopes == 0) {
+                entries.erase(entries.begin() + std::ptrdiff_t(i));
+                return;
+            }
+    }
+    // A write changed path: a pinned parse is made again at the next read.
+    void Forget(const std::string& path)
+    {
+        std::lock_guard lock(mutex);
+        for (Entry& e : entries)
+            if (e.path == path)
+                e.index.reset();
+    }
+    std::shared_ptr<const IniIndex> Index(const std::string& path)
+    {
+        {
+            std::lock_guard lock(mutex);
+            const Entry* e = Find(path);
+            if (!e)
+                return ParseFile(path);
+            if (e->index)
+                return e->index;
+        }
+        // Parsed outside the lock; the first parse to arrive is kept.
+        std::shared_ptr<const IniIndex> parsed = ParseFile(path);
+        std::lock_guard lock(mutex);
+        Entry* e = Find(path);
+        if (!e)
+            return parsed;
+        if (!e->index)
+            e->index = std::move(parsed);
+        return e->index;
+    }
+
+private:
+    struct Entry {
+        std::string path;
+        int scopes;
+        std::shared_ptr<const IniIndex> index;
+    };
+    Entry* Find(const std::string& path)
+    {
+        for (Entry& e : entries)
+            if (e.path == path)
+                return &e;
+        return nullptr;
+    }
+
+    std::mutex mutex;
+    std::vector<Entry> entries; // guarded by mutex
+};
+
+PinnedFiles& Pinned()
+{
+    static PinnedFiles pinned;
+    return pinned;
 }
 
 // Loads path, applies change and saves when it changed the document. An
@@ -40,7 +152,9 @@ bool ModifyFile(const std::string& path, Change change)
         return false;
     if (!change(doc))
         return true;
-    return doc.Save(path);
+    const bool saved = doc.Save(path);
+    Pinned().Forget(path);
+    return saved;
 }
 
 int HexDigit(char c)
@@ -98,7 +212,8 @@ long long DecimalMagnitude(std::string_view num)
 
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue, const std::string& path)
 {
-    std::optional<std::string> value = LoadOrEmpty(path).Get(section, key);
+    const auto index = Pinned().Index(path);
+    const std::optional<std::string_view> value = index->Get(section, key);
     // An empty value counts as absent, as in Windows.
     if (!value || value->empty())
         return defaultValue;
@@ -108,8 +223,32 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
                                     const std::string& path)
 {
-    std::optional<std::string> value = LoadOrEmpty(path).Get(section, key);
-    return value ? *value : std::string(defaultValue);
+    return GetPrivateProfileValue(section, key, path).value_or(std::string(defaultValue));
+}
+
+std::optional<std::string> GetPrivateProfileValue(std::string_view section, std::string_view key,
+                                                  const std::string& path)
+{
+    const auto index = Pinned().Index(path);
+    const std::optional<std::string_view> value = index->Get(section, key);
+    if (!value)
+        return std::nullopt;
+    return std::string(*value);
+}
+
+uint64_t PrivateProfileFileParses()
+{
+    return parses.load(std::memory_order_relaxed);
+}
+
+PrivateProfileReadScope::PrivateProfileReadScope(std::string file) : path(std::move(file))
+{
+    Pinned().Pin(path);
+}
+
+PrivateProfileReadScope::~PrivateProfileReadScope()
+{
+    Pinned().Unpin(path);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::optional<std::string_view> value,
@@ -130,7 +269,8 @@ bool GetPrivateProfileStruct(std::string_view section, std::string_view key, voi
 {
     if (data == nullptr && size > 0)
         return false;
-    std::optional<std::string> text = LoadOrEmpty(path).GetRaw(section, key);
+    const auto index = Pinned().Index(path);
+    const std::optional<std::string_view> text = index->GetRaw(section, key);
     if (!text || text->size() % 2 != 0 || text->size() < 2 || (text->size() - 2) / 2 != size)
         return false;
     std::vector<uint8_t> bytes(size + 1);

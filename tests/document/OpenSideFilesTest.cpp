@@ -71,7 +71,10 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
         host.recent.clear();
         host.cropReads.clear();
         const int refreshes = host.parameterChanges;
+        const uint64_t parses = PrivateProfileFileParses();
         EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
+        // Read key by key, parsed once.
+        EXPECT_EQ(PrivateProfileFileParses() - parses, c.recent ? 1u : 0u) << c.name;
         EXPECT_EQ(doc.SourcePath(), image) << c.name;
         EXPECT_EQ(doc.Image().mainImage.size(), samples) << c.name;
         if (c.recent) {

@@ -175,6 +175,35 @@ TEST(IniFileTest, GarbageParsesWithoutHarm)
     EXPECT_EQ(doc.Get("Settings", "k"), "1");
 }
 
+// The lookup index reads every text as the document does: the same lines,
+// names, values and quotes, the first of duplicate sections and keys.
+TEST(IniFileTest, IndexReadsWhatTheDocumentReads)
+{
+    std::string garbage;
+    for (int i = 0; i < 2048; ++i)
+        garbage += static_cast<char>((i * 7919 + 13) & 0xFF);
+    const std::string texts[] = {
+        "[S]\nk=1\nk=2\n[s]\nk=3\nj=4\n",
+        "k=0\n[S]\r\n  K  =  ' quoted '  \r\n[T]\nk=\"a\"\n[S]\nk=late\n",
+        "\xEF\xBB\xBF[Settings]\r\n\xEF\xBB\xBFk=bom\r\n; k=comment\r\n[Settings\nk=unclosed\n",
+        "[ A ]b ]\nk = v = w\n=empty name\n[]\nk=blank section\n",
+        garbage + "\n[Settings\n]\n[]\n=\n[S]\n=v\nk=after garbage\n",
+    };
+    const std::pair<const char*, const char*> queries[] = {
+        {"S", "k"}, {"s", "K"}, {"S", "j"}, {" S ", " k "}, {"T", "k"}, {"Settings", "k"}, {"Settings", "K"},
+        {"A ]b", "k"}, {"A", "k"}, {"A ]b", ""}, {"", "k"}, {"S", ""}, {"missing", "k"},
+    };
+    for (const std::string& text : texts) {
+        const IniFile doc = IniFile::Parse(text);
+        const IniIndex index(text);
+        for (const auto& [section, key] : queries) {
+            SCOPED_TRACE(std::string(section) + " / " + key);
+            EXPECT_EQ(index.Get(section, key), doc.Get(section, key)) << text.substr(0, 60);
+            EXPECT_EQ(index.GetRaw(section, key), doc.GetRaw(section, key)) << text.substr(0, 60);
+        }
+    }
+}
+
 TEST(IniFileTest, ProfileIntegerRule)
 {
     struct Case {

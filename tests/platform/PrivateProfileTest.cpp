@@ -201,6 +201,44 @@ TEST_F(PrivateProfileTest, RewriteKeepsTheFilePermissions)
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// Each read sees the file as it is; inside a read scope the reads of its file
+// share one parse, taken again after a write through the profile functions.
+TEST_F(PrivateProfileTest, ReadsInAScopeShareOneParse)
+{
+    std::string text = "[Settings]\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += "key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    text += "key7=late\r\n[settings]\r\nkey8=other section\r\n";
+    WriteText(text);
+
+    uint64_t before = PrivateProfileFileParses();
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "key3", -1, path), 3);
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "key4", -1, path), 4);
+    EXPECT_EQ(PrivateProfileFileParses() - before, 2u);
+
+    {
+        const PrivateProfileReadScope once(path);
+        before = PrivateProfileFileParses();
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(GetPrivateProfileInt("SETTINGS", "Key" + std::to_string(i), -1, path), i);
+        EXPECT_EQ(GetPrivateProfileString("Settings", "key7", "", path), "7");
+        EXPECT_EQ(GetPrivateProfileString("Settings", "missing", "default", path), "default");
+        EXPECT_EQ(PrivateProfileFileParses() - before, 1u);
+
+        // One version of the file for the whole scope...
+        WriteText("[Settings]\r\nkey3=changed\r\n");
+        EXPECT_EQ(GetPrivateProfileInt("Settings", "key3", -1, path), 3);
+        // ...until this process writes to it.
+        ASSERT_TRUE(WritePrivateProfileInt("Settings", "key4", 44, path));
+        EXPECT_EQ(GetPrivateProfileString("Settings", "key3", "", path), "changed");
+        EXPECT_EQ(GetPrivateProfileInt("Settings", "key4", -1, path), 44);
+        EXPECT_EQ(GetPrivateProfileInt("Settings", "key5", -1, path), -1);
+        EXPECT_EQ(PrivateProfileFileParses() - before, 2u);
+    }
+    WriteText("[Settings]\r\nkey3=after\r\n");
+    EXPECT_EQ(GetPrivateProfileString("Settings", "key3", "", path), "after");
+}
+
 TEST(FloatFormatTest, FormatFloatFMatchesPrintfInTheCLocale)
 {
     const double values[] = {0.0,      -0.0,     1.5,         -2.25,  0.1,    0.45,   1e-7,
