@@ -5,6 +5,9 @@
 // stage: open, parameters, preview (preview size only), development (each
 // pass) and writing. The output name follows the save's rules: OUT's
 // extension is replaced by the format's ("_t" for the preview size).
+// --params takes any side file the program opens (.VMR, .VMT, .VML, .VMC,
+// .VMW, .ICC); one that the program refuses ends the run with exit status 1
+// before anything is saved, as does a RAW file that cannot be opened.
 #include "bench/velmo-bench/Commands.h"
 
 #include "develop/output/SaveDocument.h"
@@ -50,8 +53,11 @@ public:
     bool HasMainWindow() const override { return true; }
     velmo::IProgress& LoadProgress() override { return clock; }
     void SetStatusText(const std::string& text) override { status = text; }
+    // The document adds a side file to its recent list only once it applied it.
+    void AddToRecentList(velmo::RecentListKind, const std::string&) override { ++sideFilesApplied; }
     StageClock clock;
     std::string status;
+    int sideFilesApplied = 0;
 };
 
 struct Choice {
@@ -136,7 +142,13 @@ int Run(const std::vector<std::string>& args)
         }
         start = Clock::now();
         const velmo::DevParams before = doc.Edit().Params();
-        doc.OnOpenDocument(params); // a parameter file updates the record and returns false
+        const int applied = host.sideFilesApplied;
+        // A side file updates the state and returns false; one that is
+        // refused (or a RAW file in its place) stops the run: nothing is saved.
+        if (doc.OnOpenDocument(params) || host.sideFilesApplied == applied) {
+            std::fprintf(stderr, "velmo-bench develop: %s was refused; nothing was saved\n", params.c_str());
+            return 1;
+        }
         std::printf("parameters  %9.1f ms  %s%s\n", Ms(Clock::now() - start), params.c_str(),
                     doc.Edit().Params() == before ? " (nothing changed)" : "");
     }

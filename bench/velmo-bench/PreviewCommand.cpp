@@ -9,6 +9,7 @@
 #include "bench/velmo-bench/Commands.h"
 
 #include "develop/colour/ColorManagement.h"
+#include "develop/output/OutputFile.h"
 #include "develop/preview/RenderPreview.h"
 #include "document/VelmoDoc.h"
 #include "params/ParamFields.h"
@@ -91,20 +92,24 @@ void LoadSyntheticImage(velmo::CVelmoDoc& doc)
     doc.MakePreview2(velmo::NoProgress());
 }
 
-bool WritePpm(const std::string& path, const std::vector<uint8_t>& bgr, int width, int height)
+// Written as the program writes its outputs: to a temporary file beside
+// path, renamed only when complete, so a failure leaves no partial file.
+velmo::WriteResult WritePpm(const std::string& path, const std::vector<uint8_t>& bgr, int width, int height)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", width, height);
+    velmo::OutputFile out;
+    if (velmo::WriteResult opened = out.Open(path); !opened.Ok())
+        return opened;
+    char header[64];
+    const int n = std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
+    out.Write(header, size_t(n));
     std::vector<uint8_t> rgb(bgr.size());
     for (size_t i = 0; i + 2 < bgr.size(); i += 3) {
         rgb[i] = bgr[i + 2];
         rgb[i + 1] = bgr[i + 1];
         rgb[i + 2] = bgr[i];
     }
-    const bool ok = std::fwrite(rgb.data(), 1, rgb.size(), f) == rgb.size();
-    return std::fclose(f) == 0 && ok;
+    out.Write(rgb.data(), rgb.size());
+    return out.Commit();
 }
 
 struct Stats {
@@ -248,8 +253,8 @@ int Run(const std::vector<std::string>& args)
         const bool turned = doc.Edit().Params().rotate == 1 || doc.Edit().Params().rotate == 2;
         const int w = turned ? velmo::CVelmoDoc::kPreviewHeight : velmo::CVelmoDoc::kPreviewWidth;
         const int h = turned ? velmo::CVelmoDoc::kPreviewWidth : velmo::CVelmoDoc::kPreviewHeight;
-        if (!WritePpm(out, bits, w, h)) {
-            std::fprintf(stderr, "velmo-bench preview: cannot write '%s'\n", out.c_str());
+        if (const velmo::WriteResult written = WritePpm(out, bits, w, h); !written.Ok()) {
+            std::fprintf(stderr, "velmo-bench preview: %s\n", velmo::DescribeWriteFailure(written, out).c_str());
             return 1;
         }
         std::printf("  wrote %s (%d x %d)\n", out.c_str(), w, h);
