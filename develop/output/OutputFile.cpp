@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmo {
@@ -14,6 +19,134 @@ namespace velmo {
 namespace {
 
 constexpr size_t kBufferSize = size_t(1) << 20;
+
+// --- Temporary files removed on SIGTERM and SIGINT ------------------------------
+//
+// The paths of the temporary files being written sit in preallocated slots,
+// so that the signal handler only reads memory and calls unlink, both safe
+// in a handler. It then hands the signal on: to the handler that was there
+// before, or to the default action, which ends the program as before.
+
+constexpr int kTempSlots = 64;
+constexpr size_t kTempPathBytes = 4096;
+
+struct TempSlot {
+    std::atomic<int> state{0}; // 0 free, 1 being filled or emptied, 2 a live path
+    char path[kTempPathBytes];
+};
+
+TempSlot tempSlots[kTempSlots];
+struct sigaction previousTerm, previousInt;
+
+void RemoveTemporaryFiles(int sig, siginfo_t* info, void* context)
+{
+    for (TempSlot& slot : tempSlots)
+        if (slot.state.load(std::memory_order_acquire) == 2)
+            ::unlink(slot.path);
+    const struct sigaction& previous = sig == SIGINT ? previousInt : previousTerm;
+    if (previous.sa_flags & SA_SIGINFO) {
+        previous.sa_sigaction(sig, info, context);
+        return;
+    }
+    if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(sig);
+        return;
+    }
+    // The default action, as if no handler had been there.
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+void InstallSignalCleanup()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int sig : {SIGTERM, SIGINT}) {
+            struct sigaction& previous = sig == SIGINT ? previousInt : previousTerm;
+            if (::sigaction(sig, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
+                continue; // an ignored signal stays ignored
+            struct sigaction action {};
+            action.sa_sigaction = RemoveTemporaryFiles;
+            action.sa_flags = SA_SIGINFO | SA_RESTART;
+            sigemptyset(&action.sa_mask);
+            ::sigaction(sig, &action, nullptr);
+        }
+    });
+}
+
+// A slot for path, or -1 when all are taken or the path is too long (the
+// file is then left to the next save's sweep).
+int RegisterTemporary(const std::string& path)
+{
+    if (path.size() >= kTempPathBytes)
+        return -1;
+    for (int i = 0; i < kTempSlots; ++i) {
+        int expected = 0;
+        if (tempSlots[i].state.compare_exchange_strong(expected, 1, std::memory_order_acq_rel)) {
+            std::memcpy(tempSlots[i].path, path.c_str(), path.size() + 1);
+            tempSlots[i].state.store(2, std::memory_order_release);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void ReleaseTemporary(int slot)
+{
+    if (slot < 0)
+        return;
+    tempSlots[slot].state.store(1, std::memory_order_release);
+    tempSlots[slot].state.store(0, std::memory_order_release);
+}
+
+// --- Leftovers of earlier saves ---------------------------------------------------
+
+// "<number>" of digits only.
+bool ParseNumber(std::string_view text, long& value)
+{
+    if (text.empty() || text.size() > 18)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Removes the temporary files of our naming pattern for target
+// (".<name>.<pid>.<n>.tmp" beside it) that a process which no longer runs
+// left behind: a save that was killed, or stopped by a power cut. Files of
+// running processes (another save to the same target) and files of other
+// users are left alone.
+void RemoveLeftovers(const std::string& dir, const std::string& base)
+{
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    const std::string prefix = "." + base + ".";
+    const pid_t self = ::getpid();
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.substr(name.size() - 4) != ".tmp")
+            continue;
+        const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const size_t dot = middle.find('.');
+        long pid = 0, counter = 0;
+        if (dot == std::string_view::npos || !ParseNumber(middle.substr(0, dot), pid) ||
+            !ParseNumber(middle.substr(dot + 1), counter) || pid <= 0 || pid == long(self))
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        const std::string path = dir + "/" + std::string(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
 
 std::string DirectoryOf(const std::string& path)
 {
@@ -68,6 +201,11 @@ WriteResult OutputFile::Open(const std::string& targetPath)
     static std::atomic<unsigned> counter{0};
     const std::string dir = DirectoryOf(target);
     const std::string base = BaseNameOf(target);
+    InstallSignalCleanup();
+    RemoveLeftovers(dir, base);
+    // The file it replaces keeps its permissions.
+    struct stat replaced {};
+    const bool replacing = ::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
     int err = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[64];
@@ -79,6 +217,11 @@ WriteResult OutputFile::Open(const std::string& targetPath)
         fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             tempPath = std::move(candidate);
+            tempSlot = RegisterTemporary(tempPath);
+            // Best effort: a file system without permission bits (FAT) refuses,
+            // and the output is still worth writing.
+            if (replacing)
+                (void)::fchmod(fd, replaced.st_mode & 0777);
             return {};
         }
         err = errno;
@@ -219,6 +362,8 @@ WriteResult OutputFile::Commit()
         error = result;
         return result;
     }
+    ReleaseTemporary(tempSlot);
+    tempSlot = -1;
     tempPath.clear();
     buffer = {};
     return {};
@@ -234,6 +379,8 @@ void OutputFile::Discard()
         ::unlink(tempPath.c_str());
         tempPath.clear();
     }
+    ReleaseTemporary(tempSlot);
+    tempSlot = -1;
     buffer.clear();
 }
 

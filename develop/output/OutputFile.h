@@ -1,7 +1,12 @@
 // The byte sink of the image writers. An output is written to a temporary
 // file beside its target and renamed over the target only when every write,
 // the flush and the close succeeded, so a failure never leaves a partial file
-// and never damages a file that was already there.
+// and never damages a file that was already there. The new file keeps the
+// permission bits of the file it replaces. The temporary file is removed
+// when the program is stopped by SIGTERM or SIGINT during the write, and
+// temporary files of this naming that a process no longer running left
+// beside the target (killed outright, or a power cut) are removed by the
+// next save to that target.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +41,8 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file in the target's directory.
+    // Creates the temporary file in the target's directory (".<name>.<pid>.<n>.tmp"),
+    // first removing such files of processes that no longer run.
     WriteResult Open(const std::string& target);
 
     // Appends bytes. After the first failure every call fails and the
@@ -70,6 +76,7 @@ private:
     int fd = -1;
     std::string target;
     std::string tempPath;
+    int tempSlot = -1; // where the signal handler finds tempPath
     std::vector<uint8_t> buffer;
     uint64_t position = 0;  // bytes appended so far
     uint64_t flushed = 0;   // bytes handed to the file

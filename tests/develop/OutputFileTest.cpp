@@ -7,8 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmo {
 namespace {
@@ -128,6 +132,90 @@ TEST_F(OutputFileTest, DestroyedUncommittedLeavesNothing)
         out.Write("abc", 3);
     }
     EXPECT_TRUE(Listing(dir.path()).empty());
+}
+
+TEST_F(OutputFileTest, ReplacedFileKeepsItsPermissionBits)
+{
+    auto write = [](const std::string& target) {
+        OutputFile out;
+        return out.Open(target).Ok() && out.Write("new", 3) && out.Commit().Ok();
+    };
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    for (mode_t kept : {0600, 0640, 0444, 0755}) {
+        SCOPED_TRACE(kept);
+        const std::string target = dir.File("keep.jpg");
+        std::ofstream(target) << "old";
+        ASSERT_EQ(::chmod(target.c_str(), kept), 0);
+        ASSERT_TRUE(write(target));
+        EXPECT_EQ(mode(target), kept);
+        EXPECT_EQ(test::ReadBytes(target), (std::vector<uint8_t>{'n', 'e', 'w'}));
+        fs::remove(target);
+    }
+    // A new file takes the mode the umask gives.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    ASSERT_TRUE(write(dir.File("fresh.jpg")));
+    EXPECT_EQ(mode(dir.File("fresh.jpg")), 0666u & ~mask);
+}
+
+// A save stopped by SIGTERM or SIGINT takes its temporary file with it; the
+// signal then ends the program as it would have (run in a child process).
+TEST_F(OutputFileTest, TerminatingSignalRemovesTheTemporaryFile)
+{
+    for (int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        const std::string target = dir.File("big.tif");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            OutputFile out;
+            std::vector<uint8_t> data(3 << 20, 0x5A);
+            if (!out.Open(target).Ok() || !out.Write(data.data(), data.size()))
+                ::_exit(2);
+            ::kill(::getpid(), sig);
+            ::_exit(3); // not reached: the signal ends the process
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+        EXPECT_EQ(WTERMSIG(status), sig);
+        EXPECT_TRUE(Listing(dir.path()).empty()) << Listing(dir.path()).front();
+    }
+}
+
+// Temporary files of our naming that a process which no longer runs left
+// beside a target go with the next save to that target; nothing else does.
+TEST_F(OutputFileTest, NextSaveRemovesLeftoversOfProcessesThatAreGone)
+{
+    // A process id that is free: a child that has ended and been reaped.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string deadPid = std::to_string(gone);
+    const std::vector<std::string> left = {
+        ".out.tif." + deadPid + ".0.tmp",                      // a killed save: removed
+        ".out.tif." + deadPid + ".17.tmp",                     // removed
+        ".out.tif.1.0.tmp",                                    // a running process (init): kept
+        ".other.tif." + deadPid + ".0.tmp",                    // another target: kept
+        ".out.tif." + deadPid + ".x.tmp",                      // not our pattern: kept
+        "out.tif." + deadPid + ".0.tmp",                       // not hidden: kept
+        ".out.tif." + deadPid + ".0.tmp.keep",                 // kept
+    };
+    for (const std::string& name : left)
+        std::ofstream(dir.File(name)) << "partial";
+    OutputFile out;
+    ASSERT_TRUE(out.Open(dir.File("out.tif")).Ok());
+    ASSERT_TRUE(out.Write("x", 1));
+    ASSERT_TRUE(out.Commit().Ok());
+    std::vector<std::string> expected(left.begin() + 2, left.end());
+    expected.push_back("out.tif");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(dir.path()), expected);
 }
 
 // A real full disk: a 64 KiB tmpfs in a mount namespace of this thread, so
