@@ -29,7 +29,7 @@ bool CVelmoDoc::OpenDisplayProfile(const std::string& path)
     // effect with the next one.
     const ProfileStatus status = colors->LoadDisplayProfile(path);
     if (status != ProfileStatus::Accepted) {
-        ReportProfileRefusal(status);
+        ReportProfileRefusal(status, path);
         return false;
     }
     paths.displayProfile = path;

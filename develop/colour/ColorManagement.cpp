@@ -7,6 +7,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -58,12 +59,51 @@ std::shared_ptr<const DisplayTransform> BuildTransform(const IccBytes& input, co
 
 } // namespace
 
+namespace {
+
+uint32_t BigEndian32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+constexpr size_t kSignatureOffset = 36; // "acsp"
+constexpr size_t kTagTableOffset = 128;
+
+// What the bytes are before LittleCMS sees them: a profile's header carries
+// "acsp" at 36 and the profile's size at 0; the tag table after it holds a
+// count and entries of (signature, offset, size).
+ProfileStatus CheckProfileLayout(const uint8_t* data, size_t size)
+{
+    if (data == nullptr || size < kSignatureOffset + 4 || std::memcmp(data + kSignatureOffset, "acsp", 4) != 0)
+        return ProfileStatus::Invalid;
+    if (size < kMinIccProfileBytes)
+        return ProfileStatus::TooShort;
+    const uint64_t declared = BigEndian32(data);
+    if (declared > size)
+        return ProfileStatus::TooShort;
+    if (declared < kTagTableOffset + 4)
+        return ProfileStatus::Damaged;
+    const uint64_t count = BigEndian32(data + kTagTableOffset);
+    if (kTagTableOffset + 4 + 12 * count > declared)
+        return ProfileStatus::Damaged;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint8_t* entry = data + kTagTableOffset + 4 + 12 * i;
+        const uint64_t offset = BigEndian32(entry + 4);
+        const uint64_t length = BigEndian32(entry + 8);
+        if (offset + length > declared)
+            return ProfileStatus::Damaged;
+    }
+    return ProfileStatus::Accepted;
+}
+
+} // namespace
+
 ProfileStatus CheckRgbProfile(const uint8_t* data, size_t size)
 {
-    if (data == nullptr || size < kMinIccProfileBytes)
-        return ProfileStatus::TooShort;
     if (size > kMaxIccProfileBytes)
         return ProfileStatus::TooLarge;
+    if (const ProfileStatus layout = CheckProfileLayout(data, size); layout != ProfileStatus::Accepted)
+        return layout;
     cmsHPROFILE profile = cmsOpenProfileFromMem(data, cmsUInt32Number(size));
     if (profile == nullptr)
         return ProfileStatus::Invalid;
@@ -84,8 +124,6 @@ ProfileStatus ReadProfileFile(const std::string& path, std::vector<uint8_t>& byt
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec)
         return ProfileStatus::Unreadable;
-    if (size < kMinIccProfileBytes)
-        return ProfileStatus::TooShort;
     if (size > kMaxIccProfileBytes)
         return ProfileStatus::TooLarge;
 
@@ -100,22 +138,31 @@ ProfileStatus ReadProfileFile(const std::string& path, std::vector<uint8_t>& byt
     return ProfileStatus::Accepted;
 }
 
-bool ReportProfileRefusal(ProfileStatus status)
+std::string ProfileRefusalText(ProfileStatus status, const std::string& path)
 {
     switch (status) {
-    case ProfileStatus::TooShort:
-    case ProfileStatus::TooLarge:
-    case ProfileStatus::Invalid:
+    case ProfileStatus::TooShort: return "The ICC profile is cut short:\n" + path;
+    case ProfileStatus::TooLarge: return "The file is too large to be an ICC profile:\n" + path;
+    case ProfileStatus::Invalid: return "The file is not an ICC profile:\n" + path;
+    case ProfileStatus::Damaged: return "The ICC profile is damaged: its tags point outside the file:\n" + path;
     case ProfileStatus::NotRgb:
-        ShowMessage(HasString(kOnlyRgbProfileMessageId) ? LoadString(kOnlyRgbProfileMessageId)
-                                                        : std::string(kOnlyRgbProfileText));
-        return true;
+        return HasString(kOnlyRgbProfileMessageId) ? LoadString(kOnlyRgbProfileMessageId)
+                                                   : std::string(kOnlyRgbProfileText);
     case ProfileStatus::Accepted:
     case ProfileStatus::NotFound:
     case ProfileStatus::Unreadable:
         break;
     }
-    return false;
+    return {};
+}
+
+bool ReportProfileRefusal(ProfileStatus status, const std::string& path)
+{
+    const std::string text = ProfileRefusalText(status, path);
+    if (text.empty())
+        return false;
+    ShowMessage(text, MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 // --- IccProfileTable ----------------------------------------------------------
@@ -241,7 +288,7 @@ ProfileStatus ColorManager::OpenUserProfile(const std::string& path)
     ProfileStatus status = ReadProfileFile(path, bytes);
     if (status == ProfileStatus::Accepted)
         status = profiles.SetUserProfile(std::move(bytes));
-    ReportProfileRefusal(status);
+    ReportProfileRefusal(status, path);
     return status;
 }
 

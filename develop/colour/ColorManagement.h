@@ -39,21 +39,28 @@ enum class ProfileStatus {
     Accepted,
     NotFound,   // no such file
     Unreadable, // the file exists but could not be read whole
-    TooShort,   // under kMinIccProfileBytes
+    TooShort,   // a profile cut short: its header, or the size its header gives, is not all there
     TooLarge,   // over kMaxIccProfileBytes
-    Invalid,    // LittleCMS cannot open it as a profile
+    Invalid,    // not an ICC profile (no profile signature), or one LittleCMS cannot open
+    Damaged,    // its tag table or a tag lies outside the profile
     NotRgb,     // its colour space is not RGB
 };
 
-// Accepted when the bytes are a profile LittleCMS opens and whose colour
-// space is RGB, with a size in the bounds above.
+// Accepted when the bytes are a whole profile (its header, its size and
+// every tag inside the bytes) that LittleCMS opens and whose colour space is
+// RGB, with a size in the bounds above. LittleCMS itself skips tags that
+// point outside a profile; such a profile is refused here, before it can
+// be embedded in an output.
 ProfileStatus CheckRgbProfile(const uint8_t* data, size_t size);
 // Reads a whole profile file; the size is checked before anything is
 // allocated. Accepted means read, not yet checked as a profile.
 ProfileStatus ReadProfileFile(const std::string& path, std::vector<uint8_t>& bytes);
-// Shows message 61233 for a refused profile (too short, too large, invalid,
-// not RGB); nothing for Accepted, NotFound or Unreadable. True when shown.
-bool ReportProfileRefusal(ProfileStatus status);
+// The message for a refused profile file: why it is refused, naming it; for
+// a profile that is not RGB, message 61233. Empty for Accepted, NotFound and
+// Unreadable.
+std::string ProfileRefusalText(ProfileStatus status, const std::string& path);
+// Shows ProfileRefusalText when there is one. True when shown.
+bool ReportProfileRefusal(ProfileStatus status, const std::string& path);
 
 // Five slots indexed by the output colour space (DevParams::ICC): the four
 // built-in profiles and the user profile (empty until one is accepted).

@@ -303,7 +303,7 @@ TEST(IccProfileTableTest, RefusedUserProfileKeepsThePreviousOne)
         ProfileStatus status;
     };
     const Case cases[] = {
-        {"empty", {}, ProfileStatus::TooShort},
+        {"empty", {}, ProfileStatus::Invalid},
         {"127 bytes", tooShort, ProfileStatus::TooShort},
         {"RGB signature on junk", junk, ProfileStatus::Invalid},
         {"grey", MakeGrayProfile(), ProfileStatus::NotRgb},
@@ -362,10 +362,78 @@ TEST_F(ProfileFileTest, OpenUserProfileAcceptsRgbAndRefusesTheRest)
         EXPECT_EQ(manager.OpenUserProfile(dir.File(c.file)), c.status) << c.file;
         ASSERT_EQ(messages.calls.size(), c.message ? 1u : 0u) << c.file;
         if (c.message) {
-            EXPECT_EQ(messages.calls[0].text, "Only the profile of RGB can be used. \n");
+            EXPECT_EQ(messages.calls[0].text, ProfileRefusalText(c.status, dir.File(c.file)));
         }
         // The previous profile stays until a new one is accepted.
         EXPECT_EQ(manager.Profiles().Slot(kUserIccSlot), accepted) << c.file;
+    }
+}
+
+// A file that is not a profile, or a profile cut short or damaged, is
+// refused with the reason, naming the file; only one that is whole and not
+// RGB gets the RGB message. A profile whose tags point outside it (which
+// LittleCMS would open, skipping those tags) never becomes the user profile,
+// so it is never embedded in an output.
+TEST_F(ProfileFileTest, HostileProfilesAreRefusedWithTheirReason)
+{
+    const Bytes good = MakeRgbProfile(2.0);
+    ASSERT_EQ(manager.OpenUserProfile([&] {
+                  WriteFile(dir.File("good.icc"), good);
+                  return dir.File("good.icc");
+              }()),
+              ProfileStatus::Accepted);
+    const IccBytes accepted = manager.Profiles().Slot(kUserIccSlot);
+
+    auto put32 = [](Bytes& b, size_t at, uint32_t v) {
+        b[at] = uint8_t(v >> 24);
+        b[at + 1] = uint8_t(v >> 16);
+        b[at + 2] = uint8_t(v >> 8);
+        b[at + 3] = uint8_t(v);
+    };
+    const uint32_t tags = uint32_t(good[128]) << 24 | uint32_t(good[129]) << 16 | uint32_t(good[130]) << 8 | good[131];
+    ASSERT_GT(tags, 2u);
+    Bytes tagPastEnd = good; // the last tag's data runs past the profile
+    put32(tagPastEnd, 132 + 12 * (tags - 1) + 8, uint32_t(good.size()));
+    Bytes tagFarAway = good; // a tag's offset far beyond the file
+    put32(tagFarAway, 132 + 4, 0xFFFFFF00u);
+    Bytes tooManyTags = good;
+    put32(tooManyTags, 128, 0x10000000u);
+    Bytes declaredLonger = good;
+    put32(declaredLonger, 0, uint32_t(good.size() + 100));
+    const Bytes header(good.begin(), good.begin() + 128);
+    const Bytes cut(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2));
+    Bytes junk(5000);
+    for (size_t i = 0; i < junk.size(); ++i)
+        junk[i] = uint8_t(i * 131 + 7);
+
+    struct Case {
+        const char* file;
+        Bytes bytes;
+        ProfileStatus status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"junk.icc", junk, ProfileStatus::Invalid, "not an ICC profile"},
+        {"empty.icc", {}, ProfileStatus::Invalid, "not an ICC profile"},
+        {"text.icm", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, ProfileStatus::Invalid, "not an ICC profile"},
+        {"header only.icc", header, ProfileStatus::TooShort, "cut short"},
+        {"cut.icc", cut, ProfileStatus::TooShort, "cut short"},
+        {"longer than the file.icc", declaredLonger, ProfileStatus::TooShort, "cut short"},
+        {"tag past the end.icc", tagPastEnd, ProfileStatus::Damaged, "tags point outside"},
+        {"tag far away.icc", tagFarAway, ProfileStatus::Damaged, "tags point outside"},
+        {"too many tags.icc", tooManyTags, ProfileStatus::Damaged, "tags point outside"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteFile(dir.File(c.file), c.bytes);
+        messages.calls.clear();
+        EXPECT_EQ(manager.OpenUserProfile(dir.File(c.file)), c.status);
+        ASSERT_EQ(messages.calls.size(), 1u);
+        EXPECT_NE(messages.calls[0].text.find(c.says), std::string::npos) << messages.calls[0].text;
+        EXPECT_NE(messages.calls[0].text.find(dir.File(c.file)), std::string::npos) << messages.calls[0].text;
+        EXPECT_EQ(manager.Profiles().Slot(kUserIccSlot), accepted);
+        // Nor does it become the display profile.
+        EXPECT_EQ(manager.SetDisplayProfile(c.bytes), c.status);
     }
 }
 
@@ -520,8 +588,8 @@ TEST(ColorManagerTest, NonRgbDisplayProfileIsRefusedAndThePreviousChoiceKept)
     EXPECT_EQ(manager.DisplayProfile(), display);
 
     test::RecordingMessages messages;
-    EXPECT_TRUE(ReportProfileRefusal(ProfileStatus::NotRgb));
-    EXPECT_FALSE(ReportProfileRefusal(ProfileStatus::NotFound));
+    EXPECT_TRUE(ReportProfileRefusal(ProfileStatus::NotRgb, "grey.icc"));
+    EXPECT_FALSE(ReportProfileRefusal(ProfileStatus::NotFound, "gone.icc"));
     ASSERT_EQ(messages.calls.size(), 1u);
     EXPECT_EQ(messages.calls[0].text, "Only the profile of RGB can be used. \n");
 }

@@ -303,6 +303,21 @@ TEST_F(OpenSideFiles, AcceptedColourProfilesGoToTheirRecentList)
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("good.icc")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.File("bad.ICM")));
     EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{RecentListKind::ColorProfile, dir.File("good.icc")}}));
+
+    // A file that is no profile, or a profile cut short, is refused with the
+    // real reason, naming the file.
+    ASSERT_TRUE(test::WriteText(dir.File("notes.icc"), std::string(128, 'x')));
+    ASSERT_TRUE(test::WriteFile(dir.File("cut.icc"), std::vector<uint8_t>(rgb.begin(), rgb.begin() + 1000)));
+    const std::pair<const char*, const char*> refused[] = {{"notes.icc", "not an ICC profile"},
+                                                           {"cut.icc", "cut short"}};
+    for (const auto& [name, reason] : refused) {
+        messages.calls.clear();
+        EXPECT_FALSE(doc.OnOpenDocument(dir.File(name)));
+        ASSERT_EQ(messages.calls.size(), 1u) << name;
+        EXPECT_NE(messages.calls[0].text.find(reason), std::string::npos) << messages.calls[0].text;
+        EXPECT_NE(messages.calls[0].text.find(dir.File(name)), std::string::npos) << messages.calls[0].text;
+    }
+    EXPECT_EQ(host.recent.size(), 1u);
 }
 
 } // namespace
