@@ -131,10 +131,8 @@ uint64_t CBufferedFile::GetLength() const
     return static_cast<uint64_t>(st.st_size);
 }
 
-bool CBufferedFile::Fail(const char* stderrText, const char* reason)
+bool CBufferedFile::Fail(const char* reason)
 {
-    if (stderrText)
-        std::fputs(stderrText, stderr);
     buffer.clear();
     buffer.shrink_to_fit();
     inMemory = false;
@@ -160,7 +158,7 @@ bool CBufferedFile::LoadCompressed(bool enable, uint32_t packedLength, uint32_t 
     const uint64_t at = GetPosition();
     const uint64_t length = GetLength();
     if (at > length || packedLength > length - at)
-        return Fail(nullptr, "the compressed data is cut short");
+        return Fail("the compressed data is cut short");
 
     // The output buffer grows as the stream delivers, up to unpackedLength,
     // so that a length word far larger than its stream costs no memory.
@@ -169,15 +167,15 @@ bool CBufferedFile::LoadCompressed(bool enable, uint32_t packedLength, uint32_t 
         packed.resize(packedLength);
         buffer.resize(std::min<uint64_t>(unpackedLength, std::max<uint64_t>(kInitialOutput, 8ull * packedLength)));
     } catch (const std::bad_alloc&) {
-        return Fail(nullptr, "not enough memory to unpack the data");
+        return Fail("not enough memory to unpack the data");
     }
     if (ReadDisk(packed.data(), packedLength) != packedLength)
-        return Fail(nullptr, "the compressed data is cut short");
+        return Fail("the compressed data is cut short");
 
     bz_stream stream;
     std::memset(&stream, 0, sizeof stream);
     if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK)
-        return Fail("Err: BZ2_bzDecompressInit()\n", "the decompressor cannot be started");
+        return Fail("the decompressor cannot be started");
 
     stream.next_in = reinterpret_cast<char*>(packed.data());
     stream.avail_in = packedLength;
@@ -191,7 +189,7 @@ bool CBufferedFile::LoadCompressed(bool enable, uint32_t packedLength, uint32_t 
                 buffer.resize(std::min<uint64_t>(unpackedLength, 2 * static_cast<uint64_t>(buffer.size())));
             } catch (const std::bad_alloc&) {
                 BZ2_bzDecompressEnd(&stream);
-                return Fail(nullptr, "not enough memory to unpack the data");
+                return Fail("not enough memory to unpack the data");
             }
         }
         const uint64_t space = buffer.size() - produced;
@@ -208,14 +206,14 @@ bool CBufferedFile::LoadCompressed(bool enable, uint32_t packedLength, uint32_t 
         const uint64_t out = TotalOut(stream);
         if (full && out > produced) {
             BZ2_bzDecompressEnd(&stream);
-            return Fail(nullptr, "the compressed data unpacks to more bytes than its length word says");
+            return Fail("the compressed data unpacks to more bytes than its length word says");
         }
         const bool moved = out != produced || TotalIn(stream) != inBefore;
         produced = out;
 
         if (result == BZ_STREAM_END) {
             if (BZ2_bzDecompressEnd(&stream) != BZ_OK)
-                return Fail("Err: BZ2_bzDecompressEnd()\n", "the decompressor cannot be closed");
+                return Fail("the decompressor cannot be closed");
             buffer.resize(produced);
             inMemory = true;
             position = 0;
@@ -227,15 +225,13 @@ bool CBufferedFile::LoadCompressed(bool enable, uint32_t packedLength, uint32_t 
             progress->Report(static_cast<int>(std::min<uint64_t>(percent, INT_MAX)), "Unzipping");
         }
         if (result != BZ_OK && result != BZ_FINISH_OK) {
-            std::fputs("Err: BZ2_bzDecompress()\n", stderr);
-            if (BZ2_bzDecompressEnd(&stream) != BZ_OK)
-                std::fputs("Err: BZ2_bzDecompressEnd()\n", stderr);
-            return Fail(nullptr, "the compressed data is corrupt");
+            BZ2_bzDecompressEnd(&stream);
+            return Fail("the compressed data is corrupt");
         }
         if (!moved) {
             // All input is consumed and the end marker never came.
             BZ2_bzDecompressEnd(&stream);
-            return Fail(nullptr, "the compressed data ends before its end marker");
+            return Fail("the compressed data ends before its end marker");
         }
     }
 }

@@ -56,7 +56,8 @@ public:
 
 private:
     uint32_t ReadDisk(void* buffer, uint32_t count);
-    bool Fail(const char* stderrText, const char* reason);
+    // Leaves memory mode and keeps reason for LastError; the caller reports it.
+    bool Fail(const char* reason);
 
     std::FILE* file = nullptr;
     bool memoryFile = false;
