@@ -438,7 +438,7 @@ std::string ExifWalker::Dispatch(const Entry& e)
     case 0x9102: return Format("CompressedBitsPerPixel:%.2f", rat);
     case 0x9201:
         if (rat <= 0.0f)
-            return Format("ShutterSpeedValue:%.2fsec", 1.0 / std::pow(2.0, static_cast<double>(rat)));
+            return Format("ShutterSpeedValue:%.2fsec", std::pow(2.0, -static_cast<double>(rat)));
         return Format("ShutterSpeedValue:1/%.0fsec", std::pow(2.0, static_cast<double>(rat)));
     case 0x9202: return Format("ApertureValue:F%.1f", std::pow(2.0, rat * 0.5));
     case 0x9203: return Format("BrightnessValue:%.1f", rat);

@@ -148,6 +148,9 @@ const LineCase kLineCases[] = {
     {"program shutter priority", Block::Exif, [](ExifIfdSpec& d) { d.Short(0x8822, 4); }, "ExposureProgram:S"},
     {"slow shutter apex", Block::Exif, [](ExifIfdSpec& d) { d.SRational(0x9201, -1, 1); },
      "ShutterSpeedValue:2.00sec"},
+    // 2^2000 s: beyond a double, but no division by zero on the way.
+    {"shutter apex beyond any camera", Block::Exif, [](ExifIfdSpec& d) { d.SRational(0x9201, -2000, 1); },
+     "ShutterSpeedValue:infsec"},
     {"negative bias", Block::Exif, [](ExifIfdSpec& d) { d.SRational(0x9204, -2, 3); }, "ExposureBiasValue:-0.7"},
     {"max aperture", Block::Exif, [](ExifIfdSpec& d) { d.Rational(0x9205, 3, 1); }, "MaxApertureValue:F2.8"},
     {"metering spot", Block::Exif, [](ExifIfdSpec& d) { d.Short(0x9207, 3); }, "MeteringMode:Spot"},
