@@ -12,8 +12,10 @@ constexpr float kSector = 1.0471976f; // pi / 3
 
 float SafeRatio(float num, float den)
 {
+    if (den == 0.0f)
+        return 1.0f;
     const float v = num / den;
-    return (den != 0.0f && std::isfinite(v)) ? v : 1.0f;
+    return std::isfinite(v) ? v : 1.0f;
 }
 
 } // namespace

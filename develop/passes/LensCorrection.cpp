@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace velmo {
@@ -118,7 +119,10 @@ void LensSetup(const LensCorrectionSettings& settings, double k, double sx, doub
     *rmax = static_cast<float>(std::sqrt(w * w + h * h) * 0.5);
     if (k > 0.0) {
         const double half = std::min(w, h) * 0.5 / *rmax;
-        *scale = static_cast<float>(half / (half - std::pow(half, state->p) * k));
+        // A distortion that pulls the half-frame edge to the centre scales
+        // without bound (the picture is then empty); no division by zero.
+        const double shrunk = half - std::pow(half, state->p) * k;
+        *scale = shrunk != 0.0 ? static_cast<float>(half / shrunk) : std::numeric_limits<float>::infinity();
     } else {
         *scale = static_cast<float>(1.0 / (1.0 - k));
     }
