@@ -2,9 +2,13 @@
 # Installs what is missing, builds Velmo and runs every test, as CI does:
 #  1. the Release build (warnings are errors) and all its tests;
 #  2. the engine tests under AddressSanitizer and UndefinedBehaviorSanitizer;
-#  3. the engine tests under ThreadSanitizer: all of them, not only the
+#  3. the engine tests built with clang and its float-to-int overflow and
+#     float division checks, which GCC's UBSan does not have;
+#  4. the engine tests under ThreadSanitizer: all of them, not only the
 #     worker's, since every development pass runs on all cores;
-#  4. a short run of each fuzzer.
+#  5. a short run of each fuzzer (clang, ASan, UBSan and the float checks);
+#     the targets that run the document print how many outputs of each
+#     format they wrote.
 # After each ctest run, tests/check-sample-skips.sh reads the run's JUnit
 # results (build/test-results/<preset>.xml) and fails when a test that reads
 # the shared sample files (../shared/samples beside the repository) was
@@ -60,6 +64,14 @@ stage "Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest debug-asan
 stage_done "ASan/UBSan tests"
+
+stage "Engine build with clang and the float checks"
+cmake --preset clang-float >/dev/null
+cmake --build --preset clang-float -- -j"$jobs"
+stage_done "clang float-check build"
+stage "Engine tests with clang's float-to-int overflow and float division checks"
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest clang-float
+stage_done "clang float-check tests"
 
 stage "Engine build with ThreadSanitizer"
 cmake --preset tsan >/dev/null
