@@ -1,12 +1,15 @@
 #!/bin/sh
-# Builds the libFuzzer targets with clang, AddressSanitizer and UBSan, writes
-# seed corpora with the test-file builders and runs each target.
+# Builds the libFuzzer targets with clang, AddressSanitizer, UBSan and the
+# float-to-int overflow and float division checks, writes seed corpora with
+# the test-file builders and runs each target.
 #
 #   tests/fuzz/run-fuzzers.sh [SECONDS] [BUILD_DIR]
 #
 # SECONDS per target (default 20); BUILD_DIR defaults to build-fuzz in the
 # repository. Exits non-zero when a target crashes, leaks or times out; the
-# input that did it is left in BUILD_DIR/fuzz-artifacts/.
+# input that did it is left in BUILD_DIR/fuzz-artifacts/. The targets that
+# run the document print at the end how many inputs they took and how many
+# outputs of each format they wrote.
 set -eu
 
 seconds=${1:-20}
@@ -15,33 +18,45 @@ root=$(cd "$here/../.." && pwd)
 build=${2:-$root/build-fuzz}
 jobs=${VELMO_FUZZ_JOBS:-4}
 
+targets="RafContainerFuzzer ExifParserFuzzer PipelineFuzzer SideFileFuzzer IccProfileFuzzer EmbeddedJpegFuzzer"
+
 cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELMO_ENGINE_ONLY=ON -DVELMO_BUILD_TESTS=ON -DVELMO_FUZZ=ON -DVELMO_SANITIZE=ON >/dev/null
-cmake --build "$build" -j "$jobs" --target RafContainerFuzzer ExifParserFuzzer FuzzSeeds
+    -DVELMO_ENGINE_ONLY=ON -DVELMO_BUILD_TESTS=ON -DVELMO_FUZZ=ON -DVELMO_SANITIZE=ON \
+    -DVELMO_FLOAT_CHECKS=ON >/dev/null
+# shellcheck disable=SC2086
+cmake --build "$build" -j "$jobs" --target $targets FuzzSeeds
 
 corpus=$build/fuzz-corpus
 artifacts=$build/fuzz-artifacts
 mkdir -p "$corpus" "$artifacts"
+rm -rf "$corpus/seeds"
 "$build/tests/fuzz/FuzzSeeds" "$corpus/seeds"
-mkdir -p "$corpus/raf" "$corpus/exif"
 
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 run() {
     target=$1
-    shift
+    name=$2
+    shift 2
+    mkdir -p "$corpus/$name"
     echo "== $target for ${seconds}s"
     if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" 2>"$build/$target.log"; then
+        -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" \
+        "$corpus/$name" "$corpus/seeds/$name" 2>"$build/$target.log"; then
         echo "$target FAILED; see $build/$target.log"
         tail -n 40 "$build/$target.log"
         status=1
     else
-        grep -E '^stat::number_of_executed_units|^Done' "$build/$target.log" || true
+        grep -E "^stat::number_of_executed_units|^Done|^$target: " "$build/$target.log" || true
     fi
 }
 
-run RafContainerFuzzer -max_len=262144 "$corpus/raf" "$corpus/seeds/raf"
-run ExifParserFuzzer -max_len=4096 "$corpus/exif" "$corpus/seeds/exif"
+run RafContainerFuzzer raf -max_len=262144
+run ExifParserFuzzer exif -max_len=4096
+run PipelineFuzzer pipeline -max_len=262144
+run SideFileFuzzer side -max_len=65536
+run IccProfileFuzzer icc -max_len=65536
+run EmbeddedJpegFuzzer jpeg -max_len=65536
 exit $status
