@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "app/PlaceholderPalettes.h"
+#include "app/palettes/FeaturePalettes.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
@@ -47,13 +48,11 @@ bool CMainFrame::CreatePalettes()
     histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), this));
     magnifierBar = wire(new CMagnifierPalettePlaceholder(ID_VIEW_MAGNIFIER, name("MagnifierBar"), caption(2),
                                                          doc.Edit().Switch(SwitchId::MagnifierSize), this));
-    selColorBar =
-        wire(new CFeaturePalettePlaceholder(ID_VIEW_SELCOLOR, name("SelColorBar"), caption(6), {300, 250}, this));
-    lensBar = wire(new CFeaturePalettePlaceholder(ID_VIEW_LENS, name("LensBar"), caption(7), {300, 250}, this));
+    selColorBar = wire(new CSelColorBar(caption(6), doc, this));
+    lensBar = wire(new CLensBar(caption(7), doc, this));
     exifBar = wire(new CExifPalettePlaceholder(ID_VIEW_EXIF, name("ExifBar"), caption(4), {240, 150}, this));
     curveBar = wire(new CPaletteDock(ID_VIEW_CURVE, name("CurveBar"), caption(3), {200, 150}, this));
-    freeCurveBar =
-        wire(new CFeaturePalettePlaceholder(ID_VIEW_FREECURVE, name("FreeCurveBar"), caption(5), {260, 260}, this));
+    freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, this));
 
     addDockWidget(Qt::RightDockWidgetArea, paramBar);
     addDockWidget(Qt::RightDockWidgetArea, paramTabBar);

@@ -6,6 +6,9 @@
 // JPEG, save, and a save that cannot be written.
 #include "app/HistogramBar.h"
 #include "app/PlaceholderPalettes.h"
+#include "app/palettes/FeaturePalettes.h"
+#include "app/palettes/FeaturePanel.h"
+#include "platform/gui/AutoCheckBox.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/dialogs/JpegOptionsDlg.h"
@@ -301,8 +304,9 @@ private slots:
             {"selective colours, classic", ID_SELCOLOR_ENABLE,
              [](Doc& d, Frame&) { d.Edit().SetSwitch(SwitchId::UseOldUI, 1); },
              [](Doc& d, Frame& f) {
-                 auto* palette = dynamic_cast<CFeaturePalettePlaceholder*>(f.Palette(ID_VIEW_SELCOLOR));
-                 return d.Edit().FeatureOn(FeatureKind::SelectiveColors) && palette->Enabled() && palette->Applies() == 1;
+                 auto* palette = dynamic_cast<CSelColorBar*>(f.Palette(ID_VIEW_SELCOLOR));
+                 return d.Edit().FeatureOn(FeatureKind::SelectiveColors) && !palette->isHidden() &&
+                        palette->Panel()->EnableCheck()->State() == BST_CHECKED;
              },
              true, 1},
             {"save selective colours", ID_SAVE_SELCOLOR_AS, [](Doc& d, Frame&) { d.Edit().SetSwitch(SwitchId::UseOldUI, 0); },

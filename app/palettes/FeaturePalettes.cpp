@@ -1,0 +1,135 @@
+#include "app/palettes/FeaturePalettes.h"
+
+#include "app/palettes/FeaturePanel.h"
+#include "app/palettes/FreeCurvePanel.h"
+#include "app/palettes/LensPanel.h"
+#include "app/palettes/SelColorPanel.h"
+#include "document/VelmoDoc.h"
+#include "platform/gui/AutoCheckBox.h"
+#include "platform/gui/DialogText.h"
+#include "res/ResourceIds.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmo {
+
+CFeatureBar::CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId,
+                         Parts parts, QWidget* parent)
+    : CPaletteDock(barViewId, QString::fromLatin1(objectName), caption, parts.body, parent), panel(parts.panel)
+{
+    auto* layout = new QVBoxLayout(parts.body);
+    layout->setContentsMargins(0, 0, 0, 4);
+    layout->addWidget(panel, 1);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(4, 0, 4, 0);
+    prvCheck = new AutoCheckBox(QString(), true, parts.body);
+    SetControlCaption(prvCheck, dialogId, IDC_CHECK_PRV);
+    row->addWidget(prvCheck);
+    row->addStretch(1);
+    resetButton = new QPushButton(parts.body);
+    SetControlCaption(resetButton, dialogId, ID_RESET);
+    resetButton->setAutoDefault(false);
+    row->addWidget(resetButton);
+    applyButton = new QPushButton(parts.body);
+    SetControlCaption(applyButton, dialogId, IDC_APPLY);
+    applyButton->setDefault(true);
+    row->addWidget(applyButton);
+    layout->addLayout(row);
+
+    CVelmoDoc& doc = panel->Doc();
+    prvCheck->SetState(doc.Edit().Switch(SwitchId::CheckPrv));
+    connect(prvCheck, &QCheckBox::clicked, this, [this, &doc] {
+        doc.Edit().SetSwitch(SwitchId::CheckPrv, prvCheck->State());
+        if (prvCheck->State() != 0)
+            panel->ApplyNow();
+    });
+    prvSubscription = doc.Edit().Subscribe([this, &doc](const EditChange& change) {
+        if (change.target == EditTarget::Switch && change.switchId == SwitchId::CheckPrv)
+            prvCheck->SetState(doc.Edit().Switch(SwitchId::CheckPrv));
+    });
+    connect(resetButton, &QPushButton::clicked, this, [this] { panel->ResetFeature(); });
+    connect(applyButton, &QPushButton::clicked, this, [this] { panel->ApplyNow(); });
+    // "&Apply" is enabled only while an edit waits for its development.
+    buttonTimer.setInterval(100);
+    connect(&buttonTimer, &QTimer::timeout, this, [this] { UpdateButtons(); });
+    buttonTimer.start();
+    UpdateButtons();
+}
+
+void CFeatureBar::UpdateButtons()
+{
+    applyButton->setEnabled(panel->Countdown().Pending());
+}
+
+void CFeatureBar::SetEnabled(bool on)
+{
+    if (on && isHidden())
+        show();
+    panel->Reload();
+}
+
+void CFeatureBar::Apply()
+{
+    panel->Countdown().Cancel();
+    UpdateButtons();
+}
+
+void CFeatureBar::Refresh()
+{
+    panel->Reload();
+}
+
+namespace {
+
+template <class Panel>
+CFeatureBar::Parts NewParts(CVelmoDoc& doc, unsigned dialogId)
+{
+    auto* body = new QWidget;
+    return {body, new Panel(doc, dialogId, body)};
+}
+
+} // namespace
+
+CFreeCurveBar::CFreeCurveBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
+    : CFeatureBar(ID_VIEW_FREECURVE, "FreeCurveBar", caption, IDD_FREECURVE_BAR,
+                  NewParts<CFreeCurvePanel>(doc, IDD_FREECURVE_BAR), parent)
+{
+}
+
+CFreeCurvePanel* CFreeCurveBar::CurvePanel() const
+{
+    return static_cast<CFreeCurvePanel*>(Panel());
+}
+
+CLensBar::CLensBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
+    : CFeatureBar(ID_VIEW_LENS, "LensBar", caption, IDD_LENS_BAR, NewParts<CLensPanel>(doc, IDD_LENS_BAR), parent)
+{
+}
+
+CLensPanel* CLensBar::LensPanel() const
+{
+    return static_cast<CLensPanel*>(Panel());
+}
+
+void CLensBar::SetLensInfo(const std::string& modelName, double focalLength)
+{
+    QWidget* top = parentWidget() != nullptr ? parentWidget() : this;
+    for (QWidget* w : top->findChildren<QWidget*>())
+        if (auto* p = dynamic_cast<CLensPanel*>(w))
+            p->SetLensInfo(modelName, focalLength);
+}
+
+CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
+    : CFeatureBar(ID_VIEW_SELCOLOR, "SelColorBar", caption, IDD_SELCOLOR_BAR,
+                  NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), parent)
+{
+}
+
+CSelColorPanel* CSelColorBar::ColorPanel() const
+{
+    return static_cast<CSelColorPanel*>(Panel());
+}
+
+} // namespace velmo

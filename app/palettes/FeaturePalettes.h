@@ -1,0 +1,80 @@
+// The tool palettes of the three features: free curve (CFreeCurveBar),
+// lens correction (CLensBar) and selective colours (CSelColorBar). Each is
+// its feature's editor panel with the palette's own "Prv", "&Reset" and
+// "&Apply" below it; the Curve, Lens and Color pages of the tabbed palette
+// show the same panels (app/palettes/FeaturePages.h).
+#pragma once
+
+#include "app/PaletteDock.h"
+#include "app/PaletteInterfaces.h"
+
+#include <QTimer>
+
+class QPushButton;
+
+namespace velmo {
+
+class AutoCheckBox;
+class CFeaturePanel;
+class CFreeCurvePanel;
+class CLensPanel;
+class CSelColorPanel;
+class CVelmoDoc;
+
+class CFeatureBar : public CPaletteDock, public IFeaturePalette {
+public:
+    // The palette's parts, made before the dock that holds them.
+    struct Parts {
+        QWidget* body;
+        CFeaturePanel* panel;
+    };
+
+    // IFeaturePalette: the check shows the flag (the palette shows itself
+    // when the feature goes on); Apply: what was edited is in the edit state
+    // already, so only the countdown stops (the caller develops); Refresh:
+    // the controls show the edit state.
+    void SetEnabled(bool on) override;
+    void Apply() override;
+    void Refresh() override;
+
+    CFeaturePanel* Panel() const { return panel; }
+    QPushButton* ApplyButton() const { return applyButton; }
+    QPushButton* ResetButton() const { return resetButton; }
+    AutoCheckBox* PrvCheck() const { return prvCheck; }
+
+protected:
+    CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId, Parts parts,
+                QWidget* parent);
+
+private:
+    void UpdateButtons();
+
+    CFeaturePanel* panel;
+    QPushButton* applyButton = nullptr;
+    QPushButton* resetButton = nullptr;
+    AutoCheckBox* prvCheck = nullptr;
+    QTimer buttonTimer;
+    EditSubscription prvSubscription;
+};
+
+class CFreeCurveBar final : public CFeatureBar {
+public:
+    CFreeCurveBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CFreeCurvePanel* CurvePanel() const;
+};
+
+class CLensBar final : public CFeatureBar, public ILensPalette {
+public:
+    CLensBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CLensPanel* LensPanel() const;
+    // Also the Lens page of the tabbed palette shows the captions.
+    void SetLensInfo(const std::string& modelName, double focalLength) override;
+};
+
+class CSelColorBar final : public CFeatureBar {
+public:
+    CSelColorBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CSelColorPanel* ColorPanel() const;
+};
+
+} // namespace velmo

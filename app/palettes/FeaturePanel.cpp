@@ -1,0 +1,151 @@
+#include "app/palettes/FeaturePanel.h"
+
+#include "app/MainFrame.h"
+#include "document/VelmoDoc.h"
+#include "platform/gui/AutoCheckBox.h"
+#include "platform/gui/ControlUnit.h"
+#include "platform/gui/DataExchange.h"
+#include "platform/gui/DialogText.h"
+#include "platform/gui/FileMenuButtons.h"
+#include "platform/gui/TrackBarCodes.h"
+
+#include <QHBoxLayout>
+
+#include <cmath>
+
+namespace velmo {
+
+CFeaturePanel::CFeaturePanel(FeatureKind featureKind, CVelmoDoc& document, QWidget* parent)
+    : QWidget(parent), kind(featureKind), doc(document), timer(countdown, [this] { ApplyNow(); }, this)
+{
+    subscription = doc.Edit().Subscribe([this](const EditChange& change) {
+        if (!Concerns(change))
+            return;
+        if (enableCheck != nullptr)
+            enableCheck->SetState(FeatureOn() ? BST_CHECKED : BST_UNCHECKED);
+        Reload();
+    });
+    timer.Start();
+}
+
+CFeaturePanel::~CFeaturePanel() = default;
+
+bool CFeaturePanel::FeatureOn() const
+{
+    return doc.Edit().FeatureOn(kind);
+}
+
+CMainFrame* CFeaturePanel::Frame() const
+{
+    for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
+        if (auto* frame = dynamic_cast<CMainFrame*>(w))
+            return frame;
+    return nullptr;
+}
+
+void CFeaturePanel::RunCommand(unsigned id) const
+{
+    if (CMainFrame* frame = Frame())
+        frame->ExecuteCommand(id);
+}
+
+void CFeaturePanel::SetPageHooks(std::function<void()> arm, std::function<void()> apply)
+{
+    armHook = std::move(arm);
+    applyHook = std::move(apply);
+    timer.Stop();
+}
+
+void CFeaturePanel::Develop()
+{
+    if (applyHook)
+        applyHook();
+    else
+        doc.OnParametersChanged();
+}
+
+void CFeaturePanel::Arm()
+{
+    if (armHook)
+        armHook();
+    else
+        countdown.Arm();
+}
+
+void CFeaturePanel::ApplyNow()
+{
+    countdown.Cancel();
+    if (FeatureOn())
+        Develop();
+}
+
+QWidget* CFeaturePanel::MakeHeader(unsigned dialogId, unsigned enableId, unsigned popupButtonId)
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    enableCheck = new AutoCheckBox(QString(), false, row);
+    SetControlCaption(enableCheck, dialogId, enableId);
+    enableCheck->SetState(FeatureOn() ? BST_CHECKED : BST_UNCHECKED);
+    connect(enableCheck, &QCheckBox::clicked, this, [this] { OnEnableClicked(); });
+    layout->addWidget(enableCheck, 1);
+    if (const std::optional<FileMenuInfo> info = FileMenuForButton(popupButtonId)) {
+        fileButtons = new FileMenuButtons(
+            *info, [this](unsigned id) { RunCommand(id); },
+            [this] {
+                CMainFrame* frame = Frame();
+                return frame != nullptr ? frame->Route() : CommandRoute();
+            },
+            row);
+        layout->addWidget(fileButtons);
+    }
+    return row;
+}
+
+void CFeaturePanel::OnEnableClicked()
+{
+    // Switching the feature on or off always develops.
+    doc.Edit().SetFeature(kind, enableCheck->State() == BST_CHECKED);
+    countdown.Cancel();
+    Develop();
+}
+
+bool CFeaturePanel::Concerns(const EditChange& change) const
+{
+    switch (change.target) {
+    case EditTarget::Feature: return change.feature == kind;
+    case EditTarget::FreeCurve: return kind == FeatureKind::FreeCurve;
+    case EditTarget::Lens: return kind == FeatureKind::LensCorrection;
+    case EditTarget::SelectiveColors: return kind == FeatureKind::SelectiveColors;
+    // The hue model changes the colour strips; the green enhancer too.
+    case EditTarget::Switch: return kind == FeatureKind::SelectiveColors && change.switchId == SwitchId::UseHLS;
+    case EditTarget::Params: return kind == FeatureKind::SelectiveColors && change.Changed(ParamField::iEnhGreen);
+    }
+    return false;
+}
+
+void CFeaturePanel::AfterSlider(int code)
+{
+    if (!FeatureOn())
+        return;
+    const int prv = doc.Edit().Switch(SwitchId::CheckPrv);
+    if ((prv == kPrvLive && code == TB_THUMBTRACK) || code == TB_ENDTRACK)
+        ApplyNow();
+    else
+        Arm();
+}
+
+std::optional<int> CFeaturePanel::UnitEditValue(const ControlUnit& unit)
+{
+    return ParseIntText(unit.Edit()->text().toStdString());
+}
+
+void CFeaturePanel::ShowUnitValue(ControlUnit& unit, int value)
+{
+    if (unit.Slider() != nullptr)
+        unit.Slider()->SetPos(value);
+    if (UnitEditValue(unit) != value)
+        unit.ShowEditValue(value);
+}
+
+} // namespace velmo

@@ -1,0 +1,106 @@
+#include "app/palettes/LensEditor.h"
+
+#include "params/EditState.h"
+
+#include <cstdio>
+
+namespace velmo {
+
+LensControlRange LensRange(LensControl control, bool fisheye)
+{
+    switch (control) {
+    case LensControl::Distortion: return fisheye ? LensControlRange{50, 179, 25, 12} : LensControlRange{-500, 500, 100, 50};
+    case LensControl::Coefficient: return fisheye ? LensControlRange{0, 300, 60, 30} : LensControlRange{100, 400, 60, 30};
+    default: return {-100, 100, 20, 10};
+    }
+}
+
+bool IsFisheye(const LensCorrectionSettings& s)
+{
+    return (s.flags & kLensFisheyeFlag) != 0;
+}
+
+int32_t LensValue(const LensCorrectionSettings& s, LensControl control)
+{
+    switch (control) {
+    case LensControl::Distortion: return IsFisheye(s) ? s.fisheyeAngle : s.distortion;
+    case LensControl::ChromaRed: return s.chromaRed;
+    case LensControl::ChromaBlue: return s.chromaBlue;
+    case LensControl::VignetteAmount: return s.vignetteAmount;
+    case LensControl::VignetteMidpoint: return s.vignetteMidpoint;
+    case LensControl::StretchX: return s.stretchX;
+    case LensControl::StretchY: return s.stretchY;
+    case LensControl::Coefficient: return IsFisheye(s) ? s.fisheyeScale : s.coefficient;
+    case LensControl::kCount: break;
+    }
+    return 0;
+}
+
+void SetLensValue(LensCorrectionSettings& s, LensControl control, int32_t value)
+{
+    switch (control) {
+    case LensControl::Distortion: (IsFisheye(s) ? s.fisheyeAngle : s.distortion) = value; break;
+    case LensControl::ChromaRed: s.chromaRed = value; break;
+    case LensControl::ChromaBlue: s.chromaBlue = value; break;
+    case LensControl::VignetteAmount: s.vignetteAmount = value; break;
+    case LensControl::VignetteMidpoint: s.vignetteMidpoint = value; break;
+    case LensControl::StretchX: s.stretchX = value; break;
+    case LensControl::StretchY: s.stretchY = value; break;
+    case LensControl::Coefficient: (IsFisheye(s) ? s.fisheyeScale : s.coefficient) = value; break;
+    case LensControl::kCount: break;
+    }
+}
+
+std::string LensModelCaption(const std::string& modelName)
+{
+    return "ModelName:" + modelName;
+}
+
+std::string LensFocalLengthCaption(double focalLength)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "FocalLength:%3.3fmm", focalLength);
+    return text;
+}
+
+LensEditor::LensEditor(EditState& editState) : state(editState) {}
+
+const LensCorrectionSettings& LensEditor::Record() const
+{
+    return state.Lens();
+}
+
+void LensEditor::Write(const LensCorrectionSettings& s)
+{
+    if (!(s == state.Lens()))
+        state.SetLens(s);
+}
+
+void LensEditor::SetValue(LensControl control, int value)
+{
+    LensCorrectionSettings s = Record();
+    SetLensValue(s, control, value);
+    Write(s);
+}
+
+void LensEditor::SetFisheye(bool on)
+{
+    LensCorrectionSettings s = Record();
+    s.flags = on ? (s.flags | kLensFisheyeFlag) : (s.flags & ~kLensFisheyeFlag);
+    Write(s);
+}
+
+void LensEditor::Reset()
+{
+    Write(DefaultLensCorrection());
+}
+
+void LensEditor::SetChroma(int red, int blue)
+{
+    LensCorrectionSettings s = Record();
+    s.chromaRed = red;
+    s.chromaBlue = blue;
+    Write(s);
+}
+
+} // namespace velmo
