@@ -184,6 +184,16 @@ private slots:
         const int afterEnable = hosts.host.developments;
         QCOMPARE(afterEnable, 1);
 
+        // The cursor tells what a click would do; the readout follows.
+        MoveTo(plot, PlotPixel(plot, 0.3, 0.3));
+        QCOMPARE(plot.cursor().shape(), Qt::CrossCursor);
+        MoveTo(plot, PlotPixel(plot, 0.3, 0.6));
+        QCOMPARE(plot.cursor().shape(), Qt::ArrowCursor);
+        MoveTo(plot, PlotPixel(plot, 1.0, 1.0));
+        QCOMPARE(plot.cursor().shape(), Qt::SizeAllCursor);
+        QCOMPARE(panel.ApexList()->currentRow(), 1);
+        QCOMPARE(panel.Readout()->text(), QStringLiteral("254/255"));
+
         // A click off the curve adds nothing; fourteen clicks on the line
         // fill the channel to sixteen points; the seventeenth is refused.
         ClickAt(plot, PlotPixel(plot, 0.5, 0.7));
@@ -494,6 +504,48 @@ private slots:
         QCOMPARE(lensBar->LensPanel()->Unit(LensControl::ChromaRed)->Edit()->text(), QString::number(lens.chromaRed));
         QCOMPARE(lensBar->LensPanel()->Unit(LensControl::ChromaBlue)->Slider()->value(), lens.chromaBlue);
         QCOMPARE(lensBar->LensPanel()->EnableCheck()->State(), BST_CHECKED);
+    }
+
+    void TablesAndFisheyeModeSurviveARestart()
+    {
+        using T = SelectiveColorTable;
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.settingsPath = dir.File("Velmo.ini");
+        {
+            AppRun run(setup);
+            CMainFrame& frame = run.Frame();
+            CLensPanel& lens = *dynamic_cast<CLensBar*>(frame.Palette(ID_VIEW_LENS))->LensPanel();
+            ClickCheckBox(*lens.FisheyeCheck());
+            lens.Unit(LensControl::Distortion)->Edit()->clear();
+            QTest::keyClicks(lens.Unit(LensControl::Distortion)->Edit(), "140");
+            CSelColorPanel& colours = *dynamic_cast<CSelColorBar*>(frame.Palette(ID_VIEW_SELCOLOR))->ColorPanel();
+            colours.ChooseRange(T::Greens);
+            colours.Unit(T::Red)->Edit()->clear();
+            QTest::keyClicks(colours.Unit(T::Red)->Edit(), "-15");
+            FreeCurveEditor& curve = dynamic_cast<CFreeCurveBar*>(frame.Palette(ID_VIEW_FREECURVE))->CurvePanel()->Editor();
+            curve.SetChannel(3);
+            QVERIFY(curve.Press({0.5, 0.5}));
+            QVERIFY(curve.DragTo({0.5, 0.6}));
+            curve.Release();
+            ClickCheckBox(*lens.EnableCheck());
+            run.Quit();
+        }
+        AppRun again(setup);
+        CMainFrame& frame = again.Frame();
+        const EditState& edit = again.Doc().Edit();
+        // The fisheye mode of the stored record stays, in the palette too.
+        CLensPanel& lens = *dynamic_cast<CLensBar*>(frame.Palette(ID_VIEW_LENS))->LensPanel();
+        QVERIFY(IsFisheye(edit.Lens()));
+        QCOMPARE(edit.Lens().fisheyeAngle, 140);
+        QCOMPARE(lens.FisheyeCheck()->State(), BST_CHECKED);
+        QCOMPARE(lens.Unit(LensControl::Distortion)->Edit()->text(), QStringLiteral("140"));
+        QCOMPARE(edit.SelectiveColors().rows[T::Greens][T::Red], -15);
+        QCOMPARE(int(edit.FreeCurve().channel[3].count), 3);
+        QCOMPARE(int(edit.FreeCurve().channel[3].points[1].y), int(0.6 * 65535 + 0.5));
+        // The enable flags are never stored.
+        QVERIFY(!edit.FeatureOn(FeatureKind::LensCorrection));
+        QCOMPARE(lens.EnableCheck()->State(), BST_UNCHECKED);
     }
 
     void ScreenshotsOfTheThreePalettes()
