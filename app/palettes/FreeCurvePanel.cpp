@@ -205,6 +205,8 @@ void CFreeCurvePanel::ShowSelection()
             apexList->clearSelection();
     }
     deleteButton->setEnabled(FeatureOn() && editor.CanDelete());
+    // Resetting every channel is for a curve in use (as its menu command).
+    resetAllButton->setEnabled(FeatureOn());
     plot->update();
 }
 
