@@ -19,6 +19,8 @@
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/DialogFont.h"
+#include "platform/gui/DeferredApply.h"
+#include "platform/gui/TrackBar.h"
 #include "platform/gui/TrackBarCodes.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
@@ -318,6 +320,53 @@ private slots:
             hosts.doc.ToggleFeature(kind);
             QCOMPARE(hosts.palette->EnableCheck()->State(), BST_CHECKED);
             QCOMPARE(page.EnableCheck()->State(), BST_CHECKED);
+        }
+    }
+
+    void SliderDragDevelopsByThePrvSwitch()
+    {
+        // "Prv" checked: every thumb move develops; otherwise only the end of
+        // the drag. Switched off: the table changes and nothing develops.
+        struct Case {
+            FeatureKind kind;
+            int prv;
+            bool on;
+            int duringDrag, afterRelease;
+        } cases[] = {
+            {FeatureKind::SelectiveColors, kPrvLive, true, 2, 3},
+            {FeatureKind::SelectiveColors, kPrvOnRelease, true, 0, 1},
+            {FeatureKind::SelectiveColors, kPrvDeferred, true, 0, 1},
+            {FeatureKind::SelectiveColors, kPrvLive, false, 0, 0},
+            {FeatureKind::LensCorrection, kPrvLive, true, 2, 3},
+            {FeatureKind::LensCorrection, kPrvOnRelease, true, 0, 1},
+            {FeatureKind::LensCorrection, kPrvLive, false, 0, 0},
+        };
+        for (const Case& c : cases) {
+            TwoHosts hosts(c.kind);
+            hosts.doc.Edit().SetSwitch(SwitchId::CheckPrv, c.prv);
+            hosts.doc.Edit().SetFeature(c.kind, c.on);
+            ControlUnit* unit = c.kind == FeatureKind::LensCorrection
+                                    ? static_cast<CLensPanel&>(*hosts.palette).Unit(LensControl::ChromaRed)
+                                    : static_cast<CSelColorPanel&>(*hosts.palette).Unit(SelectiveColorTable::Red);
+            TrackBar* slider = unit->Slider();
+            const QPoint thumb = slider->ThumbRect().center();
+            QTest::mousePress(slider, Qt::LeftButton, {}, thumb);
+            QTest::mouseMove(slider, thumb + QPoint(20, 0));
+            QTest::mouseMove(slider, thumb + QPoint(40, 0));
+            QCOMPARE(hosts.host.developments, c.duringDrag);
+            QTest::mouseRelease(slider, Qt::LeftButton, {}, thumb + QPoint(40, 0));
+            QCOMPARE(hosts.host.developments, c.afterRelease);
+            QVERIFY(!hosts.palette->Countdown().Pending());
+            // The value reached the edit state, and the other host shows it.
+            const int value = c.kind == FeatureKind::LensCorrection
+                                  ? hosts.doc.Edit().Lens().chromaRed
+                                  : hosts.doc.Edit().SelectiveColors().rows[0][SelectiveColorTable::Red];
+            QVERIFY(value > 0);
+            QCOMPARE(value, slider->value());
+            ControlUnit* other = c.kind == FeatureKind::LensCorrection
+                                     ? static_cast<CLensPanel&>(hosts.Page()).Unit(LensControl::ChromaRed)
+                                     : static_cast<CSelColorPanel&>(hosts.Page()).Unit(SelectiveColorTable::Red);
+            QCOMPARE(other->Edit()->text(), QString::number(value));
         }
     }
 
