@@ -19,6 +19,7 @@
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/DialogFont.h"
+#include "platform/gui/StatusProgress.h"
 #include "platform/gui/DeferredApply.h"
 #include "platform/gui/TrackBar.h"
 #include "platform/gui/TrackBarCodes.h"
@@ -545,6 +546,9 @@ private slots:
         poll.stop();
         QVERIFY(sawDialog);
         QVERIFY(frame.ProcessingDialog() == nullptr);
+        // Run to its end, not aborted.
+        QVERIFY2(frame.MessagePane()->Message().startsWith(QStringLiteral("Auto chrmatic correction(")),
+                 qPrintable(frame.MessagePane()->Message()));
         QVERIFY(doc.Edit().FeatureOn(FeatureKind::LensCorrection));
         // The search starts at 0 and 0, not at the values it found set; the
         // palette shows what it found.
