@@ -19,6 +19,7 @@
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/DialogFont.h"
+#include "platform/gui/SpinButton.h"
 #include "platform/gui/StatusProgress.h"
 #include "platform/gui/DeferredApply.h"
 #include "platform/gui/TrackBar.h"
@@ -29,7 +30,9 @@
 #include "tests/app/dialogs/DialogTestUtil.h"
 #include "tests/support/TestEnv.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QSlider>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -639,6 +642,18 @@ private slots:
                 dock->adjustSize();
                 ProcessEvents(50);
                 QVERIFY(QTest::qWaitForWindowExposed(dock));
+                // Every control names itself and has its tip.
+                for (QWidget* w : dock->widget()->findChildren<QWidget*>()) {
+                    const bool control = qobject_cast<QAbstractButton*>(w) != nullptr ||
+                                         qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr ||
+                                         qobject_cast<QSlider*>(w) != nullptr || qobject_cast<QListWidget*>(w) != nullptr;
+                    // The arrows of a spin are its parts: the spin has the tip.
+                    if (!control || w->parentWidget() == nullptr || qobject_cast<QComboBox*>(w->parentWidget()) != nullptr ||
+                        dynamic_cast<SpinButton*>(w->parentWidget()) != nullptr)
+                        continue;
+                    QVERIFY2(!w->accessibleName().isEmpty(), w->metaObject()->className());
+                    QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->accessibleName() + QLatin1Char(' ') + w->metaObject()->className()));
+                }
                 QStringList clipped = ClippedControls(*dock->widget());
                 QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
                 const QString name = QStringLiteral("palette-%1-%2.png").arg(dock->objectName(), QString::fromLatin1(f.suffix));
