@@ -476,6 +476,19 @@ private slots:
         for (const Case& c : cases)
             QVERIFY2(PickColorRange(c.x, c.y, 120, 120) == c.range, qPrintable(QStringLiteral("%1,%2").arg(c.x).arg(c.y)));
         QVERIFY(!PickColorRange(0, 0, 0, 0));
+        // The swatch of a range: with the HLS model the intensity is halved,
+        // so Whites show mid grey.
+        struct Swatch {
+            int range;
+            HueModel model;
+            StripColor colour;
+        } swatches[] = {
+            {T::Whites, HueModel::HLS, {127, 127, 127}}, {T::Whites, HueModel::HSV, {255, 255, 255}},
+            {T::Reds, HueModel::HSV, {255, 0, 0}},       {T::Blues, HueModel::HSV, {0, 0, 255}},
+            {T::Blacks, HueModel::HLS, {0, 0, 0}},
+        };
+        for (const Swatch& w : swatches)
+            QVERIFY2(RangeSwatchColor(w.range, w.model) == w.colour, qPrintable(QString::number(w.range)));
 
         // A click on the map chooses the range in the list; the values shown
         // are that range's.
