@@ -5,6 +5,8 @@
 #include "app/PaletteDock.h"
 #include "app/PlaceholderPalettes.h"
 #include "app/palettes/FeaturePalettes.h"
+#include "app/palettes/ParamBar.h"
+#include "app/palettes/ParamTabBar.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
@@ -42,9 +44,8 @@ bool CMainFrame::CreatePalettes()
     };
     // Each palette class takes its placeholder's place here.
     auto name = [](const char* objectName) { return QString::fromLatin1(objectName); };
-    paramBar = wire(new CParamPalettePlaceholder(ID_VIEW_PARAMS, name("ParamBar"), caption(0), {300, 400}, this));
-    paramTabBar =
-        wire(new CParamPalettePlaceholder(ID_VIEW_PARAMTAB, name("ParamTabBar"), caption(0), {300, 400}, this));
+    paramBar = wire(new CParamBar(this, doc, caption(0), this));
+    paramTabBar = wire(new CParamTabBar(this, doc, caption(0), this));
     histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), this));
     magnifierBar = wire(new CMagnifierPalettePlaceholder(ID_VIEW_MAGNIFIER, name("MagnifierBar"), caption(2),
                                                          doc.Edit().Switch(SwitchId::MagnifierSize), this));

@@ -9,6 +9,7 @@
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/FeaturePanel.h"
 #include "platform/gui/AutoCheckBox.h"
+#include "app/palettes/ParamTabBar.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/dialogs/JpegOptionsDlg.h"
@@ -59,9 +60,9 @@ CCmdUI UiState(CMainFrame& frame, unsigned id)
     return ui;
 }
 
-CParamPalettePlaceholder& Tabbed(CMainFrame& frame)
+CParamTabBar& Tabbed(CMainFrame& frame)
 {
-    return *dynamic_cast<CParamPalettePlaceholder*>(frame.Palette(ID_VIEW_PARAMTAB));
+    return *dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
 }
 
 // One row: the state before, the command (unless run is false), what it
@@ -283,7 +284,7 @@ private slots:
                  return p.gamma == 1.0f && p.saturation == 100 && p.whiteBalance == -1 && p.wbTempt == 4000;
              }},
             {"refresh", ID_REFRESH, nullptr,
-             [](Doc& d, Frame& f) { return Tabbed(f).CountdownCancels() > 0 && Tabbed(f).Record().saturation == d.Edit().Params().saturation; }},
+             [](Doc& d, Frame& f) { return Tabbed(f).CountdownCancels() > 0 && Tabbed(f).Record().saturation + 100 == d.Edit().Params().saturation; }},
             {"frame exchange with one frame", ID_SWAP_FRAMES, nullptr, is(ParamField::saturation, 100), true, 0},
             {"clip warning", ID_CLIP_WARNING, [](Doc& d, Frame&) { d.SetClipWarning(false); },
              [](Doc& d, Frame&) { return d.ClipWarning(); }, true, 1},

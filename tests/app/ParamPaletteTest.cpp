@@ -1,0 +1,542 @@
+// The parameters palettes: every parameter control on both palettes edited
+// as a photographer edits it (typed value with the countdown, spin, key,
+// slider drag), the record left as it was by SetParams then Apply, the
+// three "Prv" states, refused entries, the enabling rules and the S/R
+// mixing truth table, changes from elsewhere, and the tabbed palette's
+// keys, pages and Reset.
+#include "app/palettes/ParamBar.h"
+#include "app/palettes/ParamControlTable.h"
+#include "app/palettes/ParamTabBar.h"
+#include "document/VelmoDoc.h"
+#include "params/EditState.h"
+#include "platform/gui/AutoCheckBox.h"
+#include "platform/gui/ControlIds.h"
+#include "platform/gui/DataExchange.h"
+#include "platform/gui/ExponentMapping.h"
+#include "platform/gui/SpinButton.h"
+#include "platform/gui/TrackBar.h"
+#include "res/ResourceIds.h"
+#include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <cmath>
+#include <cstring>
+
+namespace velmo::test {
+
+namespace {
+
+using F = ParamField;
+
+CParamTabBar& Tabbed(CMainFrame& frame)
+{
+    return *dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
+}
+
+CParamBar& Classic(CMainFrame& frame)
+{
+    return *dynamic_cast<CParamBar*>(frame.Palette(ID_VIEW_PARAMS));
+}
+
+// One palette under test: its controls and how it shows a control.
+struct PaletteUnderTest {
+    const char* name;
+    CParamControls* controls;
+    std::function<void(unsigned id)> show;
+};
+
+std::vector<PaletteUnderTest> BothPalettes(CMainFrame& frame)
+{
+    CParamTabBar& tabbed = Tabbed(frame);
+    CParamBar& classic = Classic(frame);
+    tabbed.show();
+    classic.show();
+    ProcessEvents();
+    return {{"tabbed", &tabbed.Controls(), [&tabbed](unsigned id) { tabbed.ShowControl(id); }},
+            {"classic", &classic.Controls(), [](unsigned) {}}};
+}
+
+// A record in which every control of row is enabled.
+DevParams EnablingRecord(const DevParams& base, F field)
+{
+    DevParams p = base;
+    p.sharpness = 3;
+    p.WBfineTune = 1;
+    p.whiteBalance = 12; // colour temperature ("UseRafWB" is on)
+    p.bNR = 1;
+    p.twoFrames = 1;
+    p.easySR = 0;
+    p.typeSR = field == F::mixSR ? 5 : 6;
+    p.gamma = 1.0f;
+    return p;
+}
+
+double StoredField(CVelmoDoc& doc, F field)
+{
+    return GetField(doc.Edit().Params(), field);
+}
+
+// The value the document holds for an edit of a row, as the palette's
+// conversions give it.
+double Stored(const ParamControl& c, double shown)
+{
+    return StoredValue(c.field, shown);
+}
+
+// A value inside the row's range, away from its ends.
+double TypedValue(const ParamControl& c)
+{
+    if (c.row.mapping == SliderMapping::Exponent)
+        return 2.5;
+    if (c.field == F::sensitize)
+        return -1.5;
+    const double lo = RowPositionToValue(c.row, c.row.sliderMin);
+    const double hi = RowPositionToValue(c.row, c.row.sliderMax);
+    return std::floor((lo + hi) / 2) + 1;
+}
+
+QString Text(double value, const ParamControl& c)
+{
+    return FieldInfo(c.field).type == ParamType::Float ? QString::number(value, 'g', 6)
+                                                        : QString::number(qint64(value));
+}
+
+void Ticks(CParamControls& controls, int n)
+{
+    for (int i = 0; i < n; ++i)
+        controls.Tick();
+}
+
+bool SameRecord(const DevParams& a, const DevParams& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+class ParamPaletteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every parameter control of both palettes, edited four ways; after each
+    // the document's record holds what the user did.
+    void EveryControlEditsItsFieldOnBothPalettes()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
+            CParamControls& controls = *palette.controls;
+            for (const ParamControl& c : ParamControlTable()) {
+                ControlUnit* unit = controls.Unit(c.field);
+                const bool classic = std::strcmp(palette.name, "classic") == 0;
+                if (classic && !c.classic) {
+                    QVERIFY2(unit == nullptr, c.row.caption);
+                    continue;
+                }
+                QVERIFY2(unit != nullptr, c.row.caption);
+                if (classic && c.field == F::iColorNRthreshold) {
+                    QVERIFY(!unit->isVisibleTo(unit->parentWidget()) && !unit->isEnabled());
+                    continue;
+                }
+                const QByteArray where = QByteArray(palette.name) + " " + c.row.caption + " " +
+                                         QByteArray::number(c.row.editId);
+                doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvOnRelease);
+                doc.Edit().SetParams(EnablingRecord(doc.Edit().Params(), c.field));
+                for (IParamPalette* p : run.Frame().ParamPalettes())
+                    p->SetParams(doc.Edit().Params());
+                palette.show(c.row.editId);
+                QVERIFY2(unit->Edit()->isEnabled() && unit->Slider()->isEnabled(), where);
+
+                // Typed: applied on the fourth tick after the last key.
+                const double typed = TypedValue(c);
+                unit->Edit()->setFocus();
+                unit->Edit()->selectAll();
+                QTest::keyClicks(unit->Edit(), Text(typed, c));
+                Ticks(controls, 3);
+                QVERIFY2(StoredField(doc, c.field) != Stored(c, typed), where);
+                Ticks(controls, 1);
+                QCOMPARE(StoredField(doc, c.field), Stored(c, typed));
+                QCOMPARE(unit->Slider()->GetPos(), RowValueToPosition(c.row, typed));
+
+                // Spin up: the control's step, or the own step of exponents and EV.
+                const UpDownRange range = c.row.spinRange.value_or(UpDownRange{});
+                const int delta = UpDownDelta(range, true);
+                const double spun = c.row.spinStep == SpinStepRule::Exponent  ? ExponentSpinValue(float(typed), delta)
+                                    : c.row.spinStep == SpinStepRule::Sensitize ? SensitizeSpinValue(float(typed), delta)
+                                                                                : typed + delta;
+                unit->Spin()->Step(true);
+                Ticks(controls, 4);
+                QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, spun)));
+
+                // Keys: End moves the thumb; the key's release applies ("Prv" indeterminate).
+                unit->Slider()->setFocus();
+                QTest::keyClick(unit->Slider(), Qt::Key_End);
+                const double end = RowPositionToValue(c.row, c.row.sliderMax);
+                QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, end)));
+                QCOMPARE(unit->EditValue().value_or(-999), end);
+
+                // A drag with "Prv" checked develops at every move.
+                doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvLive);
+                TrackBar* slider = unit->Slider();
+                const QPoint thumb = slider->ThumbRect().center();
+                QTest::mousePress(slider, Qt::LeftButton, {}, thumb);
+                QTest::mouseMove(slider, QPoint(slider->width() / 3, thumb.y()));
+                const double dragged = RowPositionToValue(c.row, slider->GetPos());
+                QVERIFY2(dragged != end, where);
+                QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, dragged)));
+                QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() / 3, thumb.y()));
+                QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, dragged)));
+                if (c.rule == EnableRule::FineTune)
+                    QCOMPARE(doc.Edit().Params().WBfineTune, 1);
+            }
+        }
+    }
+
+    // The checks, radios and lists of both palettes: a click reaches the
+    // record (three-state boxes in the Win32 cycle).
+    void ChecksRadiosAndListsReachTheRecord()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        struct ClickCase {
+            unsigned id;
+            F field;
+            int clicks;
+            int expected;
+        };
+        const ClickCase cases[] = {
+            {1202, F::iEnhColor, 1, 1}, {1202, F::iEnhColor, 2, 2}, {1202, F::iEnhColor, 3, 0},
+            {1203, F::iEnhGreen, 2, 2}, {1220, F::WBfineTune, 1, 1}, {1224, F::sImageOn, 1, 0},
+            {1223, F::rImageOn, 1, 0},  {1221, F::easySR, 1, 1},     {1815, F::rotate, 1, 1},
+            {1814, F::rotate, 1, 2},    {1806, F::sharpness, 1, 2},  {2616, F::bGammaLog, 1, 1},
+            {1225, F::bNR, 2, 2},
+        };
+        for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
+            for (const ClickCase& k : cases) {
+                auto* button = qobject_cast<QAbstractButton*>(palette.controls->Control(k.id));
+                if (button == nullptr) {
+                    QVERIFY(std::strcmp(palette.name, "classic") == 0 && k.id == 1225);
+                    continue;
+                }
+                DevParams p = doc.Edit().Params();
+                p.twoFrames = 1;
+                p.easySR = 0;
+                p.typeSR = 2;
+                p.iEnhColor = p.iEnhGreen = p.WBfineTune = p.rotate = p.sharpness = p.bGammaLog = p.bNR = 0;
+                p.sImageOn = p.rImageOn = 1;
+                doc.Edit().SetParams(p);
+                run.Frame().LoadRecordIntoPalettes();
+                palette.show(k.id);
+                for (int i = 0; i < k.clicks; ++i)
+                    button->click();
+                palette.controls->Tick(); // none pending: a tick applies nothing more
+                QCOMPARE(GetField(doc.Edit().Params(), k.field), double(k.expected));
+            }
+            // The white-balance list: each item is the preset of its index.
+            auto* wb = qobject_cast<QComboBox*>(palette.controls->Control(IDC_WB_COMBO));
+            QCOMPARE(wb->count(), 13);
+            wb->setCurrentIndex(3);
+            emit wb->activated(3);
+            QCOMPARE(doc.Edit().Params().whiteBalance, 3);
+            auto* sr = qobject_cast<QComboBox*>(palette.controls->Control(1401));
+            QCOMPARE(sr->count(), 7);
+            sr->setCurrentIndex(4);
+            emit sr->activated(4);
+            QCOMPARE(doc.Edit().Params().typeSR, 4);
+        }
+    }
+
+    // SetParams then Apply writes back exactly what it was given, also
+    // floats an edit box cannot show in full and a preset the list lacks.
+    void SetParamsThenApplyKeepsTheRecord()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        DevParams p = doc.Edit().Params();
+        p.gamma = 1.2345678f;
+        p.gammaSR = 0.1f;
+        p.gammaSR2 = 3.3333333f;
+        p.sensitize = -0.7f;
+        p.saturation = 137;
+        p.whiteBalance = 99; // no such item: the record's value stays
+        p.typeSR = 42;
+        p.sharpness = 3;
+        p.soften = 17;
+        p.harden = 33;
+        p.customWB1 = 1234;
+        for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
+            doc.Edit().SetParams(p);
+            const DevParams before = doc.Edit().Params();
+            run.Frame().LoadRecordIntoPalettes();
+            if (std::strcmp(palette.name, "tabbed") == 0)
+                Tabbed(run.Frame()).Apply();
+            else
+                Classic(run.Frame()).Apply();
+            QVERIFY2(SameRecord(doc.Edit().Params(), before), palette.name);
+        }
+    }
+
+    // The three states of "Prv": what a thumb move and the end of a drag do
+    // at once, and what the countdown does afterwards.
+    void PrvStatesAndTheCountdown()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        struct PrvCase {
+            int prv;
+            int code;
+            bool appliedAtOnce;
+            bool appliedAfterFourTicks;
+        };
+        const PrvCase cases[] = {
+            {kPrvDeferred, TB_THUMBTRACK, false, false}, {kPrvDeferred, TB_ENDTRACK, false, true},
+            {kPrvLive, TB_THUMBTRACK, true, true},       {kPrvLive, TB_ENDTRACK, true, true},
+            {kPrvOnRelease, TB_THUMBTRACK, false, false}, {kPrvOnRelease, TB_ENDTRACK, true, true},
+            {kPrvOnRelease, TB_LINEDOWN, false, false},  {kPrvOnRelease, TB_THUMBPOSITION, false, false},
+        };
+        for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
+            for (const PrvCase& k : cases) {
+                doc.Edit().SetField(F::contrast, 0);
+                run.Frame().LoadRecordIntoPalettes();
+                doc.Edit().SetSwitch(SwitchId::CheckPrv, k.prv);
+                ControlUnit* unit = palette.controls->Unit(F::contrast);
+                unit->Slider()->SetPos(40);
+                palette.controls->SliderScrolled(*unit, k.code, 40);
+                QCOMPARE(doc.Edit().Params().contrast == 40, k.appliedAtOnce);
+                Ticks(*palette.controls, 3);
+                QCOMPARE(doc.Edit().Params().contrast == 40, k.appliedAtOnce);
+                Ticks(*palette.controls, 1);
+                QCOMPARE(doc.Edit().Params().contrast == 40, k.appliedAfterFourTicks);
+            }
+        }
+        // Each keystroke restarts the wait.
+        CParamControls& controls = Tabbed(run.Frame()).Controls();
+        doc.Edit().SetField(F::hue, 0);
+        run.Frame().LoadRecordIntoPalettes();
+        QLineEdit* hue = controls.Unit(F::hue)->Edit();
+        hue->selectAll();
+        QTest::keyClicks(hue, QStringLiteral("1"));
+        Ticks(controls, 3);
+        QTest::keyClicks(hue, QStringLiteral("2"));
+        Ticks(controls, 3);
+        QCOMPARE(doc.Edit().Params().hue, 0);
+        Ticks(controls, 1);
+        QCOMPARE(doc.Edit().Params().hue, 12);
+        // "&Apply" of the classic palette is enabled only while a change waits.
+        CParamBar& classic = Classic(run.Frame());
+        QVERIFY(!classic.ApplyButton()->isEnabled());
+        QLineEdit* classicHue = classic.Controls().Unit(F::hue)->Edit();
+        classicHue->selectAll();
+        QTest::keyClicks(classicHue, QStringLiteral("-5"));
+        QVERIFY(classic.ApplyButton()->isEnabled());
+        classic.ApplyButton()->click();
+        QCOMPARE(doc.Edit().Params().hue, -5);
+        QVERIFY(!classic.ApplyButton()->isEnabled());
+    }
+
+    // A refused entry shows the range message, keeps the focus and the
+    // typing, and applies nothing, not even the other edits.
+    void RefusedEntryAppliesNothing()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        run.Messages().calls.clear();
+        CParamTabBar& tabbed = Tabbed(run.Frame());
+        tabbed.show();
+        tabbed.activateWindow();
+        const DevParams before = doc.Edit().Params();
+        CParamControls& controls = tabbed.Controls();
+        tabbed.ShowControl(1609);
+        controls.Unit(F::contrast)->Edit()->setText(QStringLiteral("20"));
+        tabbed.ShowControl(1622);
+        QLineEdit* ev = controls.Unit(F::sensitize)->Edit();
+        ev->setText(QStringLiteral("4"));
+        tabbed.OnApply();
+        QCOMPARE(int(run.Messages().calls.size()), 1);
+        QCOMPARE(run.Messages().calls[0].text, FormatMessage2(AFX_IDP_PARSE_REAL_RANGE, "-5", "3"));
+        QVERIFY(SameRecord(doc.Edit().Params(), before));
+        QCOMPARE(ev->text(), QStringLiteral("4"));
+        QCOMPARE(controls.Unit(F::contrast)->Edit()->text(), QStringLiteral("20"));
+        QCOMPARE(QApplication::focusWidget(), ev);
+        // Corrected, the same apply takes both edits.
+        ev->setText(QStringLiteral("2"));
+        tabbed.OnApply();
+        QCOMPARE(doc.Edit().Params().sensitize, 2.0f);
+        QCOMPARE(doc.Edit().Params().contrast, 20);
+    }
+
+    // The S/R mixing truth table, and the other enabling rules.
+    void EnablingRulesAndTheSRTruthTable()
+    {
+        struct SRCase {
+            int enable, easy, type;
+            bool group, mix, notEasy, images, linear;
+        };
+        const SRCase cases[] = {
+            {0, 0, 2, false, false, false, false, false}, // one frame: all off
+            {0, 1, 6, false, false, false, false, false},
+            {1, 0, 2, true, true, true, true, false},     // simple mixing
+            {1, 0, 6, true, false, true, true, true},     // linear: threshold, no m
+            {1, 1, 6, true, true, false, true, false},    // easy: only m and S/R
+            {1, 1, 2, true, true, false, true, false},
+        };
+        for (const SRCase& k : cases) {
+            const SRControlStates s = EnableSRStates(k.enable, k.easy, k.type);
+            QCOMPARE(s.group, k.group);
+            QCOMPARE(s.mix, k.mix);
+            QCOMPARE(s.notEasy, k.notEasy);
+            QCOMPARE(s.images, k.images);
+            QCOMPARE(s.linear, k.linear);
+        }
+
+        struct RuleCase {
+            EnableRule rule;
+            EnableInputs in;
+            bool enabled;
+        };
+        auto inputs = [](int sharpness, int fineTune, int wb, bool rafWB, int nr, bool oldNR) {
+            return EnableInputs{sharpness, fineTune, wb, rafWB, nr, oldNR};
+        };
+        const RuleCase rules[] = {
+            {EnableRule::CustomSharpness, inputs(3, 0, 0, true, 0, false), true},
+            {EnableRule::CustomSharpness, inputs(2, 0, 0, true, 0, false), false},
+            {EnableRule::FineTune, inputs(0, 1, 0, true, 0, false), true},
+            {EnableRule::FineTune, inputs(0, 0, 0, true, 0, false), false},
+            {EnableRule::ColourTemperature, inputs(0, 0, 12, true, 0, false), true},
+            {EnableRule::ColourTemperature, inputs(0, 0, 9, true, 0, false), false},
+            {EnableRule::ColourTemperature, inputs(0, 0, 9, false, 0, false), true},
+            {EnableRule::ColourTemperature, inputs(0, 0, 12, false, 0, false), false},
+            {EnableRule::NoiseReduction, inputs(0, 0, 0, true, 2, true), true},
+            {EnableRule::NoiseReductionNew, inputs(0, 0, 0, true, 2, true), false},
+            {EnableRule::NoiseReductionNew, inputs(0, 0, 0, true, 1, false), true},
+            {EnableRule::NoiseReduction, inputs(0, 0, 0, true, 0, false), false},
+        };
+        for (const RuleCase& k : rules)
+            QCOMPARE(RuleEnabled(k.rule, k.in, SRControlStates{}), k.enabled);
+
+        // On the palettes: the tabbed one greys, the classic one hides.
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        DevParams p = doc.Edit().Params();
+        p.twoFrames = 1;
+        p.easySR = 1;
+        p.typeSR = 6;
+        doc.Edit().SetParams(p);
+        run.Frame().LoadRecordIntoPalettes();
+        BothPalettes(run.Frame());
+        ControlUnit* tabbedG = Tabbed(run.Frame()).Controls().Unit(F::gammaSR);
+        ControlUnit* classicG = Classic(run.Frame()).Controls().Unit(F::gammaSR);
+        QVERIFY(!tabbedG->Edit()->isEnabled() && tabbedG->Edit()->isVisibleTo(tabbedG));
+        QVERIFY(!classicG->Edit()->isEnabled() && !classicG->Edit()->isVisibleTo(classicG));
+        QVERIFY(Classic(run.Frame()).Controls().Unit(F::mixSR)->Edit()->isEnabled());
+        // Choosing the temperature item enables the temperature; others disable it.
+        auto* wb = qobject_cast<QComboBox*>(Tabbed(run.Frame()).Controls().Control(IDC_WB_COMBO));
+        for (const int item : {12, 3}) {
+            wb->setCurrentIndex(item);
+            emit wb->activated(item);
+            QCOMPARE(Tabbed(run.Frame()).Controls().Unit(F::wbTempt)->Edit()->isEnabled(), item == 12);
+        }
+    }
+
+    // A change made anywhere shows at once on both palettes; a palette
+    // writes back only what its user changed.
+    void ChangesFromElsewhereShowAndAreNotReverted()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        CParamTabBar& tabbed = Tabbed(run.Frame());
+        CParamBar& classic = Classic(run.Frame());
+        doc.Edit().SetField(F::contrast, 33);
+        QCOMPARE(tabbed.Controls().Unit(F::contrast)->Edit()->text(), QStringLiteral("33"));
+        QCOMPARE(classic.Controls().Unit(F::contrast)->Edit()->text(), QStringLiteral("33"));
+        QCOMPARE(classic.Controls().Unit(F::contrast)->Slider()->GetPos(), 33);
+        doc.Edit().SetField(F::saturation, 150);
+        QCOMPARE(tabbed.Controls().Unit(F::saturation)->Edit()->text(), QStringLiteral("50"));
+
+        // Typing in one palette while another value arrives keeps the typing.
+        tabbed.Controls().Unit(F::brightness)->Edit()->setText(QStringLiteral("-7"));
+        doc.Edit().SetField(F::hue, 5);
+        QCOMPARE(tabbed.Controls().Unit(F::brightness)->Edit()->text(), QStringLiteral("-7"));
+        tabbed.Apply();
+        QCOMPARE(doc.Edit().Params().brightness, -7);
+        QCOMPARE(doc.Edit().Params().hue, 5);
+
+        // "Vivid" with "Prv" clear: stored without developing; the hidden
+        // classic palette's next Apply (a tool palette's) keeps it.
+        doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvDeferred);
+        doc.Edit().SetField(F::iEnhColor, 0);
+        tabbed.ShowControl(1202);
+        qobject_cast<QAbstractButton*>(tabbed.Controls().Control(1202))->click();
+        QCOMPARE(doc.Edit().Params().iEnhColor, 1);
+        classic.Apply();
+        QCOMPARE(doc.Edit().Params().iEnhColor, 1);
+        QCOMPARE(doc.Edit().Params().brightness, -7);
+    }
+
+    // Ctrl+Tab goes round the six tabs; the tab is kept in "CurrentPane";
+    // ShowControl finds the page; Enter applies; Reset works by tab.
+    void TabsKeysAndReset()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.settingsPath = dir.File("Velmo.ini");
+        setup.presets = [](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "CurrentPane", 17); };
+        {
+            AppRun run(setup);
+            CParamTabBar& tabbed = Tabbed(run.Frame());
+            QCOMPARE(tabbed.CurrentPage(), 0); // a stored pane out of 0..5 opens Adjust1
+            tabbed.show();
+            tabbed.activateWindow();
+            tabbed.SelectPane(5);
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus != nullptr);
+            QTest::keyClick(focus, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(tabbed.CurrentPage(), 0);
+            QVERIFY(tabbed.Page(0)->isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+            QCOMPARE(tabbed.CurrentPage(), 5);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(tabbed.CurrentPage(), 1);
+
+            // Focus a control: its page shows.
+            QVERIFY(tabbed.ShowControl(1631));
+            QCOMPARE(tabbed.CurrentPage(), 2);
+            QVERIFY(tabbed.ShowControl(1208)); // on the palette itself: nothing changes
+            QCOMPARE(tabbed.CurrentPage(), 2);
+            QVERIFY(!tabbed.ShowControl(4711));
+
+            // Enter in an edit applies at once.
+            QVERIFY(tabbed.ShowControl(1616));
+            QLineEdit* hue = tabbed.Controls().Unit(F::hue)->Edit();
+            hue->selectAll();
+            QTest::keyClicks(hue, QStringLiteral("42"));
+            QTest::keyClick(hue, Qt::Key_Return);
+            QCOMPARE(run.Doc().Edit().Params().hue, 42);
+
+            // Reset on a parameter tab: the family's defaults, developed.
+            run.Doc().Edit().SetField(F::contrast, 77);
+            QTest::mouseClick(qobject_cast<QWidget*>(FindControl(tabbed.widget(), 1902)), Qt::LeftButton);
+            QCOMPARE(run.Doc().Edit().Params().contrast, 0);
+            QCOMPARE(tabbed.Controls().Unit(F::contrast)->Edit()->text(), QStringLiteral("0"));
+            tabbed.SelectPane(4);
+            run.Quit();
+        }
+        QCOMPARE(ReadSettings(setup.settingsPath)->GetProfileInt(kSettingsSection, "CurrentPane", -1), 4);
+    }
+};
+
+VELMO_APP_TEST(ParamPaletteTest);
+
+} // namespace velmo::test
+
+#include "ParamPaletteTest.moc"
