@@ -376,42 +376,42 @@ const ToolBarResource* FindToolBarResource(unsigned toolBarId)
     return found != end ? found : nullptr;
 }
 
-const ToolButtonGlyph kToolButtonGlyphs[] = {
-    {ID_FILE_OPEN, "Open"},
-    {ID_FILE_SAVE, "Save"},
-    {ID_SAVE_PARAMS, "Prm"},
-    {ID_EDIT_COPY, "Copy"},
-    {ID_COPY_MAGNIFIER, "CpM"},
-    {ID_TOOL_MAGNIFIER, "Mag"},
-    {ID_TOOL_SPOT_WB, "WB"},
-    {ID_CROP_TOOL, "Crop"},
-    {ID_BATCH_JOB, "Bat"},
-    {ID_FORMAT_PSD16, "P16"},
-    {ID_FORMAT_PSD8, "P8"},
-    {ID_FORMAT_TIFF16, "T16"},
-    {ID_FORMAT_TIFF8, "T8"},
-    {ID_FORMAT_JPEG, "JPG"},
-    {ID_INCREMENT_FILE_NUMBER, "#+1"},
-    {ID_JPEG_OPTION, "Opt"},
-    {ID_SIZE_FULL, "1:1"},
-    {ID_SIZE_9_16, "9/16"},
-    {ID_SIZE_QUARTER, "1/4"},
-    {ID_SIZE_PREVIEW, "Prv"},
-    {ID_GRID_MENU, "Grid"},
-    {ID_CLIP_WARNING, "Clip"},
-    {ID_SELCOLOR_ENABLE, "SC"},
-    {ID_LENS_ENABLE, "LC"},
-    {ID_FREECURVE_ENABLE, "FC"},
-    {ID_APP_ABOUT, "?"},
+const ToolButtonIcon kToolButtonIcons[] = {
+    {ID_FILE_OPEN, "document-open", "open"},
+    {ID_FILE_SAVE, "document-save", "save"},
+    {ID_SAVE_PARAMS, "", "save-parameters"},
+    {ID_EDIT_COPY, "edit-copy", "copy"},
+    {ID_COPY_MAGNIFIER, "", "copy-magnifier"},
+    {ID_TOOL_MAGNIFIER, "", "magnifier-pointer"},
+    {ID_TOOL_SPOT_WB, "", "spot-white-balance"},
+    {ID_CROP_TOOL, "", "crop"},
+    {ID_BATCH_JOB, "", "batch"},
+    {ID_FORMAT_PSD16, "", "psd16"},
+    {ID_FORMAT_PSD8, "", "psd8"},
+    {ID_FORMAT_TIFF16, "", "tiff16"},
+    {ID_FORMAT_TIFF8, "", "tiff8"},
+    {ID_FORMAT_JPEG, "", "jpeg"},
+    {ID_INCREMENT_FILE_NUMBER, "", "increment-file-number"},
+    {ID_JPEG_OPTION, "", "jpeg-options"},
+    {ID_SIZE_FULL, "", "size-full"},
+    {ID_SIZE_9_16, "", "size-9-16"},
+    {ID_SIZE_QUARTER, "", "size-quarter"},
+    {ID_SIZE_PREVIEW, "", "size-preview"},
+    {ID_GRID_MENU, "", "grid-menu"},
+    {ID_CLIP_WARNING, "", "clip-warning"},
+    {ID_SELCOLOR_ENABLE, "", "selective-colors"},
+    {ID_LENS_ENABLE, "", "lens-correction"},
+    {ID_FREECURVE_ENABLE, "", "free-curve"},
+    {ID_APP_ABOUT, "help-about", "about"},
 };
-const size_t kToolButtonGlyphCount = sizeof kToolButtonGlyphs / sizeof kToolButtonGlyphs[0];
+const size_t kToolButtonIconCount = sizeof kToolButtonIcons / sizeof kToolButtonIcons[0];
 
-const char* ToolButtonLabel(unsigned id)
+const ToolButtonIcon* FindToolButtonIcon(unsigned id)
 {
-    for (const ToolButtonGlyph& g : kToolButtonGlyphs)
-        if (g.id == id)
-            return g.label;
-    return "";
+    for (const ToolButtonIcon& icon : kToolButtonIcons)
+        if (icon.id == id)
+            return &icon;
+    return nullptr;
 }
 
 const Accelerator kAccelerators[] = {

@@ -48,15 +48,18 @@ extern const ToolBarResource kToolBarResources[];
 extern const size_t kToolBarResourceCount;
 const ToolBarResource* FindToolBarResource(unsigned toolBarId);
 
-// What a main toolbar button shows in place of a bitmap: a short label.
-struct ToolButtonGlyph {
+// The picture of a main toolbar button: the desktop theme's icon where a
+// standard one fits, else (and as its fallback) our own drawing, the file
+// res/icons/toolbar/<file>.svg.
+struct ToolButtonIcon {
     unsigned id;
-    const char* label;
+    const char* themeName; // "" when no standard icon fits
+    const char* file;
 };
-extern const ToolButtonGlyph kToolButtonGlyphs[];
-extern const size_t kToolButtonGlyphCount;
-// "" when the id has no glyph.
-const char* ToolButtonLabel(unsigned id);
+extern const ToolButtonIcon kToolButtonIcons[];
+extern const size_t kToolButtonIconCount;
+// nullptr when the id has no picture.
+const ToolButtonIcon* FindToolButtonIcon(unsigned id);
 
 // Keyboard accelerators of the main window: key names in the form
 // "Ctrl+Shift+R" (modifiers Ctrl, Shift, Alt; keys as written on the keyboard).

@@ -1,5 +1,6 @@
 #include "platform/gui/QtMenus.h"
 
+#include "platform/gui/SvgIcon.h"
 #include "res/StringTable.h"
 
 #include <QAction>
@@ -16,7 +17,8 @@ namespace velmo {
 namespace {
 
 constexpr const char* kCommandProperty = "velmoCommandId";
-constexpr QSize kGlyphSize(24, 20);
+// The main toolbar's pictures, in logical pixels.
+constexpr QSize kButtonPictureSize(16, 15);
 
 QAction* MakeCommandAction(const QString& text, unsigned id, const CommandSink& sink, QObject* parent)
 {
@@ -25,25 +27,6 @@ QAction* MakeCommandAction(const QString& text, unsigned id, const CommandSink& 
     action->setStatusTip(CommandPrompt(id));
     QObject::connect(action, &QAction::triggered, action, [sink, id] { sink(id); });
     return action;
-}
-
-// A small picture with the button's label, in place of a toolbar bitmap.
-QIcon GlyphIcon(const QString& label)
-{
-    QPixmap pixmap(kGlyphSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(90, 90, 90));
-    p.setBrush(QColor(236, 236, 236));
-    p.drawRoundedRect(QRectF(0.5, 0.5, kGlyphSize.width() - 1, kGlyphSize.height() - 1), 3, 3);
-    QFont font = QApplication::font();
-    font.setPixelSize(label.size() > 3 ? 8 : 10);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(30, 30, 30));
-    p.drawText(QRect(QPoint(0, 0), kGlyphSize), Qt::AlignCenter, label);
-    return QIcon(pixmap);
 }
 
 } // namespace
@@ -217,7 +200,7 @@ CommandToolBar::CommandToolBar(const ToolBarResource& resource, const std::vecto
     const bool textButtons = !captions.empty();
     setToolButtonStyle(textButtons ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
     if (!textButtons)
-        setIconSize(kGlyphSize);
+        setIconSize(kButtonPictureSize);
     for (size_t i = 0; i < resource.count; ++i) {
         const unsigned id = resource.buttons[i];
         if (id == 0) {
@@ -228,7 +211,7 @@ CommandToolBar::CommandToolBar(const ToolBarResource& resource, const std::vecto
         QAction* action = MakeCommandAction(text, id, sink, this);
         action->setToolTip(CommandTip(id));
         if (!textButtons)
-            action->setIcon(GlyphIcon(QString::fromUtf8(ToolButtonLabel(id))));
+            action->setIcon(ToolButtonPicture(id));
         addAction(action);
     }
 }

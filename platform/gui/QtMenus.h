@@ -66,11 +66,12 @@ QMenu* BuildContextMenu(const MenuResource& resource, const CommandSink& sink, c
 // Runs the update handlers of menu's command items (what aboutToShow does).
 void UpdateMenu(QMenu* menu, const CommandRoute& route, const CommandSink& sink);
 
-// A toolbar of command buttons. Buttons show the glyph label of res/ (main
-// toolbar) or captions given by the caller (palettes bar).
+// A toolbar of command buttons. Buttons show their pictures (main toolbar,
+// 16 x 15 logical pixels) or captions given by the caller (palettes bar);
+// their tool tips are the second half of their string-table prompts.
 class CommandToolBar final : public QToolBar {
 public:
-    // captions: one per resource entry (separators included); empty = glyphs.
+    // captions: one per resource entry (separators included); empty = pictures.
     CommandToolBar(const ToolBarResource& resource, const std::vector<QString>& captions, CommandSink sink,
                    QWidget* parent = nullptr);
     // The idle update: enabled and checked state of every button.
