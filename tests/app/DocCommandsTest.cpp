@@ -386,6 +386,67 @@ private slots:
         }
     }
 
+    void WithoutAnImageNoCommandFailsOrWrites()
+    {
+        // Every document command that needs no answer of a modal window,
+        // chosen before any picture is open: nothing is asked, nothing is
+        // written, no message appears, and the program keeps serving.
+        TempDir dir;
+        AppRun run;
+        CMainFrame& frame = run.Frame();
+        QVERIFY(!run.Doc().HasImage());
+        const std::filesystem::path cwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        int asked = 0;
+        ScopedFileDialogResponder responder([&asked](const FileDialogRequest&) {
+            ++asked;
+            return FileDialogAnswer{}; // cancelled
+        });
+        std::vector<unsigned> ids = {ID_WB_FINETUNE,        ID_TONE_GAMMA,        ID_TONE_LOG,
+                                     ID_EASY_SR,            ID_VIVID_COLOR,       ID_GREEN_ENHANCER,
+                                     ID_HONEYCOMB,          ID_NEUTRAL_RESET,     ID_REFRESH,
+                                     ID_SWAP_FRAMES,        ID_CLIP_WARNING,      ID_USE_OLD_NR,
+                                     ID_USE_OLD_SATURATION, ID_FREECURVE_ENABLE,  ID_LENS_ENABLE,
+                                     ID_SELCOLOR_ENABLE,    ID_DISPLAY_WINDOWS_CM, ID_INCREMENT_FILE_NUMBER,
+                                     ID_FILE_SAVE,          ID_FILE_SAVE_AS,      ID_SAVE_SPOT_WB,
+                                     ID_MAGNIFIER_FLOAT,    ID_COPY_EXIF,         ID_COPY_MAGNIFIER,
+                                     ID_AUTO_CHROMATIC,     ID_SAVE_PARAMS};
+        for (unsigned id = ID_WB_FIRST; id <= ID_WB_LAST + 7; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_SHARPNESS_HARD; id <= ID_SHARPNESS_CUSTOM; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_ROTATE_NONE; id <= ID_ROTATE_LEFT + 6; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_ICC_SRGB; id <= ID_ICC_WIDEGAMUT + 6; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_DISPLAY_PROFILE_FIRST; id <= ID_DISPLAY_PROFILE_LAST; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_FORMAT_PSD16; id <= ID_FORMAT_UNUSED; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_SIZE_FULL; id <= ID_SIZE_PREVIEW; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_GRID_OFF; id <= ID_GRID_16; ++id)
+            ids.push_back(id);
+        for (unsigned id = ID_MAGNIFIER_256; id <= ID_MAGNIFIER_ZOOM5; ++id)
+            ids.push_back(id);
+        for (unsigned id : ids) {
+            frame.ExecuteCommand(id);
+            ProcessEvents();
+            QVERIFY2(run.Messages().calls.empty(), qPrintable(QString::number(id)));
+            QVERIFY2(!run.Doc().HasImage(), qPrintable(QString::number(id)));
+        }
+        std::filesystem::current_path(cwd);
+        QCOMPARE(asked, 0);
+        QVERIFY(FilesIn(dir.path()).empty());
+        QVERIFY(frame.ProcessingDialog() == nullptr);
+        QVERIFY(!UiState(frame, ID_FILE_SAVE).enabled);
+        // The program still opens and develops a picture.
+        run.App().OpenDocumentFile(WriteSmallRaf(dir.path(), "AFTER.RAF"));
+        ProcessEvents();
+        QVERIFY(run.Doc().HasImage());
+        QVERIFY(UiState(frame, ID_FILE_SAVE).enabled);
+    }
+
     void CopiesGoToTheClipboard()
     {
         TempDir dir;
