@@ -525,6 +525,8 @@ const StringEntry kEnglishStrings[] = {
     {ControlCaption(IDD_LENS_BAR, 2731), "Chromatic &aberration"},
     {ControlCaption(IDD_LENS_BAR, 2732), "&Vignetting"},
     {ControlCaption(IDD_LENS_BAR, 2733), "&Correction Property"},
+    {ControlCaption(IDD_LENS_BAR, 2734), "Angle"},
+    {ControlCaption(IDD_LENS_BAR, 2735), "Scale"},
     {ControlCaption(IDD_FREECURVE_BAR, 1003), "&Apply"},
     {ControlCaption(IDD_FREECURVE_BAR, 1208), "Prv"},
     {ControlCaption(IDD_FREECURVE_BAR, 1500), "Curve"},

@@ -33,6 +33,9 @@ inline constexpr unsigned IDC_LENS_GROUP_DISTORTION = 2730;
 inline constexpr unsigned IDC_LENS_GROUP_CHROMA = 2731;
 inline constexpr unsigned IDC_LENS_GROUP_VIGNETTE = 2732;
 inline constexpr unsigned IDC_LENS_GROUP_PROPERTY = 2733;
+// The captions of the Distortion and Coefficient controls in fisheye mode.
+inline constexpr unsigned IDC_LENS_ANGLE_CAPTION = 2734;
+inline constexpr unsigned IDC_LENS_SCALE_CAPTION = 2735;
 
 // Selective colours (palette 124, page 141).
 inline constexpr unsigned IDC_SELCOLOR_SWATCH = 2403;

@@ -1,6 +1,7 @@
 #include "app/palettes/FeaturePanel.h"
 
 #include "app/MainFrame.h"
+#include "app/palettes/ParamBar.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlUnit.h"
@@ -8,6 +9,7 @@
 #include "platform/gui/DialogText.h"
 #include "platform/gui/FileMenuButtons.h"
 #include "platform/gui/TrackBarCodes.h"
+#include "res/ResourceIds.h"
 
 #include <QHBoxLayout>
 
@@ -58,8 +60,15 @@ void CFeaturePanel::SetPageHooks(std::function<void()> arm, std::function<void()
 
 void CFeaturePanel::Develop()
 {
-    if (applyHook)
+    if (applyHook) {
         applyHook();
+        return;
+    }
+    // The tool palettes develop through the classic parameters palette's
+    // apply, which also takes what was typed there.
+    CMainFrame* frame = Frame();
+    if (auto* params = frame != nullptr ? dynamic_cast<CParamBar*>(frame->Palette(ID_VIEW_PARAMS)) : nullptr)
+        params->Apply();
     else
         doc.OnParametersChanged();
 }

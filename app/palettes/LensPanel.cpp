@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace velmo {
@@ -57,7 +58,7 @@ ControlRow RowOf(const LensUnitIds& ids, unsigned dialogId, bool fisheye)
 } // namespace
 
 CLensPanel::CLensPanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
-    : CFeaturePanel(FeatureKind::LensCorrection, document, parent), editor(document.Edit())
+    : CFeaturePanel(FeatureKind::LensCorrection, document, parent), editor(document.Edit()), captionDialogId(dialogId)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -110,6 +111,7 @@ CLensPanel::CLensPanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
     }
     SetLensInfo(std::string(), 0.0);
     layout->addStretch(1);
+    ShowCaptions(shownFisheye);
     Reload();
 }
 
@@ -130,6 +132,27 @@ void CLensPanel::ShowRanges(bool fisheye)
         unit->Spin()->SetRange(r.min, r.max);
     }
     shownFisheye = fisheye;
+    ShowCaptions(fisheye);
+}
+
+void CLensPanel::ShowCaptions(bool fisheye)
+{
+    const struct {
+        LensControl control;
+        unsigned fisheyeCaption;
+    } pairs[] = {{LensControl::Distortion, IDC_LENS_ANGLE_CAPTION}, {LensControl::Coefficient, IDC_LENS_SCALE_CAPTION}};
+    for (const auto& pair : pairs) {
+        ControlUnit* unit = Unit(pair.control);
+        const QString caption = ControlText(captionDialogId, fisheye ? pair.fisheyeCaption : unit->Row().editId);
+        if (caption.isEmpty())
+            continue;
+        unit->Label()->setText(caption);
+        const QString name = PlainCaption(caption);
+        for (QWidget* w : {static_cast<QWidget*>(unit->Edit()), static_cast<QWidget*>(unit->Slider()),
+                           static_cast<QWidget*>(unit->Spin()), static_cast<QWidget*>(unit->Spin()->UpButton()),
+                           static_cast<QWidget*>(unit->Spin()->DownButton())})
+            w->setAccessibleName(name);
+    }
 }
 
 void CLensPanel::Reload()

@@ -41,6 +41,8 @@ private:
     void EditChanged(ControlUnit& unit) override;
     LensControl ControlOf(const ControlUnit& unit) const;
     void ShowRanges(bool fisheye);
+    // The Distortion and Coefficient captions for the mode.
+    void ShowCaptions(bool fisheye);
 
     LensEditor editor;
     std::array<ControlUnit*, size_t(LensControl::kCount)> units{};
@@ -49,6 +51,7 @@ private:
     QLabel* modelCaption = nullptr;
     QLabel* focalCaption = nullptr;
     bool shownFisheye = false;
+    unsigned captionDialogId;
 };
 
 } // namespace velmo

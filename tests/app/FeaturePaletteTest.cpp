@@ -12,6 +12,7 @@
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/FreeCurvePanel.h"
 #include "app/palettes/LensPanel.h"
+#include "app/palettes/ParamTabBar.h"
 #include "app/palettes/SelColorPanel.h"
 #include "develop/context/FreeCurves.h"
 #include "document/VelmoDoc.h"
@@ -425,6 +426,9 @@ private slots:
             QCOMPARE(lens->Unit(LensControl::Distortion)->Edit()->text(), QStringLiteral("100"));
             QCOMPARE(lens->Unit(LensControl::Distortion)->Slider()->maximum(), 179);
             QCOMPARE(lens->Unit(LensControl::Coefficient)->Edit()->text(), QStringLiteral("100"));
+            // The captions say what the two controls edit now.
+            QCOMPARE(lens->Unit(LensControl::Distortion)->Label()->text(), QStringLiteral("Angle"));
+            QCOMPARE(lens->Unit(LensControl::Coefficient)->Edit()->accessibleName(), QStringLiteral("Scale"));
         }
         // The angle by the palette's slider (End: its maximum).
         const int developed = hosts.host.developments;
@@ -457,6 +461,7 @@ private slots:
         ClickCheckBox(*palette.FisheyeCheck());
         QCOMPARE(page.Unit(LensControl::Distortion)->Edit()->text(), QStringLiteral("-120"));
         QCOMPARE(page.Unit(LensControl::Distortion)->Slider()->minimum(), -500);
+        QCOMPARE(page.Unit(LensControl::Distortion)->Label()->text(), QStringLiteral("Distortion"));
     }
 
     void ColorMapPicksARange()
@@ -615,6 +620,73 @@ private slots:
         // The enable flags are never stored.
         QVERIFY(!edit.FeatureOn(FeatureKind::LensCorrection));
         QCOMPARE(lens.EnableCheck()->State(), BST_UNCHECKED);
+    }
+
+    void TabbedPaletteShowsTheSameEditors()
+    {
+        using T = SelectiveColorTable;
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.arguments = {WriteSceneRaf(dir.path(), "DSCF0002.RAF", 432)};
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        CVelmoDoc& doc = run.Doc();
+        auto* tabbed = dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
+        QVERIFY(tabbed != nullptr);
+        auto pageOf = [&](FeatureKind kind) { return dynamic_cast<CFeaturePanel*>(tabbed->FeaturePage(kind)); };
+        auto* curvePage = dynamic_cast<CFreeCurvePanel*>(pageOf(FeatureKind::FreeCurve));
+        auto* lensPage = dynamic_cast<CLensPanel*>(pageOf(FeatureKind::LensCorrection));
+        auto* colourPage = dynamic_cast<CSelColorPanel*>(pageOf(FeatureKind::SelectiveColors));
+        QVERIFY(curvePage != nullptr && lensPage != nullptr && colourPage != nullptr);
+        CSelColorPanel& colourPalette = *dynamic_cast<CSelColorBar*>(frame.Palette(ID_VIEW_SELCOLOR))->ColorPanel();
+
+        // The menu command turns the feature on: the page shows, both checks follow.
+        frame.ExecuteCommand(ID_SELCOLOR_ENABLE);
+        QCOMPARE(tabbed->CurrentPage(), 5);
+        QCOMPARE(colourPage->EnableCheck()->State(), BST_CHECKED);
+        QCOMPARE(colourPalette.EnableCheck()->State(), BST_CHECKED);
+        // A value typed on the page shows in the palette; the palette's
+        // reset clears it on the page.
+        colourPage->ChooseRange(T::Cyans);
+        colourPage->Unit(T::Blue)->Edit()->clear();
+        QTest::keyClicks(colourPage->Unit(T::Blue)->Edit(), "33");
+        QCOMPARE(doc.Edit().SelectiveColors().rows[T::Cyans][T::Blue], 33);
+        colourPalette.ChooseRange(T::Cyans);
+        QCOMPARE(colourPalette.Unit(T::Blue)->Edit()->text(), QStringLiteral("33"));
+        colourPalette.ResetFeature();
+        QCOMPARE(colourPage->Unit(T::Blue)->Edit()->text(), QStringLiteral("0"));
+
+        // The tool palette's enable check shows on the page at once.
+        CLensPanel& lensPalette = *dynamic_cast<CLensBar*>(frame.Palette(ID_VIEW_LENS))->LensPanel();
+        ClickCheckBox(*lensPalette.EnableCheck());
+        QCOMPARE(lensPage->EnableCheck()->State(), BST_CHECKED);
+        ClickCheckBox(*lensPage->FisheyeCheck());
+        QCOMPARE(lensPalette.FisheyeCheck()->State(), BST_CHECKED);
+        QCOMPARE(lensPalette.Unit(LensControl::Coefficient)->Slider()->maximum(), 300);
+        // The page shows the lens of the load too.
+        QVERIFY(lensPage->ModelCaption()->text().startsWith(QStringLiteral("ModelName:FinePix")));
+
+        // "&Reset" of the tabbed palette on the Curve tab resets the shown channel only.
+        frame.ExecuteCommand(ID_FREECURVE_ENABLE);
+        QCOMPARE(tabbed->CurrentPage(), 3);
+        FreeCurvePoints points = IdentityFreeCurvePoints();
+        points.x[0] = {0, 0.5, 1};
+        points.y[0] = {0, 0.6, 1};
+        points.x[2] = {0, 0.5, 1};
+        points.y[2] = {0, 0.4, 1};
+        doc.Edit().SetFreeCurvePoints(points);
+        QCOMPARE(curvePage->ApexList()->count(), 3);
+        tabbed->OnReset();
+        QCOMPARE(int(doc.Edit().FreeCurvePointSet().x[0].size()), 2);
+        QCOMPARE(int(doc.Edit().FreeCurvePointSet().x[2].size()), 3);
+
+        for (int page : {3, 4, 5}) {
+            tabbed->show();
+            tabbed->ShowPage(page);
+            tabbed->resize(tabbed->sizeHint().expandedTo(QSize(320, 560)));
+            ProcessEvents(50);
+            QVERIFY(Save(*tabbed, QStringLiteral("tabbed-page-%1.png").arg(page)));
+        }
     }
 
     void ScreenshotsOfTheThreePalettes()
