@@ -151,14 +151,28 @@ TEST_F(ParallelRowsTest, RowsDoneIsReportedOnTheCallingThreadAndCanCancel)
         EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
         EXPECT_EQ(reports.back(), 777);
 
+        // Helper threads hold their chunks past row 50 until the caller has
+        // declined, so that a busy machine cannot let them finish the whole
+        // loop before the calling thread reports (the bound only keeps a
+        // broken cancel from hanging the test).
         std::atomic<int> chunks{0};
+        std::atomic<bool> declined{false};
         EXPECT_FALSE(ParallelRows(
             777, 1,
-            [&](int, int) {
+            [&](int begin, int) {
                 ++chunks;
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                if (begin < 50 || std::this_thread::get_id() == caller)
+                    return;
+                for (int i = 0; i < 5000 && !declined; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
             },
-            nullptr, [](int done) { return done < 50; }))
+            nullptr,
+            [&](int done) {
+                if (done < 50)
+                    return true;
+                declined = true;
+                return false;
+            }))
             << threads;
         EXPECT_LT(chunks.load(), RowChunkCount(777, 1));
     }
