@@ -2,7 +2,7 @@
 
 #include "app/AppDocHost.h"
 #include "app/DocCommands.h"
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/PaletteDock.h"
 #include "app/PaletteInterfaces.h"
 #include "app/VelmoApp.h"

@@ -1,12 +1,15 @@
 // The main frame's palettes: creation, the docked and the floating layout,
 // and the layout version check.
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "app/PlaceholderPalettes.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/ParamBar.h"
 #include "app/palettes/ParamTabBar.h"
+#include "app/palettes/ExifBar.h"
+#include "app/palettes/MagnifierBar.h"
+#include "app/palettes/ParamsCurveBar.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/QtMenus.h"
@@ -43,16 +46,14 @@ bool CMainFrame::CreatePalettes()
         return palette;
     };
     // Each palette class takes its placeholder's place here.
-    auto name = [](const char* objectName) { return QString::fromLatin1(objectName); };
     paramBar = wire(new CParamBar(this, doc, caption(0), this));
     paramTabBar = wire(new CParamTabBar(this, doc, caption(0), this));
-    histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), this));
-    magnifierBar = wire(new CMagnifierPalettePlaceholder(ID_VIEW_MAGNIFIER, name("MagnifierBar"), caption(2),
-                                                         doc.Edit().Switch(SwitchId::MagnifierSize), this));
+    histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this));
+    magnifierBar = wire(new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this));
     selColorBar = wire(new CSelColorBar(caption(6), doc, this));
     lensBar = wire(new CLensBar(caption(7), doc, this));
-    exifBar = wire(new CExifPalettePlaceholder(ID_VIEW_EXIF, name("ExifBar"), caption(4), {240, 150}, this));
-    curveBar = wire(new CPaletteDock(ID_VIEW_CURVE, name("CurveBar"), caption(3), {200, 150}, this));
+    exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), this));
+    curveBar = wire(new CCurveBar(ID_VIEW_CURVE, caption(3), &doc, this));
     freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, this));
 
     addDockWidget(Qt::RightDockWidgetArea, paramBar);

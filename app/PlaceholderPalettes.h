@@ -69,47 +69,4 @@ private:
     std::string focalLengthCaption;
 };
 
-// The magnifier palette: its size, zoom, dock flag ("DockMagnifier") and
-// the last square, which it copies.
-class CMagnifierPalettePlaceholder final : public CPaletteDock, public IMagnifierPalette {
-public:
-    CMagnifierPalettePlaceholder(unsigned id, const QString& objectName, const QString& caption, int size,
-                                 QWidget* parent);
-    ~CMagnifierPalettePlaceholder() override;
-
-    void SetSize(int n) override;
-    void UpdateBitmap(std::shared_ptr<const DisplayImage> image) override;
-    void SetCenter() override { ++centrings; }
-    void SetZoom(int zoom) override;
-    int Zoom() const override { return zoom; }
-    void ToggleDock() override;
-    bool DockFlag() const override { return dockFlag; }
-    bool OnCopyImage() override;
-
-    int Size() const { return size; }
-    const std::shared_ptr<const DisplayImage>& Image() const { return image; }
-    int Centrings() const { return centrings; }
-
-private:
-    int size;
-    int zoom = 1;
-    bool dockFlag = false;
-    int centrings = 0;
-    std::shared_ptr<const DisplayImage> image;
-};
-
-// The Exif palette: the lines and the digest of them.
-class CExifPalettePlaceholder final : public CPaletteDock, public IExifPalette {
-public:
-    CExifPalettePlaceholder(unsigned id, const QString& objectName, const QString& caption, QSize contentSize,
-                            QWidget* parent);
-
-    void SetExifLines(const std::vector<std::string>& exifLines) override { lines = exifLines; }
-    std::string Text() const override;
-
-private:
-    std::vector<std::string> lines;
-    bool all = false;
-};
-
 } // namespace velmo

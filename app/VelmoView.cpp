@@ -2,7 +2,7 @@
 
 #include "app/AppDocHost.h"
 #include "app/DisplayedImage.h"
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/MainFrame.h"
 #include "app/PaletteDock.h"
 #include "app/VelmoApp.h"

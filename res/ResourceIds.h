@@ -349,6 +349,23 @@ inline constexpr unsigned IDC_ABOUT_BZIP2_LIBRARY = 2721;
 inline constexpr unsigned IDC_ABOUT_LCMS_LIBRARY = 2722;
 inline constexpr unsigned IDC_ABOUT_TRANSLATOR_LABEL = 2723; // "Translator"
 inline constexpr unsigned IDC_HISTOGRAM_LEVEL = 2500;  // the histogram's readout static, "Level"
+// The histogram palette (IDD_HISTOGRAM_BAR): the plot, the channel checks;
+// its source radios carry the source commands' ids 1810-1812.
+inline constexpr unsigned IDC_HISTOGRAM_PLOT = 1701;
+inline constexpr unsigned IDC_HISTOGRAM_RED = 1210;        // "R"
+inline constexpr unsigned IDC_HISTOGRAM_GREEN = 1204;      // "G"
+inline constexpr unsigned IDC_HISTOGRAM_BLUE = 1200;       // "B"
+inline constexpr unsigned IDC_HISTOGRAM_LUMINOSITY = 1206; // "Luminosity"
+inline constexpr unsigned IDS_HISTOGRAM_LEVEL_FORMAT = 61213; // "Level %03d : Count %9d"
+// The magnifier palette (IDD_MAGNIFIER_BAR).
+inline constexpr unsigned IDC_MAGNIFIER_ZOOM = 2119;
+inline constexpr unsigned IDC_MAGNIFIER_VIEW = 1705;
+inline constexpr unsigned IDC_MAGNIFIER_VSCROLL = 2000;
+inline constexpr unsigned IDC_MAGNIFIER_HSCROLL = 2001;
+// The parameters-curve palette (IDD_CURVE_BAR) and the Exif palette (IDD_EXIF_BAR).
+inline constexpr unsigned IDC_CURVE_PLOT = 1501;
+inline constexpr unsigned IDC_EXIF_TEXT = 1611;
+inline constexpr unsigned IDC_EXIF_ALL = 2612;
 inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807
 // The open dialog's side panel (template IDD_OPEN_PREVIEW).
 inline constexpr unsigned IDC_OPEN_PREVIEW_PICTURE = 1708; // the preview area

@@ -4,10 +4,11 @@
 // the switches and the document, and the item's state afterwards; then the
 // photographer's round trip through the menus: open, turn, white balance,
 // JPEG, save, and a save that cannot be written.
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/PlaceholderPalettes.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/FeaturePanel.h"
+#include "app/palettes/MagnifierBar.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "app/palettes/ParamTabBar.h"
 #include "app/VelmoView.h"
@@ -222,7 +223,7 @@ private slots:
         const std::string userProfile = dir.File("Mine.icc");
         QVERIFY(WriteProfile(displayProfile, doc, 1));
         QVERIFY(WriteProfile(userProfile, doc, 3));
-        auto& magnifier = *dynamic_cast<CMagnifierPalettePlaceholder*>(frame.Palette(ID_VIEW_MAGNIFIER));
+        auto& magnifier = *dynamic_cast<CMagnifierBar*>(frame.Palette(ID_VIEW_MAGNIFIER));
 
         auto rafWB = [](bool on) {
             return [on](Doc& d, Frame&) { d.Edit().SetSwitch(SwitchId::UseRafWB, on ? 1 : 0); };
@@ -556,7 +557,7 @@ private slots:
         AppRun run(setup);
         CMainFrame& frame = run.Frame();
         CVelmoDoc& doc = run.Doc();
-        auto& magnifier = *dynamic_cast<CMagnifierPalettePlaceholder*>(frame.Palette(ID_VIEW_MAGNIFIER));
+        auto& magnifier = *dynamic_cast<CMagnifierBar*>(frame.Palette(ID_VIEW_MAGNIFIER));
         QVERIFY(doc.HasImage());
 
         // While the search runs: no other command, and Cancel stops it.
@@ -585,8 +586,12 @@ private slots:
         QVERIFY(frame.MessagePane()->Message().startsWith(QStringLiteral("Aborted.")));
         // The search switched the lens correction on and rendered squares.
         QVERIFY(doc.Edit().FeatureOn(FeatureKind::LensCorrection));
-        QVERIFY(magnifier.Image() != nullptr);
-        QVERIFY(magnifier.Centrings() > 0);
+        QVERIFY(magnifier.Square() != nullptr);
+        // The view shows the middle of the square.
+        MagnifierScroll centred = magnifier.Scroll();
+        centred.SetCenter();
+        QCOMPARE(magnifier.Scroll().x, centred.x);
+        QCOMPARE(magnifier.Scroll().y, centred.y);
         // Commands run again.
         frame.ExecuteCommand(ID_ROTATE_RIGHT);
         QCOMPARE(doc.Edit().Params().rotate, 1);

@@ -3,7 +3,7 @@
 // the shipped German translation (screenshots of the main window and the
 // About box in it) and the About box's texts.
 #include "app/AboutDlg.h"
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/VelmoView.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"

@@ -3,7 +3,7 @@
 // document keeps of it, Ctrl switching the tool, the colour readout in the
 // histogram palette, spot white balance, the clipboard copy, crop-frame
 // files and the frame kept between runs.
-#include "app/HistogramBar.h"
+#include "app/palettes/HistogramBar.h"
 #include "app/VelmoView.h"
 #include "develop/colour/ColorManagement.h"
 #include "params/EditState.h"

@@ -1,0 +1,100 @@
+// The magnifier palette (CMagnifierBar): the square the document renders
+// around the magnifier point, shown enlarged 1x to 5x in a view with scroll
+// bars; dragging pans, the pointer reads out the colour under it into the
+// histogram palette's caption (HSI with Ctrl), a right click takes a spot
+// white balance there, and the whole square copies to the clipboard at 1:1.
+// Until the document renders a square the test pattern shows; without an
+// image the view stays empty.
+#pragma once
+
+#include "app/PaletteDock.h"
+#include "app/PaletteInterfaces.h"
+#include "app/palettes/MagnifierModel.h"
+#include "develop/preview/FullPreviewBitmap.h"
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QScrollBar;
+
+namespace velmo {
+
+class CVelmoDoc;
+class TrackBar;
+
+class CMagnifierBar final : public CPaletteDock, public IMagnifierPalette {
+public:
+    // doc may be null (the square then comes only from UpdateBitmap).
+    CMagnifierBar(unsigned id, const QString& caption, CVelmoDoc* doc, QWidget* parent);
+    ~CMagnifierBar() override;
+
+    void SetSize(int n) override;
+    void UpdateBitmap(std::shared_ptr<const DisplayImage> image) override;
+    void SetCenter() override;
+    void SetZoom(int zoom) override;
+    int Zoom() const override { return scroll.zoom; }
+    void ToggleDock() override;
+    bool DockFlag() const override { return dockFlag; }
+    bool OnCopyImage() override;
+
+    int Size() const { return scroll.size; }
+    const MagnifierScroll& Scroll() const { return scroll; }
+    // The rendered square shown (null while the test pattern shows or
+    // nothing does).
+    std::shared_ptr<const DisplayImage> Square() const;
+    // True while the view shows something (an image is open).
+    bool ShowsPicture() const;
+    // The square as shown, at 1:1 (null image while nothing shows).
+    QImage Bitmap() const;
+    // The last readout text (empty before the first).
+    const QString& LastReadout() const { return lastReadout; }
+
+    QWidget* View() const;
+    QScrollBar* HorizontalBar() const { return hBar; }
+    QScrollBar* VerticalBar() const { return vBar; }
+    TrackBar* ZoomSlider() const { return zoomSlider; }
+    QCheckBox* DockCheck() const { return dockCheck; }
+
+    // The view's events (called by the view widget).
+    void PaintView(QPainter& painter);
+    void ViewResized(QSize size);
+    void ViewPressed(QPoint p, Qt::MouseButton button);
+    void ViewMoved(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void ViewReleased(Qt::MouseButton button);
+
+private:
+    void OnDockCheck();
+    void ApplyDockFlag();
+    void SyncScrollBars();
+    void OnScrollBar(bool horizontal, int action);
+    const DisplayImage& ShownPixels() const;
+    void ShowReadout(const QString& text, QColor swatch);
+
+    CVelmoDoc* doc;
+    MagnifierScroll scroll;
+    bool dockFlag = false;
+    std::shared_ptr<const DisplayImage> square; // given by UpdateBitmap
+    DisplayImage pattern;
+    // The shown bitmap and the square it was made from (null: the pattern).
+    mutable QImage bitmap;
+    mutable std::shared_ptr<const DisplayImage> bitmapOf;
+    mutable bool bitmapValid = false;
+    bool panning = false;
+    QPoint panStart;
+    QPoint panScroll;
+    QString lastReadout;
+    bool syncing = false;
+
+    QLabel* label = nullptr;
+    TrackBar* zoomSlider = nullptr;
+    QWidget* view = nullptr;
+    QScrollBar* hBar = nullptr;
+    QScrollBar* vBar = nullptr;
+    QCheckBox* dockCheck = nullptr;
+};
+
+} // namespace velmo
