@@ -526,7 +526,7 @@ const StringEntry kEnglishStrings[] = {
     {ControlCaption(IDD_SELCOLOR_BAR, 2406), "Greys"},
     {ControlCaption(IDD_SELCOLOR_BAR, 2407), "Greys adjusted"},
     {ControlCaption(IDD_SELCOLOR_BAR, 2408), "Colour map"},
-    {ControlCaption(IDD_CURVE_BAR, IDC_CURVE_PLOT), "Tone response"},
+    {ControlCaption(IDD_CURVE_BAR, IDC_PARAMS_CURVE_PLOT), "Tone response"},
     {ControlCaption(IDD_LENS_BAR, 1003), "&Apply"},
     {ControlCaption(IDD_LENS_BAR, 1205), "&LensCorrection"},
     {ControlCaption(IDD_LENS_BAR, 1208), "Prv"},

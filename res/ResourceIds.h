@@ -363,7 +363,7 @@ inline constexpr unsigned IDC_MAGNIFIER_VIEW = 1705;
 inline constexpr unsigned IDC_MAGNIFIER_VSCROLL = 2000;
 inline constexpr unsigned IDC_MAGNIFIER_HSCROLL = 2001;
 // The parameters-curve palette (IDD_CURVE_BAR) and the Exif palette (IDD_EXIF_BAR).
-inline constexpr unsigned IDC_CURVE_PLOT = 1501;
+inline constexpr unsigned IDC_PARAMS_CURVE_PLOT = 1501;
 inline constexpr unsigned IDC_EXIF_TEXT = 1611;
 inline constexpr unsigned IDC_EXIF_ALL = 2612;
 inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807

@@ -77,7 +77,7 @@ CCurveBar::CCurveBar(unsigned id, const QString& caption, const CVelmoDoc* docum
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
     plot = new CurvePlot(this, body);
-    SetupControl(plot, IDC_CURVE_PLOT, PlainCaption(ControlText(IDD_CURVE_BAR, IDC_CURVE_PLOT)));
+    SetupControl(plot, IDC_PARAMS_CURVE_PLOT, PlainCaption(ControlText(IDD_CURVE_BAR, IDC_PARAMS_CURVE_PLOT)));
     layout->addWidget(plot, 1);
 }
 
