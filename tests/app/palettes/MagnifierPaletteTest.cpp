@@ -380,6 +380,22 @@ private slots:
         QVERIFY(bar.Square() != nullptr);
         QCOMPARE(bar.Square(), doc.MagnifierImage());
 
+        // Grid 2: one line each way through the square's middle, white XOR.
+        bar.SetZoom(2);
+        bar.SetCenter();
+        const QImage plain = bar.View()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        run.Frame().ExecuteCommand(ID_GRID_2);
+        QCOMPARE(doc.Edit().Switch(SwitchId::Grid), 2);
+        const QImage gridded = bar.View()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint origin = bar.Scroll().Origin();
+        const int u = 2 * (128 - origin.x()), v = 2 * (128 - origin.y());
+        QVERIFY(u > 3 && v > 3 && u < plain.width() - 3 && v < plain.height() - 3);
+        QCOMPARE(Rgb(gridded, u, 3), Rgb(plain, u, 3) ^ 0xFFFFFF);
+        QCOMPARE(Rgb(gridded, 3, v), Rgb(plain, 3, v) ^ 0xFFFFFF);
+        QCOMPARE(Rgb(gridded, u + 1, 3), Rgb(plain, u + 1, 3));
+        QCOMPARE(Rgb(gridded, u, v), Rgb(plain, u, v)); // crossing lines cancel
+        run.Frame().ExecuteCommand(ID_GRID_OFF);
+
         // A right click takes the spot white balance at that pixel.
         doc.Edit().SetField(ParamField::whiteBalance, 0);
         bar.SetZoom(2);

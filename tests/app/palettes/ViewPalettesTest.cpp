@@ -12,6 +12,7 @@
 #include "app/palettes/ParamsCurveBar.h"
 #include "document/VelmoDoc.h"
 #include "exif/ExifDigest.h"
+#include "platform/gui/ControlIds.h"
 #include "platform/gui/DialogFont.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
@@ -302,6 +303,46 @@ private slots:
         run.App().OnFileNew();
         QVERIFY(bar.TextEdit()->toPlainText().isEmpty());
         QVERIFY(bar.Text().empty());
+    }
+
+    void EveryControlNamedWithItsTip()
+    {
+        AppRun run;
+        CMainFrame& frame = run.Frame();
+        struct Case {
+            unsigned palette;
+            unsigned control;
+            const char* name;
+        };
+        const Case cases[] = {
+            {ID_VIEW_MAGNIFIER, IDC_MAGNIFIER_ZOOM, "Zoom"},
+            {ID_VIEW_MAGNIFIER, IDC_MAGNIFIER_VIEW, "Magnified view"},
+            {ID_VIEW_MAGNIFIER, IDC_MAGNIFIER_VSCROLL, "Vertical scroll"},
+            {ID_VIEW_MAGNIFIER, IDC_MAGNIFIER_HSCROLL, "Horizontal scroll"},
+            {ID_VIEW_MAGNIFIER, IDC_DOCK_MAGNIFIER, "Dock/Float magnifier"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_PLOT, "Histogram"},
+            {ID_VIEW_HISTOGRAM, ID_HISTOGRAM_SOURCE_FIRST, "P"},
+            {ID_VIEW_HISTOGRAM, ID_HISTOGRAM_SOURCE_FIRST + 1, "M"},
+            {ID_VIEW_HISTOGRAM, ID_HISTOGRAM_SOURCE_LAST, "S"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_RED, "R"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_GREEN, "G"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_BLUE, "B"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_LUMINOSITY, "Luminosity"},
+            {ID_VIEW_HISTOGRAM, IDC_HISTOGRAM_LEVEL, "Level"},
+            {ID_VIEW_CURVE, IDC_PARAMS_CURVE_PLOT, "Tone response"},
+            {ID_VIEW_EXIF, IDC_EXIF_TEXT, "Exif information"},
+            {ID_VIEW_EXIF, IDC_EXIF_ALL, "All"},
+        };
+        for (const Case& c : cases) {
+            QWidget* control = FindControl(frame.Palette(c.palette), c.control);
+            QVERIFY2(control != nullptr, c.name);
+            QCOMPARE(control->accessibleName(), QString::fromLatin1(c.name));
+            QVERIFY2(!control->toolTip().isEmpty(), c.name);
+            // Whole captions at the default font.
+            QVERIFY2(control->width() >= control->minimumSizeHint().width(), c.name);
+        }
+        QCOMPARE(FindControl(frame.Palette(ID_VIEW_MAGNIFIER), IDC_DOCK_MAGNIFIER)->toolTip(),
+                 QStringLiteral("Dock/Float magnifier"));
     }
 
     void ScreenshotMagnifierHistogramAndExif()
