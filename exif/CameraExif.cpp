@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
+#include <string_view>
 
 namespace velmo {
 
@@ -18,6 +20,8 @@ constexpr uint16_t kTagInteropIfd = 0xA005;
 constexpr uint16_t kTagColorSpace = 0xA001;
 constexpr uint16_t kTagExifImageWidth = 0xA002;
 constexpr uint16_t kTagExifImageHeight = 0xA003;
+constexpr uint16_t kTagCopyright = 0x8298;
+constexpr uint16_t kTypeAscii = 2;
 constexpr uint16_t kTypeShort = 3;
 constexpr uint16_t kTypeLong = 4;
 
@@ -95,6 +99,54 @@ void SetInteger(CameraExif& e, size_t entry, uint32_t value)
     } else {
         e.Put16(entry + 2, kTypeLong);
         e.Put32(entry + 8, value);
+    }
+}
+
+std::string TrimmedBlanks(std::string_view text)
+{
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1));
+}
+
+// An ASCII entry written with one terminating NUL. Cameras pad their text
+// fields with NULs (and the copyright with blanks up to a fixed size);
+// TIFF readers warn about a NUL inside a value. The text is what Exif
+// readers show: up to the first NUL; for the copyright the photographer's
+// part, blanks trimmed, and the editor's part after the first NUL when
+// there is one. Only shortens: a value without any NUL stays as it is.
+void TrimAsciiEntry(CameraExif& e, size_t entry, bool copyright)
+{
+    const uint32_t count = e.Get32(entry + 4);
+    if (count == 0)
+        return;
+    const size_t at = count <= 4 ? entry + 8 : size_t(e.Get32(entry + 8));
+    if (at > e.tiff.size() || e.tiff.size() - at < count)
+        return;
+    const std::string_view old(reinterpret_cast<const char*>(e.tiff.data() + at), count);
+    const size_t nul = old.find('\0');
+    if (nul == std::string_view::npos)
+        return;
+    std::string text(old.substr(0, nul));
+    if (copyright) {
+        text = TrimmedBlanks(text);
+        std::string_view rest = old.substr(nul + 1);
+        rest = rest.substr(0, rest.find('\0'));
+        const std::string editor = TrimmedBlanks(rest);
+        if (!editor.empty()) {
+            // The photographer's part is a blank when only the editor is named.
+            text = (text.empty() ? std::string(" ") : text) + '\0' + editor;
+        }
+    }
+    text += '\0';
+    if (text.size() >= count)
+        return;
+    e.Put32(entry + 4, uint32_t(text.size()));
+    if (text.size() <= 4) {
+        uint8_t inline4[4] = {0, 0, 0, 0};
+        std::copy(text.begin(), text.end(), inline4);
+        std::copy(inline4, inline4 + 4, e.tiff.begin() + ptrdiff_t(entry + 8));
+    } else {
+        std::copy(text.begin(), text.end(), e.tiff.begin() + ptrdiff_t(at));
     }
 }
 
@@ -228,6 +280,10 @@ CameraExif PrepareCameraExif(const ExifSource& source, int width, int height, bo
         }
     }
 
+    for (const Ifd* ifd : {&ifd0, &exif, &gps, &interop, &ifd1})
+        for (const auto& [tag, entry] : ifd->entries)
+            if (e.Get16(entry + 2) == kTypeAscii)
+                TrimAsciiEntry(e, entry, ifd == &ifd0 && tag == kTagCopyright);
     for (const Ifd* ifd : {&ifd0, &ifd1}) {
         const auto it = ifd->entries.find(kTagOrientation);
         if (it != ifd->entries.end() && IsSingleInteger(e, it->second))

@@ -54,7 +54,9 @@ struct CameraExif {
 // patch are found by walking the copy: ExifImageWidth and ExifImageHeight
 // set where they exist, every Orientation set to 1 (the pixels are written
 // turned) and ColorSpace set to uncalibrated (0xFFFF) when the output is not
-// sRGB. The result is empty when source has no Exif, or when IFD0 or one of
+// sRGB, and every ASCII value cut after its text with one terminating NUL
+// (the camera's NUL and blank padding dropped, so that TIFF readers read it
+// cleanly; Exif readers show the same text). The result is empty when source has no Exif, or when IFD0 or one of
 // its sub-IFDs has an entry whose data lies outside the copied bytes. An IFD1
 // that is damaged is cut off the chain.
 CameraExif PrepareCameraExif(const ExifSource& source, int width, int height, bool srgb);

@@ -89,5 +89,32 @@ TEST_F(RealCameraExif, EveryFormatCarriesTheCamerasData)
     EXPECT_NE(info.out.find("Image Width: 120 Image Length: 80"), std::string::npos);
 }
 
+// The camera pads its copyright with blanks and NULs to 512 bytes; libtiff
+// and ImageMagick warned about the NUL inside the value on every read.
+TEST_F(RealCameraExif, TiffReadersReadTheTextFieldsWithoutWarnings)
+{
+    const std::string tif = dir.File("s5.tif");
+    ASSERT_TRUE(WriteTiffFile(tif, image, false, meta, NoProgress()).Ok());
+    const test::ToolOutput info = test::RunTool("tiffinfo", {tif});
+    EXPECT_TRUE(info.Ok()) << info.err;
+    // (Tags libtiff does not know, such as the camera's PrintIM block, are
+    // only named; a value it cannot read whole is a warning of its own.)
+    EXPECT_EQ(info.err.find("null byte"), std::string::npos) << info.err;
+    EXPECT_EQ(info.err.find("ASCII"), std::string::npos) << info.err;
+    EXPECT_NE(info.out.find("Software: Digital Camera FinePix S5Pro   Ver1.06"), std::string::npos) << info.out;
+    if (test::HasTool("identify")) {
+        const test::ToolOutput identify = test::RunTool("identify", {tif});
+        EXPECT_TRUE(identify.Ok()) << identify.err;
+        EXPECT_EQ(identify.err.find("null byte"), std::string::npos) << identify.err;
+    }
+    // Exif readers show what the camera's file shows.
+    const std::string sample = std::string(VELMO_SAMPLES_DIR) + "/S5Pro-header-only.RAF";
+    const std::vector<std::string> tags = {"Copyright", "Software", "Make", "Model", "ModifyDate"};
+    auto before = test::ExifToolValues(sample, tags);
+    auto after = test::ExifToolValues(tif, tags);
+    for (const std::string& tag : tags)
+        EXPECT_EQ(after[tag], before[tag]) << tag;
+}
+
 } // namespace
 } // namespace velmo

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace velmo {
 namespace {
 
@@ -159,6 +162,74 @@ TEST(CameraExif, DamagedIfd1IsCutOffTheChain)
     EXPECT_FALSE(e.thumbnailLinkable);
 }
 
+// The count and bytes of the first entry with tag in the IFD at offset.
+std::string AsciiValue(const CameraExif& e, uint32_t ifd, uint16_t tag)
+{
+    const uint16_t count = e.Get16(ifd);
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t at = ifd + 2 + 12 * i;
+        if (e.Get16(at) != tag)
+            continue;
+        const uint32_t n = e.Get32(at + 4);
+        const size_t data = n <= 4 ? at + 8 : e.Get32(at + 8);
+        return std::string(reinterpret_cast<const char*>(e.tiff.data() + data), n);
+    }
+    return "<absent>";
+}
+
+// Text fields as cameras pad them; the builder adds one more NUL.
+struct AsciiCase {
+    const char* what;
+    uint16_t tag;
+    bool exifIfd;
+    std::string stored; // without the builder's NUL
+    std::string written;
+};
+
+const std::vector<AsciiCase>& AsciiCases()
+{
+    using namespace std::string_literals;
+    static const std::vector<AsciiCase> cases = {
+        {"blank copyright of a fixed size", 0x8298, false, std::string(40, ' ') + "\0"s + std::string(30, ' '),
+         "\0"s},
+        {"photographer and editor", 0x8298, false, "A. Photographer   \0Ed Itor  \0\0\0\0"s,
+         "A. Photographer\0Ed Itor\0"s},
+        {"editor only", 0x8298, false, "   \0Ed\0\0\0\0\0\0"s, " \0Ed\0"s},
+        {"NUL padding after the text", 0x0131, false, "Digital Camera\0\0\0\0\0\0\0\0"s, "Digital Camera\0"s},
+        {"short text becomes inline", 0x013B, false, "AB\0\0\0\0\0\0\0"s, "AB\0"s},
+        {"blanks inside a text are kept", 0x0131, false, "FinePix S5Pro   Ver1.06"s, "FinePix S5Pro   Ver1.06\0"s},
+        {"Exif sub-IFD text", 0x9003, true, "2007:05:22 13:58:30\0\0\0\0"s, "2007:05:22 13:58:30\0"s},
+    };
+    return cases;
+}
+
+size_t currentAsciiCase = 0;
+
+TEST(CameraExif, TextFieldsKeepOneTerminatingNul)
+{
+    for (size_t i = 0; i < AsciiCases().size(); ++i) {
+        const AsciiCase& c = AsciiCases()[i];
+        SCOPED_TRACE(c.what);
+        for (bool le : {true, false}) {
+            currentAsciiCase = i;
+            CameraExifRecipe recipe;
+            recipe.littleEndian = le;
+            recipe.edit = [](test::ExifBlockSpec& spec) {
+                const AsciiCase& k = AsciiCases()[currentAsciiCase];
+                test::ExifIfdSpec& ifd = k.exifIfd ? spec.exif : spec.ifd0;
+                ifd.Remove(k.tag);
+                ifd.Ascii(k.tag, k.stored);
+            };
+            const CameraExifFixture f = MakeCameraExif(recipe);
+            const CameraExif e = PrepareCameraExif(f.Source(), 300, 200, true);
+            ASSERT_FALSE(e.Empty());
+            const uint32_t ifd = c.exifIfd ? ExifIfd(e) : e.ifd0;
+            EXPECT_EQ(AsciiValue(e, ifd, c.tag), c.written);
+            EXPECT_EQ(AsciiValue(e, e.ifd0, 0x010F), std::string("FUJIFILM") + '\0') << "other texts untouched";
+        }
+    }
+}
+
 TEST(CameraExif, RealCameraHeader)
 {
     const std::string sample = std::string(VELMO_SAMPLES_DIR) + "/S5Pro-header-only.RAF";
@@ -176,6 +247,8 @@ TEST(CameraExif, RealCameraHeader)
     EXPECT_EQ(e.ifd0Count, 13);
     EXPECT_EQ(EntryValue(e, ExifIfd(e), 0xA002), 1234u);
     EXPECT_EQ(EntryValue(e, ExifIfd(e), 0xA003), 567u);
+    // The camera pads its copyright with blanks and NULs to 512 bytes.
+    EXPECT_EQ(AsciiValue(e, e.ifd0, 0x8298), std::string(1, '\0'));
 }
 
 } // namespace
