@@ -6,8 +6,11 @@
 
 #include "platform/core/Progress.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,9 +18,9 @@ namespace velmo {
 
 class CBufferedFile {
 public:
-    CBufferedFile() = default;
+    CBufferedFile();
     // Opens path for binary reading; IsOpen() tells whether that worked.
-    explicit CBufferedFile(const std::string& path) { Open(path); }
+    explicit CBufferedFile(const std::string& path);
     ~CBufferedFile();
     CBufferedFile(const CBufferedFile&) = delete;
     CBufferedFile& operator=(const CBufferedFile&) = delete;
@@ -47,6 +50,15 @@ public:
     bool LoadCompressed(bool enable, uint32_t packedLength, uint32_t unpackedLength,
                         IProgress* progress = nullptr);
 
+    // Starts unpacking the packedLength bytes at offset on another thread
+    // (the bytes are read here, the file stays with the caller). The
+    // LoadCompressed that later asks for exactly that block takes the result,
+    // the same bytes it would unpack itself, reporting the progress of any
+    // unpacking still running. Nothing happens when the bytes cannot be read
+    // or no thread can be started.
+    void PrefetchCompressed(uint64_t offset, uint32_t packedLength, uint32_t unpackedLength);
+    bool HasPrefetch() const { return prefetch != nullptr; }
+
     bool InMemory() const { return inMemory; }
     // Bytes the last unpack produced, and the read position within them.
     uint32_t DataSize() const { return dataSize; }
@@ -55,7 +67,13 @@ public:
     const std::string& LastError() const { return lastError; }
 
 private:
+    struct PrefetchJob;
     uint32_t ReadDisk(void* buffer, uint32_t count);
+    void Adopt(std::vector<uint8_t> data);
+    void DropPrefetch();
+    // True when a prefetched block at `at` of these lengths was taken (the
+    // result, success or failure, is then in place).
+    bool TakePrefetch(uint64_t at, uint32_t packedLength, uint32_t unpackedLength, IProgress* progress);
     // Leaves memory mode and keeps reason for LastError; the caller reports it.
     bool Fail(const char* reason);
 
@@ -69,6 +87,7 @@ private:
     uint32_t dataSize = 0;
     bool inMemory = false;
     std::string lastError;
+    std::unique_ptr<PrefetchJob> prefetch;
 };
 
 } // namespace velmo

@@ -340,6 +340,14 @@ RafStatus OpenRawData(CBufferedFile& file, const RafContainer& raf, IProgress* p
     RafStatus size = CheckFrameSize(raf, raf.cfaDataLength);
     if (!size)
         return size;
+    // The second frame's block unpacks on another core meanwhile; placement
+    // takes it when it gets there.
+    if (raf.Frames() == 2 && !(raf.model->frames == FrameRule::ByFormatCode && RafHeaderHasNoSecondFrame(raf))) {
+        const uint32_t second = raf.directory.SecondBlockOffset();
+        const uint32_t secondLength = raf.directory.SecondBlockLength();
+        if (secondLength >= 4 && InFile(raf, second, secondLength))
+            file.PrefetchCompressed(static_cast<uint64_t>(second) + 4, secondLength - 4, raf.cfaDataLength);
+    }
     return Unpack(file, raf, raf.dataStart, raf.packedLength - 4, progress, "first frame");
 }
 

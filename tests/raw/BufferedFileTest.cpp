@@ -5,6 +5,7 @@
 #include <bzlib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmo {
@@ -196,6 +197,73 @@ TEST(BufferedFile, DiskFileAndLargePercentages)
     EXPECT_FALSE(missing.IsOpen());
     uint8_t byte;
     EXPECT_EQ(missing.Read(&byte, 1), 0u);
+}
+
+// Two streams one after the other, as a two-frame file stores its frames.
+// The second unpacks on another thread while the first unpacks here; both
+// give exactly the bytes a plain unpack gives, and the file position ends
+// where a plain unpack leaves it.
+TEST(BufferedFile, PrefetchedBlockGivesTheSameBytes)
+{
+    const std::vector<uint8_t> first = Pattern(300000);
+    std::vector<uint8_t> second(300000);
+    for (size_t i = 0; i < second.size(); ++i)
+        second[i] = static_cast<uint8_t>((i * 13) ^ (i >> 7) ^ 0x5A);
+    const std::vector<uint8_t> a = Bzip2(first), b = Bzip2(second);
+    const size_t secondAt = 64 + a.size();
+    std::vector<uint8_t> bytes(secondAt + b.size() + 8, 0x22);
+    std::fill(bytes.begin(), bytes.begin() + 64, uint8_t(0x11));
+    std::copy(a.begin(), a.end(), bytes.begin() + 64);
+    std::copy(b.begin(), b.end(), bytes.begin() + std::ptrdiff_t(secondAt));
+
+    struct Counting final : IProgress {
+        int Report(int, const char* label) override
+        {
+            EXPECT_STREQ(label, "Unzipping");
+            ++calls;
+            return 0;
+        }
+        int calls = 0;
+    };
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        CBufferedFile f;
+        ASSERT_TRUE(f.OpenMemory(bytes.data(), bytes.size()));
+        ASSERT_TRUE(f.Seek(64));
+        f.PrefetchCompressed(secondAt, static_cast<uint32_t>(b.size()), 300000);
+        EXPECT_TRUE(f.HasPrefetch());
+        EXPECT_EQ(f.GetPosition(), 64u) << "the caller's position is kept";
+        Counting progress;
+        ASSERT_TRUE(f.LoadCompressed(true, static_cast<uint32_t>(a.size()), 300000, &progress));
+        EXPECT_EQ(ReadAll(f, 5000), first);
+        EXPECT_TRUE(f.HasPrefetch()) << "another block does not take it";
+        ASSERT_TRUE(f.Seek(secondAt));
+        ASSERT_TRUE(f.LoadCompressed(true, static_cast<uint32_t>(b.size()), 300000, &progress));
+        EXPECT_FALSE(f.HasPrefetch());
+        EXPECT_EQ(f.GetPosition(), secondAt + b.size());
+        EXPECT_EQ(ReadAll(f, 5000), second);
+    }
+
+    // A damaged prefetched block fails as a plain unpack of it would.
+    std::vector<uint8_t> damaged = bytes;
+    for (size_t i = secondAt + 40; i < secondAt + 60; ++i)
+        damaged[i] ^= 0x3C;
+    CBufferedFile f;
+    ASSERT_TRUE(f.OpenMemory(damaged.data(), damaged.size()));
+    f.PrefetchCompressed(secondAt, static_cast<uint32_t>(b.size()), 300000);
+    ASSERT_TRUE(f.Seek(secondAt));
+    EXPECT_FALSE(f.LoadCompressed(true, static_cast<uint32_t>(b.size()), 300000));
+    EXPECT_EQ(f.LastError(), "the compressed data is corrupt");
+    EXPECT_FALSE(f.InMemory());
+
+    // A block past the end is not prefetched; closing with one running waits for it.
+    CBufferedFile g;
+    ASSERT_TRUE(g.OpenMemory(bytes.data(), bytes.size()));
+    g.PrefetchCompressed(bytes.size() - 4, 100, 1000);
+    EXPECT_FALSE(g.HasPrefetch());
+    g.PrefetchCompressed(secondAt, static_cast<uint32_t>(b.size()), 300000);
+    g.Close();
+    EXPECT_FALSE(g.HasPrefetch());
 }
 
 } // namespace
