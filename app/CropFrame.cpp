@@ -118,6 +118,16 @@ void CropFrame::ClampToUnitFrame(int unitWidth, int unitHeight)
     ClampFrame(lastCropStart, lastCropEnd, unitWidth, unitHeight);
 }
 
+void CropFrame::ClampToBounds()
+{
+    if (cropStart == kNoCorner)
+        return;
+    for (IntPoint* p : {&cropStart, &cropEnd}) {
+        p->x = std::clamp(p->x, minX, std::max(minX, maxX));
+        p->y = std::clamp(p->y, minY, std::max(minY, maxY));
+    }
+}
+
 Rect CropFrame::UnitsRect() const
 {
     if (cropStart == kNoCorner)
@@ -327,14 +337,30 @@ void CropFrame::RecallLast()
 
 namespace {
 
-bool PresetSize(unsigned id, const CropFrame& f, int uw, int uh, int* w, int* h)
+// The presets are fractions of the picture: of the bounds (the band of a
+// 3:2 picture), kept within the unit frame.
+struct PictureSpan {
+    int x0, y0, width, height;
+};
+
+PictureSpan SpanOf(const CropFrame& f, int uw, int uh)
 {
+    const int x0 = std::clamp(f.minX, 0, std::max(uw, 0));
+    const int y0 = std::clamp(f.minY, 0, std::max(uh, 0));
+    const int x1 = std::clamp(f.maxX, x0, std::max(uw, x0));
+    const int y1 = std::clamp(f.maxY, y0, std::max(uh, y0));
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool PresetSize(unsigned id, const CropFrame& f, const PictureSpan& span, int* w, int* h)
+{
+    const int sw = span.width, sh = span.height;
     switch (id) {
     case ID_CROP_SIZE_CURRENT: *w = f.cropEnd.x - f.cropStart.x; *h = f.cropEnd.y - f.cropStart.y; return true;
-    case ID_CROP_SIZE_HALF: *w = uw / 2; *h = uh / 2; return true;
-    case ID_CROP_SIZE_2_3: *w = uw * 2 / 3; *h = uh * 2 / 3; return true;
-    case ID_CROP_SIZE_1_4: *w = uw / 4; *h = uh / 4; return true;
-    case ID_CROP_SIZE_1_3: *w = uw / 3; *h = uh / 3; return true;
+    case ID_CROP_SIZE_HALF: *w = sw / 2; *h = sh / 2; return true;
+    case ID_CROP_SIZE_2_3: *w = sw * 2 / 3; *h = sh * 2 / 3; return true;
+    case ID_CROP_SIZE_1_4: *w = sw / 4; *h = sh / 4; return true;
+    case ID_CROP_SIZE_1_3: *w = sw / 3; *h = sh / 3; return true;
     default: return false;
     }
 }
@@ -343,20 +369,19 @@ bool PresetSize(unsigned id, const CropFrame& f, int uw, int uh, int* w, int* h)
 
 void CropFrame::SizePreset(unsigned id, int uw, int uh)
 {
+    const PictureSpan span = SpanOf(*this, uw, uh);
     int w = 0, h = 0;
-    if (!PresetSize(id, *this, uw, uh, &w, &h))
+    if (!PresetSize(id, *this, span, &w, &h))
         return;
     cropAspect = 0;
     if (!IsSelected())
-        cropStart = {(uw - w) / 2, (uh - h) / 2};
+        cropStart = {span.x0 + (span.width - w) / 2, span.y0 + (span.height - h) / 2};
     cropEnd = {cropStart.x + w, cropStart.y + h};
-    if (cropEnd.x > uw) {
-        const int excess = cropEnd.x - uw;
+    if (const int excess = cropEnd.x - (span.x0 + span.width); excess > 0) {
         cropStart.x -= excess;
         cropEnd.x -= excess;
     }
-    if (cropEnd.y > uh) {
-        const int excess = cropEnd.y - uh;
+    if (const int excess = cropEnd.y - (span.y0 + span.height); excess > 0) {
         cropStart.y -= excess;
         cropEnd.y -= excess;
     }
@@ -369,7 +394,7 @@ bool CropFrame::IsSizePreset(unsigned id, int uw, int uh) const
     if (id == ID_CROP_SIZE_CURRENT)
         return fw == 0 && fh == 0;
     int w = 0, h = 0;
-    return PresetSize(id, *this, uw, uh, &w, &h) && fw == w && fh == h;
+    return PresetSize(id, *this, SpanOf(*this, uw, uh), &w, &h) && fw == w && fh == h;
 }
 
 void CropFrame::SetAspect(int index)

@@ -58,6 +58,9 @@ public:
     // Corners outside the unit frame (a turned image, a damaged setting)
     // are brought inside it.
     void ClampToUnitFrame(int unitWidth, int unitHeight);
+    // The frame's corners brought within the bounds (a frame kept from
+    // another picture onto the picture band of this one).
+    void ClampToBounds();
     // The frame as the document takes it: ordered per axis; empty (all 0)
     // without a frame or for a frame of no area.
     Rect UnitsRect() const;
@@ -84,7 +87,8 @@ public:
     // frame the last becomes current (and stays the last).
     void RecallLast();
     // The size presets 34004 (current size), 34005 half, 34006 2/3, 34007
-    // 1/4, 34008 1/3: the aspect becomes Free; without a frame it is centred.
+    // 1/4, 34008 1/3 of the picture (the bounds within the unit frame): the
+    // aspect becomes Free; without a frame it is centred on the picture.
     void SizePreset(unsigned id, int unitWidth, int unitHeight);
     // The preset's size matches the frame's (34004: a frame of zero size).
     bool IsSizePreset(unsigned id, int unitWidth, int unitHeight) const;

@@ -166,13 +166,22 @@ void CVelmoView::RefreshPreviewImage()
     unitHeight = f.unitHeight;
     crop.SetBounds(f);
     crop.ClampToUnitFrame(unitWidth, unitHeight);
+    // A frame kept from another picture (or the settings) stays on this
+    // picture, out of the black bands of a 3:2 one.
+    if (doc.HasImage())
+        crop.ClampToBounds();
     dibWidth = rotated ? CVelmoDoc::kPreviewHeight : CVelmoDoc::kPreviewWidth;
     dibHeight = rotated ? CVelmoDoc::kPreviewWidth : CVelmoDoc::kPreviewHeight;
 
-    if (doc.HasImage())
+    if (doc.HasImage()) {
         doc.DevelopPreview(previewBits.data());
-    else
+    } else {
+        // No picture (File New, a failed load): the empty grey view, and no
+        // readout of the picture that went.
+        std::fill(previewBits.begin(), previewBits.end(), kEmptyGrey);
         SetPreviewProfile(doc.Edit().Params().ICC);
+        ClearReadout();
+    }
     // The document's crop follows the frame for this image and turn.
     SetCropFrame();
     UpdatePreviewBitmap();
@@ -337,24 +346,30 @@ void CVelmoView::DrawGrid(QImage& canvas) const
     const int n = g.Grid();
     if (n <= 1)
         return;
-    const int w = g.DisplayW();
-    const int h = g.DisplayH();
+    // The grid divides the picture, not the black bands beside a 3:2 one.
+    const Rect a = g.PictureArea();
+    const int w = a.Width();
+    const int h = a.Height();
+    if (w <= 0 || h <= 0)
+        return;
     QPainter p(&canvas);
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.setPen(QPen(QColor::fromRgb(kGridColour), 0));
     p.translate(-g.scrollX, -g.scrollY);
     for (int i = 1; i < n; ++i) {
-        const int y = int(int64_t(h) * i / n);
-        const int x = int(int64_t(i) * w / n);
+        const int y = a.top + int(int64_t(h) * i / n);
+        const int x = a.left + int(int64_t(i) * w / n);
         // Lines end one pixel short of the far edge, as line drawing does.
-        p.drawLine(0, y, w - 1, y);
-        p.drawLine(x, 0, x, h - 1);
+        p.drawLine(a.left, y, a.right - 1, y);
+        p.drawLine(x, a.top, x, a.bottom - 1);
     }
 }
 
 void CVelmoView::DrawCropFrame(QImage& canvas) const
 {
-    if (!crop.IsSelected())
+    // Without a picture there is nothing to crop: a frame kept for the next
+    // picture is not shown over the empty view.
+    if (!crop.IsSelected() || !doc.HasImage())
         return;
     const ViewGeometry g = Geometry();
     const IntPoint a = g.UnitsToClient(crop.cropStart);
@@ -455,6 +470,10 @@ bool CVelmoView::WriteCropSettings(const std::string& path)
 
 void CVelmoView::CropButtonDown(IntPoint client)
 {
+    // No frame is drawn on the empty view: it would carry over to the next
+    // picture, wherever it happened to lie.
+    if (!doc.HasImage())
+        return;
     const IntPoint scroll = ScrollPosition();
     capture = Capture::Crop;
     crop.ButtonDown({client.x + scroll.x, client.y + scroll.y}, Geometry());
@@ -559,6 +578,14 @@ void CVelmoView::ShowReadout(IntPoint client, Qt::KeyboardModifiers modifiers)
     CLevelCaption* caption = bar != nullptr ? bar->LevelCaption() : nullptr;
     if (caption != nullptr && caption->isVisible())
         caption->SetReadout(text, colour);
+}
+
+void CVelmoView::ClearReadout()
+{
+    CMainFrame* f = Frame();
+    CHistogramBar* bar = f != nullptr ? f->HistogramBar() : nullptr;
+    if (CLevelCaption* caption = bar != nullptr ? bar->LevelCaption() : nullptr)
+        caption->ClearReadout();
 }
 
 void CVelmoView::SetHistogramSource(int source)
@@ -822,6 +849,8 @@ void CVelmoView::BuildCommandMap()
     }
 
     OnCommandRange(ID_CROP_SIZE_CURRENT, ID_CROP_SIZE_1_3, [this](unsigned id) {
+        if (!doc.HasImage())
+            return;
         crop.SizePreset(id, unitWidth, unitHeight);
         CropUpdate();
     });

@@ -156,6 +156,8 @@ private:
     void ShowReadout(IntPoint client, Qt::KeyboardModifiers modifiers);
     void UpdateCursor(IntPoint client, Qt::KeyboardModifiers modifiers);
     void SetHistogramSource(int source);
+    // The histogram palette's colour readout back to its caption.
+    void ClearReadout();
     void InvalidateHistogram();
     void OnCropTool();
     void OnLoadCropFrame();

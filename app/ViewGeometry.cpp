@@ -24,6 +24,15 @@ int SnapToGrid(int v, int size, int n)
 
 } // namespace
 
+Rect ViewGeometry::PictureArea() const
+{
+    const int w = DisplayW();
+    const int h = DisplayH();
+    const UnitFrame f = UnitFrameFor(rotated, cameraFamily, imageWidth, imageHeight);
+    return {Scale(w, f.minX, f.unitWidth), Scale(h, f.minY, f.unitHeight), Scale(w, f.maxX, f.unitWidth),
+            Scale(h, f.maxY, f.unitHeight)};
+}
+
 IntPoint ViewGeometry::UnitsToClient(IntPoint units) const
 {
     return {Scale(DisplayW(), units.x, unitWidth), Scale(DisplayH(), units.y, unitHeight)};
@@ -38,8 +47,11 @@ IntPoint ViewGeometry::ClientToUnits(IntPoint p) const
     p.x = std::clamp(p.x, 0, w);
     p.y = std::clamp(p.y, 0, h);
     if (const int n = Grid()) {
-        p.x = SnapToGrid(p.x, w, n);
-        p.y = SnapToGrid(p.y, h, n);
+        const Rect a = PictureArea();
+        if (a.Width() > 0 && a.Height() > 0) {
+            p.x = a.left + SnapToGrid(std::clamp(p.x, a.left, a.right) - a.left, a.Width(), n);
+            p.y = a.top + SnapToGrid(std::clamp(p.y, a.top, a.bottom) - a.top, a.Height(), n);
+        }
     }
     return {Scale(unitWidth, p.x, w), Scale(unitHeight, p.y, h)};
 }

@@ -58,10 +58,17 @@ struct ViewGeometry {
     // The grid count drawn and snapped to (0 for none or a damaged value).
     int Grid() const { return gridCount > 0 && gridCount <= kMaxGridCount ? gridCount : 0; }
 
+    // The part of the display the picture itself covers (content pixels,
+    // right and bottom exclusive): the whole display, or for the 3:2
+    // families the band between the black letterbox bars. The grid divides
+    // this area.
+    Rect PictureArea() const;
+
     // Units to display (content) pixels.
     IntPoint UnitsToClient(IntPoint units) const;
     // A content point (window point plus scroll) to units: clamped to the
-    // display, snapped to the nearest grid line. (0, 0) while the display
+    // display, snapped to the nearest grid line (with a grid, first brought
+    // into the picture area the grid divides). (0, 0) while the display
     // has no size.
     IntPoint ClientToUnits(IntPoint content) const;
     // A window point to the preview, the scroll position added; with

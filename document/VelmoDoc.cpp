@@ -1,6 +1,7 @@
 #include "document/VelmoDoc.h"
 
 #include "develop/colour/ColorManagement.h"
+#include "develop/output/SaveDocument.h"
 #include "develop/preview/PreviewWorker.h"
 #include "develop/preview/RenderPreview.h"
 #include "params/ParamFields.h"
@@ -293,51 +294,26 @@ std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int
 {
     bool unused = false;
     bool* isCurrent = isCurrentOut ? isCurrentOut : &unused;
-    int w = image.imageWidth;
-    int h = image.imageHeight;
     const int mode = outputOptions.sizeMode & 7;
     if (sizeCommand == -1)
         sizeCommand = 33510 + mode;
+    // Other ids: the image's own size (scale 2 of the table), label 0.
+    int scale = 2;
     int label = 0;
-    switch (sizeCommand) {
-    case 33510:
-        w *= 2;
-        h *= 2;
-        *isCurrent = mode == 0;
-        break;
-    case 33511:
-        w = w * 3 / 2;
-        h = h * 3 / 2;
-        label = 1;
-        *isCurrent = mode == 1;
-        break;
-    case 33512:
-        label = 2;
-        *isCurrent = mode == 2;
-        break;
-    case 33513:
-        w = kPreviewWidth;
-        h = kPreviewHeight;
-        label = 3;
-        *isCurrent = mode == 3;
-        break;
-    default:
-        break;
+    if (sizeCommand >= 33510 && sizeCommand <= 33513) {
+        scale = label = sizeCommand - 33510;
+        *isCurrent = mode == scale;
     }
-    if (image.bayerFlag && sizeCommand != 33513) {
-        w /= 2;
-        h /= 2;
-    }
-    // The crop frame is in units of 2048 x 1536, or 1536 x 2048 when turned.
-    const bool turned = edit.Params().rotate != 0;
-    if (turned)
-        std::swap(w, h);
-    if (!cropRect.IsNull()) {
-        const int unitW = turned ? 1536 : 2048;
-        const int unitH = turned ? 2048 : 1536;
-        h = int(int64_t(h) * (cropRect.bottom - cropRect.top) / unitH);
-        w = int(int64_t(w) * (cropRect.right - cropRect.left) / unitW);
-    }
+    // The size a save at that scale writes: the crop the save cuts (in
+    // image pixels), scaled, turned with the image. The crop frame's units
+    // are not used: for the 3:2 cameras the picture fills only a band of the
+    // unit frame, and scaling by the whole frame gave sizes that disagreed
+    // with the drawn frame and the saved file.
+    const int rotate = edit.Params().rotate;
+    const SaveCrop crop = CropForSave(cropImage, !cropImage.IsNull(), rotate, image.imageWidth, image.imageHeight);
+    const OutputSize size = OutputSizeFor(scale | (image.bayerFlag ? 8 : 0), crop.width, crop.height, rotate);
+    const int w = size.width;
+    const int h = size.height;
     char text[160];
     if (style == 2) {
         std::snprintf(text, sizeof text, "%04dx%04d", w, h);

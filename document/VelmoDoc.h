@@ -363,7 +363,8 @@ public:
     bool WriteJpeg(const std::string& fileName, const std::vector<uint16_t>& pixels, int width, int height,
                    WriteResult* result = nullptr);
 
-    // The caption of an output-size command (33510-33513, -1 the current size).
+    // The caption of an output-size command (33510-33513, -1 the current size):
+    // the pixel size a save in that size writes, the crop included.
     std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
     void OnNoiseReduction();
 

@@ -104,6 +104,13 @@ void CLevelCaption::SetReadout(const QString& newText, QColor colour)
     update();
 }
 
+void CLevelCaption::ClearReadout()
+{
+    text = ControlText(IDD_HISTOGRAM_BAR, IDC_HISTOGRAM_LEVEL);
+    swatch.reset();
+    update();
+}
+
 void CLevelCaption::SetText(const QString& newText)
 {
     text = newText;

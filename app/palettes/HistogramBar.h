@@ -50,6 +50,8 @@ public:
     // The readout: text, and a square of the caption's height in colour at
     // its left edge (the text's leading "__ " keeps clear of it).
     void SetReadout(const QString& text, QColor swatch);
+    // The caption again, no swatch (no picture to read).
+    void ClearReadout();
     // Text only (the swatch stays).
     void SetText(const QString& text);
     const QString& Text() const { return text; }

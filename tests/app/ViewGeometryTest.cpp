@@ -112,6 +112,9 @@ private slots:
         nothing.clientWidth = nothing.clientHeight = 0;
         ViewGeometry damagedGrid = Landscape();
         damagedGrid.gridCount = 100000;
+        // The grid divides the picture band (rows 21 to 362), not the bars.
+        ViewGeometry bandGrid2 = Band(Landscape());
+        bandGrid2.gridCount = 2;
         struct Case {
             const char* label;
             ViewGeometry g;
@@ -127,6 +130,8 @@ private slots:
             {"no display height: the client height", noHeight, {256, 96}, {1024, 768}},
             {"no size at all", nothing, {10, 10}, {0, 0}},
             {"damaged grid count draws and snaps nothing", damagedGrid, {101, 77}, {404, 308}},
+            {"grid 2 of a 3:2 band: its middle line", bandGrid2, {130, 200}, {1024, 764}},
+            {"grid 2 of a 3:2 band: in the bar, to the band's edge", bandGrid2, {10, 5}, {0, 84}},
         };
         for (const Case& c : cases)
             COMPARE_POINT(c.g.ClientToUnits(c.content), c.units, c.label);
@@ -422,6 +427,7 @@ private slots:
             int uw, uh;
             IntPoint start, end; // (-1, -1) start: no frame
             IntPoint wantStart, wantEnd;
+            int family = 0;
         } cases[] = {
             {"half, centred", ID_CROP_SIZE_HALF, 2048, 1536, {-1, -1}, {-1, -1}, {512, 384}, {1536, 1152}},
             {"2/3, centred", ID_CROP_SIZE_2_3, 2048, 1536, {-1, -1}, {-1, -1}, {341, 256}, {1706, 1280}},
@@ -431,9 +437,13 @@ private slots:
             {"half pushed back inside", ID_CROP_SIZE_HALF, 2048, 1536, {1500, 1200}, {1600, 1300}, {1024, 768},
              {2048, 1536}},
             {"current size stays", ID_CROP_SIZE_CURRENT, 2048, 1536, {100, 100}, {300, 200}, {100, 100}, {300, 200}},
+            // A 3:2 picture fills the band 85..1451: half of the picture, centred on it.
+            {"half of a 3:2 picture", ID_CROP_SIZE_HALF, 2048, 1536, {-1, -1}, {-1, -1}, {512, 426}, {1536, 1109}, 7},
+            {"1/3 of a 3:2 picture pushed up into it", ID_CROP_SIZE_1_3, 2048, 1536, {100, 1400}, {200, 1450},
+             {100, 996}, {782, 1451}, 7},
         };
         for (const Case& c : cases) {
-            CropFrame f = FrameWith(c.start, c.end, 3);
+            CropFrame f = FrameWith(c.start, c.end, 3, UnitFrameFor(c.uw < c.uh, c.family, 3000, 2000));
             f.SizePreset(c.id, c.uw, c.uh);
             QCOMPARE(f.cropAspect, 0);
             COMPARE_POINT(f.cropStart, c.wantStart, c.label);

@@ -58,24 +58,29 @@ private slots:
         const QImage picture = Shown(view);
         QCOMPARE(picture.size(), QSize(512, 384));
 
-        // Grid 2: one horizontal and one vertical line through the centre,
-        // in XOR with 0x808080.
+        // Grid 2: one horizontal and one vertical line through the centre of
+        // the picture, in XOR with 0x808080. The sample is a 3:2 camera: the
+        // picture fills rows 20 to 363, and the black bars above and below
+        // it stay free of the grid.
         run.Frame().ExecuteCommand(ID_GRID_2);
         const QImage grid = Shown(view);
-        for (const QPoint p : {QPoint(40, 192), QPoint(470, 192), QPoint(256, 30), QPoint(256, 370)})
+        for (const QPoint p : {QPoint(40, 192), QPoint(470, 192), QPoint(256, 20), QPoint(256, 363)})
             QCOMPARE(Rgb(grid, p.x(), p.y()), Rgb(picture, p.x(), p.y()) ^ 0x808080);
+        for (const QPoint p : {QPoint(256, 5), QPoint(256, 19), QPoint(256, 364), QPoint(256, 380)})
+            QCOMPARE(Rgb(grid, p.x(), p.y()), Rgb(picture, p.x(), p.y()));
         QCOMPARE(Rgb(grid, 256, 192), Rgb(picture, 256, 192)); // crossing lines cancel
-        QCOMPARE(Differences(grid, picture), 512 + 384 - 2);
+        QCOMPARE(Differences(grid, picture), 512 + 344 - 2);
 
-        // "&Half": the frame (128, 96)-(384, 288) on the display, 3 pixels
-        // wide (white XOR, so inverted), with a cross at the centre.
+        // "&Half" of the picture: the frame (128, 106)-(384, 278) on the
+        // display, 3 pixels wide (white XOR, so inverted), with a cross at
+        // the centre.
         run.Frame().ExecuteCommand(ID_CROP_SIZE_HALF);
         QVERIFY(view.Crop().IsSelected());
         const QImage framed = Shown(view);
         for (const QPoint p : {QPoint(128, 150), QPoint(127, 150), QPoint(129, 150), QPoint(384, 250),
-                               QPoint(300, 96), QPoint(300, 288), QPoint(250, 186), QPoint(262, 186)})
+                               QPoint(300, 106), QPoint(300, 278), QPoint(250, 186), QPoint(262, 186)})
             QCOMPARE(Rgb(framed, p.x(), p.y()), Rgb(grid, p.x(), p.y()) ^ 0xFFFFFF);
-        for (const QPoint p : {QPoint(125, 150), QPoint(131, 150), QPoint(200, 200), QPoint(300, 99)})
+        for (const QPoint p : {QPoint(125, 150), QPoint(131, 150), QPoint(200, 200), QPoint(300, 109)})
             QCOMPARE(Rgb(framed, p.x(), p.y()), Rgb(grid, p.x(), p.y()));
         // Where the frame crosses the grid both apply.
         QCOMPARE(Rgb(framed, 128, 192), Rgb(picture, 128, 192) ^ 0x808080 ^ 0xFFFFFF);
@@ -119,7 +124,8 @@ private slots:
         QCOMPARE(Rgb(both, 194, 200), Rgb(picture, 194, 200) ^ 0xFFFFFF);
         QCOMPARE(Rgb(both, 192, 200), Rgb(picture, 192, 200) ^ 0xFFFFFF ^ 0x808080);
         QCOMPARE(Rgb(both, 195, 200), Rgb(picture, 195, 200));
-        QCOMPARE(Rgb(both, 576, 20), Rgb(picture, 576, 20) ^ 0x808080);
+        QCOMPARE(Rgb(both, 576, 40), Rgb(picture, 576, 40) ^ 0x808080);
+        QCOMPARE(Rgb(both, 576, 20), Rgb(picture, 576, 20)); // the bar above the picture
         run.Frame().ExecuteCommand(ID_CROP_DESELECT);
         run.Frame().ExecuteCommand(ID_GRID_OFF);
         QCOMPARE(Differences(Shown(view), picture), 0);

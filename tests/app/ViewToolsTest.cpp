@@ -18,9 +18,11 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QImageReader>
 #include <QTest>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
 
 namespace velmo::test {
@@ -113,6 +115,39 @@ struct QuartersRun {
     CMainFrame& Frame() { return run->Frame(); }
     CVelmoDoc& Doc() { return run->Doc(); }
 };
+
+// The program on the sample picture (a FinePix S5Pro, 3:2: the picture
+// fills rows 20 to 363 of the 512 x 384 view).
+struct SampleRun {
+    TempDir dir;
+    std::unique_ptr<AppRun> run;
+    SampleRun()
+    {
+        AppRun::Setup setup;
+        setup.arguments = {SampleRafPath(dir.path())};
+        run = std::make_unique<AppRun>(setup);
+    }
+    CVelmoView& View() { return *run->Frame().GetActiveView(); }
+    CMainFrame& Frame() { return run->Frame(); }
+    CVelmoDoc& Doc() { return run->Doc(); }
+};
+
+// Saves the document as a JPEG and reads back the file's pixel size.
+QSize SavedSize(CVelmoDoc& doc, const std::string& path)
+{
+    doc.SetOutputFormat(OutputFormat::Jpeg);
+    if (!doc.OnSaveDocument(path))
+        return {};
+    return QImageReader(QString::fromStdString(doc.LastSavedPath())).size();
+}
+
+QSize PaneSize(CMainFrame& frame)
+{
+    int w = 0, h = 0;
+    if (std::sscanf(frame.SizePane()->text().toStdString().c_str(), "%dx%d", &w, &h) != 2)
+        return {};
+    return {w, h};
+}
 
 } // namespace
 
@@ -416,6 +451,115 @@ private slots:
         doc.OnDisplayChoice(DisplayChoice::Srgb);
         view.OnUpdate();
         QVERIFY(view.PreviewTaggedSrgb());
+    }
+
+    // The status bar's size, the saved file and the drawn frame agree, for
+    // a 3:2 camera (the picture in a band of the 4:3 view) as for a 4:3 one.
+    void CropCaptionIsTheSavedFilesSize()
+    {
+        SampleRun s;
+        QVERIFY(s.Doc().HasImage());
+        QCOMPARE(s.Doc().CameraFamily(), 7);
+        CVelmoView& view = s.View();
+        s.Frame().ExecuteCommand(ID_CROP_TOOL);
+        s.Frame().ExecuteCommand(ID_SIZE_QUARTER);
+        // 200 x 150 display pixels: 150 of the picture's 344 rows.
+        Drag(view, {100, 100}, {300, 250});
+        const QSize caption = PaneSize(s.Frame());
+        QCOMPARE(SavedSize(s.Doc(), s.dir.File("drawn")), caption);
+        const int W = s.Doc().Image().imageWidth, H = s.Doc().Image().imageHeight;
+        QVERIFY2(std::abs(caption.height() - H * 150 / 344) <= 4, qPrintable(s.Frame().SizePane()->text()));
+        QVERIFY2(std::abs(caption.width() - W * 200 / 512) <= 4, qPrintable(s.Frame().SizePane()->text()));
+
+        // "&Half" is half the picture's rows and columns.
+        s.Frame().ExecuteCommand(ID_CROP_DESELECT);
+        s.Frame().ExecuteCommand(ID_CROP_SIZE_HALF);
+        const QSize half = PaneSize(s.Frame());
+        QVERIFY2(std::abs(half.height() - H / 2) <= 3 && std::abs(half.width() - W / 2) <= 3,
+                 qPrintable(s.Frame().SizePane()->text()));
+        QCOMPARE(SavedSize(s.Doc(), s.dir.File("half")), half);
+
+        // The aspects give their aspect in output pixels: 1x1 a square, 3x2 3:2.
+        struct Aspect {
+            unsigned index;
+            double ratio;
+        };
+        for (const Aspect a : {Aspect{5, 1.0}, Aspect{2, 1.5}, Aspect{1, 4.0 / 3.0}}) {
+            s.Frame().ExecuteCommand(ID_CROP_DESELECT);
+            s.Frame().ExecuteCommand(ID_CROP_ASPECT_FIRST + a.index);
+            Drag(view, {120, 60}, {320, 300});
+            const QSize shaped = PaneSize(s.Frame());
+            const double ratio = double(shaped.width()) / double(shaped.height());
+            QVERIFY2(std::abs(ratio - a.ratio) < 0.01,
+                     qPrintable(s.Frame().SizePane()->text() + QStringLiteral(" %1,%2 %3,%4")
+                                                                    .arg(view.Crop().cropStart.x)
+                                                                    .arg(view.Crop().cropStart.y)
+                                                                    .arg(view.Crop().cropEnd.x)
+                                                                    .arg(view.Crop().cropEnd.y)));
+            QCOMPARE(SavedSize(s.Doc(), s.dir.File("aspect")), shaped);
+        }
+        s.Frame().ExecuteCommand(ID_CROP_ASPECT_FIRST);
+
+        // Full size alike.
+        s.Frame().ExecuteCommand(ID_SIZE_FULL);
+        s.Frame().ExecuteCommand(ID_CROP_DESELECT);
+        Drag(view, {200, 150}, {260, 200});
+        QCOMPARE(SavedSize(s.Doc(), s.dir.File("full")), PaneSize(s.Frame()));
+
+        // A 4:3 camera: the frame over the whole view.
+        QuartersRun r;
+        r.Frame().ExecuteCommand(ID_CROP_TOOL);
+        r.Frame().ExecuteCommand(ID_SIZE_QUARTER);
+        Drag(r.View(), {100, 100}, {300, 250});
+        const QSize quarters = PaneSize(r.Frame());
+        QCOMPARE(SavedSize(r.Doc(), r.dir.File("drawn")), quarters);
+        const int QW = r.Doc().Image().imageWidth / 2, QH = r.Doc().Image().imageHeight / 2; // Bayer: halved
+        QVERIFY2(std::abs(quarters.width() - QW * 200 / 512) <= 3 && std::abs(quarters.height() - QH * 150 / 384) <= 3,
+                 qPrintable(r.Frame().SizePane()->text()));
+    }
+
+    // Without a picture the crop tool draws nothing, and nothing carries
+    // over into the next picture.
+    void NoCropFrameWithoutAPicture()
+    {
+        TempDir dir;
+        AppRun run;
+        QVERIFY(!run.Doc().HasImage());
+        CVelmoView& view = *run.Frame().GetActiveView();
+        run.Frame().ExecuteCommand(ID_CROP_TOOL);
+        const QImage empty = view.viewport()->grab().toImage();
+        Drag(view, {20, 10}, {300, 250});
+        QVERIFY(!view.Crop().IsSelected());
+        run.Frame().ExecuteCommand(ID_CROP_SIZE_HALF);
+        QVERIFY(!view.Crop().IsSelected());
+        QCOMPARE(view.viewport()->grab().toImage(), empty);
+        QVERIFY(run.App().OpenDocumentFile(SampleRafPath(dir.path())) != nullptr);
+        QVERIFY(!view.Crop().IsSelected());
+        QVERIFY(run.Doc().CropImage().IsNull());
+    }
+
+    // File New: the grey empty view, no frame, no readout, no size.
+    void NewClearsTheView()
+    {
+        SampleRun s;
+        CVelmoView& view = s.View();
+        s.Frame().ExecuteCommand(ID_CROP_TOOL);
+        Drag(view, {100, 100}, {300, 250});
+        Move(view, {200, 200});
+        const QString readout = Caption(s.Frame());
+        QVERIFY(readout.startsWith("__ R:"));
+        s.Frame().ExecuteCommand(ID_FILE_NEW);
+        ProcessEvents();
+        QVERIFY(!s.Doc().HasImage());
+        const QImage shown = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb grey = shown.pixel(5, 5) & 0xFFFFFF;
+        for (const QPoint p : {QPoint(100, 100), QPoint(256, 192), QPoint(300, 250), QPoint(200, 10)})
+            QCOMPARE(shown.pixel(p) & 0xFFFFFF, grey);
+        QCOMPARE(qRed(grey), 192);
+        QVERIFY(Caption(s.Frame()) != readout);
+        QVERIFY(!Caption(s.Frame()).startsWith("__"));
+        QVERIFY(!s.Frame().HistogramBar()->LevelCaption()->Swatch().has_value());
+        QCOMPARE(s.Frame().SizePane()->text(), QString());
     }
 
     void CropFrameFiles()

@@ -186,7 +186,7 @@ struct SizeCase {
     int sizeMode;
     int bayer;
     int rotate;
-    Rect crop;
+    Rect crop; // in image pixels, display orientation
     int style;
     const char* text;
     bool current;
@@ -209,11 +209,14 @@ TEST(FormatOutputSize, CaptionTable)
         {-1, 1, 0, 0, {}, 2, "3072x2304", true},
         {33510, 0, 1, 0, {}, 2, "2048x1536", true},
         {33510, 0, 0, 1, {}, 2, "3072x4096", true},
-        // Half the frame each way.
+        // Half the picture each way.
         {33510, 0, 0, 0, {0, 0, 1024, 768}, 2, "2048x1536", true},
-        // Turned: the crop frame is 1536 units wide and 2048 high.
+        // Turned: the crop is in the turned picture, 1536 wide and 2048 high.
         {33510, 0, 0, 1, {0, 0, 768, 1024}, 2, "1536x2048", true},
         {33512, 0, 0, 0, {100, 100, 2048, 1536}, 2, "1948x1436", false},
+        {33511, 0, 1, 0, {100, 100, 2048, 1536}, 2, "1461x1077", false},
+        // The preview-size save writes the whole preview, crop or not.
+        {33513, 0, 0, 0, {100, 100, 600, 500}, 2, "0512x0384", false},
     };
     for (const auto& c : cases) {
         doc.SetSizeMode(c.sizeMode);
@@ -221,7 +224,8 @@ TEST(FormatOutputSize, CaptionTable)
             img.bayerFlag = c.bayer;
         });
         doc.Edit().SetField(ParamField::rotate, c.rotate);
-        doc.SetCrop(c.crop, {});
+        // The units do not enter: the caption is the saved file's size.
+        doc.SetCrop(c.crop.IsNull() ? Rect{} : Rect{1, 1, 2, 2}, c.crop);
         bool current = !c.current;
         EXPECT_EQ(doc.FormatOutputSize(c.command, &current, c.style), c.text) << c.command;
         EXPECT_EQ(current, c.current) << c.command << " " << c.text;
