@@ -411,13 +411,7 @@ void CMainFrame::BuildCommandMap()
     OnUpdate(ID_FLOAT_PALETTES, [this](CCmdUI& ui) { ui.SetCheck(floatPalettes); });
 
     OnCommand(ID_RESET_PALETTES, [this](unsigned) { ResetPaletteLayout(); });
-    OnCommand(ID_HIDE_PALETTES, [this](unsigned) {
-        for (CPaletteDock* p : {paramBar, paramTabBar, histogramBar, magnifierBar, selColorBar, lensBar, exifBar,
-                                curveBar, freeCurveBar})
-            if (p != nullptr)
-                p->hide();
-        RecalcLayout();
-    });
+    OnCommand(ID_HIDE_PALETTES, [this](unsigned) { OnHidePalettes(); });
 
     OnCommandRange(ID_VIEW_PALETTE_FIRST, ID_VIEW_PALETTE_LAST, [this](unsigned id) { OnViewPalette(id); });
     OnUpdateRange(ID_VIEW_PALETTE_FIRST, ID_VIEW_PALETTE_LAST, [this](CCmdUI& ui) {
@@ -501,16 +495,23 @@ void CMainFrame::OnViewPalette(unsigned id)
             if (paramTabBar->isHidden()) {
                 paramTabBar->ShowPage(0);
                 paramTabBar->show();
+            } else if (featurePageShown >= 0 && paramTabBar->CurrentPage() == featurePageShown) {
+                // The palette shows a feature's page that its own command
+                // opened: "Parameters" shows the parameters again rather
+                // than stepping on to the next feature.
+                paramTabBar->ShowPage(0);
             } else if (paramTabBar->CurrentPage() >= 5) {
                 paramTabBar->hide();
             } else {
                 paramTabBar->ShowPage(paramTabBar->CurrentPage() + 1);
             }
+            featurePageShown = -1;
             return;
         case ID_VIEW_SELCOLOR:
         case ID_VIEW_LENS:
         case ID_VIEW_FREECURVE:
-            paramTabBar->ShowPage(id == ID_VIEW_SELCOLOR ? 5 : id == ID_VIEW_LENS ? 4 : 3);
+            featurePageShown = id == ID_VIEW_SELCOLOR ? 5 : id == ID_VIEW_LENS ? 4 : 3;
+            paramTabBar->ShowPage(featurePageShown);
             paramTabBar->show();
             return;
         default:
@@ -518,6 +519,30 @@ void CMainFrame::OnViewPalette(unsigned id)
         }
     }
     bar->setVisible(bar->isHidden());
+    RecalcLayout();
+}
+
+void CMainFrame::OnHidePalettes()
+{
+    // Hides every palette shown (the palettes bar stays); pressed again
+    // while none shows, it brings back those it hid.
+    std::vector<unsigned> shown;
+    for (unsigned id = ID_VIEW_PALETTE_FIRST; id < ID_VIEW_PALETTE_LAST; ++id) {
+        if (id == ID_VIEW_PALETTES_BAR || id == ID_FLOAT_PALETTES)
+            continue;
+        if (CPaletteDock* p = Palette(id); p != nullptr && !p->isHidden())
+            shown.push_back(id);
+    }
+    if (!shown.empty()) {
+        for (unsigned id : shown)
+            Palette(id)->hide();
+        hiddenByHide = std::move(shown);
+    } else {
+        for (unsigned id : hiddenByHide)
+            if (CPaletteDock* p = Palette(id))
+                p->show();
+        hiddenByHide.clear();
+    }
     RecalcLayout();
 }
 
@@ -820,8 +845,9 @@ CMainFrame::FrameNeeds CMainFrame::FrameSizeFor(QSize viewSize) const
 
 void CMainFrame::UpdateSizeIndicator()
 {
+    // Without a picture there is no output size to show.
     if (sizePane != nullptr)
-        sizePane->setText(QString::fromStdString(doc.FormatOutputSize(-1, nullptr, 2)));
+        sizePane->setText(doc.HasImage() ? QString::fromStdString(doc.FormatOutputSize(-1, nullptr, 2)) : QString());
 }
 
 void CMainFrame::SetPreviewZoom(int idOrFlag)

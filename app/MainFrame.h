@@ -227,6 +227,12 @@ private:
     CPaletteDock* exifBar = nullptr;
     CPaletteDock* curveBar = nullptr;
     CPaletteDock* freeCurveBar = nullptr;
+    // The tabbed palette's page a feature command (selective colours, lens,
+    // free curve) showed: "Parameters" then goes back to the first page.
+    int featurePageShown = -1;
+    // The palettes "[HIDE]" hid (by View id): a second press shows them again.
+    std::vector<unsigned> hiddenByHide;
+    void OnHidePalettes();
 };
 
 // A stored "WindowPosition" (left, top, right, bottom as int32): nullopt

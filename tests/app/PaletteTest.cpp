@@ -121,6 +121,71 @@ private slots:
         QVERIFY(frame.Palette(ID_VIEW_LENS)->isHidden()); // the classic tool palettes go
     }
 
+    // After a feature's command showed its page, "Parameters" shows the
+    // parameters again (not the next feature's page).
+    void ParametersAfterAFeaturePageShowsTheParameters()
+    {
+        AppRun run(UiSetup(0));
+        CMainFrame& frame = run.Frame();
+        CPaletteDock* tabbed = frame.Palette(ID_VIEW_PARAMTAB);
+        for (const unsigned feature : {ID_VIEW_FREECURVE, ID_VIEW_LENS, ID_VIEW_SELCOLOR}) {
+            frame.ExecuteCommand(feature);
+            QVERIFY(Checked(frame, feature));
+            frame.ExecuteCommand(ID_VIEW_PARAMS);
+            QVERIFY(!tabbed->isHidden());
+            QCOMPARE(tabbed->CurrentPage(), 0);
+            QVERIFY(Checked(frame, ID_VIEW_PARAMS));
+            for (const unsigned other : {ID_VIEW_FREECURVE, ID_VIEW_LENS, ID_VIEW_SELCOLOR})
+                QVERIFY(!Checked(frame, other));
+            // From there it steps through the pages as before.
+            frame.ExecuteCommand(ID_VIEW_PARAMS);
+            QCOMPARE(tabbed->CurrentPage(), 1);
+        }
+    }
+
+    // "[HIDE]" hides every palette; pressed again it brings them back.
+    // "[RESET]" puts moved, floated and hidden palettes back in place.
+    void HideTogglesAndResetRestoresThePalettes()
+    {
+        for (const int oldUi : {0, 1}) {
+            AppRun run(UiSetup(oldUi));
+            CMainFrame& frame = run.Frame();
+            ProcessEvents();
+            std::vector<unsigned> shown;
+            for (unsigned id = ID_VIEW_PALETTE_FIRST; id < ID_VIEW_PALETTE_LAST; ++id)
+                if (CPaletteDock* p = frame.Palette(id); p != nullptr && !p->isHidden())
+                    shown.push_back(id);
+            QVERIFY(shown.size() >= 5);
+            frame.ExecuteCommand(ID_HIDE_PALETTES);
+            for (unsigned id : shown)
+                QVERIFY(frame.Palette(id)->isHidden());
+            QVERIFY(!frame.PalettesBar()->isHidden());
+            frame.ExecuteCommand(ID_HIDE_PALETTES);
+            for (unsigned id : shown)
+                QVERIFY2(!frame.Palette(id)->isHidden(), qPrintable(QString::number(id)));
+
+            CPaletteDock* histogram = frame.Palette(ID_VIEW_HISTOGRAM);
+            CPaletteDock* magnifier = frame.Palette(ID_VIEW_MAGNIFIER);
+            histogram->setFloating(true);
+            histogram->move(histogram->pos() + QPoint(40, 40));
+            frame.ExecuteCommand(ID_VIEW_MAGNIFIER);
+            QVERIFY(magnifier->isHidden());
+            frame.removeDockWidget(frame.Palette(ID_VIEW_EXIF));
+            ProcessEvents();
+            frame.ExecuteCommand(ID_RESET_PALETTES);
+            ProcessEvents();
+            for (unsigned id : {ID_VIEW_HISTOGRAM, ID_VIEW_MAGNIFIER, ID_VIEW_CURVE, ID_VIEW_EXIF}) {
+                CPaletteDock* p = frame.Palette(id);
+                QVERIFY2(!p->isHidden() && !p->isFloating(), qPrintable(QString::number(id)));
+                QCOMPARE(frame.dockWidgetArea(p), Qt::BottomDockWidgetArea);
+            }
+            // On one row, left to right.
+            QVERIFY(histogram->geometry().right() < magnifier->geometry().left());
+            QCOMPARE(histogram->geometry().top(), magnifier->geometry().top());
+            QCOMPARE(frame.GetActiveView()->size(), QSize(512, 384));
+        }
+    }
+
     void FloatingAndDockedLayouts()
     {
         AppRun run(UiSetup(0));
