@@ -596,10 +596,24 @@ void CMainFrame::OnParametersChanged()
     LoadRecordIntoPalettes();
     if (view != nullptr)
         view->OnUpdate();
-    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0)
-        doc.UpdateMagnifier();
+    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0) {
+        if (magnifierHeld)
+            magnifierPending = true;
+        else
+            doc.UpdateMagnifier();
+    }
     for (IParamPalette* p : ParamPalettes())
         p->CancelCountdown();
+}
+
+void CMainFrame::HoldMagnifier(bool hold)
+{
+    magnifierHeld = hold;
+    if (hold || !magnifierPending)
+        return;
+    magnifierPending = false;
+    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0)
+        doc.UpdateMagnifier();
 }
 
 void CMainFrame::OnResetCommand()

@@ -104,6 +104,9 @@ public:
     // the view develops again, the magnifier follows when "CheckMGN" is set
     // and the palettes' pending deferred applies are cancelled.
     void OnParametersChanged();
+    // While a slider is dragged with "Prv" checked, the magnifier's refresh
+    // waits for the end of the drag (it takes far longer than the preview).
+    void HoldMagnifier(bool hold);
     // Both parameters palettes take the document's record.
     void LoadRecordIntoPalettes();
     // The same, and the Exif palette the image's lines.
@@ -215,6 +218,8 @@ private:
     QTimer layoutTimer;
     bool inLayout = false;
     bool closing = false;
+    bool magnifierHeld = false;   // HoldMagnifier
+    bool magnifierPending = false; // a refresh waits for the end of the hold
 
     // The nine palettes: classic and tabbed parameters, histogram, magnifier,
     // selective colours, lens, Exif, curve, free curve.

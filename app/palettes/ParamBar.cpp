@@ -30,6 +30,7 @@ CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& capt
     if (frame != nullptr) {
         options.commands = [frame](unsigned id) { frame->ExecuteCommand(id); };
         options.route = [frame] { return frame->Route(); };
+        options.holdMagnifier = [frame](bool hold) { frame->HoldMagnifier(hold); };
     }
     params = std::make_unique<CParamControls>(&doc, std::move(options));
     params->onCountdownChanged = [this] { UpdateApplyButton(); };

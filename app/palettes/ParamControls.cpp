@@ -657,6 +657,9 @@ void CParamControls::EnableSRControls(int enable, int easy, int type)
         SetEnabled(id, sr.notEasy);
     for (const unsigned id : {1654u, 2141u})
         SetEnabled(id, sr.linear);
+    // The threshold's caption has no id of its own: it goes with its edit.
+    if (ControlUnit* threshold = Unit(F::linearSR); threshold != nullptr && options.classic)
+        threshold->Label()->setVisible(sr.linear);
     if (QWidget* spin = Control(2233)) {
         spin->setEnabled(sr.linear);
         spin->setVisible(sr.linear);
@@ -825,8 +828,13 @@ bool CParamControls::TakeSliderValue(ControlUnit& unit)
 void CParamControls::SliderScrolled(ControlUnit& unit, int code, int)
 {
     const int prv = doc != nullptr ? doc->Edit().Switch(SwitchId::CheckPrv) : checkPrv;
+    const bool live = code == TB_THUMBTRACK && prv == kPrvLive;
+    if (live && options.holdMagnifier)
+        options.holdMagnifier(true);
     const SliderGateResult result = RunSliderGate(
         code, prv, countdown, [this, &unit] { return TakeSliderValue(unit); }, [this] { Apply(); });
+    if (!live && options.holdMagnifier)
+        options.holdMagnifier(false);
     if (result == SliderGateResult::Deferred && onCountdownChanged)
         onCountdownChanged();
 }

@@ -53,6 +53,9 @@ public:
         // "Noise Reduction" run: the tabbed palette's OnApply; the classic
         // palette's Apply when unset.
         std::function<void()> onApply;
+        // Holds the magnifier's refresh during a live drag (true) and lets
+        // it run when the drag ends (false).
+        std::function<void(bool)> holdMagnifier;
     };
 
     CParamControls(CVelmoDoc* doc, Options options, QObject* parent = nullptr);

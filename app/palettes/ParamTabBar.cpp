@@ -70,6 +70,7 @@ CParamTabBar::CParamTabBar(CMainFrame* frame, CVelmoDoc& document, const QString
     if (frame != nullptr) {
         options.commands = [frame](unsigned id) { frame->ExecuteCommand(id); };
         options.route = [frame] { return frame->Route(); };
+        options.holdMagnifier = [frame](bool hold) { frame->HoldMagnifier(hold); };
     }
     options.onApply = [this] { OnApply(); };
     params = std::make_unique<CParamControls>(&doc, std::move(options));

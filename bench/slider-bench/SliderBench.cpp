@@ -60,6 +60,8 @@ int main(int argc, char** argv)
         return 1;
     }
     doc.Edit().SetSwitch(velmo::SwitchId::CheckPrv, velmo::kPrvLive);
+    if (std::getenv("BENCH_NOMGN"))
+        doc.Edit().SetSwitch(velmo::SwitchId::CheckMGN, 0);
     velmo::CParamControls& controls = tabbed->Controls();
     velmo::ControlUnit& unit = *controls.Unit(velmo::ParamField::saturation);
 
@@ -74,11 +76,25 @@ int main(int argc, char** argv)
         view->viewport()->repaint();
         ms.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
+    // The same positions with the development alone (the view's re-develop
+    // and repaint, no palette): what the palettes add is the difference.
+    std::vector<double> developOnly;
+    for (int i = 0; i < 100; ++i) {
+        doc.Edit().SetField(velmo::ParamField::saturation, 4 * i);
+        QElapsedTimer clock;
+        clock.start();
+        view->OnUpdate();
+        view->viewport()->repaint();
+        developOnly.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(developOnly.begin(), developOnly.end());
     std::vector<double> sorted = ms;
     std::sort(sorted.begin(), sorted.end());
     const double median = (sorted[49] + sorted[50]) / 2;
     std::printf("slider to repainted preview (%s, 100 positions of saturation, Prv checked):\n", file.c_str());
     std::printf("  median %.2f ms, worst %.2f ms, best %.2f ms\n", median, sorted.back(), sorted.front());
+    std::printf("  development and repaint alone: median %.2f ms, worst %.2f ms\n",
+                (developOnly[49] + developOnly[50]) / 2, developOnly.back());
     frame.close();
     QApplication::processEvents();
     return app.Shutdown();

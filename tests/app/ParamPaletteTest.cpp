@@ -482,6 +482,32 @@ private slots:
         QCOMPARE(doc.Edit().Params().brightness, -7);
     }
 
+    // Every control a photographer can use names itself and has its tip
+    // and status-bar prompt.
+    void EveryControlHasItsNameAndTip()
+    {
+        AppRun run;
+        CParamTabBar& tabbed = Tabbed(run.Frame());
+        for (CPaletteDock* dock : {static_cast<CPaletteDock*>(&tabbed), run.Frame().Palette(ID_VIEW_PARAMS)}) {
+            for (QWidget* w : dock->widget()->findChildren<QWidget*>()) {
+                const bool control = qobject_cast<QAbstractButton*>(w) != nullptr ||
+                                     qobject_cast<QLineEdit*>(w) != nullptr ||
+                                     qobject_cast<QAbstractSlider*>(w) != nullptr ||
+                                     qobject_cast<QComboBox*>(w) != nullptr || qobject_cast<QTabBar*>(w) != nullptr;
+                // The Curve, Lens and Color pages are the feature editors' own.
+                const bool featurePage = dock == &tabbed && (tabbed.Page(3)->isAncestorOf(w) ||
+                                                             tabbed.Page(4)->isAncestorOf(w) ||
+                                                             tabbed.Page(5)->isAncestorOf(w));
+                if (!control || featurePage || ControlId(w) == 0)
+                    continue;
+                const QByteArray what = QByteArray::number(ControlId(w));
+                QVERIFY2(!w->accessibleName().isEmpty(), what);
+                QVERIFY2(!w->toolTip().isEmpty(), what);
+                QVERIFY2(!w->statusTip().isEmpty(), what);
+            }
+        }
+    }
+
     // Ctrl+Tab goes round the six tabs; the tab is kept in "CurrentPane";
     // ShowControl finds the page; Enter applies; Reset works by tab.
     void TabsKeysAndReset()

@@ -102,6 +102,20 @@ private slots:
             const QString file = QStringLiteral(VELMO_BINARY_DIR "/") + QLatin1String(k.file);
             qInfo("screenshot: %s (%dx%d)", qPrintable(file), shot.width(), shot.height());
             QVERIFY(shot.save(file));
+
+            // The other parameter pages of the tabbed palette, each unclipped.
+            if (k.useOldUI == 0) {
+                auto* tabbed = dynamic_cast<CParamTabBar*>(dock);
+                for (const int page : {0, 2}) {
+                    tabbed->ShowPage(page);
+                    ProcessEvents(20);
+                    const QStringList pageClipped = ClippedControls(*tabbed->Page(page));
+                    QVERIFY2(pageClipped.isEmpty(), qPrintable(pageClipped.join(QStringLiteral("; "))));
+                    QString name = QLatin1String(k.file);
+                    name.replace(QStringLiteral(".png"), QStringLiteral("-page%1.png").arg(page));
+                    QVERIFY(dock->grab().save(QStringLiteral(VELMO_BINARY_DIR "/") + name));
+                }
+            }
         }
     }
 };
