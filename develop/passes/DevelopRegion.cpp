@@ -58,19 +58,41 @@ DevelopStatus RunPasses(const RegionSource& source, const RegionRect& rect, int 
         return DevelopStatus::Ok;
     }
 
+    const int effectiveNR = ctx.EffectiveNR();
+    const bool reduceNoise = effectiveNR != 0 && p.NR2 != 0;
+    const SharpenCentres centres = SharpnessCentres(p.sharpness, p.soften, p.harden);
+    const int threshold = p.iColorNRthreshold;
+    ColorWindowParams window;
+    window.radius = ColorWindowRadius(p.iColorNR, effectiveNR, sizeMode);
+    window.threshold = threshold;
+
+    if (!reduceNoise) {
+        // Every step from the luma to the tone is local to a few rows: one
+        // sweep, and no full-size luma or noise planes.
+        LumaChain chain;
+        chain.softenCentre = centres.soften;
+        chain.hardenCentre = centres.harden;
+        chain.sizeMode = sizeMode;
+        RgbPlane developed;
+        if (DevelopStatus s = SweepLumaToTone(work, chain, window, ctx, progress, developed); s != DevelopStatus::Ok)
+            return s;
+        result = std::move(developed);
+        return DevelopStatus::Ok;
+    }
+
+    // Noise reduction looks far beyond a band (and the bilateral filter at
+    // the largest luma of the picture): the passes one after another.
     std::vector<int32_t> luma;
     int32_t lmax = 0;
     if (DevelopStatus s = ComputeLuma(work, progress, luma, &lmax); s != DevelopStatus::Ok)
         return s;
 
-    const int threshold = p.iColorNRthreshold;
     std::vector<uint16_t> noise;
     if (threshold != 0)
         if (DevelopStatus s = ComputeNoiseMap(work, progress, noise); s != DevelopStatus::Ok)
             return s;
 
-    const int effectiveNR = ctx.EffectiveNR();
-    if (effectiveNR != 0 && p.NR2 != 0) {
+    {
         NoiseReductionParams nr;
         nr.radius = p.NR1;
         nr.strength = p.NR2;
@@ -83,7 +105,6 @@ DevelopStatus RunPasses(const RegionSource& source, const RegionRect& rect, int 
             return s;
     }
 
-    const SharpenCentres centres = SharpnessCentres(p.sharpness, p.soften, p.harden);
     if (centres.soften != 1000)
         if (DevelopStatus s = SoftenLuma(luma, W, H, centres.soften, sizeMode, progress); s != DevelopStatus::Ok)
             return s;
@@ -91,9 +112,6 @@ DevelopStatus RunPasses(const RegionSource& source, const RegionRect& rect, int 
         if (DevelopStatus s = HardenLuma(luma, W, H, centres.harden, sizeMode, progress); s != DevelopStatus::Ok)
             return s;
 
-    ColorWindowParams window;
-    window.radius = ColorWindowRadius(p.iColorNR, effectiveNR, sizeMode);
-    window.threshold = threshold;
     RgbPlane developed;
     if (DevelopStatus s = ApplyColorWindow(work, luma, noise, window, progress, developed); s != DevelopStatus::Ok)
         return s;

@@ -5,6 +5,9 @@
 // PASS2 honeycomb filling, PASS3 luma, PASS3b colour-noise map, luma noise
 // reduction, PASS7a softening, PASS7b sharpening, PASS4 colour window and
 // PASS6 tone. With honeycomb off the placed image goes straight to PASS6.
+// Without luma noise reduction PASS3 to PASS6 run as one sweep over bands
+// of rows (SweepLumaToTone), reported as "PASS4": the same bytes without the
+// full-size luma and noise planes.
 //
 // The result is a pure function of the arguments: every pass runs its rows
 // on all cores and gives the same bytes for any thread count, and nothing

@@ -2,6 +2,7 @@
 // processed luma back into colour, and the tone and colour step.
 #include "develop/context/DevelopContext.h"
 #include "develop/passes/RegionPasses.h"
+#include "develop/passes/RegionRows.h"
 
 #include <algorithm>
 
@@ -14,56 +15,6 @@ constexpr int kToneRowsPerChunk = 4;
 constexpr int kWindowRowsPerChunk = 16;
 // Beyond this many pixels no window grows further on any plane we allocate.
 constexpr int kMaxColorLevel = 1 << 20;
-
-uint16_t ScaledChannel(int64_t sum, float f)
-{
-    const float v = static_cast<float>(sum) * f;
-    if (!(v > 0.0f))
-        return 0;
-    if (v >= 65535.0f)
-        return 65535;
-    return static_cast<uint16_t>(v);
-}
-
-// Summed-area table of the three channels over rows [firstRow, endRow) of
-// the work plane: at(k, x) is the sum over rows firstRow .. firstRow + k - 1
-// and columns 0 .. x - 1. 64-bit, so that no window sum can overflow.
-class BandSums {
-public:
-    BandSums(const RgbPlane& work, int firstRow, int endRow)
-        : width(work.width), first(firstRow), sums(size_t(endRow - firstRow + 1) * size_t(work.width + 1) * 3, 0)
-    {
-        const size_t stride = size_t(width + 1) * 3;
-        for (int r = firstRow; r < endRow; ++r) {
-            const int64_t* above = sums.data() + size_t(r - firstRow) * stride;
-            int64_t* row = sums.data() + size_t(r - firstRow + 1) * stride;
-            int64_t run[3] = {0, 0, 0};
-            const uint16_t* p = work.Pixel(0, r);
-            for (int x = 0; x < width; ++x, p += 3) {
-                for (int c = 0; c < 3; ++c) {
-                    run[c] += p[c];
-                    row[size_t(x + 1) * 3 + c] = above[size_t(x + 1) * 3 + c] + run[c];
-                }
-            }
-        }
-    }
-
-    // The sums over columns x0..x1 and rows y0..y1 (inclusive).
-    void Window(int x0, int x1, int y0, int y1, int64_t out[3]) const
-    {
-        const size_t stride = size_t(width + 1) * 3;
-        const int64_t* top = sums.data() + size_t(y0 - first) * stride;
-        const int64_t* bottom = sums.data() + size_t(y1 + 1 - first) * stride;
-        for (int c = 0; c < 3; ++c)
-            out[c] = bottom[size_t(x1 + 1) * 3 + c] - top[size_t(x1 + 1) * 3 + c] - bottom[size_t(x0) * 3 + c] +
-                     top[size_t(x0) * 3 + c];
-    }
-
-private:
-    int width;
-    int first;
-    std::vector<int64_t> sums;
-};
 
 } // namespace
 
@@ -107,37 +58,10 @@ DevelopStatus ApplyColorWindow(const RgbPlane& work, const std::vector<int32_t>&
     try {
         done = RunRowPass(progress, "PASS4", H, minRows, [&](int begin, int end) {
             // The chunk's rows and every row their windows reach.
-            const BandSums band(work, std::max(0, begin - O), std::min(H, end + std::max(O, 1)));
-            for (int y = begin; y < end; ++y) {
-                const int64_t fy0 = std::max(0, y - O), fy1 = std::min(H - 1, y + O);
-                const int64_t sy0 = y, sy1 = std::min(H - 1, y + 1);
-                for (int x = 0; x < W; ++x) {
-                    int64_t x0 = std::max(0, x - O), x1 = std::min(W - 1, x + O);
-                    int64_t y0 = fy0, y1 = fy1;
-                    if (t != 0) {
-                        const int64_t sx0 = x, sx1 = std::min(W - 1, x + 1);
-                        const int64_t a = int64_t(noise[size_t(y) * W + size_t(x)]) - t + 20;
-                        if (a <= 0) {
-                            x0 = sx0, x1 = sx1, y0 = sy0, y1 = sy1;
-                        } else if (a <= 50) {
-                            x0 = (a * x0 + (50 - a) * sx0) / 50;
-                            x1 = (a * x1 + (50 - a) * sx1) / 50;
-                            y0 = (a * y0 + (50 - a) * sy0) / 50;
-                            y1 = (a * y1 + (50 - a) * sy1) / 50;
-                        }
-                    }
-                    int64_t s[3];
-                    band.Window(int(x0), int(x1), int(y0), int(y1), s);
-                    uint16_t* o = result.Pixel(x, y);
-                    const int64_t weighted = 2 * s[0] + 4 * s[1] + s[2];
-                    if (weighted == 0)
-                        continue; // no colour in the window: black
-                    const float f = static_cast<float>(luma[size_t(y) * W + size_t(x)]) / static_cast<float>(weighted);
-                    o[0] = ScaledChannel(s[0], f);
-                    o[1] = ScaledChannel(s[1], f);
-                    o[2] = ScaledChannel(s[2], f);
-                }
-            }
+            const rows::BandSums band(work.rgb.data(), W, std::max(0, begin - O), std::min(H, end + std::max(O, 1)));
+            for (int y = begin; y < end; ++y)
+                rows::WindowRow(band, y, W, H, O, t, t != 0 ? noise.data() + size_t(y) * W : nullptr,
+                                luma.data() + size_t(y) * W, result.Pixel(0, y));
         });
     } catch (const std::bad_alloc&) {
         return DevelopStatus::OutOfMemory;

@@ -112,4 +112,20 @@ DevelopStatus ApplyColorWindow(const RgbPlane& work, const std::vector<int32_t>&
 // PASS6: the tone and colour step on every pixel, in place.
 DevelopStatus ApplyTone(RgbPlane& image, const DevelopContext& ctx, IProgress& progress);
 
+// PASS3 to PASS6 in one sweep over bands of rows, for a development without
+// luma noise reduction: each band takes the luma of its rows (and of the
+// rows the kernels reach), its noise values, softening and sharpening (a
+// centre of 1000 leaves a pass out), the colour window and the tone step
+// while its rows are in cache, and only the result plane is allocated. The
+// bytes are those of ComputeLuma, ComputeNoiseMap (when the threshold is not
+// 0), SoftenLuma, HardenLuma, ApplyColorWindow and ApplyTone one after the
+// other. Reports progress as "PASS4".
+struct LumaChain {
+    int softenCentre = 1000;
+    int hardenCentre = 1000;
+    int sizeMode = 0; // picks the kernels
+};
+DevelopStatus SweepLumaToTone(const RgbPlane& work, const LumaChain& chain, const ColorWindowParams& window,
+                              const DevelopContext& ctx, IProgress& progress, RgbPlane& result);
+
 } // namespace velmo

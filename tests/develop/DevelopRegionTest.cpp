@@ -666,6 +666,85 @@ TEST(DevelopRegion, SameBytesOnOneThreadAndAllCores)
     }
 }
 
+TEST(SweepLumaToTone, SameBytesAsThePassesOneAfterAnother)
+{
+    // A noisy work plane; bands of 32 rows and more, so that the rows the
+    // kernels and windows reach beyond a band come from the next one.
+    RegionDoc rd(8, 8, false, false, 9);
+    const DevelopContext ctx = rd.doc.PrepareDevelopment();
+    struct Case {
+        int w, h, mode, soften, harden, threshold, radius;
+    } cases[] = {
+        {23, 100, 0, 1000, 451, 30, 1},  // the defaults' shape: sharpening, noise map, small window
+        {23, 100, 1, 600, 300, 0, 3},    // both kernels, full window always
+        {31, 97, 2, 700, 1000, 200, 2},  // softening only
+        {17, 90, 0, 1000, 1000, 25, 40}, // no kernel, window wider than a band
+        {2, 70, 9, 500, 1, 30, 1},       // narrower than the kernels
+        {40, 3, 10, 800, 200, 10, 1},    // fewer rows than the kernels reach
+        {9, 1, 0, 900, 451, 30, 2},      // one row
+    };
+    for (const Case& c : cases) {
+        RgbPlane work = Plane(c.w, c.h);
+        std::mt19937 rng(unsigned(c.w * 131 + c.h));
+        std::uniform_int_distribution<int> value(0, 65535);
+        for (uint16_t& v : work.rgb)
+            v = uint16_t(value(rng) / ((&v - work.rgb.data()) % 7 == 0 ? 1 : 9)); // dark with bright specks
+        ColorWindowParams window;
+        window.radius = c.radius;
+        window.threshold = c.threshold;
+
+        std::vector<int32_t> luma;
+        int32_t lmax = 0;
+        std::vector<uint16_t> noise;
+        RgbPlane staged;
+        ASSERT_EQ(ComputeLuma(work, NoProgress(), luma, &lmax), DevelopStatus::Ok);
+        if (c.threshold != 0) {
+            ASSERT_EQ(ComputeNoiseMap(work, NoProgress(), noise), DevelopStatus::Ok);
+        }
+        if (c.soften != 1000) {
+            ASSERT_EQ(SoftenLuma(luma, c.w, c.h, c.soften, c.mode, NoProgress()), DevelopStatus::Ok);
+        }
+        if (c.harden != 1000) {
+            ASSERT_EQ(HardenLuma(luma, c.w, c.h, c.harden, c.mode, NoProgress()), DevelopStatus::Ok);
+        }
+        ASSERT_EQ(ApplyColorWindow(work, luma, noise, window, NoProgress(), staged), DevelopStatus::Ok);
+        ASSERT_EQ(ApplyTone(staged, ctx, NoProgress()), DevelopStatus::Ok);
+
+        LumaChain chain;
+        chain.softenCentre = c.soften;
+        chain.hardenCentre = c.harden;
+        chain.sizeMode = c.mode;
+        for (int threads : {1, 0}) {
+            SetWorkerThreads(threads);
+            RgbPlane swept;
+            ASSERT_EQ(SweepLumaToTone(work, chain, window, ctx, NoProgress(), swept), DevelopStatus::Ok);
+            EXPECT_EQ(swept.width, c.w);
+            EXPECT_EQ(swept.height, c.h);
+            EXPECT_EQ(swept.rgb, staged.rgb) << c.w << " x " << c.h << " mode " << c.mode << " soften " << c.soften
+                                             << " harden " << c.harden << " threshold " << c.threshold << " radius "
+                                             << c.radius << ", threads " << WorkerThreads();
+        }
+        SetWorkerThreads(0);
+    }
+}
+
+TEST(SweepLumaToTone, AbortAndBadInputLeaveNoImage)
+{
+    RegionDoc rd(8, 8, false, false, 10);
+    const DevelopContext ctx = rd.doc.PrepareDevelopment();
+    const RgbPlane work = Plane(20, 200, 3000, 4000, 5000);
+    RecordingProgress progress("PASS4");
+    RgbPlane out;
+    EXPECT_EQ(SweepLumaToTone(work, LumaChain{}, ColorWindowParams{}, ctx, progress, out), DevelopStatus::Aborted);
+    EXPECT_TRUE(progress.stopped);
+    EXPECT_TRUE(out.rgb.empty());
+
+    RgbPlane shortPlane = Plane(20, 10);
+    shortPlane.rgb.resize(100); // fewer samples than its size says
+    EXPECT_EQ(SweepLumaToTone(shortPlane, LumaChain{}, ColorWindowParams{}, ctx, NoProgress(), out),
+              DevelopStatus::InvalidInput);
+}
+
 TEST(DevelopRegion, TwoThreadsDevelopingAtOnce)
 {
     // The worker and the user-interface thread may each develop: two runs at
