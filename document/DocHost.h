@@ -29,6 +29,10 @@ public:
     virtual bool HasMainWindow() const { return false; }
     // The desktop the full preview is sized for.
     virtual ScreenSize DesktopSize() const { return {1920, 1080}; }
+    // The host shows the full preview. One that converts files without a
+    // window for the picture answers false: the document then neither keeps
+    // nor builds the screen-sized preview maps.
+    virtual bool ShowsFullPreview() const { return true; }
 
     // CDocument::UpdateAllViews(NULL, 0, NULL).
     virtual void UpdateAllViews() {}

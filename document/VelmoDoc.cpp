@@ -58,11 +58,13 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
     image.previewMap2.assign(kPreviewMapSamples, 0);
 
     fullFrame = FullPreviewSize(host->DesktopSize());
-    image.fullWidth = fullFrame.width;
-    image.fullHeight = fullFrame.height;
-    const size_t fullSamples = size_t(fullFrame.width) * size_t(fullFrame.height + 1) * 3;
-    AssignPlane(image.fullMap1, fullSamples, uint16_t(0));
-    AssignPlane(image.fullMap2, fullSamples, uint16_t(0));
+    if (host->ShowsFullPreview()) {
+        image.fullWidth = fullFrame.width;
+        image.fullHeight = fullFrame.height;
+        const size_t fullSamples = size_t(fullFrame.width) * size_t(fullFrame.height + 1) * 3;
+        AssignPlane(image.fullMap1, fullSamples, uint16_t(0));
+        AssignPlane(image.fullMap2, fullSamples, uint16_t(0));
+    }
 
     familyWb = NormalizedFamilyTables();
     histogram.assign(size_t(kHistogramSources) * kHistogramBins, 0);

@@ -51,6 +51,8 @@ public:
 class BenchHost final : public velmo::CDocHost {
 public:
     bool HasMainWindow() const override { return true; }
+    // A one-shot conversion: no screen-sized preview maps.
+    bool ShowsFullPreview() const override { return false; }
     velmo::IProgress& LoadProgress() override { return clock; }
     void SetStatusText(const std::string& text) override { status = text; }
     // The document adds a side file to its recent list only once it applied it.

@@ -1,3 +1,4 @@
+#include "develop/passes/RegionPasses.h"
 #include "document/VelmoDoc.h"
 #include "support/TestEnv.h"
 
@@ -64,6 +65,50 @@ TEST_F(LoadPreviews, FullPreviewFillsTheScreenMap)
     const int top = (doc.Image().fullHeight - std::min(doc.Image().fullHeight, 300 * doc.Image().fullWidth / 400)) / 2;
     EXPECT_EQ(doc.Image().fullMap1[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
     EXPECT_EQ(doc.Image().fullMap2[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
+}
+
+TEST(LoadPreviewsOneShot, AHostWithoutTheFullPreviewGetsNoScreenMapsAndTheSameEstimates)
+{
+    // A one-shot conversion: the screen-sized maps are neither kept nor
+    // built; the small maps and the white-balance estimates drawn from them
+    // are those of a document with a window, and the image still develops.
+    class OneShotHost final : public test::RecordingHost {
+    public:
+        bool ShowsFullPreview() const override { return false; }
+    };
+    test::ScopedSettings settings;
+    test::RecordingHost windowHost;
+    OneShotHost oneShotHost;
+    CVelmoDoc window(&windowHost), oneShot(&oneShotHost);
+    EXPECT_FALSE(window.Image().fullMap1.empty());
+    EXPECT_TRUE(oneShot.Image().fullMap1.empty());
+    EXPECT_TRUE(oneShot.Image().fullMap2.empty());
+    for (CVelmoDoc* doc : {&window, &oneShot}) {
+        doc->StopWorker();
+        test::EditImage(*doc, [](RawImage& img) {
+            img.imageWidth = 64;
+            img.imageHeight = 48;
+            img.whiteLevel = 16383;
+            img.mainImage.resize(size_t(64) * 48 * 3);
+            for (size_t i = 0; i < img.mainImage.size(); ++i)
+                img.mainImage[i] = uint16_t(1000 + (i * 37) % 9000);
+            img.secondFrame = img.mainImage;
+            for (int i = 0; i < 4; ++i)
+                img.rafPresets.rows[1][i] = uint16_t(300 + 40 * i);
+            img.wbUnit = 256;
+        });
+        ASSERT_TRUE(doc->MakePreview1(NoProgress()));
+        ASSERT_TRUE(doc->MakePreview2(NoProgress()));
+    }
+    EXPECT_TRUE(oneShot.Image().fullMap1.empty());
+    EXPECT_EQ(oneShot.Image().previewMap1, window.Image().previewMap1);
+    for (int row : {7, 10})
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(oneShot.Image().rafPresets.rows[row][i], window.Image().rafPresets.rows[row][i]) << row;
+    RgbPlane a, b;
+    ASSERT_EQ(window.DevelopFull(0, 0, 64, 48, a), DevelopStatus::Ok);
+    ASSERT_EQ(oneShot.DevelopFull(0, 0, 64, 48, b), DevelopStatus::Ok);
+    EXPECT_EQ(a.rgb, b.rgb);
 }
 
 TEST_F(LoadPreviews, FamilyPresetRowsFromTheCameraPresets)
