@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -108,9 +109,17 @@ WriteResult Write(const std::string& path, const OutputImage& image, bool sixtee
     const uint64_t stripOffset = out.Position();
     std::vector<uint16_t> samples(size_t(image.width) * 3);
     std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
+    // Rows that are already the file's bytes (16-bit in this machine's byte
+    // order, not turned) go to the file as they are.
+    const bool asStored = sixteenBit && le == (std::endian::native == std::endian::little) && image.rotate == 0 &&
+                          !image.previewSize;
     for (int y = 0; y < image.height && !out.Failed(); ++y) {
         if (y % 64 == 0)
             progress.Report(int(int64_t(y) * 100 / image.height), "Writing TIFF");
+        if (asStored) {
+            out.Write(image.rgb.data() + image.SampleIndex(y, 0), static_cast<size_t>(rowBytes));
+            continue;
+        }
         image.Row(y, samples.data());
         if (sixteenBit) {
             for (size_t i = 0; i < samples.size(); ++i)

@@ -177,6 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TiffCase{"Plain16", true, ExifKind::None, 0, 0},
                       TiffCase{"Plain8EmptyUserProfile", false, ExifKind::None, 0, -1},
                       TiffCase{"Exif16", true, ExifKind::LittleEndian, 0, 1},
+                      TiffCase{"Exif16TurnedRight", true, ExifKind::LittleEndian, 1, 0},
+                      TiffCase{"BigEndian16", true, ExifKind::BigEndian, 0, 0},
                       TiffCase{"Exif8TurnedRight", false, ExifKind::LittleEndian, 1, 0},
                       TiffCase{"BigEndian16TurnedLeft", true, ExifKind::BigEndian, 2, 3},
                       TiffCase{"BigEndian8", false, ExifKind::BigEndian, 0, 2}),
