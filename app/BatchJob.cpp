@@ -1,21 +1,25 @@
 #include "app/BatchJob.h"
 
 #include "app/MainFrame.h"
+#include "app/dialogs/BatchDlg.h"
 #include "document/VelmoDoc.h"
 
 namespace velmo {
 
 bool BatchDialogAvailable()
 {
-    return false;
+    return true;
 }
 
-void RunBatchDialog(CMainFrame& /*frame*/, CVelmoDoc& doc)
+void RunBatchDialog(CMainFrame& frame, CVelmoDoc& doc)
 {
     if (!BatchDialogAvailable())
         return;
     doc.SetBatchRunning(true);
-    // The batch dialog runs here, modal over the frame.
+    {
+        CBatchDlg dialog(doc, &frame);
+        dialog.DoModal();
+    }
     doc.SetBatchRunning(false);
 }
 

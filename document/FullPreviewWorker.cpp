@@ -73,7 +73,7 @@ int CVelmoDoc::Progress(int percent, const char* label, int /*area*/)
     }
     if (host->HasMainWindow())
         host->LoadProgress().Report(percent, label);
-    return 0;
+    return stopRequest.load();
 }
 
 IProgress& CVelmoDoc::ProgressChannel()

@@ -157,7 +157,20 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     // failed load leaves no image and the family whose record the document
     // holds, so that no other family's stored record is overwritten.
     RawImage img = CarryOver(image);
-    IProgress& progress = host->LoadProgress();
+    // The host's channel, which also answers a stop asked of the document.
+    class LoadChannel final : public IProgress {
+    public:
+        LoadChannel(IProgress& hostChannel, const std::atomic<int>& stop) : inner(hostChannel), stopRequest(stop) {}
+        int Report(int percent, const char* label) override
+        {
+            const int answer = inner.Report(percent, label);
+            return answer != 0 ? answer : stopRequest.load();
+        }
+
+    private:
+        IProgress& inner;
+        const std::atomic<int>& stopRequest;
+    } progress(host->LoadProgress(), stopRequest);
     auto fail = [&](const std::string& message) {
         if (!message.empty())
             ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);

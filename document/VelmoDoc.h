@@ -127,7 +127,7 @@ public:
     // -1 erases the display, -2 shows the label alone. On the worker the
     // report is posted to the host and the abort request is returned; on the
     // user-interface thread it goes to the host's channel (when the main
-    // window exists) and 0 is returned. ProgressChannel is the same as an
+    // window exists) and the stop request (RequestStop) is returned. ProgressChannel is the same as an
     // IProgress.
     int Progress(int percent, const char* label, int area = -1);
     IProgress& ProgressChannel();
@@ -284,6 +284,12 @@ public:
     // Set while the batch dialog runs.
     bool BatchRunning() const { return batchRunning; }
     void SetBatchRunning(bool on) { batchRunning = on; }
+    // A stop asked from another thread (the batch's Abort) of the load or
+    // save that runs outside the worker: the progress channel answers it, so
+    // a RAW load and the development passes give up cleanly at their next
+    // report (a file being written is finished). Stays until cleared.
+    void RequestStop(bool on) { stopRequest.store(on ? 1 : 0); }
+    bool StopRequested() const { return stopRequest.load() != 0; }
 
     // --- Development ------------------------------------------------------------
     // The read-only context of one development run on the live record, or on
@@ -525,6 +531,7 @@ private:
     int incrementFileNumber = 1;
     int clipWarning = 0;
     bool batchRunning = false;
+    std::atomic<int> stopRequest{0};
     std::atomic<int> pumpMessages{0};
     ScreenSize fullFrame{0, 0};
     LoadTimings loadTimings;

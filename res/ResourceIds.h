@@ -212,6 +212,14 @@ inline constexpr unsigned IDS_PALETTE_CAPTIONS = 61717;
 inline constexpr unsigned IDS_SIZE_PANE = 61718;
 inline constexpr unsigned IDS_FILE_OPEN_FILTER = 61880; // the File Open dialog's filter
 inline constexpr unsigned IDS_ABORTING = 61716;         // "Aborting, Please wait."
+// The batch dialog's lists and texts.
+inline constexpr unsigned IDS_SHARPNESS_CHOICES = 61205;   // "Hard|Normal|Soft|Custom||"
+inline constexpr unsigned IDS_ROTATION_CHOICES = 61206;    // "None|Right|Left||"
+inline constexpr unsigned IDS_SAME_AS_INPUT = 61207;       // "<Same as input>"
+inline constexpr unsigned IDS_BATCH_DONE = 61208;          // "Done"
+inline constexpr unsigned IDS_BATCH_ERR = 61209;           // "Err"
+inline constexpr unsigned IDS_BATCH_ABORTED = 61210;       // "Aborted."
+inline constexpr unsigned IDS_SELECT_OUTPUT_FOLDER = 61211; // "Select output folder"
 // The file dialogs' titles when their caller gives none.
 inline constexpr unsigned AFX_IDS_OPENFILE = 0xF000;    // 61440 "Open"
 inline constexpr unsigned AFX_IDS_SAVEFILE = 0xF001;    // 61441 "Save As"
@@ -274,6 +282,26 @@ inline constexpr unsigned IDS_TIP_JPEG_QUALITY = kPopupTextBase + 214;
 inline constexpr unsigned IDS_TIP_JPEG_PROGRESSIVE = kPopupTextBase + 215;
 inline constexpr unsigned IDS_TIP_PROCESSING_CANCEL = kPopupTextBase + 216;
 inline constexpr unsigned IDS_TIP_PROCESSING_PROGRESS = kPopupTextBase + 217;
+// The batch dialog's tips, its progress line and its results caption.
+inline constexpr unsigned IDS_TIP_BATCH_INPUTS = kPopupTextBase + 240;
+inline constexpr unsigned IDS_TIP_BATCH_ADD_FILES = kPopupTextBase + 241;
+inline constexpr unsigned IDS_TIP_BATCH_REMOVE = kPopupTextBase + 242;
+inline constexpr unsigned IDS_TIP_BATCH_REMOVE_ALL = kPopupTextBase + 243;
+inline constexpr unsigned IDS_TIP_BATCH_THUMBNAIL_CHECK = kPopupTextBase + 244;
+inline constexpr unsigned IDS_TIP_BATCH_THUMBNAIL = kPopupTextBase + 245;
+inline constexpr unsigned IDS_TIP_BATCH_ROTATE = kPopupTextBase + 246;
+inline constexpr unsigned IDS_TIP_BATCH_SHARPNESS = kPopupTextBase + 247;
+inline constexpr unsigned IDS_TIP_BATCH_WHITE_BALANCE = kPopupTextBase + 248;
+inline constexpr unsigned IDS_TIP_BATCH_USE_PARAMS = kPopupTextBase + 249;
+inline constexpr unsigned IDS_TIP_BATCH_OUTPUT_DIR = kPopupTextBase + 250;
+inline constexpr unsigned IDS_TIP_BATCH_BROWSE = kPopupTextBase + 251;
+inline constexpr unsigned IDS_TIP_BATCH_SAME_AS_INPUT = kPopupTextBase + 252;
+inline constexpr unsigned IDS_TIP_BATCH_START = kPopupTextBase + 253;
+inline constexpr unsigned IDS_TIP_BATCH_ABORT = kPopupTextBase + 254;
+inline constexpr unsigned IDS_TIP_BATCH_CLOSE = kPopupTextBase + 255;
+inline constexpr unsigned IDS_TIP_BATCH_RESULTS = kPopupTextBase + 256;
+inline constexpr unsigned IDS_TIP_BATCH_PROGRESS = kPopupTextBase + 257;
+inline constexpr unsigned IDS_BATCH_FILE_PROGRESS = kPopupTextBase + 258; // "%1 (%2 of %3)"
 
 // Dialog and palette captions and the captions of their controls live in the
 // string table as well, under ids of their own, so that one lookup serves
@@ -380,5 +408,31 @@ inline constexpr unsigned IDC_JPEG_QUALITY_LABEL = 2724;   // "Quality"
 // "Processing..." (IDD_PROCESSING).
 inline constexpr unsigned IDC_PROCESSING_TEXT = 2500;
 inline constexpr unsigned IDC_PROCESSING_PROGRESS = 2702;
+// "Batch convert" (IDD_BATCH); the Close button is IDC_CANCEL.
+inline constexpr unsigned IDC_BATCH_ABORT = 1000;
+inline constexpr unsigned IDC_BATCH_ADD_FILES = 1002;
+inline constexpr unsigned IDC_BATCH_BROWSE = 1100;        // "..."
+inline constexpr unsigned IDC_BATCH_SAME_AS_INPUT = 1102;
+inline constexpr unsigned IDC_BATCH_THUMBNAIL_CHECK = 1208; // "&Embedded preview"
+inline constexpr unsigned IDC_BATCH_ROTATE = 1211;
+inline constexpr unsigned IDC_BATCH_SHARPNESS = 1214;
+inline constexpr unsigned IDC_BATCH_WHITE_BALANCE = 1219;
+inline constexpr unsigned IDC_BATCH_USE_PARAMS = 1222;
+inline constexpr unsigned IDC_BATCH_ROTATION_COMBO = 1403;
+inline constexpr unsigned IDC_BATCH_SHARPNESS_COMBO = 1404;
+inline constexpr unsigned IDC_BATCH_WB_COMBO = 1405;
+inline constexpr unsigned IDC_BATCH_OUTPUT_DIR = 1618;
+inline constexpr unsigned IDC_BATCH_INPUTS = 1703;
+inline constexpr unsigned IDC_BATCH_RESULTS = 1704;
+inline constexpr unsigned IDC_BATCH_THUMBNAIL = 1708;
+inline constexpr unsigned IDC_BATCH_REMOVE = 1900;
+inline constexpr unsigned IDC_BATCH_REMOVE_ALL = 1901;
+inline constexpr unsigned IDC_BATCH_START = 2300;
+inline constexpr unsigned IDC_BATCH_DROP_LABEL = 2730;    // "&Drop files to convert"
+inline constexpr unsigned IDC_BATCH_OVERRIDE_GROUP = 2731; // "OverrideSettings"
+inline constexpr unsigned IDC_BATCH_OUTPUT_LABEL = 2732;  // "&OutputDir"
+inline constexpr unsigned IDC_BATCH_RESULTS_LABEL = 2733;
+inline constexpr unsigned IDC_BATCH_PROGRESS = 2734;
+inline constexpr unsigned IDC_BATCH_STATUS = 2735;
 
 } // namespace velmo

@@ -8,6 +8,7 @@ namespace velmo {
 namespace {
 
 std::atomic<IMessageBoxHost*> installedHost{nullptr};
+thread_local IMessageBoxHost* threadHost = nullptr;
 
 // Without a user to ask, a message is printed and its question taken as
 // agreed to.
@@ -22,13 +23,23 @@ int ShowHeadless(const std::string& text, unsigned type)
 
 int ShowMessage(const std::string& text, unsigned type)
 {
-    IMessageBoxHost* host = installedHost.load();
+    IMessageBoxHost* host = threadHost != nullptr ? threadHost : installedHost.load();
     return host != nullptr ? host->Show(text, type) : ShowHeadless(text, type);
 }
 
 void InstallMessageBoxHost(IMessageBoxHost* host)
 {
     installedHost.store(host);
+}
+
+ScopedThreadMessageHost::ScopedThreadMessageHost(IMessageBoxHost* host) : previous(threadHost)
+{
+    threadHost = host;
+}
+
+ScopedThreadMessageHost::~ScopedThreadMessageHost()
+{
+    threadHost = previous;
 }
 
 } // namespace velmo

@@ -33,4 +33,19 @@ int ShowMessage(const std::string& text, unsigned type = MB_OK);
 // Installs host (not owned); nullptr restores the headless default.
 void InstallMessageBoxHost(IMessageBoxHost* host);
 
+// While alive, the messages shown on the constructing thread go to host (not
+// owned) instead of the installed one: a batch run on its own thread keeps
+// each file's messages for its result line instead of stopping at a box.
+// Scopes nest; the previous host of the thread comes back at the end.
+class ScopedThreadMessageHost {
+public:
+    explicit ScopedThreadMessageHost(IMessageBoxHost* host);
+    ~ScopedThreadMessageHost();
+    ScopedThreadMessageHost(const ScopedThreadMessageHost&) = delete;
+    ScopedThreadMessageHost& operator=(const ScopedThreadMessageHost&) = delete;
+
+private:
+    IMessageBoxHost* previous;
+};
+
 } // namespace velmo

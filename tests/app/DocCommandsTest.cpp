@@ -358,7 +358,7 @@ private slots:
              true, 1},
             {"histogram magnifier", ID_HISTOGRAM_SOURCE_FIRST + 1, nullptr,
              [](Doc&, Frame& f) { return f.HistogramBar()->Source() == 1; }, true, 1},
-            {"batch job", ID_BATCH_JOB, nullptr, nullptr, false, std::nullopt, std::nullopt, false},
+            {"batch job", ID_BATCH_JOB, nullptr, nullptr, true, std::nullopt, std::nullopt, false},
         };
 
         // The profile dialogs answer with the files written above.

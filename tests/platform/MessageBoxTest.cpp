@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace velmo {
@@ -55,6 +56,35 @@ TEST(MessageBoxTest, InstalledHostGetsTextTypeAndStringIds)
     EXPECT_EQ(host.calls[0].second, unsigned{MB_YESNO | MB_ICONQUESTION});
     EXPECT_EQ(host.calls[1].first, entry.text);
     EXPECT_EQ(host.calls[1].second, unsigned{MB_OK | MB_ICONINFORMATION});
+}
+
+TEST(MessageBoxTest, ThreadScopeTakesOnlyItsThreadsMessagesAndNests)
+{
+    RecordingHost installed, outer, inner;
+    InstallMessageBoxHost(&installed);
+    {
+        ScopedThreadMessageHost outerScope(&outer);
+        ShowMessage("outer 1");
+        {
+            ScopedThreadMessageHost innerScope(&inner);
+            ShowMessage("inner");
+            // Another thread still reaches the installed host.
+            std::thread([] { ShowMessage("other thread"); }).join();
+        }
+        ShowMessage("outer 2");
+    }
+    ShowMessage("after");
+    InstallMessageBoxHost(nullptr);
+
+    auto texts = [](const RecordingHost& h) {
+        std::vector<std::string> t;
+        for (const auto& c : h.calls)
+            t.push_back(c.first);
+        return t;
+    };
+    EXPECT_EQ(texts(outer), (std::vector<std::string>{"outer 1", "outer 2"}));
+    EXPECT_EQ(texts(inner), (std::vector<std::string>{"inner"}));
+    EXPECT_EQ(texts(installed), (std::vector<std::string>{"other thread", "after"}));
 }
 
 } // namespace
