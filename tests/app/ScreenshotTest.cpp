@@ -107,11 +107,14 @@ private slots:
             QVERIFY2(opaque > 60, qPrintable(name));
             QVERIFY2(differing > 20, qPrintable(name));
         }
-        // Buttons without their command show greyed, with a different picture.
-        QAction* batch = bar.ButtonAction(ID_BATCH_JOB);
-        QVERIFY(!batch->isEnabled());
-        QVERIFY(batch->icon().pixmap(QSize(16, 15), 1.0, QIcon::Disabled).toImage() !=
-                batch->icon().pixmap(QSize(16, 15), 1.0, QIcon::Normal).toImage());
+        // Buttons without their command show greyed, with a different picture:
+        // the JPEG options while the output is a TIFF.
+        run.Doc().SetOutputFormat(OutputFormat::Tiff16);
+        ProcessEvents(50);
+        QAction* jpegOptions = bar.ButtonAction(ID_JPEG_OPTION);
+        QVERIFY(!jpegOptions->isEnabled());
+        QVERIFY(jpegOptions->icon().pixmap(QSize(16, 15), 1.0, QIcon::Disabled).toImage() !=
+                jpegOptions->icon().pixmap(QSize(16, 15), 1.0, QIcon::Normal).toImage());
 
         ProcessEvents(50);
         for (const qreal scale : {1.0, 2.0}) {
