@@ -158,6 +158,8 @@ void TakeBatchSettings(const CVelmoDoc& from, CVelmoDoc& to)
 class BatchRunner::Host final : public CDocHost {
 public:
     bool HasMainWindow() const override { return true; }
+    // It converts files and shows no picture: no screen-sized preview maps.
+    bool ShowsFullPreview() const override { return false; }
     IProgress& LoadProgress() override { return channel; }
 
     std::function<void(int, const std::string&)> progress;
