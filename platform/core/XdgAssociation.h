@@ -71,7 +71,7 @@ private:
 bool RunTool(const std::string& program, const std::vector<std::string>& arguments, int timeoutSeconds);
 
 // The desktop-entry Exec value that runs programPath on one file ("%f"),
-// quoted and escaped as the desktop entry specification asks.
+// quoted and escaped as desktop entry files require.
 std::string DesktopExecLine(const std::string& programPath);
 
 } // namespace velmo

@@ -214,9 +214,9 @@ TEST(CameraExif, TextFieldsKeepOneTerminatingNul)
             currentAsciiCase = i;
             CameraExifRecipe recipe;
             recipe.littleEndian = le;
-            recipe.edit = [](test::ExifBlockSpec& spec) {
+            recipe.edit = [](test::ExifBlockSpec& block) {
                 const AsciiCase& k = AsciiCases()[currentAsciiCase];
-                test::ExifIfdSpec& ifd = k.exifIfd ? spec.exif : spec.ifd0;
+                test::ExifIfdSpec& ifd = k.exifIfd ? block.exif : block.ifd0;
                 ifd.Remove(k.tag);
                 ifd.Ascii(k.tag, k.stored);
             };
