@@ -19,7 +19,10 @@
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
+#include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <clocale>
@@ -60,6 +63,29 @@ bool FileExists(const std::string& path)
     struct stat st;
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
+
+// Runs its action once, queued after the first paint of the widget it
+// watches, so that the painted window reaches the screen before the action.
+class FirstPaintWatch final : public QObject {
+public:
+    explicit FirstPaintWatch(std::function<void()> then) : action(std::move(then)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !posted) {
+            posted = true;
+            QMetaObject::invokeMethod(this, action, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> action;
+    bool posted = false;
+};
+
+// How long the command-line file waits for the window's first paint.
+constexpr int kFirstPaintWait = 1500;
 
 } // namespace
 
@@ -153,13 +179,40 @@ bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
     frame->show();
     frame->setAcceptDrops(true);
 
-    // 11. The file named on the command line, now that the window exists.
+    // 11. The file named on the command line, once the window has been
+    // drawn: a compressed file takes a second or more to unpack, with its
+    // progress in the status bar of a window already on screen.
     for (const std::string& argument : arguments)
         if (!argument.empty() && argument[0] != '-') {
-            OpenDocumentFile(argument);
+            OpenAfterFirstPaint(*frame, argument);
             break;
         }
     return true;
+}
+
+void CVelmoApp::OpenAfterFirstPaint(CMainFrame& frame, std::string path)
+{
+    pendingOpen = std::move(path);
+    auto watch = std::make_unique<FirstPaintWatch>([this] { OpenPendingFile(); });
+    QWidget* painted = frame.centralWidget() != nullptr ? frame.centralWidget() : &frame;
+    painted->installEventFilter(watch.get());
+    // A window that is never exposed (started minimised, or on a screen
+    // that sends no expose) still opens the file.
+    QTimer::singleShot(kFirstPaintWait, watch.get(), [this] { OpenPendingFile(); });
+    firstPaintWatch = std::move(watch);
+}
+
+void CVelmoApp::OpenPendingFile()
+{
+    if (pendingOpen.empty())
+        return;
+    const std::string path = std::move(pendingOpen);
+    pendingOpen.clear();
+    // Deleted later: this may run inside one of the watch's own calls.
+    if (firstPaintWatch != nullptr)
+        firstPaintWatch.release()->deleteLater();
+    if (MainFrame() != nullptr)
+        OpenDocumentFile(path);
 }
 
 void CVelmoApp::LoadLanguageResources()
@@ -366,6 +419,8 @@ void CVelmoApp::OnFileOpen()
 
 CVelmoDoc* CVelmoApp::OpenDocumentFile(const std::string& path)
 {
+    // A file opened by the user first replaces the one still waiting.
+    pendingOpen.clear();
     return docTemplate != nullptr ? docTemplate->OpenDocumentFile(path) : nullptr;
 }
 

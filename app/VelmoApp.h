@@ -8,6 +8,7 @@
 #include "platform/gui/CmdTarget.h"
 #include "platform/gui/RecentFileList.h"
 
+#include <QObject>
 #include <QRect>
 
 #include <array>
@@ -139,12 +140,17 @@ public:
     void ResetAllAtExit();
     // Closes the main window once the current command has returned.
     void PostCloseMainWindow();
+    // True while the file named on the command line waits for the main
+    // window's first paint before it is opened.
+    bool CommandLineOpenPending() const { return !pendingOpen.empty(); }
 
 private:
     enum class Restart { Relaunch, ResetAll };
     void BuildCommandMap();
     void Relaunch();
     void LoadLanguageResources();
+    void OpenAfterFirstPaint(CMainFrame& frame, std::string path);
+    void OpenPendingFile();
 
     Options options;
     std::unique_ptr<IMessageBoxHost> messageBoxes;
@@ -161,6 +167,8 @@ private:
     int mruSize = 9;
     std::vector<Restart> restarts;
     bool exited = false;
+    std::string pendingOpen;
+    std::unique_ptr<QObject> firstPaintWatch;
 };
 
 } // namespace velmo

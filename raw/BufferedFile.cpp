@@ -104,7 +104,9 @@ UnpackedStream UnpackStream(const std::vector<uint8_t>& packed, uint32_t unpacke
             return r;
         }
         if (progress) {
-            uint64_t percent = unpackedLength ? TotalIn(stream) * 100 / unpackedLength : 0;
+            // The share of the packed bytes taken in: it reaches 100 as the
+            // stream ends, whatever the stream's compression ratio.
+            const uint64_t percent = packedLength ? TotalIn(stream) * 100 / packedLength : 0;
             progress->Report(static_cast<int>(std::min<uint64_t>(percent, INT_MAX)), "Unzipping");
         }
         if (result != BZ_OK && result != BZ_FINISH_OK)
@@ -341,8 +343,8 @@ bool CBufferedFile::TakePrefetch(uint64_t at, uint32_t packedLength, uint32_t un
     const std::unique_ptr<PrefetchJob> job = std::move(prefetch);
     // The progress of an unpack still running, reported from this thread.
     while (job->result.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready)
-        if (progress && unpackedLength != 0)
-            progress->Report(static_cast<int>(std::min<uint64_t>(job->consumed.load() * 100 / unpackedLength, INT_MAX)),
+        if (progress && packedLength != 0)
+            progress->Report(static_cast<int>(std::min<uint64_t>(job->consumed.load() * 100 / packedLength, 100)),
                              "Unzipping");
     UnpackedStream result = job->result.get();
     // The file position moves past the block, as an unpack here would.

@@ -34,6 +34,10 @@ QString StatusProgressPane::ProgressText(int value, const QString& text)
 
 void StatusProgressPane::ShowProgress(int value, const QString& text, bool whole)
 {
+    // An unpacker reports after every few kilobytes: the pane is drawn again
+    // only when what it shows changes.
+    if (value != -1 && progress && value == percent && text == label && whole == wholePane)
+        return;
     if (value == -1) {
         progress = false;
     } else {

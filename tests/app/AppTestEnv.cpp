@@ -43,6 +43,10 @@ AppRun::AppRun(Setup setup) : messages(setup.messageAnswer)
     app = std::make_unique<CVelmoApp>(options);
     started = app->InitInstance(setup.arguments);
     ProcessEvents();
+    QElapsedTimer clock;
+    clock.start();
+    while (started && app->CommandLineOpenPending() && clock.elapsed() < 10000)
+        ProcessEvents(10);
 }
 
 AppRun::~AppRun()

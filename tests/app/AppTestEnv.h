@@ -56,6 +56,8 @@ public:
         // The desktop's file association; null: the XDG folders of the test run.
         IFileAssociationBackend* association = nullptr;
     };
+    // Started, and the file named in the arguments opened (it waits for the
+    // window's first paint).
     explicit AppRun(Setup setup);
     AppRun() : AppRun(Setup{}) {}
     ~AppRun();

@@ -1,6 +1,9 @@
 // Start-up: the settings it reads and writes back, the dialog font, the
 // language, and the file named on the command line.
 #include "app/DocTemplate.h"
+#include "app/VelmoView.h"
+#include "document/VelmoDoc.h"
+#include "platform/gui/StatusProgress.h"
 #include "platform/gui/DialogFont.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
@@ -8,9 +11,12 @@
 #include "tests/support/RafBuilder.h"
 
 #include <QFontDatabase>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <clocale>
+#include <iterator>
 #include <cstdio>
 
 namespace velmo::test {
@@ -120,6 +126,63 @@ private slots:
         QVERIFY(run.Messages().calls.empty());
         // The document was loaded with the frame in place: its host had a window.
         QVERIFY(run.App().DocTemplate()->Host().HasMainWindow());
+    }
+
+    void CommandLineFileLoadsInAWindowAlreadyDrawn()
+    {
+        TempDir dir;
+        RafFileSpec recipe;
+        recipe.model = "FinePix S9000";
+        recipe.compressed = true;
+        recipe.rawRows = 600;
+        const std::string raf = dir.File("DSCF0003.RAF");
+        QVERIFY(WriteRaf(raf, recipe));
+
+        // Every paint of the picture view and of the status bar's message
+        // pane, in order, from before the window exists.
+        struct PaintLog final : QObject {
+            std::vector<QString> entries;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() != QEvent::Paint)
+                    return false;
+                auto* widget = qobject_cast<QWidget*>(watched);
+                auto* view = widget != nullptr ? dynamic_cast<CVelmoView*>(widget->parentWidget()) : nullptr;
+                if (view != nullptr && view->viewport() == widget) {
+                    const CVelmoApp* app = CVelmoApp::Instance();
+                    const bool loaded = app != nullptr && app->Document() != nullptr && app->Document()->HasImage();
+                    entries.push_back(loaded ? QStringLiteral("view with picture") : QStringLiteral("view"));
+                } else if (auto* pane = dynamic_cast<StatusProgressPane*>(watched); pane != nullptr && pane->InProgress()) {
+                    entries.push_back(pane->Text());
+                }
+                return false;
+            }
+        } log;
+        qApp->installEventFilter(&log);
+        AppRun::Setup setup;
+        setup.arguments = {raf};
+        AppRun run(setup);
+        qApp->removeEventFilter(&log);
+
+        QVERIFY(run.Doc().HasImage());
+        QVERIFY(!run.App().CommandLineOpenPending());
+        QVERIFY(run.Messages().calls.empty());
+        QVERIFY(!log.entries.empty());
+        // The empty window was drawn before the unpacking began...
+        QCOMPARE(log.entries.front(), QStringLiteral("view"));
+        const QRegularExpression unzipping(QStringLiteral("^Unzipping \\d\\d%$"));
+        const auto first = std::find_if(log.entries.begin(), log.entries.end(),
+                                        [&](const QString& e) { return unzipping.match(e).hasMatch(); });
+        QVERIFY(first != log.entries.end());
+        QVERIFY(std::find(log.entries.begin(), first, QStringLiteral("view")) != first);
+        // ...and the unpacking's progress was drawn as it went: at most once
+        // a step, though the unpacker reports after every 4 KiB.
+        std::vector<QString> steps;
+        std::copy_if(log.entries.begin(), log.entries.end(), std::back_inserter(steps),
+                     [&](const QString& e) { return unzipping.match(e).hasMatch(); });
+        QVERIFY2(steps.size() >= 3, qPrintable(QString::number(steps.size())));
+        QVERIFY2(steps.back() >= QStringLiteral("Unzipping 50%"), qPrintable(steps.back()));
+        QVERIFY2(steps.size() <= 101, qPrintable(QString::number(steps.size())));
     }
 
     void OnlyASuccessfulLoadSetsPathTitleAndRecentList()

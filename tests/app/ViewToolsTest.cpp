@@ -5,6 +5,7 @@
 // files and the frame kept between runs.
 #include "app/palettes/HistogramBar.h"
 #include "app/VelmoView.h"
+#include "app/dialogs/OutputFileDialog.h"
 #include "develop/colour/ColorManagement.h"
 #include "params/EditState.h"
 #include "platform/core/PrivateProfile.h"
@@ -12,11 +13,13 @@
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
+#include "tests/app/dialogs/DialogTestUtil.h"
 #include "tests/support/RafBuilder.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QImageReader>
 #include <QTest>
@@ -560,6 +563,32 @@ private slots:
         QVERIFY(!Caption(s.Frame()).startsWith("__"));
         QVERIFY(!s.Frame().HistogramBar()->LevelCaption()->Swatch().has_value());
         QCOMPARE(s.Frame().SizePane()->text(), QString());
+    }
+
+    void CropFrameSavedUnderABareNameGetsItsExtension()
+    {
+        QuartersRun r;
+        r.Frame().ExecuteCommand(ID_CROP_TOOL);
+        Drag(r.View(), {100, 100}, {300, 250});
+        // Through the save dialog itself: the user types a name alone.
+        bool answered = false;
+        WhenModal<COutputFileDialog>(
+            [&](COutputFileDialog& dialog) {
+                QLineEdit* edit = dialog.FileNameEdit();
+                edit->setFocus();
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                QTest::keyClicks(edit, QStringLiteral("myframe"));
+                ClickAcceptButton(dialog);
+            },
+            &answered);
+        r.Frame().ExecuteCommand(ID_CROP_SAVE_AS);
+        QVERIFY(answered);
+        const std::string saved = r.dir.File("myframe.VMF");
+        QVERIFY(std::filesystem::exists(saved));
+        QVERIFY(!std::filesystem::exists(r.dir.File("myframe")));
+        QCOMPARE(GetPrivateProfileInt("Settings", "CropSelect1.x", 0, saved), 1200);
+        QCOMPARE((*r.run->App().RecentList(RecentListKind::CropFrame))[0], saved);
     }
 
     void CropFrameFiles()

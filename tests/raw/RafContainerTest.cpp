@@ -445,7 +445,7 @@ public:
     std::vector<std::pair<int, std::string>> calls;
 };
 
-TEST(RafContainer, UnpackingReportsUnzippingBelowOneHundred)
+TEST(RafContainer, UnpackingReportsUnzippingUpToOneHundred)
 {
     RafFileSpec recipe;
     recipe.model = "FinePix S7000";
@@ -460,9 +460,12 @@ TEST(RafContainer, UnpackingReportsUnzippingBelowOneHundred)
     for (size_t i = 1; i < progress.calls.size(); ++i) {
         EXPECT_EQ(progress.calls[i].second, "Unzipping");
         EXPECT_GE(progress.calls[i].first, 0);
-        EXPECT_LT(progress.calls[i].first, 100);
+        EXPECT_LE(progress.calls[i].first, 100);
         EXPECT_GE(progress.calls[i].first, progress.calls[i - 1].first);
     }
+    // The packed bytes taken in, not their share of the unpacked length
+    // (which stops at the compression ratio, a few per cent here).
+    EXPECT_GE(progress.calls.back().first, 50);
 }
 
 // Broken files end in a clear failure at the step that meets the damage.
