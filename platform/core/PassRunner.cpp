@@ -27,6 +27,15 @@ void PrefaultPages(void* data, size_t bytes)
     const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kPage - 1);
     if (end <= begin)
         return;
+#ifdef MADV_HUGEPAGE
+    // Large pages where the system offers them: a 2 MiB page is one fault
+    // where 4 KiB pages take 512.
+    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+    const uintptr_t hugeBegin = (begin + kHuge - 1) & ~(kHuge - 1);
+    const uintptr_t hugeEnd = end & ~(kHuge - 1);
+    if (hugeEnd > hugeBegin)
+        ::madvise(reinterpret_cast<void*>(hugeBegin), hugeEnd - hugeBegin, MADV_HUGEPAGE);
+#endif
     const int slices = static_cast<int>((end - begin + kSlice - 1) / kSlice);
     ParallelRows(slices, 1, [&](int first, int last) {
         const uintptr_t from = begin + uintptr_t(first) * kSlice;

@@ -33,9 +33,10 @@ bool RunRowPass(IProgress& progress, const char* label, int rows, int minRowsPer
 // with size_t, rows and columns with int.
 inline constexpr uint64_t kMaxPlaneElements = uint64_t(1) << 32;
 
-// Has the system map the pages of [data, data + bytes) now, on all cores.
-// The first touch of a fresh full-size plane otherwise takes tens of
-// thousands of page faults one after the other on the thread that fills it.
+// Has the system map the pages of [data, data + bytes) now, on all cores,
+// in 2 MiB pages where it offers them. The first touch of a fresh full-size
+// plane otherwise takes tens of thousands of page faults one after the
+// other on the thread that fills it, each costly in a virtual machine.
 // Only a hint: where the system cannot, the pages come on first use.
 void PrefaultPages(void* data, size_t bytes);
 
