@@ -90,6 +90,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--bench", required=True)
     ap.add_argument("--file", required=True)
+    ap.add_argument("--compressed", help="a bzip2-compressed two-frame file to time the opening of")
     ap.add_argument("--work", required=True)
     ap.add_argument("--runs", type=int, default=5)
     a = ap.parse_args()
@@ -201,6 +202,17 @@ def main():
         spread(opened, "%.1f"), spread([s[2] for s in stages], "%.1f"), spread([s[3] for s in stages], "%.1f")))
     lines.append("| open with the load-time previews | %s ms | previews %s ms |" % (
         spread([s[5] for s in stages], "%.1f"), spread([s[4] for s in stages], "%.1f")))
+
+    if a.compressed:
+        packed = []
+        for _ in range(runs):
+            text = run_capture([bench, "info", os.path.abspath(a.compressed)], env=velmo_env)
+            m = re.search(r"Load stages \(ms\): read ([\d.]+), unpack ([\d.]+), place ([\d.]+), demosaic ([\d.]+), "
+                          r"previews ([\d.]+), total ([\d.]+)", text)
+            packed.append([float(x) for x in m.groups()])
+        lines.append("| open the bzip2-compressed sample (%.1f MB) with the load-time previews | %s ms | unpacking "
+                     "both frames %s ms |" % (os.path.getsize(a.compressed) / 1e6, spread([s[5] for s in packed], "%.1f"),
+                                             spread([s[1] for s in packed], "%.1f")))
 
     text = run_capture([bench, "preview", raf, "--repeat", "20", "--screen", "1920x1080"], env=velmo_env)
     full_size = re.search(r"full preview (\d+) x (\d+)", text)

@@ -10,7 +10,9 @@
 # (dcraw, LibRaw's dcraw_emu, rawtherapee-cli, GNU time), and runs each
 # program RUNS times, alternating, every one writing a 16-bit TIFF. Then
 # Velmo alone: open, previews, noise reduction on, one thread against all
-# cores. Prints the tables (also left in WORK/table.md).
+# cores, and the opening of a bzip2-compressed S5Pro sample
+# (velmo-make-sample --compressed). Prints the tables (also left in
+# WORK/table.md).
 #
 # Environment: VELMO_BUILD_DIR (default build/perf, configured here as an
 # engine-only Release build when it does not exist), VELMO_BENCH_WORK (where
@@ -60,6 +62,11 @@ FILE="$WORK/S5Pro-bench.RAF"
 if [ ! -s "$FILE" ] || [ "$HEADER" -nt "$FILE" ] || [ "$MAKER" -nt "$FILE" ]; then
     "$MAKER" "$FILE" --header "$HEADER"
 fi
+# The same camera's shot as a bzip2-compressed file, for the opening time.
+PACKED="$WORK/S5Pro-bench-compressed.RAF"
+if [ ! -s "$PACKED" ] || [ "$MAKER" -nt "$PACKED" ]; then
+    "$MAKER" "$PACKED" --compressed
+fi
 
 # Velmo must see a two-frame S5Pro.
 info="$("$BENCH" info "$FILE")"
@@ -69,4 +76,5 @@ grep -q '^Model: FinePix S5Pro' <<<"$info" && grep -q 'Frames: 2; twoFrames 1' <
     exit 1
 }
 
-exec python3 "$REPO/bench/compare-peers.py" --bench "$BENCH" --file "$FILE" --work "$WORK" --runs "$RUNS"
+exec python3 "$REPO/bench/compare-peers.py" --bench "$BENCH" --file "$FILE" --compressed "$PACKED" --work "$WORK" \
+    --runs "$RUNS"
