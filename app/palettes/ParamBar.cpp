@@ -2,7 +2,6 @@
 
 #include "app/MainFrame.h"
 #include "document/VelmoDoc.h"
-#include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "res/ResourceIds.h"
 
@@ -14,12 +13,6 @@
 #include <QVBoxLayout>
 
 namespace velmo {
-
-namespace {
-
-constexpr unsigned kResetId = 1902;
-
-} // namespace
 
 CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& caption, QWidget* parent)
     : CPaletteDock(ID_VIEW_PARAMS, QStringLiteral("ParamBar"), caption, new QWidget, parent), doc(document)
@@ -44,14 +37,7 @@ CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& capt
     scroll->setWidget(params->BuildClassicBody(nullptr));
     layout->addWidget(scroll, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(params->MakePrvCheck(body));
-    bottom->addWidget(params->MakeMgnCheck(body));
-    bottom->addStretch(1);
-    auto* reset = new QPushButton(QStringLiteral("&Reset"), body);
-    SetupControl(reset, kResetId, QStringLiteral("Reset"));
-    connect(reset, &QPushButton::clicked, this, [this] { OnReset(); });
-    bottom->addWidget(reset);
+    QHBoxLayout* bottom = params->MakeBottomRow(body, [this] { OnReset(); });
     applyButton = new QPushButton(QStringLiteral("&Apply"), body);
     SetupControl(applyButton, IDC_APPLY, QStringLiteral("Apply"));
     applyButton->setEnabled(false);

@@ -212,6 +212,19 @@ AutoCheckBox* CParamControls::MakeMgnCheck(QWidget* parent)
     return check;
 }
 
+QHBoxLayout* CParamControls::MakeBottomRow(QWidget* parent, std::function<void()> onReset)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(MakePrvCheck(parent));
+    row->addWidget(MakeMgnCheck(parent));
+    row->addStretch(1);
+    auto* reset = new QPushButton(QStringLiteral("&Reset"), parent);
+    SetupControl(reset, ID_RESET, QStringLiteral("Reset"));
+    connect(reset, &QPushButton::clicked, reset, std::move(onReset));
+    row->addWidget(reset);
+    return row;
+}
+
 QWidget* CParamControls::BuildAdjust1(QWidget* parent)
 {
     auto* page = new QWidget(parent);

@@ -28,6 +28,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -68,6 +69,10 @@ public:
     // "Prv" (three states) and "Mgn", exchanged with the switches.
     AutoCheckBox* MakePrvCheck(QWidget* parent);
     AutoCheckBox* MakeMgnCheck(QWidget* parent);
+    // The bottom row both palettes end with: "Prv", "Mgn", a stretch and the
+    // "&Reset" button, which calls onReset. A palette may append buttons of
+    // its own after it.
+    QHBoxLayout* MakeBottomRow(QWidget* parent, std::function<void()> onReset);
     // The set-up once the controls exist (ranges, lists, timer).
     void InitControls();
 

@@ -3,7 +3,6 @@
 #include "app/MainFrame.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
-#include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -13,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -25,7 +23,6 @@ namespace velmo {
 namespace {
 
 constexpr unsigned kTabControlId = 10001;
-constexpr unsigned kResetId = 1902;
 constexpr unsigned kTabCaptions = 61234;
 
 constexpr FeatureKind kFeatureOfTab[3] = {FeatureKind::FreeCurve, FeatureKind::LensCorrection,
@@ -128,15 +125,7 @@ void CParamTabBar::BuildBody(CMainFrame*)
     }
     layout->addWidget(stack, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(params->MakePrvCheck(body));
-    bottom->addWidget(params->MakeMgnCheck(body));
-    bottom->addStretch(1);
-    auto* reset = new QPushButton(QStringLiteral("&Reset"), body);
-    SetupControl(reset, kResetId, QStringLiteral("Reset"));
-    connect(reset, &QPushButton::clicked, this, [this] { OnReset(); });
-    bottom->addWidget(reset);
-    layout->addLayout(bottom);
+    layout->addLayout(params->MakeBottomRow(body, [this] { OnReset(); }));
 
     connect(tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0 && index < stack->count())
