@@ -2,35 +2,20 @@
 // class, or all of them, on the offscreen platform with a 2560 x 1600
 // screen, the settings and XDG folders in a temporary directory.
 #include "tests/app/AppTest.h"
+#include "tests/support/QtTestMain.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <memory>
-#include <string>
 
 namespace velmo::test {
 
-namespace {
-
-std::map<std::string, AppTestFactory>& Registry()
-{
-    static std::map<std::string, AppTestFactory> registry;
-    return registry;
-}
-
-} // namespace
-
 bool RegisterAppTest(const char* name, AppTestFactory factory)
 {
-    Registry()[name] = std::move(factory);
+    TestClassRegistry()[name] = std::move(factory);
     return true;
 }
 
@@ -64,28 +49,5 @@ int main(int argc, char** argv)
     if (platform == nullptr || std::strcmp(platform, "offscreen") == 0)
         setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + QFile::encodeName(screens)).constData(), 1);
 
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    QStringList args = QApplication::arguments();
-    std::string only;
-    if (args.size() > 1 && !args[1].startsWith('-')) {
-        only = args[1].toStdString();
-        args.removeAt(1);
-    }
-    int failures = 0;
-    bool ran = false;
-    for (const auto& [name, factory] : velmo::test::Registry()) {
-        if (!only.empty() && name != only)
-            continue;
-        ran = true;
-        std::unique_ptr<QObject> test(factory());
-        failures += QTest::qExec(test.get(), args);
-    }
-    if (!ran) {
-        qWarning("no test class named %s", only.c_str());
-        return 2;
-    }
-    return failures == 0 ? 0 : 1;
+    return velmo::test::RunTestClasses(argc, argv);
 }
