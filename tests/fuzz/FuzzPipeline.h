@@ -11,6 +11,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
+#include "tests/support/RafBuilder.h"
 
 #include <array>
 #include <cstdint>
@@ -148,6 +149,21 @@ private:
     std::vector<bool> features;
 };
 
+// Writes a small builder file of the camera `model` into `dir` and opens it
+// in `doc`, once per process; returns the edit state it opened with, which
+// each input's changes are undone to.
+inline EditSnapshot OpenSmallImage(CVelmoDoc& doc, const Scratch& dir, const std::string& model)
+{
+    SetUpProcess();
+    test::RafFileSpec recipe;
+    recipe.model = model;
+    recipe.rawRows = 24;
+    const std::string imagePath = dir.File("image.RAF");
+    test::WriteRaf(imagePath, recipe);
+    doc.OnOpenDocument(imagePath);
+    return EditSnapshot(doc.Edit());
+}
+
 // Develops the 512 x 384 preview of the document's image and saves it in
 // each format (preview size: the same picture the view shows), counting what
 // was written. Returns whether a preview was developed.
@@ -169,6 +185,25 @@ inline bool DevelopAndWriteAll(CVelmoDoc& doc, const Scratch& scratch, Counters&
             ++counters.written[size_t(format)];
     }
     return true;
+}
+
+// Writes `bytes` as a RAF file and opens it in `doc`; an accepted file's
+// preview is developed and saved in `format`. Counts what happened and
+// empties the scratch directory for the next input.
+inline void OpenDevelopAndWrite(CVelmoDoc& doc, const Scratch& scratch, Counters& counters, const uint8_t* bytes,
+                                size_t size, int format)
+{
+    const std::string path = scratch.File("in.RAF");
+    if (!scratch.Write(path, bytes, size))
+        return;
+    QuietMessages& messages = SetUpProcess();
+    const long before = messages.shown;
+    if (doc.OnOpenDocument(path)) {
+        ++counters.accepted;
+        DevelopAndWriteAll(doc, scratch, counters, {format});
+    }
+    counters.messages += messages.shown - before;
+    scratch.Clear();
 }
 
 } // namespace velmo::fuzz

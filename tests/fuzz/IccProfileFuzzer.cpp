@@ -4,7 +4,6 @@
 // preview and saved into each format.
 #include "develop/colour/ColorManagement.h"
 #include "params/ParamFields.h"
-#include "support/RafBuilder.h"
 #include "tests/fuzz/FuzzPipeline.h"
 
 #include <cstddef>
@@ -17,16 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const fuzz::Scratch scratch;
     static const fuzz::Scratch imageDir("image");
     static CVelmoDoc doc;
-    static const std::unique_ptr<fuzz::EditSnapshot> loaded = [] {
-        fuzz::SetUpProcess();
-        test::RafFileSpec recipe;
-        recipe.model = "FinePix S7000";
-        recipe.rawRows = 24;
-        const std::string imagePath = imageDir.File("image.RAF");
-        test::WriteRaf(imagePath, recipe);
-        doc.OnOpenDocument(imagePath);
-        return std::make_unique<fuzz::EditSnapshot>(doc.Edit());
-    }();
+    static const fuzz::EditSnapshot loaded = fuzz::OpenSmallImage(doc, imageDir, "FinePix S7000");
     fuzz::QuietMessages& messages = fuzz::SetUpProcess();
     ++counters.inputs;
     if (!doc.HasImage())
@@ -34,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string path = scratch.File("profile.icc");
     if (!scratch.Write(path, data, size))
         return 0;
-    loaded->Restore(doc.Edit());
+    loaded.Restore(doc.Edit());
     doc.Colors().Profiles().ClearUserProfile();
     doc.OnDisplayChoice(DisplayChoice::GuiConverts);
     const long before = messages.shown;

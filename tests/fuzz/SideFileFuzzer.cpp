@@ -3,7 +3,6 @@
 // open routine applies them to a document with an image, then develops the
 // preview with what they set and saves it. The first byte of an input picks
 // the kind (and, above, the output format); the rest is the file.
-#include "support/RafBuilder.h"
 #include "tests/fuzz/FuzzPipeline.h"
 
 #include <cstddef>
@@ -17,16 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const fuzz::Scratch imageDir("image");
     static fuzz::CountingHost host;
     static CVelmoDoc doc(&host);
-    static const std::unique_ptr<fuzz::EditSnapshot> loaded = [] {
-        fuzz::SetUpProcess();
-        test::RafFileSpec recipe;
-        recipe.model = "FinePix S5600";
-        recipe.rawRows = 24;
-        const std::string imagePath = imageDir.File("image.RAF");
-        test::WriteRaf(imagePath, recipe);
-        doc.OnOpenDocument(imagePath);
-        return std::make_unique<fuzz::EditSnapshot>(doc.Edit());
-    }();
+    static const fuzz::EditSnapshot loaded = fuzz::OpenSmallImage(doc, imageDir, "FinePix S5600");
     fuzz::QuietMessages& messages = fuzz::SetUpProcess();
     ++counters.inputs;
     if (size < 1 || !doc.HasImage())
@@ -35,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string path = scratch.File(std::string("side") + kKinds[data[0] % 5]);
     if (!scratch.Write(path, data + 1, size - 1))
         return 0;
-    loaded->Restore(doc.Edit());
+    loaded.Restore(doc.Edit());
     const long before = messages.shown;
     const long applied = host.applied;
     doc.OnOpenDocument(path);
