@@ -122,12 +122,20 @@ BatchOutcome ConvertBatchFile(CVelmoDoc& doc, const std::string& input, const Ba
         return BatchOutcome::Failed;
 
     doc.SetBatchRunning(true);
+    const int rotateAsOpened = doc.Edit().Params().rotate;
     if (options.overrideSharpness)
         doc.SetSharpnessLevel(options.sharpness, false);
     if (options.overrideRotation)
         doc.SetRotation(kRotateNoneId + options.rotation);
     if (options.overrideWhiteBalance)
         doc.SetWhiteBalance(options.whiteBalance, 1, -1);
+    // The crop follows this file's image and turn, as a window showing it would set it.
+    if (options.crop) {
+        // Nothing of the previous file's crop enters this one's sizes.
+        doc.SetCrop({}, {});
+        const BatchCrop crop = options.crop(doc, rotateAsOpened);
+        doc.SetCrop(crop.units, crop.image);
+    }
     const bool saved = doc.OnSaveDocument(BatchOutputPath(options.outputDir, input));
     doc.SetBatchRunning(false);
     if (!saved && stop.load() != 0)

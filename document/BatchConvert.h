@@ -10,6 +10,7 @@
 #pragma once
 
 #include "document/DocHost.h"
+#include "platform/core/Rect.h"
 
 #include <atomic>
 #include <functional>
@@ -23,6 +24,13 @@ namespace velmo {
 
 class CVelmoDoc;
 
+// The crop a file is saved with: the frame in crop units and the rectangle
+// in image pixels (display orientation); both empty for the whole picture.
+struct BatchCrop {
+    Rect units;
+    Rect image;
+};
+
 struct BatchOptions {
     std::string outputDir;     // "": the input's folder
     bool useParams = false;    // open each file through the parameter file beside it
@@ -32,6 +40,12 @@ struct BatchOptions {
     int rotation = 0;          // 0 none, 1 right, 2 left
     bool overrideWhiteBalance = false;
     int whiteBalance = 0;      // the white-balance mode of the current list
+    // The window's crop frame for a file open in the batch document (after
+    // the overrides; rotateAsOpened is its turn before them): the crop in
+    // units and in image pixels, as the window would hand it to the document
+    // for that file. Unset: each file is saved whole. Called on the runner's
+    // thread: it must only read what it copied.
+    std::function<BatchCrop(const CVelmoDoc& doc, int rotateAsOpened)> crop;
 };
 
 // The path handed to the save routine: the input itself, or the input's
@@ -53,7 +67,7 @@ bool SameFilePath(const std::string& a, const std::string& b);
 enum class BatchOutcome { Done, Failed, Aborted };
 
 // One input through doc: open (through the parameter file with
-// options.useParams), the overrides, the save. Aborted when stop was set by
+// options.useParams), the overrides, the crop, the save. Aborted when stop was set by
 // the time the open returned, or when the file failed after stop was set (a
 // load or development given up): the file is then left for a next run.
 BatchOutcome ConvertBatchFile(CVelmoDoc& doc, const std::string& input, const BatchOptions& options,

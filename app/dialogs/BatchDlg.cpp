@@ -478,6 +478,8 @@ void CBatchDlg::OnStart()
     options.rotation = rotationIndex;
     options.overrideWhiteBalance = overrideWhiteBalance != 0;
     options.whiteBalance = whiteBalanceIndex;
+    if (takeCrop)
+        options.crop = takeCrop();
 
     // The runner's events come on its thread; each is handed to this
     // dialog's thread (and dropped if the dialog is gone).

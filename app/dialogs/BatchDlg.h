@@ -69,6 +69,10 @@ public:
     // The folder chooser of "..." (title, current folder) -> chosen folder or
     // "" when cancelled; tests replace it.
     std::function<std::string(QWidget* parent, const std::string& title, const std::string& current)> chooseFolder;
+    // Called on "&Start", on this thread: the crop each file of the run is
+    // saved with (the window's frame as it is then); unset or returning an
+    // unset callback, files are saved whole.
+    std::function<std::function<BatchCrop(const CVelmoDoc&, int)>()> takeCrop;
 
     // Commands.
     void AddInputs(const std::vector<std::string>& paths);
