@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace velmo::test {
 
@@ -82,72 +83,102 @@ struct Case {
     bool rotateRight;
 };
 
+// Draws a frame on the sample with the view's display set by setDisplay,
+// runs the batch (plain and turned) and compares each output with File >
+// Save of the same file in the window.
+void CheckBatchAgainstWindow(const char* mode, const std::function<void(CMainFrame&)>& setDisplay)
+{
+    TempDir dir;
+    AppRun::Setup setup;
+    const std::string sample = SampleRafPath(dir.path());
+    setup.arguments = {sample};
+    AppRun run(setup);
+    CMainFrame& frame = run.Frame();
+    CVelmoDoc& doc = run.Doc();
+    CVelmoView& view = *frame.GetActiveView();
+    QCOMPARE(doc.CameraFamily(), 7);
+    doc.SetOutputFormat(OutputFormat::Jpeg);
+    doc.SetSizeMode(0);
+    doc.SetIncrementFileNumber(false);
+    const std::string fourThree = WriteSceneRaf(dir.path(), "FOURTHREE.RAF", 1728);
+
+    setDisplay(frame);
+    ProcessEvents(50);
+    frame.ExecuteCommand(ID_CROP_TOOL);
+    Drag(view, {101, 95}, {467, 389});
+    QVERIFY2(view.Crop().IsSelected(), mode);
+    const std::string frameFile = dir.File("frame.VMF");
+    QVERIFY(view.WriteCropSettings(frameFile));
+
+    const std::string batchOut = dir.File("batch");
+    const std::string turnedOut = dir.File("turned");
+    fs::create_directory(batchOut);
+    fs::create_directory(turnedOut);
+    QCOMPARE(RunBatch(frame, {sample, fourThree}, batchOut, false),
+             (std::vector<std::string>{"Done:" + sample, "Done:" + fourThree}));
+    QCOMPARE(RunBatch(frame, {sample}, turnedOut, true), std::vector<std::string>{"Done:" + sample});
+
+    const std::string windowOut = dir.File("window");
+    fs::create_directory(windowOut);
+    for (const Case& c : {Case{"3:2", sample, false}, Case{"4:3", fourThree, false}, Case{"3:2 turned", sample, true}}) {
+        const QByteArray what = QByteArray(mode) + ", " + c.name;
+        // The window with the same frame shows the file (turned alike) and saves it.
+        QVERIFY(view.ReadCropSettings(frameFile));
+        QVERIFY(run.App().OpenDocumentFile(c.input) != nullptr);
+        if (c.rotateRight)
+            frame.ExecuteCommand(ID_ROTATE_RIGHT);
+        ProcessEvents();
+        QVERIFY2(!doc.CropImage().IsNull(), what);
+        const std::string saved = windowOut + "/" + fs::path(c.input).stem().string() + (c.rotateRight ? "R" : "");
+        QVERIFY2(doc.OnSaveDocument(saved), what);
+        const QImage window = ReadImage(doc.LastSavedPath());
+        const QImage batch = ReadImage(OutputOf(c.rotateRight ? turnedOut : batchOut, c.input));
+        QVERIFY2(!window.isNull() && !batch.isNull(), what);
+        // A cut, not the whole picture.
+        const Rect cut = doc.CropImage();
+        const QSize shown = c.rotateRight ? QSize(doc.Image().imageHeight, doc.Image().imageWidth)
+                                          : QSize(doc.Image().imageWidth, doc.Image().imageHeight);
+        QVERIFY2(cut.Width() < shown.width() && cut.Height() < shown.height(), what);
+        QVERIFY2(batch.size() == window.size(),
+                 what + ": " + QByteArray::number(batch.width()) + "x" + QByteArray::number(batch.height()) + " != " +
+                     QByteArray::number(window.width()) + "x" + QByteArray::number(window.height()));
+        QVERIFY2(batch == window, what);
+        if (c.rotateRight)
+            frame.ExecuteCommand(ID_ROTATE_NONE);
+    }
+}
+
 } // namespace
 
 class BatchCropTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The frame drawn on the 3:2 sample at a preview size whose display is
-    // not a multiple of the preview (its rounding enters the mapping), then
-    // a batch of the sample, a 4:3 file and the sample turned: each output
-    // equals File > Save of that file shown in the window with that frame.
+    // The frame drawn on the 3:2 sample, the view at a preview size and in
+    // full mode whose displays are no multiple of the preview (their
+    // rounding enters the mapping), then a batch of the sample, a 4:3 file
+    // and the sample turned: each output equals File > Save of that file
+    // shown in the window with that frame.
     void BatchCutsEachFileAsTheWindowWould()
     {
-        TempDir dir;
-        AppRun::Setup setup;
-        const std::string sample = SampleRafPath(dir.path());
-        setup.arguments = {sample};
-        AppRun run(setup);
-        CMainFrame& frame = run.Frame();
-        CVelmoDoc& doc = run.Doc();
-        CVelmoView& view = *frame.GetActiveView();
-        QCOMPARE(doc.CameraFamily(), 7);
-        doc.SetOutputFormat(OutputFormat::Jpeg);
-        doc.SetSizeMode(0);
-        doc.SetIncrementFileNumber(false);
-        const std::string fourThree = WriteSceneRaf(dir.path(), "FOURTHREE.RAF", 1728);
-
-        frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST + 1); // x1.5: 768 x 576
-        ProcessEvents();
-        frame.ExecuteCommand(ID_CROP_TOOL);
-        Drag(view, {101, 95}, {467, 389});
-        QVERIFY(view.Crop().IsSelected());
-        const std::string frameFile = dir.File("frame.VMF");
-        QVERIFY(view.WriteCropSettings(frameFile));
-
-        const std::string batchOut = dir.File("batch");
-        const std::string turnedOut = dir.File("turned");
-        fs::create_directory(batchOut);
-        fs::create_directory(turnedOut);
-        QCOMPARE(RunBatch(frame, {sample, fourThree}, batchOut, false),
-                 (std::vector<std::string>{"Done:" + sample, "Done:" + fourThree}));
-        QCOMPARE(RunBatch(frame, {sample}, turnedOut, true), std::vector<std::string>{"Done:" + sample});
-
-        const std::string windowOut = dir.File("window");
-        fs::create_directory(windowOut);
-        for (const Case& c : {Case{"3:2", sample, false}, Case{"4:3", fourThree, false}, Case{"3:2 turned", sample, true}}) {
-            // The window with the same frame shows the file (turned alike) and saves it.
-            QVERIFY(view.ReadCropSettings(frameFile));
-            QVERIFY(run.App().OpenDocumentFile(c.input) != nullptr);
-            if (c.rotateRight)
-                frame.ExecuteCommand(ID_ROTATE_RIGHT);
-            ProcessEvents();
-            QVERIFY2(!doc.CropImage().IsNull(), c.name);
-            const std::string saved = windowOut + "/" + fs::path(c.input).stem().string() + (c.rotateRight ? "R" : "");
-            QVERIFY2(doc.OnSaveDocument(saved), c.name);
-            const QImage window = ReadImage(doc.LastSavedPath());
-            const QImage batch = ReadImage(OutputOf(c.rotateRight ? turnedOut : batchOut, c.input));
-            QVERIFY2(!window.isNull() && !batch.isNull(), c.name);
-            // A cut, not the whole picture.
-            const Rect cut = doc.CropImage();
-            const QSize shown = c.rotateRight ? QSize(doc.Image().imageHeight, doc.Image().imageWidth)
-                                              : QSize(doc.Image().imageWidth, doc.Image().imageHeight);
-            QVERIFY2(cut.Width() < shown.width() && cut.Height() < shown.height(), c.name);
-            QCOMPARE(batch.size(), window.size());
-            QVERIFY2(batch == window, c.name);
-            if (c.rotateRight)
-                frame.ExecuteCommand(ID_ROTATE_NONE);
+        struct Display {
+            const char* name;
+            std::function<void(CMainFrame&)> set;
+        };
+        const Display displays[] = {
+            {"preview x1.5", [](CMainFrame& f) { f.ExecuteCommand(ID_PREVIEW_SIZE_FIRST + 1); }},
+            {"full mode fitted",
+             [](CMainFrame& f) {
+                 f.ExecuteCommand(ID_ZOOM_FREE);
+                 f.resize(1130, 790);
+                 ProcessEvents(50);
+                 f.RecalcLayout();
+             }},
+        };
+        for (const Display& d : displays) {
+            CheckBatchAgainstWindow(d.name, d.set);
+            if (QTest::currentTestFailed())
+                return;
         }
     }
 
