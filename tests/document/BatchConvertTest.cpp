@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <mutex>
 #include <regex>
+#include <thread>
 
 namespace velmo {
 namespace {
@@ -197,6 +198,62 @@ TEST_F(BatchConvertTest, OutputFolderAndOverrides)
     EXPECT_EQ(turned.first, plain.second);
     EXPECT_EQ(turned.second, plain.first);
     EXPECT_TRUE(user->Edit().Params() == before);
+}
+
+// The crop callback is asked for each file on the runner's thread, after
+// the overrides (the turn as opened handed along), and what it returns is
+// what the file is cut by: an empty crop leaves the next file whole, not
+// cut by the previous file's crop.
+TEST_F(BatchConvertTest, EachFileCutByTheCropItsCallbackGives)
+{
+    if (!test::HasTool("tiffinfo"))
+        GTEST_SKIP() << "tiffinfo is not installed";
+    SetUpUserDocument();
+    const std::string cut = WriteShot("cut.RAF");
+    const std::string whole = WriteShot("whole.RAF");
+    const std::string out = dir.File("out");
+    fs::create_directory(out);
+    BatchOptions options;
+    options.outputDir = out;
+    ASSERT_EQ(RunBatch({whole}, options).results.at(0).outcome, BatchOutcome::Done);
+    const auto plain = TiffSize(out + "/whole.TIF");
+    ASSERT_GT(plain.first, 0);
+
+    struct Call {
+        std::string input;
+        int rotateAsOpened;
+        int rotate;
+        bool onRunnerThread;
+    };
+    std::vector<Call> calls;
+    const std::thread::id testThread = std::this_thread::get_id();
+    options.overrideRotation = true;
+    options.rotation = 1;
+    options.crop = [&](const CVelmoDoc& doc, int rotateAsOpened) {
+        calls.push_back({doc.SourcePath(), rotateAsOpened, doc.Edit().Params().rotate,
+                         std::this_thread::get_id() != testThread});
+        if (!SameFilePath(doc.SourcePath(), cut))
+            return BatchCrop{};
+        // The left half of the turned picture (as high as the image is wide).
+        const int shownWidth = doc.Image().imageHeight, shownHeight = doc.Image().imageWidth;
+        return BatchCrop{{0, 0, 768, 2048}, {0, 0, shownWidth / 2, shownHeight}};
+    };
+    const Run run = RunBatch({cut, whole}, options);
+    ASSERT_EQ(run.results.size(), 2u);
+    EXPECT_EQ(run.results[0].outcome, BatchOutcome::Done);
+    EXPECT_EQ(run.results[1].outcome, BatchOutcome::Done);
+    ASSERT_EQ(calls.size(), 2u);
+    for (const Call& c : calls) {
+        EXPECT_EQ(c.rotateAsOpened, 0) << c.input;
+        EXPECT_EQ(c.rotate, 1) << c.input << ": asked after the turn";
+        EXPECT_TRUE(c.onRunnerThread) << c.input;
+    }
+    const auto halfTurned = TiffSize(out + "/cut.TIF");
+    EXPECT_NEAR(halfTurned.first, plain.second / 2, 2);
+    EXPECT_EQ(halfTurned.second, plain.first);
+    const auto wholeTurned = TiffSize(out + "/whole.TIF");
+    EXPECT_EQ(wholeTurned.first, plain.second);
+    EXPECT_EQ(wholeTurned.second, plain.first);
 }
 
 TEST_F(BatchConvertTest, ParameterFileBesideTheInput)
