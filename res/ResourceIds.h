@@ -303,6 +303,64 @@ inline constexpr unsigned IDS_TIP_BATCH_RESULTS = kPopupTextBase + 256;
 inline constexpr unsigned IDS_TIP_BATCH_PROGRESS = kPopupTextBase + 257;
 inline constexpr unsigned IDS_BATCH_FILE_PROGRESS = kPopupTextBase + 258; // "%1 (%2 of %3)"
 
+// Captions of the parameter palettes' groups, units and buttons that have
+// no caption entry of their own control.
+inline constexpr unsigned IDS_CAPTION_ROTATION = kPopupTextBase + 300;
+inline constexpr unsigned IDS_CAPTION_ROTATE_NONE = kPopupTextBase + 301;
+inline constexpr unsigned IDS_CAPTION_ROTATE_RIGHT = kPopupTextBase + 302;
+inline constexpr unsigned IDS_CAPTION_ROTATE_LEFT = kPopupTextBase + 303;
+inline constexpr unsigned IDS_CAPTION_WHITE_BALANCE = kPopupTextBase + 304;
+inline constexpr unsigned IDS_CAPTION_WB_MID_TEMP = kPopupTextBase + 305;
+inline constexpr unsigned IDS_CAPTION_WB_FINE_TUNE = kPopupTextBase + 306;
+inline constexpr unsigned IDS_CAPTION_SPOT_WB = kPopupTextBase + 307;
+inline constexpr unsigned IDS_CAPTION_VIVID = kPopupTextBase + 308;
+inline constexpr unsigned IDS_CAPTION_GREEN = kPopupTextBase + 309;
+inline constexpr unsigned IDS_CAPTION_PARAMETERS = kPopupTextBase + 310;
+inline constexpr unsigned IDS_CAPTION_TONE = kPopupTextBase + 311;
+inline constexpr unsigned IDS_CAPTION_GAMMA = kPopupTextBase + 312;
+inline constexpr unsigned IDS_CAPTION_LOG = kPopupTextBase + 313;
+inline constexpr unsigned IDS_CAPTION_HUES = kPopupTextBase + 314;
+inline constexpr unsigned IDS_CAPTION_HUES_SHIFTED = kPopupTextBase + 315;
+inline constexpr unsigned IDS_CAPTION_SR_MIXING = kPopupTextBase + 316;
+inline constexpr unsigned IDS_CAPTION_EASY_MODE = kPopupTextBase + 317;
+inline constexpr unsigned IDS_CAPTION_SHARPNESS = kPopupTextBase + 318;
+inline constexpr unsigned IDS_CAPTION_SHARP_HARD = kPopupTextBase + 319;
+inline constexpr unsigned IDS_CAPTION_SHARP_NORMAL = kPopupTextBase + 320;
+inline constexpr unsigned IDS_CAPTION_SHARP_SOFT = kPopupTextBase + 321;
+inline constexpr unsigned IDS_CAPTION_SHARP_CUSTOM = kPopupTextBase + 322;
+inline constexpr unsigned IDS_CAPTION_MOIRE = kPopupTextBase + 323;
+inline constexpr unsigned IDS_CAPTION_NOISE_REDUCTION = kPopupTextBase + 324;
+inline constexpr unsigned IDS_CAPTION_NOISE_REDUCTION_CHECK = kPopupTextBase + 325;
+inline constexpr unsigned IDS_CAPTION_PRV = kPopupTextBase + 326;
+inline constexpr unsigned IDS_CAPTION_MGN = kPopupTextBase + 327;
+inline constexpr unsigned IDS_CAPTION_RESET = kPopupTextBase + 328;
+inline constexpr unsigned IDS_CAPTION_APPLY = kPopupTextBase + 329;
+inline constexpr unsigned IDS_CAPTION_SENSITIZATION = kPopupTextBase + 330;
+inline constexpr unsigned IDS_CAPTION_GAMMA_LOG = kPopupTextBase + 331;
+inline constexpr unsigned IDS_CAPTION_BRIGHTNESS = kPopupTextBase + 332;
+inline constexpr unsigned IDS_CAPTION_CONTRAST = kPopupTextBase + 333;
+inline constexpr unsigned IDS_CAPTION_SATURATION = kPopupTextBase + 334;
+inline constexpr unsigned IDS_CAPTION_HUE = kPopupTextBase + 335;
+inline constexpr unsigned IDS_CAPTION_COLOR_TEMP = kPopupTextBase + 336;
+inline constexpr unsigned IDS_CAPTION_THRESHOLD = kPopupTextBase + 337;
+inline constexpr unsigned IDS_CAPTION_MOIRE_CANCEL = kPopupTextBase + 338;
+inline constexpr unsigned IDS_CAPTION_SHARPEN = kPopupTextBase + 339;
+inline constexpr unsigned IDS_CAPTION_SOFTEN = kPopupTextBase + 340;
+inline constexpr unsigned IDS_CAPTION_NR_RADIUS = kPopupTextBase + 341;
+inline constexpr unsigned IDS_CAPTION_NR_AMOUNT = kPopupTextBase + 342;
+inline constexpr unsigned IDS_CAPTION_NR_SMOOTH = kPopupTextBase + 343;
+inline constexpr unsigned IDS_CAPTION_NR_EDGE = kPopupTextBase + 344;
+inline constexpr unsigned IDS_CAPTION_SR_MIX = kPopupTextBase + 345;
+inline constexpr unsigned IDS_CAPTION_SR_GAMMA = kPopupTextBase + 346;
+inline constexpr unsigned IDS_CAPTION_SR_GAMMA2 = kPopupTextBase + 347;
+inline constexpr unsigned IDS_CAPTION_WB_FINE_B = kPopupTextBase + 348;
+inline constexpr unsigned IDS_CAPTION_WB_FINE_G = kPopupTextBase + 349;
+inline constexpr unsigned IDS_CAPTION_WB_FINE_R = kPopupTextBase + 350;
+inline constexpr unsigned IDS_CAPTION_FRAME_S = kPopupTextBase + 351;
+inline constexpr unsigned IDS_CAPTION_FRAME_R = kPopupTextBase + 352;
+inline constexpr unsigned IDS_CAPTION_WB_LOW_TEMP = kPopupTextBase + 353;
+inline constexpr unsigned IDS_CAPTION_WB_HIGH_TEMP = kPopupTextBase + 354;
+
 // Dialog and palette captions and the captions of their controls live in the
 // string table as well, under ids of their own, so that one lookup serves
 // every text a language file can replace. Dialog ids are below 0x10000,

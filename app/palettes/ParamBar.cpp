@@ -3,7 +3,9 @@
 #include "app/MainFrame.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/ControlIds.h"
+#include "platform/gui/ControlUnit.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -38,8 +40,8 @@ CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& capt
     layout->addWidget(scroll, 1);
 
     QHBoxLayout* bottom = params->MakeBottomRow(body, [this] { OnReset(); });
-    applyButton = new QPushButton(QStringLiteral("&Apply"), body);
-    SetupControl(applyButton, IDC_APPLY, QStringLiteral("Apply"));
+    applyButton = new QPushButton(QString::fromStdString(LoadString(IDS_CAPTION_APPLY)), body);
+    SetupControl(applyButton, IDC_APPLY, PlainCaption(applyButton->text()));
     applyButton->setEnabled(false);
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
     bottom->addWidget(applyButton);

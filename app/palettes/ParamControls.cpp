@@ -95,11 +95,13 @@ CParamControls::~CParamControls() = default;
 
 // --- Building ---------------------------------------------------------------
 
-QString CParamControls::Caption(unsigned id, const char* fallback) const
+// The control's own caption entry when its palette has one, else the
+// caption's text (both translated by a language file).
+QString CParamControls::Caption(unsigned id, unsigned captionId) const
 {
     if (options.dialogId != 0 && id != 0 && HasString(ControlCaption(options.dialogId, id)))
         return QString::fromStdString(LoadString(ControlCaption(options.dialogId, id)));
-    return QString::fromUtf8(fallback);
+    return QString::fromStdString(LoadString(captionId));
 }
 
 void CParamControls::Register(QWidget* control, unsigned id, ParamPage)
@@ -126,26 +128,26 @@ ControlUnit* CParamControls::MakeUnit(ParamField field, QWidget* parent)
     return unit;
 }
 
-AutoCheckBox* CParamControls::MakeCheck(unsigned id, const char* caption, bool threeState, QWidget* parent)
+AutoCheckBox* CParamControls::MakeCheck(unsigned id, unsigned captionId, bool threeState, QWidget* parent)
 {
-    auto* check = new AutoCheckBox(Caption(id, caption), threeState, parent);
+    auto* check = new AutoCheckBox(Caption(id, captionId), threeState, parent);
     SetupControl(check, id, PlainCaption(check->text()));
     Register(check, id, ParamPage::Adjust1);
     return check;
 }
 
-QRadioButton* CParamControls::MakeRadio(RadioGroup* group, unsigned id, const char* caption, QWidget* parent)
+QRadioButton* CParamControls::MakeRadio(RadioGroup* group, unsigned id, unsigned captionId, QWidget* parent)
 {
-    auto* radio = new QRadioButton(Caption(id, caption), parent);
+    auto* radio = new QRadioButton(Caption(id, captionId), parent);
     SetupControl(radio, id, PlainCaption(radio->text()));
     group->Add(radio);
     Register(radio, id, ParamPage::Adjust1);
     return radio;
 }
 
-QGroupBox* CParamControls::MakeGroup(unsigned id, const char* caption, QWidget* parent)
+QGroupBox* CParamControls::MakeGroup(unsigned id, unsigned captionId, QWidget* parent)
 {
-    auto* group = new QGroupBox(Caption(id, caption), parent);
+    auto* group = new QGroupBox(Caption(id, captionId), parent);
     if (id != 0)
         SetupControl(group, id, PlainCaption(group->title()));
     else
@@ -154,18 +156,18 @@ QGroupBox* CParamControls::MakeGroup(unsigned id, const char* caption, QWidget* 
     return group;
 }
 
-QLabel* CParamControls::MakeLabel(unsigned id, const char* caption, QWidget* parent)
+QLabel* CParamControls::MakeLabel(unsigned id, unsigned captionId, QWidget* parent)
 {
-    auto* label = new QLabel(Caption(id, caption), parent);
+    auto* label = new QLabel(Caption(id, captionId), parent);
     SetupControl(label, id, PlainCaption(label->text()));
     Register(label, id, ParamPage::Adjust1);
     return label;
 }
 
-QComboBox* CParamControls::MakeCombo(unsigned id, const char* caption, QWidget* parent)
+QComboBox* CParamControls::MakeCombo(unsigned id, unsigned captionId, QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
-    SetupControl(combo, id, PlainCaption(Caption(id, caption)));
+    SetupControl(combo, id, PlainCaption(Caption(id, captionId)));
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(12);
     combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -189,7 +191,7 @@ FileMenuButtons* CParamControls::MakeFileButtons(unsigned popupId, QWidget* pare
 
 AutoCheckBox* CParamControls::MakePrvCheck(QWidget* parent)
 {
-    AutoCheckBox* check = MakeCheck(kPrvId, "Prv", true, parent);
+    AutoCheckBox* check = MakeCheck(kPrvId, IDS_CAPTION_PRV, true, parent);
     connect(check, &QAbstractButton::clicked, this, [this, check] {
         checkPrv = check->State();
         if (doc != nullptr)
@@ -200,7 +202,7 @@ AutoCheckBox* CParamControls::MakePrvCheck(QWidget* parent)
 
 AutoCheckBox* CParamControls::MakeMgnCheck(QWidget* parent)
 {
-    AutoCheckBox* check = MakeCheck(kMgnId, "Mgn", false, parent);
+    AutoCheckBox* check = MakeCheck(kMgnId, IDS_CAPTION_MGN, false, parent);
     connect(check, &QAbstractButton::clicked, this, [this, check] {
         checkMgn = check->State();
         if (doc == nullptr)
@@ -218,8 +220,8 @@ QHBoxLayout* CParamControls::MakeBottomRow(QWidget* parent, std::function<void()
     row->addWidget(MakePrvCheck(parent));
     row->addWidget(MakeMgnCheck(parent));
     row->addStretch(1);
-    auto* reset = new QPushButton(QStringLiteral("&Reset"), parent);
-    SetupControl(reset, ID_RESET, QStringLiteral("Reset"));
+    auto* reset = new QPushButton(QString::fromStdString(LoadString(IDS_CAPTION_RESET)), parent);
+    SetupControl(reset, ID_RESET, PlainCaption(reset->text()));
     connect(reset, &QPushButton::clicked, reset, std::move(onReset));
     row->addWidget(reset);
     return row;
@@ -230,31 +232,31 @@ QWidget* CParamControls::BuildAdjust1(QWidget* parent)
     auto* page = new QWidget(parent);
     QVBoxLayout* layout = Column(page);
 
-    QGroupBox* rotation = MakeGroup(0, "Rotation", page);
+    QGroupBox* rotation = MakeGroup(0, IDS_CAPTION_ROTATION, page);
     auto* rotationRow = new QHBoxLayout(rotation);
     // Template order: None, Right, Left (the group's values 0, 1, 2).
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1813, "None", rotation));
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1815, "Right", rotation));
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1814, "Left", rotation));
+    rotationRow->addWidget(MakeRadio(rotationGroup, 1813, IDS_CAPTION_ROTATE_NONE, rotation));
+    rotationRow->addWidget(MakeRadio(rotationGroup, 1815, IDS_CAPTION_ROTATE_RIGHT, rotation));
+    rotationRow->addWidget(MakeRadio(rotationGroup, 1814, IDS_CAPTION_ROTATE_LEFT, rotation));
     layout->addWidget(rotation);
 
-    QGroupBox* wb = MakeGroup(0, "White balance", page);
+    QGroupBox* wb = MakeGroup(0, IDS_CAPTION_WHITE_BALANCE, page);
     QVBoxLayout* wbLayout = Column(wb);
-    wbCombo = MakeCombo(IDC_WB_COMBO, "White balance", wb);
+    wbCombo = MakeCombo(IDC_WB_COMBO, IDS_CAPTION_WHITE_BALANCE, wb);
     wbLayout->addWidget(wbCombo);
     wbLayout->addWidget(MakeUnit(F::wbTempt, wb));
     auto* scale = new QHBoxLayout;
-    scale->addWidget(MakeLabel(2400, "2500", wb));
+    scale->addWidget(MakeLabel(2400, IDS_CAPTION_WB_LOW_TEMP, wb));
     scale->addStretch(1);
-    scale->addWidget(MakeLabel(2401, "5500K", wb));
+    scale->addWidget(MakeLabel(2401, IDS_CAPTION_WB_MID_TEMP, wb));
     scale->addStretch(1);
-    scale->addWidget(MakeLabel(2402, "9500", wb));
+    scale->addWidget(MakeLabel(2402, IDS_CAPTION_WB_HIGH_TEMP, wb));
     wbLayout->addLayout(scale);
-    wbLayout->addWidget(MakeCheck(1220, "FineTune", false, wb));
+    wbLayout->addWidget(MakeCheck(1220, IDS_CAPTION_WB_FINE_TUNE, false, wb));
     for (const F f : {F::WBfineTuneR, F::WBfineTuneG, F::WBfineTuneB})
         wbLayout->addWidget(MakeUnit(f, wb));
     auto* spot = new QHBoxLayout;
-    spot->addWidget(MakeLabel(0, "Spot WB", wb));
+    spot->addWidget(MakeLabel(0, IDS_CAPTION_SPOT_WB, wb));
     spot->addStretch(1);
     if (FileMenuButtons* buttons = MakeFileButtons(33304, wb))
         spot->addWidget(buttons);
@@ -263,13 +265,13 @@ QWidget* CParamControls::BuildAdjust1(QWidget* parent)
 
     layout->addWidget(MakeUnit(F::sensitize, page));
     auto* enhance = new QHBoxLayout;
-    enhance->addWidget(MakeCheck(1202, "Vivid", true, page));
-    enhance->addWidget(MakeCheck(1203, "Green", true, page));
+    enhance->addWidget(MakeCheck(1202, IDS_CAPTION_VIVID, true, page));
+    enhance->addWidget(MakeCheck(1203, IDS_CAPTION_GREEN, true, page));
     enhance->addStretch(1);
     layout->addLayout(enhance);
 
     auto* files = new QHBoxLayout;
-    files->addWidget(MakeLabel(0, "Parameters", page));
+    files->addWidget(MakeLabel(0, IDS_CAPTION_PARAMETERS, page));
     files->addStretch(1);
     if (FileMenuButtons* buttons = MakeFileButtons(33201, page))
         files->addWidget(buttons);
@@ -280,20 +282,20 @@ QWidget* CParamControls::BuildAdjust1(QWidget* parent)
 
 QWidget* CParamControls::BuildToneGroup(QWidget* parent)
 {
-    QGroupBox* tone = MakeGroup(0, "Tone", parent);
+    QGroupBox* tone = MakeGroup(0, IDS_CAPTION_TONE, parent);
     QVBoxLayout* layout = Column(tone);
     auto* curve = new QHBoxLayout;
-    curve->addWidget(MakeRadio(toneGroup, 2613, "&Gamma", tone));
-    curve->addWidget(MakeRadio(toneGroup, 2616, "&Log", tone));
+    curve->addWidget(MakeRadio(toneGroup, 2613, IDS_CAPTION_GAMMA, tone));
+    curve->addWidget(MakeRadio(toneGroup, 2616, IDS_CAPTION_LOG, tone));
     curve->addStretch(1);
     layout->addLayout(curve);
     for (const F f : {F::gamma, F::contrast, F::brightness, F::saturation, F::hue})
         layout->addWidget(MakeUnit(f, tone));
     auto* reference = new HueStrip(tone);
-    SetupControl(reference, 1300, QStringLiteral("Hues"));
+    SetupControl(reference, 1300, QString::fromStdString(LoadString(IDS_CAPTION_HUES)));
     Register(reference, 1300, ParamPage::Adjust2);
     hueShifted = new HueStrip(tone);
-    SetupControl(hueShifted, 1301, QStringLiteral("Hues after the hue shift"));
+    SetupControl(hueShifted, 1301, QString::fromStdString(LoadString(IDS_CAPTION_HUES_SHIFTED)));
     Register(hueShifted, 1301, ParamPage::Adjust2);
     layout->addWidget(reference);
     layout->addWidget(hueShifted);
@@ -302,14 +304,14 @@ QWidget* CParamControls::BuildToneGroup(QWidget* parent)
 
 QWidget* CParamControls::BuildSRGroup(QWidget* parent)
 {
-    srGroup = MakeGroup(kSRGroupId, "SR mixing", parent);
+    srGroup = MakeGroup(kSRGroupId, IDS_CAPTION_SR_MIXING, parent);
     QVBoxLayout* layout = Column(srGroup);
-    srCombo = MakeCombo(1401, "SR mixing", srGroup);
+    srCombo = MakeCombo(1401, IDS_CAPTION_SR_MIXING, srGroup);
     layout->addWidget(srCombo);
     auto* checks = new QHBoxLayout;
-    checks->addWidget(MakeCheck(1224, "S", false, srGroup));
-    checks->addWidget(MakeCheck(1223, "R", false, srGroup));
-    easyCheck = MakeCheck(1221, "Easy Mode", false, srGroup);
+    checks->addWidget(MakeCheck(1224, IDS_CAPTION_FRAME_S, false, srGroup));
+    checks->addWidget(MakeCheck(1223, IDS_CAPTION_FRAME_R, false, srGroup));
+    easyCheck = MakeCheck(1221, IDS_CAPTION_EASY_MODE, false, srGroup);
     checks->addWidget(easyCheck);
     checks->addStretch(1);
     layout->addLayout(checks);
@@ -333,10 +335,11 @@ QWidget* CParamControls::BuildDetail(QWidget* parent, bool withNoiseReduction)
     auto* page = new QWidget(parent);
     QVBoxLayout* layout = Column(page);
 
-    QGroupBox* sharpness = MakeGroup(0, "Sharpness", page);
+    QGroupBox* sharpness = MakeGroup(0, IDS_CAPTION_SHARPNESS, page);
     QVBoxLayout* sharpLayout = Column(sharpness);
     auto* radios = new QGridLayout;
-    const char* names[] = {"Hard", "Normal", "Soft", "Custom"};
+    constexpr unsigned names[] = {IDS_CAPTION_SHARP_HARD, IDS_CAPTION_SHARP_NORMAL, IDS_CAPTION_SHARP_SOFT,
+                                  IDS_CAPTION_SHARP_CUSTOM};
     for (int i = 0; i < 4; ++i)
         radios->addWidget(MakeRadio(sharpnessGroup, IDC_SHARPNESS_FIRST + unsigned(i), names[i], sharpness), i / 2,
                           i % 2);
@@ -345,16 +348,16 @@ QWidget* CParamControls::BuildDetail(QWidget* parent, bool withNoiseReduction)
     sharpLayout->addWidget(MakeUnit(F::harden, sharpness));
     layout->addWidget(sharpness);
 
-    QGroupBox* moire = MakeGroup(0, "Moire", page);
+    QGroupBox* moire = MakeGroup(0, IDS_CAPTION_MOIRE, page);
     QVBoxLayout* moireLayout = Column(moire);
     moireLayout->addWidget(MakeUnit(F::iColorNR, moire));
     moireLayout->addWidget(MakeUnit(F::iColorNRthreshold, moire));
     layout->addWidget(moire);
 
     if (withNoiseReduction) {
-        QGroupBox* nr = MakeGroup(0, "Noise reduction", page);
+        QGroupBox* nr = MakeGroup(0, IDS_CAPTION_NOISE_REDUCTION, page);
         QVBoxLayout* nrLayout = Column(nr);
-        nrLayout->addWidget(MakeCheck(1225, "&Noise Reduction", true, nr));
+        nrLayout->addWidget(MakeCheck(1225, IDS_CAPTION_NOISE_REDUCTION_CHECK, true, nr));
         for (const F f : {F::NR1, F::NR2, F::NR3, F::NR4})
             nrLayout->addWidget(MakeUnit(f, nr));
         layout->addWidget(nr);

@@ -111,14 +111,14 @@ public:
 
 private:
     ControlUnit* MakeUnit(ParamField field, QWidget* parent);
-    AutoCheckBox* MakeCheck(unsigned id, const char* caption, bool threeState, QWidget* parent);
-    QRadioButton* MakeRadio(RadioGroup* group, unsigned id, const char* caption, QWidget* parent);
-    QGroupBox* MakeGroup(unsigned id, const char* caption, QWidget* parent);
-    QLabel* MakeLabel(unsigned id, const char* caption, QWidget* parent);
-    QComboBox* MakeCombo(unsigned id, const char* caption, QWidget* parent);
+    AutoCheckBox* MakeCheck(unsigned id, unsigned captionId, bool threeState, QWidget* parent);
+    QRadioButton* MakeRadio(RadioGroup* group, unsigned id, unsigned captionId, QWidget* parent);
+    QGroupBox* MakeGroup(unsigned id, unsigned captionId, QWidget* parent);
+    QLabel* MakeLabel(unsigned id, unsigned captionId, QWidget* parent);
+    QComboBox* MakeCombo(unsigned id, unsigned captionId, QWidget* parent);
     FileMenuButtons* MakeFileButtons(unsigned popupId, QWidget* parent);
     void Register(QWidget* control, unsigned id, ParamPage page);
-    QString Caption(unsigned id, const char* fallback) const;
+    QString Caption(unsigned id, unsigned captionId) const;
 
     QWidget* BuildAdjust1(QWidget* parent);
     QWidget* BuildAdjust2(QWidget* parent);

@@ -79,6 +79,8 @@ QString RowCaption(const ControlRow& row)
 {
     if (row.dialogId != 0 && HasString(ControlCaption(row.dialogId, row.editId)))
         return QString::fromStdString(LoadString(ControlCaption(row.dialogId, row.editId)));
+    if (row.captionId != 0 && HasString(row.captionId))
+        return QString::fromStdString(LoadString(row.captionId));
     return QString::fromUtf8(row.caption);
 }
 

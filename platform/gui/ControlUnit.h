@@ -64,6 +64,10 @@ struct ControlRow {
     // ControlCaption(dialogId, editId) when there is one (a language file
     // translates it), else the caption above.
     unsigned dialogId = 0;
+    // The caption's own string id (0: none): shown in its place when there is
+    // no caption entry of the control, so that a language file translates a
+    // caption shared by several palettes once.
+    unsigned captionId = 0;
 };
 
 // The row's conversions (plain rules). Positions are not held in the slider

@@ -1,9 +1,11 @@
 // Languages: the files beside the program in the "&Language" menu, a chosen
 // language's texts with English where it has none, the fall-back to English,
-// the shipped German translation (screenshots of the main window and the
-// About box in it) and the About box's texts.
+// the shipped German translation (screenshots of the main window, the About
+// box and the parameter palettes in it) and the About box's texts.
 #include "app/AboutDlg.h"
 #include "app/palettes/HistogramBar.h"
+#include "app/palettes/ParamBar.h"
+#include "app/palettes/ParamTabBar.h"
 #include "app/VelmoView.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
@@ -15,9 +17,12 @@
 #include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
+#include "tests/app/dialogs/DialogTestUtil.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -335,6 +340,89 @@ private slots:
             QVERIFY(dialog.grab().save(Shot(QStringLiteral("velmo-about-de.png"))));
         });
         QVERIFY(shown);
+    }
+
+    // The parameter palettes in German: the groups', units' and buttons'
+    // captions come from the language file, their accessible names follow
+    // them, and nothing is clipped, in the tabbed and the classic palette.
+    void ParamPalettesInGerman()
+    {
+        struct UnitCase {
+            ParamField field;
+            const char* german;
+        };
+        struct ControlCase {
+            unsigned id;
+            const char* german;
+        };
+        const char* groups[] = {"Drehung", "Weißabgleich", "Gradation", "SR-Mischung", "Schärfe", "Moiré"};
+        const UnitCase units[] = {{ParamField::wbTempt, "Farbtemp."},   {ParamField::contrast, "Kontrast"},
+                                  {ParamField::brightness, "Helligkeit"}, {ParamField::saturation, "Sättigung"},
+                                  {ParamField::hue, "Farbton"},          {ParamField::sensitize, "Belichtung (LW)"},
+                                  {ParamField::soften, "Weichzeichnen"}};
+        const ControlCase controls[] = {{1814, "Links"}, {1202, "Lebhaft"}, {1220, "Feinabstimmung"},
+                                        {IDC_SHARPNESS_FIRST, "Hart"}, {ID_RESET, "&Zurücksetzen"}};
+
+        const std::string program = VELMO_BINARY_DIR "/app/velmo";
+        for (const int useOldUI : {0, 1}) {
+            TempDir dir;
+            AppRun::Setup setup;
+            setup.programPath = program;
+            setup.arguments = {SampleRafPath(dir.path())};
+            setup.presets = [useOldUI](SettingsStore& s) {
+                s.WriteProfileInt(kSettingsSection, "Language", 0x407);
+                s.WriteProfileInt(kSettingsSection, "UseOldUI", useOldUI);
+                s.WriteProfileInt(kSettingsSection, "CurrentPane", 0);
+            };
+            AppRun run(setup);
+            QCOMPARE(run.App().CurrentLanguage(), 0x407);
+            CMainFrame& frame = run.Frame();
+            frame.resize(1400, 1000);
+            ProcessEvents(100);
+            CPaletteDock* dock = frame.Palette(useOldUI != 0 ? ID_VIEW_PARAMS : ID_VIEW_PARAMTAB);
+            QVERIFY(dock->isVisible());
+            CParamControls& params = useOldUI != 0 ? dynamic_cast<CParamBar*>(dock)->Controls()
+                                                   : dynamic_cast<CParamTabBar*>(dock)->Controls();
+            const QString where = useOldUI != 0 ? QStringLiteral("classic") : QStringLiteral("tabbed");
+
+            QStringList titles;
+            for (QGroupBox* group : dock->widget()->findChildren<QGroupBox*>()) {
+                titles << group->title();
+                QCOMPARE(group->accessibleName(), PlainCaption(group->title()));
+            }
+            for (const char* title : groups)
+                QVERIFY2(titles.contains(QString::fromUtf8(title)), qPrintable(where + ": " + titles.join('|')));
+            for (const UnitCase& c : units) {
+                ControlUnit* unit = params.Unit(c.field);
+                QVERIFY(unit != nullptr);
+                QCOMPARE(unit->Label()->text(), QString::fromUtf8(c.german));
+                QCOMPARE(unit->Edit()->accessibleName(), QString::fromUtf8(c.german));
+            }
+            for (const ControlCase& c : controls) {
+                QWidget* control = FindControl(dock->widget(), c.id);
+                auto* button = qobject_cast<QAbstractButton*>(control);
+                QVERIFY2(button != nullptr, c.german);
+                QCOMPARE(button->text(), QString::fromUtf8(c.german));
+                QCOMPARE(button->accessibleName(), PlainCaption(button->text()));
+            }
+
+            // Every page as a photographer opens it: whole captions, a screenshot each.
+            auto check = [&](QWidget& root, const QString& file) {
+                const QStringList clipped = ClippedControls(root);
+                QVERIFY2(clipped.isEmpty(), qPrintable(where + ": " + clipped.join(QStringLiteral("; "))));
+                QVERIFY(frame.grab().save(Shot(file)));
+            };
+            if (useOldUI != 0) {
+                check(*dock->widget(), QStringLiteral("velmo-params-classic-de.png"));
+            } else {
+                auto* tabbed = dynamic_cast<CParamTabBar*>(dock);
+                for (const int page : {0, 1, 2}) {
+                    tabbed->ShowPage(page);
+                    ProcessEvents(20);
+                    check(*tabbed->Page(page), QStringLiteral("velmo-params-tabbed-de-page%1.png").arg(page));
+                }
+            }
+        }
     }
 };
 
