@@ -571,6 +571,8 @@ const StringEntry kEnglishStrings[] = {
     {IDS_CAPTION_FRAME_R, "R"},
     {IDS_CAPTION_WB_LOW_TEMP, "2500"},
     {IDS_CAPTION_WB_HIGH_TEMP, "9500"},
+    {IDS_CAPTION_LENS_MODEL, "ModelName:%s"},
+    {IDS_CAPTION_LENS_FOCAL_LENGTH, "FocalLength:%3.3fmm"},
     // Dialog captions, then control captions by dialog (res/ResourceIds.h).
     {DialogCaption(IDD_ABOUTBOX), "About velmo"},
     {DialogCaption(IDD_BATCH), "Batch convert"},

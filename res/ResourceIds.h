@@ -360,6 +360,9 @@ inline constexpr unsigned IDS_CAPTION_FRAME_S = kPopupTextBase + 351;
 inline constexpr unsigned IDS_CAPTION_FRAME_R = kPopupTextBase + 352;
 inline constexpr unsigned IDS_CAPTION_WB_LOW_TEMP = kPopupTextBase + 353;
 inline constexpr unsigned IDS_CAPTION_WB_HIGH_TEMP = kPopupTextBase + 354;
+// The lens palette's readouts of the loaded lens.
+inline constexpr unsigned IDS_CAPTION_LENS_MODEL = kPopupTextBase + 355;
+inline constexpr unsigned IDS_CAPTION_LENS_FOCAL_LENGTH = kPopupTextBase + 356;
 
 // Dialog and palette captions and the captions of their controls live in the
 // string table as well, under ids of their own, so that one lookup serves

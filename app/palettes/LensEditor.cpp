@@ -1,6 +1,8 @@
 #include "app/palettes/LensEditor.h"
 
 #include "params/EditState.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <cstdio>
 
@@ -51,16 +53,33 @@ void SetLensValue(LensCorrectionSettings& s, LensControl control, int32_t value)
     }
 }
 
+namespace {
+
+// The text of id with its printf conversions filled in. A language file's
+// text has the same conversions as the English one (or is not taken).
+template <class... Args>
+std::string FormatCaption(unsigned id, Args... args)
+{
+    const std::string format = LoadString(id);
+    const int size = std::snprintf(nullptr, 0, format.c_str(), args...);
+    if (size <= 0)
+        return {};
+    std::string text(size_t(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), args...);
+    text.resize(size_t(size));
+    return text;
+}
+
+} // namespace
+
 std::string LensModelCaption(const std::string& modelName)
 {
-    return "ModelName:" + modelName;
+    return FormatCaption(IDS_CAPTION_LENS_MODEL, modelName.c_str());
 }
 
 std::string LensFocalLengthCaption(double focalLength)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "FocalLength:%3.3fmm", focalLength);
-    return text;
+    return FormatCaption(IDS_CAPTION_LENS_FOCAL_LENGTH, focalLength);
 }
 
 LensEditor::LensEditor(EditState& editState) : state(editState) {}

@@ -4,6 +4,7 @@
 // box and the parameter palettes in it) and the About box's texts.
 #include "app/AboutDlg.h"
 #include "app/palettes/HistogramBar.h"
+#include "app/palettes/LensPanel.h"
 #include "app/palettes/ParamBar.h"
 #include "app/palettes/ParamTabBar.h"
 #include "app/VelmoView.h"
@@ -421,6 +422,17 @@ private slots:
                     ProcessEvents(20);
                     check(*tabbed->Page(page), QStringLiteral("velmo-params-tabbed-de-page%1.png").arg(page));
                 }
+                // The lens page's readouts of the loaded lens.
+                tabbed->ShowPage(4);
+                ProcessEvents(20);
+                auto* lens = dynamic_cast<CLensPanel*>(tabbed->FeaturePage(FeatureKind::LensCorrection));
+                QVERIFY(lens != nullptr);
+                QVERIFY2(lens->ModelCaption()->text().startsWith(QStringLiteral("Modell:FinePix")),
+                         qPrintable(lens->ModelCaption()->text()));
+                QVERIFY2(lens->FocalLengthCaption()->text().startsWith(QStringLiteral("Brennweite:")) &&
+                             lens->FocalLengthCaption()->text().endsWith(QStringLiteral("mm")),
+                         qPrintable(lens->FocalLengthCaption()->text()));
+                check(*tabbed->Page(4), QStringLiteral("velmo-params-tabbed-de-page4.png"));
             }
         }
     }
