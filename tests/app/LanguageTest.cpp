@@ -345,7 +345,8 @@ private slots:
 
     // The parameter palettes in German: the groups', units' and buttons'
     // captions come from the language file, their accessible names follow
-    // them, and nothing is clipped, in the tabbed and the classic palette.
+    // them, and nothing is clipped, in the tabbed and the classic palette, at
+    // the system font and a large dialog font.
     void ParamPalettesInGerman()
     {
         struct UnitCase {
@@ -365,14 +366,27 @@ private slots:
                                         {IDC_SHARPNESS_FIRST, "Hart"}, {ID_RESET, "&Zurücksetzen"}};
 
         const std::string program = VELMO_BINARY_DIR "/app/velmo";
-        for (const int useOldUI : {0, 1}) {
+        struct PaletteCase {
+            int useOldUI;
+            const char* fontName; // the dialog-font override ("": the system font)
+            int fontSize;
+            const char* suffix;   // of the screenshots' names
+        };
+        const PaletteCase cases[] = {{0, "", 0, "de"},
+                                     {0, "DejaVu Serif", 14, "de-large"},
+                                     {1, "", 0, "de"},
+                                     {1, "DejaVu Serif", 14, "de-large"}};
+        for (const PaletteCase& k : cases) {
+            const int useOldUI = k.useOldUI;
             TempDir dir;
             AppRun::Setup setup;
             setup.programPath = program;
             setup.arguments = {SampleRafPath(dir.path())};
-            setup.presets = [useOldUI](SettingsStore& s) {
+            setup.presets = [k](SettingsStore& s) {
                 s.WriteProfileInt(kSettingsSection, "Language", 0x407);
-                s.WriteProfileInt(kSettingsSection, "UseOldUI", useOldUI);
+                s.WriteProfileInt(kSettingsSection, "UseOldUI", k.useOldUI);
+                s.WriteProfileString(kSettingsSection, "FontName", k.fontName);
+                s.WriteProfileInt(kSettingsSection, "FontSize", k.fontSize);
                 s.WriteProfileInt(kSettingsSection, "CurrentPane", 0);
             };
             AppRun run(setup);
@@ -384,7 +398,7 @@ private slots:
             QVERIFY(dock->isVisible());
             CParamControls& params = useOldUI != 0 ? dynamic_cast<CParamBar*>(dock)->Controls()
                                                    : dynamic_cast<CParamTabBar*>(dock)->Controls();
-            const QString where = useOldUI != 0 ? QStringLiteral("classic") : QStringLiteral("tabbed");
+            const QString where = QString::fromUtf8(useOldUI != 0 ? "classic-" : "tabbed-") + QLatin1String(k.suffix);
 
             QStringList titles;
             for (QGroupBox* group : dock->widget()->findChildren<QGroupBox*>()) {
@@ -414,13 +428,13 @@ private slots:
                 QVERIFY(frame.grab().save(Shot(file)));
             };
             if (useOldUI != 0) {
-                check(*dock->widget(), QStringLiteral("velmo-params-classic-de.png"));
+                check(*dock->widget(), QStringLiteral("velmo-params-%1.png").arg(where));
             } else {
                 auto* tabbed = dynamic_cast<CParamTabBar*>(dock);
                 for (const int page : {0, 1, 2}) {
                     tabbed->ShowPage(page);
                     ProcessEvents(20);
-                    check(*tabbed->Page(page), QStringLiteral("velmo-params-tabbed-de-page%1.png").arg(page));
+                    check(*tabbed->Page(page), QStringLiteral("velmo-params-%1-page%2.png").arg(where).arg(page));
                 }
                 // The lens page's readouts of the loaded lens.
                 tabbed->ShowPage(4);
@@ -432,7 +446,7 @@ private slots:
                 QVERIFY2(lens->FocalLengthCaption()->text().startsWith(QStringLiteral("Brennweite:")) &&
                              lens->FocalLengthCaption()->text().endsWith(QStringLiteral("mm")),
                          qPrintable(lens->FocalLengthCaption()->text()));
-                check(*tabbed->Page(4), QStringLiteral("velmo-params-tabbed-de-page4.png"));
+                check(*tabbed->Page(4), QStringLiteral("velmo-params-%1-page4.png").arg(where));
             }
         }
     }
