@@ -6,8 +6,6 @@
 #include "app/dialogs/BatchDlg.h"
 #include "document/VelmoDoc.h"
 
-#include <cstdio>
-
 namespace velmo {
 
 bool BatchDialogAvailable()
@@ -78,12 +76,8 @@ BatchCrop MapBatchCrop(const BatchCropSource& source, const CVelmoDoc& doc, int 
     const bool portrait = rotate != 0;
     ViewGeometry g;
     if (source.fullMode) {
-        int ow = 0, oh = 0;
-        if (source.zoomPercent != 0 &&
-            std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
-            ow = oh = 0;
         const DisplaySize display =
-            FullModeDisplaySize(source.viewWidth, source.viewHeight, portrait, source.zoomPercent, ow, oh);
+            FullModeDisplayFor(doc, source.viewWidth, source.viewHeight, portrait, source.zoomPercent);
         g.displayWidth = display.width;
         g.displayHeight = display.height;
     } else {

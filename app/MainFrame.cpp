@@ -87,6 +87,14 @@ QSize PreviewDisplaySize(int index, bool portrait)
     return {w, h};
 }
 
+DisplaySize FullModeDisplayFor(const CVelmoDoc& doc, int viewWidth, int viewHeight, bool portrait, int zoomPercent)
+{
+    int ow = 0, oh = 0;
+    if (zoomPercent != 0 && std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
+        ow = oh = 0;
+    return FullModeDisplaySize(viewWidth, viewHeight, portrait, zoomPercent, ow, oh);
+}
+
 std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, const std::vector<QRect>& screens)
 {
     if (bytes.size() != 16)
@@ -773,11 +781,7 @@ void CMainFrame::RecalcLayout()
         SetResizable(true);
         layout()->activate();
         const QSize client = view->size();
-        int ow = 0, oh = 0;
-        if (zoomPercent != 0 && std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
-            ow = oh = 0;
-        const DisplaySize display =
-            FullModeDisplaySize(client.width(), client.height(), portrait, zoomPercent, ow, oh);
+        const DisplaySize display = FullModeDisplayFor(doc, client.width(), client.height(), portrait, zoomPercent);
         view->SetDisplaySize(display.width, display.height);
     } else {
         // Everything below follows from the widgets' size hints, never from

@@ -4,6 +4,7 @@
 // kept in the settings, dropped files, and the worker's posted reports.
 #pragma once
 
+#include "app/ViewGeometry.h"
 #include "platform/gui/CmdTarget.h"
 
 #include <QMainWindow>
@@ -248,5 +249,9 @@ std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, 
 // The preview size for a previewSize index (0 x1, 1 x1.5, 2 x2, 3 /2, 4 /3,
 // 5 /4; others count as 0), turned for a portrait image.
 QSize PreviewDisplaySize(int previewSizeIndex, bool portrait);
+
+// The display size of full mode for a view of viewWidth x viewHeight: the
+// picture fitted to the view, or at zoomPercent (not 0) of doc's output size.
+DisplaySize FullModeDisplayFor(const CVelmoDoc& doc, int viewWidth, int viewHeight, bool portrait, int zoomPercent);
 
 } // namespace velmo
