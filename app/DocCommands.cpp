@@ -56,17 +56,6 @@ const SideFile kSideFiles[] = {
      &CVelmoDoc::OnSaveSpotWhiteBalance},
 };
 
-// The palettes' "..." buttons and the menus they open.
-struct PopupMenuCommand {
-    unsigned id;
-    unsigned menu;
-};
-constexpr PopupMenuCommand kPopupMenus[] = {
-    {ID_POPUP_PARAMS_MENU, IDR_PARAMS_MENU},       {ID_POPUP_LENS_MENU, IDR_LENS_MENU},
-    {ID_POPUP_SELCOLOR_MENU, IDR_SELCOLOR_MENU},   {ID_POPUP_WB_MENU, IDR_WB_MENU},
-    {ID_POPUP_TONE_CURVE_MENU, IDR_TONE_CURVE_MENU},
-};
-
 struct FeatureCommand {
     unsigned id;
     FeatureKind kind;
@@ -148,7 +137,7 @@ void CDocCommands::BuildParameterCommands()
     OnCommandRange(ID_SHARPNESS_HARD, ID_SHARPNESS_CUSTOM, [this](unsigned id) {
         doc.SetSharpnessPreset(int(id - ID_SHARPNESS_HARD));
         frame.LoadRecordIntoPalettes();
-        Focus(IDC_SHARPNESS_FIRST + unsigned(doc.Edit().Params().sharpness));
+        Focus(IDC_SHARPNESS_HARD + unsigned(doc.Edit().Params().sharpness));
     });
     OnUpdateRange(ID_SHARPNESS_HARD, ID_SHARPNESS_CUSTOM, [this](CCmdUI& ui) {
         ui.SetCheck(int(ui.id - ID_SHARPNESS_HARD) == doc.Edit().Params().sharpness);
@@ -248,8 +237,12 @@ void CDocCommands::BuildFeatureCommands()
     // The palettes' items that need their feature on; the commands are theirs.
     OnUpdate(ID_RESET_ALL_CHANNELS, [this](CCmdUI& ui) { ui.Enable(doc.Edit().FeatureOn(FeatureKind::FreeCurve)); });
 
-    for (const PopupMenuCommand p : kPopupMenus)
-        OnCommand(p.id, [this, p](unsigned) { frame.TrackPopupMenu(p.menu, nullptr, QCursor::pos()); });
+    // The palettes' "..." buttons as commands: their menus at the cursor.
+    for (const ControlRow& row : PaletteControls())
+        if (row.kind == ControlKind::FileMenu)
+            OnCommand(row.id, [this, menu = unsigned(row.item)](unsigned) {
+                frame.TrackPopupMenu(menu, nullptr, QCursor::pos());
+            });
 }
 
 void CDocCommands::BuildOutputCommands()

@@ -38,6 +38,11 @@ static_assert(offsetof(LensCorrectionSettings, flags) == 32);
 static_assert(offsetof(LensCorrectionSettings, fisheyeAngle) == 36);
 static_assert(offsetof(LensCorrectionSettings, fisheyeScale) == 40);
 
+// The lens editors' eight value controls (the Distortion and Coefficient
+// controls edit the fisheye angle and scale in fisheye mode).
+enum class LensControl { Distortion, ChromaRed, ChromaBlue, VignetteAmount, VignetteMidpoint, StretchX, StretchY,
+                         Coefficient, kCount };
+
 // Bit 0 of flags.
 constexpr int32_t kLensFisheyeFlag = 1;
 

@@ -1,6 +1,12 @@
 #include "params/ParamFields.h"
 
+#include "params/ExponentMapping.h"
+#include "params/GlobalSwitches.h"
+#include "params/LensCorrectionSettings.h"
+#include "params/SelectiveColorTable.h"
 #include "platform/core/PrivateProfile.h"
+#include "res/Menus.h"
+#include "res/ResourceIds.h"
 
 #include <array>
 #include <cmath>
@@ -14,19 +20,15 @@ using F = ParamField;
 using D = ParamDefault;
 
 constexpr ParamFieldInfo I(F id, const char* name, int32_t DevParams::*field, const char* key, double lo, double hi,
-                           D kind, double def, unsigned control = 0, unsigned slider = 0, unsigned spin = 0,
-                           unsigned captionId = 0, const char* caption = nullptr)
+                           D kind, double def)
 {
-    return {id, name, ParamType::Int, field, nullptr, key, lo, hi, 1.0, kind, def, control, slider, spin, captionId,
-            caption};
+    return {id, name, ParamType::Int, field, nullptr, key, lo, hi, 1.0, kind, def};
 }
 
 constexpr ParamFieldInfo R(F id, const char* name, float DevParams::*field, const char* key, double lo, double hi,
-                           double step, D kind, double def, unsigned control, unsigned slider, unsigned spin,
-                           unsigned captionId = 0, const char* caption = nullptr)
+                           double step, D kind, double def)
 {
-    return {id, name, ParamType::Float, nullptr, field, key, lo, hi, step, kind, def, control, slider, spin,
-            captionId, caption};
+    return {id, name, ParamType::Float, nullptr, field, key, lo, hi, step, kind, def};
 }
 
 #define FIELD(name) F::name, #name, &DevParams::name
@@ -35,42 +37,42 @@ constexpr ParamFieldInfo R(F id, const char* name, float DevParams::*field, cons
 // Ranges are those of the palettes' controls, in the stored form (saturation
 // as stored, the palettes show it minus 100); indices and divisors need them.
 constexpr ParamFieldInfo kTable[] = {
-    R(FIELD(gamma), "gamma", 0.001, 100.0, 0.01, D::Family, 1.0, 1613, 2111, 2212),
-    R(FIELD(sensitize), "sensitize", -5.0, 3.0, 0.1, D::Constant, 0.0, 1622, 2121, 2219),
-    I(FIELD(whiteBalance), "whiteBalance", 0, 12, D::Camera, 0, 1406),
-    I(FIELD(wbTempt), "wbTempt", 2500, 9500, D::Constant, 5500, 1624, 2123, 2208),
-    I(FIELD(contrast), "contrast", -100, 100, D::Family, 0, 1609, 2108, 2209),
-    I(FIELD(brightness), "brightness", -100, 100, D::Family, 0, 1603, 2102, 2202),
-    I(FIELD(saturation), "saturation", 0, 400, D::Family, 100, 1621, 2120, 2218),
-    I(FIELD(hue), "hue", -100, 100, D::Constant, 0, 1616, 2114, 2215),
-    I(FIELD(sharpness), "sharpness", 0, 3, D::Camera, 0, 1804),
-    I(FIELD(rotate), "rotate", 0, 2, D::Camera, 0, 1813),
-    R(FIELD(gammaSR), "gammaSR", 0.001, 100.0, 0.01, D::Family, 1.2, 1651, 2112, 2213, 2410, "g"),
-    R(FIELD(gammaSR2), "gammaSR2", 0.001, 100.0, 0.01, D::Constant, 1.0, 1652, 2113, 2214, 2411, "n"),
-    I(FIELD(mixSR), "mixSR", 0, 100, D::Constant, 50, 1653, 2116, 2216, 2415, "m"),
-    I(FIELD(typeSR), "typeSR", 0, 7, D::Constant, 5, 1401),
-    I(FIELD(iEnhColor), "iEnhColor", 0, 2, D::Constant, 0, 1202, 0, 0, 1202, "Vivid"),
-    I(FIELD(iEnhGreen), "iEnhGreen", 0, 2, D::Constant, 0, 1203, 0, 0, 1203, "Green"),
-    I(FIELD(iColorNR), "iColorNR", 0, 5, D::Constant, 1, 1608, 2107, 2207),
-    I(FIELD(iColorNRthreshold), "iColorNRthreshold", 0, 100, D::Constant, 40, 1667, 2136, 2228),
-    I(FIELD(soften), "soften", 0, 100, D::Constant, 0, 1660, 2130, 2222, 2416, "Soften"),
-    I(FIELD(harden), "harden", 0, 100, D::Constant, 0, 1661, 2131, 2223, 2417, "Sharpen"),
+    R(FIELD(gamma), "gamma", 0.001, 100.0, 0.01, D::Family, 1.0),
+    R(FIELD(sensitize), "sensitize", -5.0, 3.0, 0.1, D::Constant, 0.0),
+    I(FIELD(whiteBalance), "whiteBalance", 0, 12, D::Camera, 0),
+    I(FIELD(wbTempt), "wbTempt", 2500, 9500, D::Constant, 5500),
+    I(FIELD(contrast), "contrast", -100, 100, D::Family, 0),
+    I(FIELD(brightness), "brightness", -100, 100, D::Family, 0),
+    I(FIELD(saturation), "saturation", 0, 400, D::Family, 100),
+    I(FIELD(hue), "hue", -100, 100, D::Constant, 0),
+    I(FIELD(sharpness), "sharpness", 0, 3, D::Camera, 0),
+    I(FIELD(rotate), "rotate", 0, 2, D::Camera, 0),
+    R(FIELD(gammaSR), "gammaSR", 0.001, 100.0, 0.01, D::Family, 1.2),
+    R(FIELD(gammaSR2), "gammaSR2", 0.001, 100.0, 0.01, D::Constant, 1.0),
+    I(FIELD(mixSR), "mixSR", 0, 100, D::Constant, 50),
+    I(FIELD(typeSR), "typeSR", 0, 7, D::Constant, 5),
+    I(FIELD(iEnhColor), "iEnhColor", 0, 2, D::Constant, 0),
+    I(FIELD(iEnhGreen), "iEnhGreen", 0, 2, D::Constant, 0),
+    I(FIELD(iColorNR), "iColorNR", 0, 5, D::Constant, 1),
+    I(FIELD(iColorNRthreshold), "iColorNRthreshold", 0, 100, D::Constant, 40),
+    I(FIELD(soften), "soften", 0, 100, D::Constant, 0),
+    I(FIELD(harden), "harden", 0, 100, D::Constant, 0),
     I(FIELD(ICC), "ICC", 0, 4, D::Constant, 0),
-    I(FIELD(easySR), "easySR", 0, 1, D::Constant, 1, 1221, 0, 0, 1221, "Easy Mode"),
-    I(FIELD(linearSR), "linearSR", 0, 100, D::Constant, 70, 1654, 2141, 2233),
-    I(FIELD(bGammaLog), "bGammaLog", 0, 1, D::Switch, 0, 2613),
-    I(FIELD(bNR), "bNR", 0, 2, D::Constant, 0, 1225, 0, 0, 1225, "&Noise Reduction"),
-    I(FIELD(NR1), "NR1", 1, 5, D::Constant, 1, 1631, 2137, 2229, 2705, "Radius"),
-    I(FIELD(NR2), "NR2", 0, 100, D::Constant, 100, 1632, 2138, 2230, 2706, "Amount"),
-    I(FIELD(NR3), "NR3", 1, 200, D::Constant, 150, 1633, 2139, 2231, 2707, "Smooth"),
-    I(FIELD(NR4), "NR4", 1, 100, D::Constant, 10, 1634, 2140, 2232, 2708, "Edge"),
+    I(FIELD(easySR), "easySR", 0, 1, D::Constant, 1),
+    I(FIELD(linearSR), "linearSR", 0, 100, D::Constant, 70),
+    I(FIELD(bGammaLog), "bGammaLog", 0, 1, D::Switch, 0),
+    I(FIELD(bNR), "bNR", 0, 2, D::Constant, 0),
+    I(FIELD(NR1), "NR1", 1, 5, D::Constant, 1),
+    I(FIELD(NR2), "NR2", 0, 100, D::Constant, 100),
+    I(FIELD(NR3), "NR3", 1, 200, D::Constant, 150),
+    I(FIELD(NR4), "NR4", 1, 100, D::Constant, 10),
     I(FIELD(customWB1), "customWB1", 1, 65535, D::Constant, 128),
     I(FIELD(customWB2), "customWB2", 1, 65535, D::Constant, 128),
     I(FIELD(customWB3), "customWB3", 1, 65535, D::Constant, 128),
-    I(FIELD(WBfineTuneR), "WBfineTuneR", -100, 100, D::Constant, 0, 1662, 2132, 2224, 2418, "R"),
-    I(FIELD(WBfineTuneG), "WBfineTuneG", -100, 100, D::Constant, 0, 1663, 2133, 2225, 2419, "G"),
-    I(FIELD(WBfineTuneB), "WBfineTuneB", -100, 100, D::Constant, 0, 1664, 2134, 2226, 2420, "B"),
-    I(FIELD(WBfineTune), "WBfineTune", 0, 1, D::Constant, 0, 1220, 0, 0, 1220, "FineTune"),
+    I(FIELD(WBfineTuneR), "WBfineTuneR", -100, 100, D::Constant, 0),
+    I(FIELD(WBfineTuneG), "WBfineTuneG", -100, 100, D::Constant, 0),
+    I(FIELD(WBfineTuneB), "WBfineTuneB", -100, 100, D::Constant, 0),
+    I(FIELD(WBfineTune), "WBfineTune", 0, 1, D::Constant, 0),
     // Not stored in files.
     I(FIELD(honeycomb), nullptr, 0, 1, D::Constant, 1),
     I(FIELD(reserved4), nullptr, 0, 0, D::Constant, 0),
@@ -78,8 +80,8 @@ constexpr ParamFieldInfo kTable[] = {
     I(FIELD(cameraWhiteBalance), nullptr, 0, 12, D::Camera, 0),
     I(FIELD(exifOrientation), nullptr, 0, 8, D::Camera, 0),
     I(FIELD(cameraSharpness), nullptr, 0, 3, D::Camera, 0),
-    I(FIELD(sImageOn), nullptr, 0, 1, D::Constant, 1, 1224, 0, 0, 1224, "S"),
-    I(FIELD(rImageOn), nullptr, 0, 1, D::Constant, 1, 1223, 0, 0, 1223, "R"),
+    I(FIELD(sImageOn), nullptr, 0, 1, D::Constant, 1),
+    I(FIELD(rImageOn), nullptr, 0, 1, D::Constant, 1),
 };
 
 #undef FIELD
@@ -117,6 +119,280 @@ constexpr bool TableIsWellFormed()
 static_assert(TableIsWellFormed());
 
 const DevParams kProbe{};
+
+// --- The palettes' controls -----------------------------------------------------------
+
+using K = ControlKind;
+using DT = ControlData;
+using P = ControlPage;
+using E = EnableRule;
+using H = HideRule;
+
+// The steps of the value controls that share them.
+constexpr ControlRow Percent(ControlRow r)
+{
+    r.sliderMin = -100;
+    r.sliderMax = 100;
+    r.pageSize = 10;
+    r.ticStep = 20;
+    r.spinRange = UpDownRange{-100, 100};
+    return r;
+}
+
+constexpr ControlRow Amount(ControlRow r, int min, int max, int page, int tic)
+{
+    r.sliderMin = min;
+    r.sliderMax = max;
+    r.pageSize = page;
+    r.ticStep = tic;
+    if (!r.spinRange)
+        r.spinRange = UpDownRange{min, max};
+    return r;
+}
+
+// Gamma, the S/R exponent and coefficient: the exponent slider and own step.
+constexpr ControlRow Exponent(ControlRow r)
+{
+    r.type = ValueType::Float;
+    r.sliderMin = kExponentSliderMin;
+    r.sliderMax = kExponentSliderMax;
+    r.pageSize = kExponentSliderPage;
+    r.ticStep = kExponentSliderTic;
+    r.lineSize = kExponentSliderLine;
+    r.initialPosition = (kExponentSliderMin + kExponentSliderMax) / 2;
+    r.mapping = SliderMapping::Exponent;
+    r.spinStep = SpinStepRule::Exponent;
+    return r;
+}
+
+// A value of a feature editor: its caption is its palette's.
+constexpr ControlRow Feature(ControlRow r, unsigned dialogId, ControlPage page)
+{
+    r.captionId = ControlCaption(dialogId, r.id);
+    r.page = page;
+    return r;
+}
+
+constexpr ValueRange kPercentEntry{-100, 100};
+
+constexpr ControlRow kControls[] = {
+    // The parameters palettes' value controls.
+    Exponent({.id = IDC_GAMMA_EDIT, .sliderId = IDC_GAMMA_SLIDER, .spinId = IDC_GAMMA_SPIN,
+              .captionId = IDS_CAPTION_GAMMA_LOG, .data = DT::Param, .field = F::gamma, .page = P::Adjust2}),
+    Percent({.id = IDC_BRIGHTNESS_EDIT, .sliderId = IDC_BRIGHTNESS_SLIDER, .spinId = IDC_BRIGHTNESS_SPIN,
+             .captionId = IDS_CAPTION_BRIGHTNESS, .data = DT::Param, .field = F::brightness,
+             .editRange = kPercentEntry, .page = P::Adjust2}),
+    Percent({.id = IDC_CONTRAST_EDIT, .sliderId = IDC_CONTRAST_SLIDER, .spinId = IDC_CONTRAST_SPIN,
+             .captionId = IDS_CAPTION_CONTRAST, .data = DT::Param, .field = F::contrast, .editRange = kPercentEntry,
+             .page = P::Adjust2}),
+    Amount({.id = IDC_SATURATION_EDIT, .sliderId = IDC_SATURATION_SLIDER, .spinId = IDC_SATURATION_SPIN,
+            .captionId = IDS_CAPTION_SATURATION, .data = DT::Param, .field = F::saturation, .shownOffset = -100,
+            .editRange = ValueRange{-100, 300}, .page = P::Adjust2},
+           -100, 300, 10, 20),
+    Percent({.id = IDC_HUE_EDIT, .sliderId = IDC_HUE_SLIDER, .spinId = IDC_HUE_SPIN, .captionId = IDS_CAPTION_HUE,
+             .data = DT::Param, .field = F::hue, .editRange = kPercentEntry, .page = P::Adjust2}),
+    Amount({.id = IDC_WB_TEMP_EDIT, .sliderId = IDC_WB_TEMP_SLIDER, .spinId = IDC_WB_TEMP_SPIN,
+            .captionId = IDS_CAPTION_COLOR_TEMP, .data = DT::Param, .field = F::wbTempt, .initialPosition = 55,
+            .scale = 100, .editRange = ValueRange{2500, 9500}, .spinRange = UpDownRange{2500, 9500},
+            .page = P::Adjust1, .rule = E::ColourTemperature},
+           25, 95, 5, 10),
+    {.id = IDC_SR_MIX_EDIT, .sliderId = IDC_SR_MIX_SLIDER, .spinId = IDC_SR_MIX_SPIN, .labelId = IDC_SR_MIX_LABEL,
+     .captionId = IDS_CAPTION_SR_MIX, .data = DT::Param, .field = F::mixSR, .pageSize = 5, .ticStep = 10,
+     .initialPosition = 100, .page = P::Adjust2, .rule = E::SRMix, .labelRule = E::SRNotEasy, .hide = H::Classic},
+    {.id = IDC_SR_LINEAR_EDIT, .sliderId = IDC_SR_LINEAR_SLIDER, .spinId = IDC_SR_LINEAR_SPIN,
+     .captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param, .field = F::linearSR, .pageSize = 5, .ticStep = 10,
+     .initialPosition = 100, .page = P::Adjust2, .rule = E::SRLinear, .hide = H::ClassicAndSpin},
+    Exponent({.id = IDC_SR_GAMMA_EDIT, .sliderId = IDC_SR_GAMMA_SLIDER, .spinId = IDC_SR_GAMMA_SPIN,
+              .labelId = IDC_SR_GAMMA_LABEL, .captionId = IDS_CAPTION_SR_GAMMA, .data = DT::Param,
+              .field = F::gammaSR, .page = P::Adjust2, .rule = E::SRNotEasy, .hide = H::Classic}),
+    {.id = IDC_SENSITIZE_EDIT, .sliderId = IDC_SENSITIZE_SLIDER, .spinId = IDC_SENSITIZE_SPIN,
+     .captionId = IDS_CAPTION_SENSITIZATION, .data = DT::Param, .field = F::sensitize, .type = ValueType::Float,
+     .sliderMin = -40, .sliderMax = 30, .pageSize = 5, .ticStep = 10, .lineSize = 2, .scale = 10,
+     .editRange = ValueRange{kSensitizeMin, kSensitizeMax}, .spinRange = UpDownRange{-4, 3},
+     .spinStep = SpinStepRule::Sensitize, .page = P::Adjust1},
+    Exponent({.id = IDC_SR_GAMMA2_EDIT, .sliderId = IDC_SR_GAMMA2_SLIDER, .spinId = IDC_SR_GAMMA2_SPIN,
+              .labelId = IDC_SR_GAMMA2_LABEL, .captionId = IDS_CAPTION_SR_GAMMA2, .data = DT::Param,
+              .field = F::gammaSR2, .page = P::Adjust2, .rule = E::SRNotEasy, .hide = H::Classic}),
+    Amount({.id = IDC_MOIRE_EDIT, .sliderId = IDC_MOIRE_SLIDER, .spinId = IDC_MOIRE_SPIN,
+            .captionId = IDS_CAPTION_MOIRE_CANCEL, .data = DT::Param, .field = F::iColorNR, .page = P::Detail},
+           0, 5, 0, 1),
+    // The classic palette has no room for the threshold: hidden and disabled there.
+    Amount({.id = IDC_MOIRE_THRESHOLD_EDIT, .sliderId = IDC_MOIRE_THRESHOLD_SLIDER,
+            .spinId = IDC_MOIRE_THRESHOLD_SPIN, .captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param,
+            .field = F::iColorNRthreshold, .initialPosition = 100, .page = P::Detail, .rule = E::TabbedOnly,
+            .hide = H::Classic},
+           0, 100, 5, 10),
+    Amount({.id = IDC_HARDEN_EDIT, .sliderId = IDC_HARDEN_SLIDER, .spinId = IDC_HARDEN_SPIN,
+            .labelId = IDC_HARDEN_LABEL, .captionId = IDS_CAPTION_SHARPEN, .data = DT::HardenValue,
+            .field = F::harden, .page = P::Detail, .rule = E::CustomSharpness},
+           0, 100, 5, 10),
+    Amount({.id = IDC_SOFTEN_EDIT, .sliderId = IDC_SOFTEN_SLIDER, .spinId = IDC_SOFTEN_SPIN,
+            .labelId = IDC_SOFTEN_LABEL, .captionId = IDS_CAPTION_SOFTEN, .data = DT::SoftenValue,
+            .field = F::soften, .page = P::Detail, .rule = E::CustomSharpness},
+           0, 100, 5, 10),
+    Percent({.id = IDC_WB_FINE_B_EDIT, .sliderId = IDC_WB_FINE_B_SLIDER, .spinId = IDC_WB_FINE_B_SPIN,
+             .labelId = IDC_WB_FINE_B_LABEL, .captionId = IDS_CAPTION_WB_FINE_B, .data = DT::Param,
+             .field = F::WBfineTuneB, .page = P::Adjust1, .rule = E::FineTune}),
+    Percent({.id = IDC_WB_FINE_G_EDIT, .sliderId = IDC_WB_FINE_G_SLIDER, .spinId = IDC_WB_FINE_G_SPIN,
+             .labelId = IDC_WB_FINE_G_LABEL, .captionId = IDS_CAPTION_WB_FINE_G, .data = DT::Param,
+             .field = F::WBfineTuneG, .page = P::Adjust1, .rule = E::FineTune}),
+    Percent({.id = IDC_WB_FINE_R_EDIT, .sliderId = IDC_WB_FINE_R_SLIDER, .spinId = IDC_WB_FINE_R_SPIN,
+             .labelId = IDC_WB_FINE_R_LABEL, .captionId = IDS_CAPTION_WB_FINE_R, .data = DT::Param,
+             .field = F::WBfineTuneR, .page = P::Adjust1, .rule = E::FineTune}),
+    Amount({.id = IDC_NR_RADIUS_EDIT, .sliderId = IDC_NR_RADIUS_SLIDER, .spinId = IDC_NR_RADIUS_SPIN,
+            .labelId = IDC_NR_RADIUS_LABEL, .captionId = IDS_CAPTION_NR_RADIUS, .data = DT::Param, .field = F::NR1,
+            .page = P::Detail, .rule = E::NoiseReduction, .classic = false},
+           1, 5, 0, 1),
+    Amount({.id = IDC_NR_AMOUNT_EDIT, .sliderId = IDC_NR_AMOUNT_SLIDER, .spinId = IDC_NR_AMOUNT_SPIN,
+            .labelId = IDC_NR_AMOUNT_LABEL, .captionId = IDS_CAPTION_NR_AMOUNT, .data = DT::Param, .field = F::NR2,
+            .page = P::Detail, .rule = E::NoiseReduction, .classic = false},
+           0, 100, 5, 10),
+    Amount({.id = IDC_NR_SMOOTH_EDIT, .sliderId = IDC_NR_SMOOTH_SLIDER, .spinId = IDC_NR_SMOOTH_SPIN,
+            .labelId = IDC_NR_SMOOTH_LABEL, .captionId = IDS_CAPTION_NR_SMOOTH, .data = DT::Param, .field = F::NR3,
+            .page = P::Detail, .rule = E::NoiseReductionNew, .classic = false},
+           1, 200, 10, 20),
+    Amount({.id = IDC_NR_EDGE_EDIT, .sliderId = IDC_NR_EDGE_SLIDER, .spinId = IDC_NR_EDGE_SPIN,
+            .labelId = IDC_NR_EDGE_LABEL, .captionId = IDS_CAPTION_NR_EDGE, .data = DT::Param, .field = F::NR4,
+            .page = P::Detail, .rule = E::NoiseReductionNew, .classic = false},
+           1, 100, 5, 10),
+
+    // Their checks, radios (in button order), lists, captions and pictures.
+    {.kind = K::ThreeState, .id = ID_VIVID_COLOR, .captionId = IDS_CAPTION_VIVID, .data = DT::Param,
+     .field = F::iEnhColor, .page = P::Adjust1},
+    {.kind = K::ThreeState, .id = ID_GREEN_ENHANCER, .captionId = IDS_CAPTION_GREEN, .data = DT::Param,
+     .field = F::iEnhGreen, .page = P::Adjust1},
+    {.kind = K::Check, .id = ID_WB_FINETUNE, .captionId = IDS_CAPTION_WB_FINE_TUNE, .data = DT::Param,
+     .field = F::WBfineTune, .page = P::Adjust1},
+    {.kind = K::Check, .id = ID_EASY_SR, .captionId = IDS_CAPTION_EASY_MODE, .data = DT::Param, .field = F::easySR,
+     .page = P::Adjust2, .rule = E::SRGroup, .hide = H::Always},
+    {.kind = K::Check, .id = IDC_FRAME_S, .captionId = IDS_CAPTION_FRAME_S, .data = DT::Param, .field = F::sImageOn,
+     .page = P::Adjust2, .rule = E::SRImages, .hide = H::Classic},
+    {.kind = K::Check, .id = IDC_FRAME_R, .captionId = IDS_CAPTION_FRAME_R, .data = DT::Param, .field = F::rImageOn,
+     .page = P::Adjust2, .rule = E::SRImages, .hide = H::Classic},
+    {.kind = K::ThreeState, .id = ID_NOISE_REDUCTION, .captionId = IDS_CAPTION_NOISE_REDUCTION_CHECK,
+     .data = DT::Param, .field = F::bNR, .page = P::Detail, .classic = false},
+    {.kind = K::Radio, .id = IDC_ROTATE_NONE, .captionId = IDS_CAPTION_ROTATE_NONE, .data = DT::Param,
+     .field = F::rotate, .item = 0, .page = P::Adjust1},
+    {.kind = K::Radio, .id = IDC_ROTATE_RIGHT, .captionId = IDS_CAPTION_ROTATE_RIGHT, .data = DT::Param,
+     .field = F::rotate, .item = 1, .page = P::Adjust1},
+    {.kind = K::Radio, .id = IDC_ROTATE_LEFT, .captionId = IDS_CAPTION_ROTATE_LEFT, .data = DT::Param,
+     .field = F::rotate, .item = 2, .page = P::Adjust1},
+    {.kind = K::Radio, .id = IDC_SHARPNESS_HARD, .captionId = IDS_CAPTION_SHARP_HARD, .data = DT::Param,
+     .field = F::sharpness, .item = 0, .page = P::Detail},
+    {.kind = K::Radio, .id = IDC_SHARPNESS_NORMAL, .captionId = IDS_CAPTION_SHARP_NORMAL, .data = DT::Param,
+     .field = F::sharpness, .item = 1, .page = P::Detail},
+    {.kind = K::Radio, .id = IDC_SHARPNESS_SOFT, .captionId = IDS_CAPTION_SHARP_SOFT, .data = DT::Param,
+     .field = F::sharpness, .item = 2, .page = P::Detail},
+    {.kind = K::Radio, .id = IDC_SHARPNESS_CUSTOM, .captionId = IDS_CAPTION_SHARP_CUSTOM, .data = DT::Param,
+     .field = F::sharpness, .item = 3, .page = P::Detail},
+    {.kind = K::Radio, .id = ID_TONE_GAMMA, .captionId = IDS_CAPTION_GAMMA, .data = DT::Param, .field = F::bGammaLog,
+     .item = 0, .page = P::Adjust2},
+    {.kind = K::Radio, .id = ID_TONE_LOG, .captionId = IDS_CAPTION_LOG, .data = DT::Param, .field = F::bGammaLog,
+     .item = 1, .page = P::Adjust2},
+    {.kind = K::List, .id = IDC_WB_COMBO, .captionId = IDS_CAPTION_WHITE_BALANCE, .data = DT::Param,
+     .field = F::whiteBalance, .page = P::Adjust1},
+    {.kind = K::List, .id = IDC_SR_TYPE, .captionId = IDS_CAPTION_SR_MIXING, .data = DT::Param, .field = F::typeSR,
+     .page = P::Adjust2, .rule = E::SRNotEasy, .hide = H::Classic},
+    {.kind = K::Label, .id = IDC_WB_TEMP_LOW, .captionId = IDS_CAPTION_WB_LOW_TEMP, .page = P::Adjust1,
+     .rule = E::ColourTemperature},
+    {.kind = K::Label, .id = IDC_WB_TEMP_MID, .captionId = IDS_CAPTION_WB_MID_TEMP, .page = P::Adjust1,
+     .rule = E::ColourTemperature},
+    {.kind = K::Label, .id = IDC_WB_TEMP_HIGH, .captionId = IDS_CAPTION_WB_HIGH_TEMP, .page = P::Adjust1,
+     .rule = E::ColourTemperature},
+    // The tabbed palette keeps the group's frame in place (its controls go
+    // grey with it); the classic palette hides it.
+    {.kind = K::Group, .id = IDC_SR_GROUP, .captionId = IDS_CAPTION_SR_MIXING, .page = P::Adjust2,
+     .rule = E::SRGroup, .hide = H::Classic},
+    {.kind = K::Picture, .id = IDC_HUE_STRIP, .captionId = IDS_CAPTION_HUES, .page = P::Adjust2},
+    {.kind = K::Picture, .id = IDC_HUE_STRIP_SHIFTED, .captionId = IDS_CAPTION_HUES_SHIFTED, .page = P::Adjust2},
+    {.kind = K::FileMenu, .id = ID_POPUP_WB_MENU, .item = IDR_WB_MENU, .page = P::Adjust1},
+    {.kind = K::FileMenu, .id = ID_POPUP_PARAMS_MENU, .item = IDR_PARAMS_MENU, .page = P::Adjust1},
+    {.kind = K::Tabs, .id = IDC_PARAM_TABS, .caption = "Parameter pages", .classic = false},
+
+    // The row every palette ends with ("Mgn" on the parameters palettes only).
+    {.kind = K::ThreeState, .id = IDC_CHECK_PRV, .captionId = IDS_CAPTION_PRV, .data = DT::Switch,
+     .item = int(SwitchId::CheckPrv)},
+    {.kind = K::Check, .id = IDC_CHECK_MGN, .captionId = IDS_CAPTION_MGN, .data = DT::Switch,
+     .item = int(SwitchId::CheckMGN)},
+    {.kind = K::Button, .id = ID_RESET, .captionId = IDS_CAPTION_RESET},
+    {.kind = K::Button, .id = IDC_APPLY, .captionId = IDS_CAPTION_APPLY},
+
+    // The free-curve editor.
+    Feature({.kind = K::Check, .id = ID_FREECURVE_ENABLE}, IDD_FREECURVE_BAR, P::Curve),
+    {.kind = K::FileMenu, .id = ID_POPUP_TONE_CURVE_MENU, .item = IDR_TONE_CURVE_MENU, .page = P::Curve},
+    Feature({.kind = K::Picture, .id = IDC_CURVE_PLOT}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::Picture, .id = IDC_CURVE_READOUT}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::Picture, .id = IDC_CURVE_APEX_LIST}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::List, .id = IDC_CURVE_CHANNEL}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::Check, .id = IDC_CURVE_LINEAR}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::Button, .id = ID_RESET_ALL_CHANNELS}, IDD_FREECURVE_BAR, P::Curve),
+    Feature({.kind = K::Button, .id = ID_DELETE_APEX}, IDD_FREECURVE_BAR, P::Curve),
+
+    // The lens-correction editor, in LensControl order first.
+    Feature(Amount({.id = IDC_LENS_DISTORTION_EDIT, .sliderId = IDC_LENS_DISTORTION_SLIDER,
+                    .spinId = IDC_LENS_DISTORTION_SPIN, .data = DT::Lens, .item = int(LensControl::Distortion),
+                    .fisheyeRange = SliderRange{50, 179, 12, 25},
+                    .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_ANGLE_CAPTION)},
+                   -500, 500, 50, 100),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_RED_EDIT, .sliderId = IDC_LENS_RED_SLIDER, .spinId = IDC_LENS_RED_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::ChromaRed)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_BLUE_EDIT, .sliderId = IDC_LENS_BLUE_SLIDER, .spinId = IDC_LENS_BLUE_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::ChromaBlue)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_AMOUNT_EDIT, .sliderId = IDC_LENS_AMOUNT_SLIDER, .spinId = IDC_LENS_AMOUNT_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::VignetteAmount)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_MIDPOINT_EDIT, .sliderId = IDC_LENS_MIDPOINT_SLIDER,
+                     .spinId = IDC_LENS_MIDPOINT_SPIN, .data = DT::Lens, .item = int(LensControl::VignetteMidpoint)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_X_EDIT, .sliderId = IDC_LENS_X_SLIDER, .spinId = IDC_LENS_X_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::StretchX)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Percent({.id = IDC_LENS_Y_EDIT, .sliderId = IDC_LENS_Y_SLIDER, .spinId = IDC_LENS_Y_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::StretchY)}),
+            IDD_LENS_BAR, P::Lens),
+    Feature(Amount({.id = IDC_LENS_COEFFICIENT_EDIT, .sliderId = IDC_LENS_COEFFICIENT_SLIDER,
+                    .spinId = IDC_LENS_COEFFICIENT_SPIN, .data = DT::Lens, .item = int(LensControl::Coefficient),
+                    .fisheyeRange = SliderRange{0, 300, 30, 60},
+                    .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_SCALE_CAPTION)},
+                   100, 400, 30, 60),
+            IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Check, .id = ID_LENS_ENABLE}, IDD_LENS_BAR, P::Lens),
+    {.kind = K::FileMenu, .id = ID_POPUP_LENS_MENU, .item = IDR_LENS_MENU, .page = P::Lens},
+    Feature({.kind = K::Group, .id = IDC_LENS_GROUP_DISTORTION}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Group, .id = IDC_LENS_GROUP_CHROMA}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Group, .id = IDC_LENS_GROUP_VIGNETTE}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Group, .id = IDC_LENS_GROUP_PROPERTY}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Button, .id = ID_AUTO_CHROMATIC}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Check, .id = IDC_LENS_FISHEYE}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Label, .id = IDC_LENS_FOCAL_CAPTION}, IDD_LENS_BAR, P::Lens),
+    Feature({.kind = K::Label, .id = IDC_LENS_MODEL_CAPTION}, IDD_LENS_BAR, P::Lens),
+
+    // The selective-colours editor, in column order first.
+    Feature(Percent({.id = IDC_SELCOLOR_RED_EDIT, .sliderId = IDC_SELCOLOR_RED_SLIDER, .spinId = IDC_SELCOLOR_RED_SPIN,
+                     .data = DT::SelectiveColor, .item = SelectiveColorTable::Red}),
+            IDD_SELCOLOR_BAR, P::Color),
+    Feature(Percent({.id = IDC_SELCOLOR_GREEN_EDIT, .sliderId = IDC_SELCOLOR_GREEN_SLIDER,
+                     .spinId = IDC_SELCOLOR_GREEN_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Green}),
+            IDD_SELCOLOR_BAR, P::Color),
+    Feature(Percent({.id = IDC_SELCOLOR_BLUE_EDIT, .sliderId = IDC_SELCOLOR_BLUE_SLIDER,
+                     .spinId = IDC_SELCOLOR_BLUE_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Blue}),
+            IDD_SELCOLOR_BAR, P::Color),
+    Feature(Percent({.id = IDC_SELCOLOR_BLACK_EDIT, .sliderId = IDC_SELCOLOR_BLACK_SLIDER,
+                     .spinId = IDC_SELCOLOR_BLACK_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Black}),
+            IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Check, .id = ID_SELCOLOR_ENABLE}, IDD_SELCOLOR_BAR, P::Color),
+    {.kind = K::FileMenu, .id = ID_POPUP_SELCOLOR_MENU, .item = IDR_SELCOLOR_MENU, .page = P::Color},
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_SWATCH}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::List, .id = IDC_SELCOLOR_RANGE}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_HUE_BEFORE}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_HUE_AFTER}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_GREY_BEFORE}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_GREY_AFTER}, IDD_SELCOLOR_BAR, P::Color),
+    Feature({.kind = K::Picture, .id = IDC_SELCOLOR_MAP}, IDD_SELCOLOR_BAR, P::Color),
+};
 
 } // namespace
 
@@ -258,6 +534,56 @@ DevParams DefaultParameters(int cameraFamily, bool useRafWB, const DevParams& ca
     p.whiteBalance = useRafWB ? 0 : camera.cameraWhiteBalance;
     p.rotate = camera.exifOrientation == 6 ? 1 : camera.exifOrientation == 8 ? 2 : 0;
     return p;
+}
+
+// --- The palettes' controls -------------------------------------------------------
+
+bool ControlRow::HasId(unsigned controlId) const
+{
+    return controlId != 0 && (controlId == id || controlId == sliderId || controlId == spinId || controlId == labelId);
+}
+
+std::span<const ControlRow> PaletteControls() { return kControls; }
+
+const ControlRow* ControlRowById(unsigned id)
+{
+    if (id == 0)
+        return nullptr;
+    for (const ControlRow& row : kControls) {
+        if (row.HasId(id))
+            return &row;
+        if (row.kind == ControlKind::FileMenu)
+            if (const std::optional<FileMenuInfo> menu = ReadFileMenu(unsigned(row.item));
+                menu && (menu->loadId == id || menu->saveId == id))
+                return &row;
+    }
+    return nullptr;
+}
+
+const ControlRow* ValueControlOf(ParamField field)
+{
+    for (const ControlRow& row : kControls)
+        if (row.kind == ControlKind::Value && row.data != ControlData::Lens &&
+            row.data != ControlData::SelectiveColor && row.field == field)
+            return &row;
+    return nullptr;
+}
+
+const ControlRow* ControlRowFor(ControlData data, int item)
+{
+    for (const ControlRow& row : kControls)
+        if (row.data == data && row.item == item)
+            return &row;
+    return nullptr;
+}
+
+std::vector<const ControlRow*> RadioRowsOf(ParamField field)
+{
+    std::vector<const ControlRow*> rows;
+    for (const ControlRow& row : kControls)
+        if (row.kind == ControlKind::Radio && row.field == field)
+            rows.push_back(&row);
+    return rows;
 }
 
 } // namespace velmo

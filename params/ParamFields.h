@@ -1,11 +1,16 @@
 // The one table of the parameter record's fields: for each of the 44 fields
 // its type, its parameter-file key, the range a stored or read value must lie
-// in, the step of its control, its default and the palette control that
-// edits it. Storage (the range check of a stored record), the parameter and
-// white-balance files (keys, their order, their value form), the defaults
-// and the palettes read it.
+// in, the step of its control and its default. Storage (the range check of a
+// stored record), the parameter and white-balance files (keys, their order,
+// their value form) and the defaults read it.
+//
+// And the one table of the palettes' controls (ControlRow.h): every control
+// of the parameters palettes and of the free-curve, lens and
+// selective-colours editors, with the field or value it edits. The palettes
+// build their controls from it.
 #pragma once
 
+#include "params/ControlRow.h"
 #include "params/DevParams.h"
 
 #include <bitset>
@@ -13,6 +18,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace velmo {
 
@@ -53,13 +59,6 @@ struct ParamFieldInfo {
     double step;          // one step of the field's control (a spin click, a slider line)
     ParamDefault defaultKind;
     double defaultValue;
-    // The palette controls that edit the field (0 where there is none) and
-    // the caption beside them: a label's id and text, or the control's own
-    // when it carries its text (check boxes, radio buttons). A control's
-    // string-table entry of the same id is its prompt and tool tip.
-    unsigned editId, sliderId, spinId;
-    unsigned captionId;
-    const char* caption;
 
     size_t Offset() const;
 };
@@ -105,5 +104,24 @@ int SanitizeDevParams(DevParams& p, const DevParams& fallback);
 // to twoFrames (family 7's frame detection, a second frame, a dynamic-range
 // shift) is the document's.
 DevParams DefaultParameters(int cameraFamily, bool useRafWB, const DevParams& camera);
+
+// --- The palettes' controls -----------------------------------------------------
+// Every row, in the order the parameters palettes hold their value controls
+// first (gamma, brightness, contrast, saturation, hue, colour temperature,
+// S/R mix, linear threshold, S/R exponent, sensitization, S/R coefficient,
+// moire level and threshold, sharpen, soften, fine tune B, G, R, noise
+// reduction radius, amount, smooth, edge), then their checks, radios, lists
+// and captions, then the bottom row, then the feature editors'.
+std::span<const ControlRow> PaletteControls();
+// The row one of whose own ids is id (ControlRow::HasId), or the file menu
+// whose "L" or "S" is id; null when none.
+const ControlRow* ControlRowById(unsigned id);
+// The value control (edit and slider) of a record field; null when it has none.
+const ControlRow* ValueControlOf(ParamField field);
+// The row of a control that shows data item (a lens value, a colour column,
+// a switch) of that kind; null when none.
+const ControlRow* ControlRowFor(ControlData data, int item);
+// The rows of radio group `field` in button order.
+std::vector<const ControlRow*> RadioRowsOf(ParamField field);
 
 } // namespace velmo

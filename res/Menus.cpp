@@ -3,6 +3,7 @@
 #include "res/ResourceIds.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace velmo {
 
@@ -360,6 +361,36 @@ unsigned MenuItemTextId(const MenuItem& item)
     if (item.textId != 0)
         return item.textId;
     return item.kind == MenuItemKind::Command ? MenuText(item.id) : 0;
+}
+
+std::optional<FileMenuInfo> ReadFileMenu(unsigned menuId)
+{
+    // The position of the recent entries in the popup.
+    constexpr size_t kRecentPosition = 3;
+    const MenuResource* resource = FindMenuResource(menuId);
+    if (resource == nullptr)
+        return std::nullopt;
+    // The items of the first submenu, separators counted as positions.
+    std::vector<unsigned> items;
+    bool inPopup = false;
+    for (size_t i = 0; i < resource->count; ++i) {
+        const MenuItem& item = resource->items[i];
+        if (!inPopup) {
+            inPopup = item.kind == MenuItemKind::Popup;
+            continue;
+        }
+        if (item.kind == MenuItemKind::End || item.kind == MenuItemKind::Popup)
+            break;
+        items.push_back(item.kind == MenuItemKind::Command ? item.id : 0);
+    }
+    if (items.size() < 2 || items[0] == 0 || items[1] == 0)
+        return std::nullopt;
+    FileMenuInfo info{};
+    info.menuId = menuId;
+    info.loadId = items[0];
+    info.saveId = items[1];
+    info.recentFirstId = items.size() > kRecentPosition ? items[kRecentPosition] : 0;
+    return info;
 }
 
 const ToolBarResource kToolBarResources[] = {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace velmo {
 
@@ -36,6 +37,19 @@ extern const size_t kMenuResourceCount;
 const MenuResource* FindMenuResource(unsigned menuId);
 // The string id of an item's text.
 unsigned MenuItemTextId(const MenuItem& item);
+
+// A palette's file menu, whose "..." button pops up its first submenu: the
+// load and save items ("L" and "S" send them) and, at position 3 below them
+// and a separator, the first id of the application's recent list.
+struct FileMenuInfo {
+    unsigned popupButtonId; // the "..." button (0 until a palette names it)
+    unsigned menuId;
+    unsigned loadId;
+    unsigned saveId;
+    unsigned recentFirstId;
+};
+// nullopt when the menu is unknown or has fewer than two commands.
+std::optional<FileMenuInfo> ReadFileMenu(unsigned menuId);
 
 // A toolbar: button command ids in order, 0 for a separator.
 struct ToolBarResource {

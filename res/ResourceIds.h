@@ -455,7 +455,6 @@ inline constexpr unsigned IDC_MAGNIFIER_HSCROLL = 2001;
 inline constexpr unsigned IDC_PARAMS_CURVE_PLOT = 1501;
 inline constexpr unsigned IDC_EXIF_TEXT = 1611;
 inline constexpr unsigned IDC_EXIF_ALL = 2612;
-inline constexpr unsigned IDC_SHARPNESS_FIRST = 1804; // radios Hard .. Custom: 1804-1807
 // The open dialog's side panel (template IDD_OPEN_PREVIEW).
 inline constexpr unsigned IDC_OPEN_PREVIEW_PICTURE = 1708; // the preview area
 inline constexpr unsigned IDC_OPEN_EMBEDDED_PREVIEW = 1208; // check "Embedded preview"
@@ -495,5 +494,107 @@ inline constexpr unsigned IDC_BATCH_OUTPUT_LABEL = 2732;  // "&OutputDir"
 inline constexpr unsigned IDC_BATCH_RESULTS_LABEL = 2733;
 inline constexpr unsigned IDC_BATCH_PROGRESS = 2734;
 inline constexpr unsigned IDC_BATCH_STATUS = 2735;
+
+// --- Palette controls ----------------------------------------------------------
+// The parameters palettes (templates 137 to 140 and 143). A value control:
+// edit, slider, spin, and the id of its caption where it has one.
+inline constexpr unsigned IDC_GAMMA_EDIT = 1613, IDC_GAMMA_SLIDER = 2111, IDC_GAMMA_SPIN = 2212;
+inline constexpr unsigned IDC_CONTRAST_EDIT = 1609, IDC_CONTRAST_SLIDER = 2108, IDC_CONTRAST_SPIN = 2209;
+inline constexpr unsigned IDC_BRIGHTNESS_EDIT = 1603, IDC_BRIGHTNESS_SLIDER = 2102, IDC_BRIGHTNESS_SPIN = 2202;
+inline constexpr unsigned IDC_SATURATION_EDIT = 1621, IDC_SATURATION_SLIDER = 2120, IDC_SATURATION_SPIN = 2218;
+inline constexpr unsigned IDC_HUE_EDIT = 1616, IDC_HUE_SLIDER = 2114, IDC_HUE_SPIN = 2215;
+inline constexpr unsigned IDC_WB_TEMP_EDIT = 1624, IDC_WB_TEMP_SLIDER = 2123, IDC_WB_TEMP_SPIN = 2208;
+inline constexpr unsigned IDC_SR_MIX_EDIT = 1653, IDC_SR_MIX_SLIDER = 2116, IDC_SR_MIX_SPIN = 2216,
+                          IDC_SR_MIX_LABEL = 2415;
+inline constexpr unsigned IDC_SR_LINEAR_EDIT = 1654, IDC_SR_LINEAR_SLIDER = 2141, IDC_SR_LINEAR_SPIN = 2233;
+inline constexpr unsigned IDC_SR_GAMMA_EDIT = 1651, IDC_SR_GAMMA_SLIDER = 2112, IDC_SR_GAMMA_SPIN = 2213,
+                          IDC_SR_GAMMA_LABEL = 2410;
+inline constexpr unsigned IDC_SR_GAMMA2_EDIT = 1652, IDC_SR_GAMMA2_SLIDER = 2113, IDC_SR_GAMMA2_SPIN = 2214,
+                          IDC_SR_GAMMA2_LABEL = 2411;
+inline constexpr unsigned IDC_SENSITIZE_EDIT = 1622, IDC_SENSITIZE_SLIDER = 2121, IDC_SENSITIZE_SPIN = 2219;
+inline constexpr unsigned IDC_MOIRE_EDIT = 1608, IDC_MOIRE_SLIDER = 2107, IDC_MOIRE_SPIN = 2207;
+inline constexpr unsigned IDC_MOIRE_THRESHOLD_EDIT = 1667, IDC_MOIRE_THRESHOLD_SLIDER = 2136,
+                          IDC_MOIRE_THRESHOLD_SPIN = 2228;
+inline constexpr unsigned IDC_SOFTEN_EDIT = 1660, IDC_SOFTEN_SLIDER = 2130, IDC_SOFTEN_SPIN = 2222,
+                          IDC_SOFTEN_LABEL = 2416;
+inline constexpr unsigned IDC_HARDEN_EDIT = 1661, IDC_HARDEN_SLIDER = 2131, IDC_HARDEN_SPIN = 2223,
+                          IDC_HARDEN_LABEL = 2417;
+inline constexpr unsigned IDC_WB_FINE_R_EDIT = 1662, IDC_WB_FINE_R_SLIDER = 2132, IDC_WB_FINE_R_SPIN = 2224,
+                          IDC_WB_FINE_R_LABEL = 2418;
+inline constexpr unsigned IDC_WB_FINE_G_EDIT = 1663, IDC_WB_FINE_G_SLIDER = 2133, IDC_WB_FINE_G_SPIN = 2225,
+                          IDC_WB_FINE_G_LABEL = 2419;
+inline constexpr unsigned IDC_WB_FINE_B_EDIT = 1664, IDC_WB_FINE_B_SLIDER = 2134, IDC_WB_FINE_B_SPIN = 2226,
+                          IDC_WB_FINE_B_LABEL = 2420;
+inline constexpr unsigned IDC_NR_RADIUS_EDIT = 1631, IDC_NR_RADIUS_SLIDER = 2137, IDC_NR_RADIUS_SPIN = 2229,
+                          IDC_NR_RADIUS_LABEL = 2705;
+inline constexpr unsigned IDC_NR_AMOUNT_EDIT = 1632, IDC_NR_AMOUNT_SLIDER = 2138, IDC_NR_AMOUNT_SPIN = 2230,
+                          IDC_NR_AMOUNT_LABEL = 2706;
+inline constexpr unsigned IDC_NR_SMOOTH_EDIT = 1633, IDC_NR_SMOOTH_SLIDER = 2139, IDC_NR_SMOOTH_SPIN = 2231,
+                          IDC_NR_SMOOTH_LABEL = 2707;
+inline constexpr unsigned IDC_NR_EDGE_EDIT = 1634, IDC_NR_EDGE_SLIDER = 2140, IDC_NR_EDGE_SPIN = 2232,
+                          IDC_NR_EDGE_LABEL = 2708;
+// The colour temperature's scale: "2500", "5500K", "9500".
+inline constexpr unsigned IDC_WB_TEMP_LOW = 2400, IDC_WB_TEMP_MID = 2401, IDC_WB_TEMP_HIGH = 2402;
+// Checks (the commands of the same id are the menu's), radios, lists, the
+// S/R group, the hue strips, the tab strip.
+inline constexpr unsigned IDC_FRAME_S = 1224;
+inline constexpr unsigned IDC_FRAME_R = 1223;
+inline constexpr unsigned IDC_ROTATE_NONE = 1813, IDC_ROTATE_RIGHT = 1815, IDC_ROTATE_LEFT = 1814;
+inline constexpr unsigned IDC_SHARPNESS_HARD = 1804, IDC_SHARPNESS_NORMAL = 1805, IDC_SHARPNESS_SOFT = 1806,
+                          IDC_SHARPNESS_CUSTOM = 1807;
+inline constexpr unsigned IDC_SR_TYPE = 1401;
+inline constexpr unsigned IDC_SR_GROUP = 2421;
+inline constexpr unsigned IDC_HUE_STRIP = 1300;
+inline constexpr unsigned IDC_HUE_STRIP_SHIFTED = 1301;
+inline constexpr unsigned IDC_PARAM_TABS = 10001;
+
+// The free-curve editor (palette 128, page 142).
+inline constexpr unsigned IDC_CURVE_PLOT = 1500;
+inline constexpr unsigned IDC_CURVE_APEX_LIST = 2619;
+inline constexpr unsigned IDC_CURVE_LINEAR = 2618;
+inline constexpr unsigned IDC_CURVE_CHANNEL = 2622;
+inline constexpr unsigned IDC_CURVE_READOUT = 2623;
+
+// The lens-correction editor (palette 126, page 144).
+inline constexpr unsigned IDC_LENS_DISTORTION_EDIT = 1610, IDC_LENS_DISTORTION_SLIDER = 2109,
+                          IDC_LENS_DISTORTION_SPIN = 2210;
+inline constexpr unsigned IDC_LENS_RED_EDIT = 1606, IDC_LENS_RED_SLIDER = 2105, IDC_LENS_RED_SPIN = 2205;
+inline constexpr unsigned IDC_LENS_BLUE_EDIT = 1607, IDC_LENS_BLUE_SLIDER = 2106, IDC_LENS_BLUE_SPIN = 2206;
+inline constexpr unsigned IDC_LENS_AMOUNT_EDIT = 1629, IDC_LENS_AMOUNT_SLIDER = 2128, IDC_LENS_AMOUNT_SPIN = 2220;
+inline constexpr unsigned IDC_LENS_MIDPOINT_EDIT = 1630, IDC_LENS_MIDPOINT_SLIDER = 2129,
+                          IDC_LENS_MIDPOINT_SPIN = 2221;
+inline constexpr unsigned IDC_LENS_X_EDIT = 1604, IDC_LENS_X_SLIDER = 2103, IDC_LENS_X_SPIN = 2203;
+inline constexpr unsigned IDC_LENS_Y_EDIT = 1605, IDC_LENS_Y_SLIDER = 2104, IDC_LENS_Y_SPIN = 2204;
+inline constexpr unsigned IDC_LENS_COEFFICIENT_EDIT = 1666, IDC_LENS_COEFFICIENT_SLIDER = 2135,
+                          IDC_LENS_COEFFICIENT_SPIN = 2227;
+inline constexpr unsigned IDC_LENS_FISHEYE = 1226;
+inline constexpr unsigned IDC_LENS_FOCAL_CAPTION = 2414;
+inline constexpr unsigned IDC_LENS_MODEL_CAPTION = 2409;
+// Group boxes (captions only).
+inline constexpr unsigned IDC_LENS_GROUP_DISTORTION = 2730;
+inline constexpr unsigned IDC_LENS_GROUP_CHROMA = 2731;
+inline constexpr unsigned IDC_LENS_GROUP_VIGNETTE = 2732;
+inline constexpr unsigned IDC_LENS_GROUP_PROPERTY = 2733;
+// The captions of the Distortion and Coefficient controls in fisheye mode.
+inline constexpr unsigned IDC_LENS_ANGLE_CAPTION = 2734;
+inline constexpr unsigned IDC_LENS_SCALE_CAPTION = 2735;
+
+// The selective-colours editor (palette 124, page 141).
+inline constexpr unsigned IDC_SELCOLOR_SWATCH = 2403;
+inline constexpr unsigned IDC_SELCOLOR_RANGE = 1400;
+inline constexpr unsigned IDC_SELCOLOR_RED_EDIT = 1620, IDC_SELCOLOR_RED_SLIDER = 2118, IDC_SELCOLOR_RED_SPIN = 2217;
+inline constexpr unsigned IDC_SELCOLOR_GREEN_EDIT = 1612, IDC_SELCOLOR_GREEN_SLIDER = 2110,
+                          IDC_SELCOLOR_GREEN_SPIN = 2211;
+inline constexpr unsigned IDC_SELCOLOR_BLUE_EDIT = 1601, IDC_SELCOLOR_BLUE_SLIDER = 2100, IDC_SELCOLOR_BLUE_SPIN = 2200;
+inline constexpr unsigned IDC_SELCOLOR_BLACK_EDIT = 1602, IDC_SELCOLOR_BLACK_SLIDER = 2101,
+                          IDC_SELCOLOR_BLACK_SPIN = 2201;
+inline constexpr unsigned IDC_SELCOLOR_HUE_BEFORE = 2404;
+inline constexpr unsigned IDC_SELCOLOR_HUE_AFTER = 2405;
+inline constexpr unsigned IDC_SELCOLOR_GREY_BEFORE = 2406;
+inline constexpr unsigned IDC_SELCOLOR_GREY_AFTER = 2407;
+inline constexpr unsigned IDC_SELCOLOR_MAP = 2408;
+
+// "Reds|Yellows|Greens|Cyans|Blues|Magentas|Whites|Grays|Blacks||"
+inline constexpr unsigned IDS_COLOR_RANGES = 61212;
 
 } // namespace velmo

@@ -6,7 +6,8 @@
 #include "app/palettes/SelColorPanel.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/AutoCheckBox.h"
-#include "platform/gui/DialogText.h"
+#include "params/ParamFields.h"
+#include "platform/gui/ControlUnit.h"
 #include "res/ResourceIds.h"
 
 #include <QHBoxLayout>
@@ -24,16 +25,17 @@ CFeatureBar::CFeatureBar(unsigned barViewId, const char* objectName, const QStri
     layout->addWidget(panel, 1);
     auto* row = new QHBoxLayout;
     row->setContentsMargins(4, 0, 4, 0);
-    prvCheck = new AutoCheckBox(QString(), true, parts.body);
-    SetControlCaption(prvCheck, dialogId, IDC_CHECK_PRV);
+    auto make = [&](unsigned id) {
+        ControlRow r = *ControlRowById(id);
+        r.dialogId = dialogId;
+        return MakeRowControl(r, parts.body);
+    };
+    prvCheck = static_cast<AutoCheckBox*>(make(IDC_CHECK_PRV));
     row->addWidget(prvCheck);
     row->addStretch(1);
-    resetButton = new QPushButton(parts.body);
-    SetControlCaption(resetButton, dialogId, ID_RESET);
-    resetButton->setAutoDefault(false);
+    resetButton = static_cast<QPushButton*>(make(ID_RESET));
     row->addWidget(resetButton);
-    applyButton = new QPushButton(parts.body);
-    SetControlCaption(applyButton, dialogId, IDC_APPLY);
+    applyButton = static_cast<QPushButton*>(make(IDC_APPLY));
     applyButton->setDefault(true);
     row->addWidget(applyButton);
     layout->addLayout(row);

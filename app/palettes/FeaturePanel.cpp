@@ -3,10 +3,10 @@
 #include "app/MainFrame.h"
 #include "app/palettes/ParamBar.h"
 #include "document/VelmoDoc.h"
+#include "params/ParamFields.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DataExchange.h"
-#include "platform/gui/DialogText.h"
 #include "platform/gui/FileMenuButtons.h"
 #include "platform/gui/TrackBarCodes.h"
 #include "res/ResourceIds.h"
@@ -17,8 +17,9 @@
 
 namespace velmo {
 
-CFeaturePanel::CFeaturePanel(FeatureKind featureKind, CVelmoDoc& document, QWidget* parent)
-    : QWidget(parent), kind(featureKind), doc(document), timer(countdown, [this] { ApplyNow(); }, this)
+CFeaturePanel::CFeaturePanel(FeatureKind featureKind, CVelmoDoc& document, unsigned captionDialogId, QWidget* parent)
+    : QWidget(parent), kind(featureKind), doc(document), captionDialog(captionDialogId),
+      timer(countdown, [this] { ApplyNow(); }, this)
 {
     subscription = doc.Edit().Subscribe([this](const EditChange& change) {
         if (!Concerns(change))
@@ -88,13 +89,38 @@ void CFeaturePanel::ApplyNow()
         Develop();
 }
 
-QWidget* CFeaturePanel::MakeHeader(unsigned dialogId, unsigned enableId, unsigned popupButtonId)
+ControlRow CFeaturePanel::Row(unsigned id) const
+{
+    ControlRow row = *ControlRowById(id);
+    row.dialogId = captionDialog;
+    return row;
+}
+
+QWidget* CFeaturePanel::Make(unsigned id, QWidget* parent)
+{
+    return MakeRowControl(Row(id), parent);
+}
+
+ControlUnit* CFeaturePanel::MakeUnit(const ControlRow& tableRow, ControlUnitListener* listener, QWidget* parent)
+{
+    ControlRow row = tableRow;
+    row.dialogId = captionDialog;
+    auto* unit = new ControlUnit(row, parent);
+    unit->SetListener(listener);
+    return unit;
+}
+
+void CFeaturePanel::Setup(QWidget* control, unsigned id) const
+{
+    SetupRowControl(control, Row(id));
+}
+
+QWidget* CFeaturePanel::MakeHeader(unsigned enableId, unsigned popupButtonId)
 {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    enableCheck = new AutoCheckBox(QString(), false, row);
-    SetControlCaption(enableCheck, dialogId, enableId);
+    enableCheck = static_cast<AutoCheckBox*>(Make(enableId, row));
     enableCheck->SetState(FeatureOn() ? BST_CHECKED : BST_UNCHECKED);
     connect(enableCheck, &QCheckBox::clicked, this, [this] { OnEnableClicked(); });
     layout->addWidget(enableCheck, 1);

@@ -8,6 +8,7 @@
 // parameters palette alike; both hosts edit the one edit state.
 #pragma once
 
+#include "params/ControlRow.h"
 #include "params/EditState.h"
 #include "platform/gui/ApplyTimer.h"
 #include "platform/gui/DeferredApply.h"
@@ -26,11 +27,13 @@ class AutoCheckBox;
 class CMainFrame;
 class CVelmoDoc;
 class ControlUnit;
+class ControlUnitListener;
 class FileMenuButtons;
 
 class CFeaturePanel : public QWidget {
 public:
-    CFeaturePanel(FeatureKind kind, CVelmoDoc& doc, QWidget* parent);
+    // dialogId: whose control captions the panel shows.
+    CFeaturePanel(FeatureKind kind, CVelmoDoc& doc, unsigned dialogId, QWidget* parent);
     ~CFeaturePanel() override;
 
     FeatureKind Kind() const { return kind; }
@@ -60,11 +63,19 @@ public:
     // Runs a command on the frame's route (nothing without a frame).
     void RunCommand(unsigned id) const;
 
+    // The control table's row of id as this panel shows it (its captions).
+    ControlRow Row(unsigned id) const;
+
 protected:
-    // Builds the enable check (id, its caption from dialogId) and the file
-    // buttons of popupButtonId beside it; the caller puts the returned row
-    // into its layout.
-    QWidget* MakeHeader(unsigned dialogId, unsigned enableId, unsigned popupButtonId);
+    // Builds the enable check and the file buttons of popupButtonId beside
+    // it; the caller puts the returned row into its layout.
+    QWidget* MakeHeader(unsigned enableId, unsigned popupButtonId);
+    // The widget of the row of id (MakeRowControl), and a value unit of its
+    // row, with this panel as listener.
+    QWidget* Make(unsigned id, QWidget* parent);
+    ControlUnit* MakeUnit(const ControlRow& row, ControlUnitListener* listener, QWidget* parent);
+    // An own widget with the id, caption and tips of its row.
+    void Setup(QWidget* control, unsigned id) const;
     // Whether a change of the edit state concerns this panel.
     bool Concerns(const EditChange& change) const;
     // The rule of the tool palettes' sliders, after the slider's value went
@@ -90,6 +101,7 @@ private:
 
     FeatureKind kind;
     CVelmoDoc& doc;
+    unsigned captionDialog;
     ApplyCountdown countdown;
     ApplyTimer timer;
     EditSubscription subscription;

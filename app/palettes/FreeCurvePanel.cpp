@@ -1,11 +1,9 @@
 #include "app/palettes/FreeCurvePanel.h"
 
-#include "app/palettes/FeatureControlIds.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
-#include "platform/gui/DialogText.h"
 #include "res/ResourceIds.h"
 
 #include <QComboBox>
@@ -117,37 +115,35 @@ void CCurvePlot::mouseReleaseEvent(QMouseEvent* event)
 }
 
 CFreeCurvePanel::CFreeCurvePanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
-    : CFeaturePanel(FeatureKind::FreeCurve, document, parent), editor(document.Edit())
+    : CFeaturePanel(FeatureKind::FreeCurve, document, dialogId, parent), editor(document.Edit())
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(MakeHeader(dialogId, ID_FREECURVE_ENABLE, ID_POPUP_TONE_CURVE_MENU));
+    layout->addWidget(MakeHeader(ID_FREECURVE_ENABLE, ID_POPUP_TONE_CURVE_MENU));
 
     plot = new CCurvePlot(*this);
-    SetupControl(plot, IDC_CURVE_PLOT, PlainCaption(ControlText(dialogId, IDC_CURVE_PLOT)));
+    Setup(plot, IDC_CURVE_PLOT);
     plot->setFocusPolicy(Qt::ClickFocus);
     layout->addWidget(plot, 1);
 
     auto* row = new QHBoxLayout;
-    channelCombo = new QComboBox(this);
+    channelCombo = static_cast<QComboBox*>(Make(IDC_CURVE_CHANNEL, this));
     channelCombo->addItems({QStringLiteral("RGB"), QStringLiteral("Red"), QStringLiteral("Green"),
                             QStringLiteral("Blue")});
-    SetupControl(channelCombo, IDC_CURVE_CHANNEL, PlainCaption(ControlText(dialogId, IDC_CURVE_CHANNEL)));
     connect(channelCombo, &QComboBox::activated, this, [this](int index) { OnChannelChosen(index); });
     row->addWidget(channelCombo);
-    linearCheck = new AutoCheckBox(QString(), false, this);
-    SetControlCaption(linearCheck, dialogId, IDC_CURVE_LINEAR);
+    linearCheck = static_cast<AutoCheckBox*>(Make(IDC_CURVE_LINEAR, this));
     connect(linearCheck, &QCheckBox::clicked, this, [this] { OnLinearClicked(); });
     row->addWidget(linearCheck);
     readout = new QLineEdit(this);
     readout->setReadOnly(true);
-    SetupControl(readout, IDC_CURVE_READOUT, PlainCaption(ControlText(dialogId, IDC_CURVE_READOUT)));
+    Setup(readout, IDC_CURVE_READOUT);
     row->addWidget(readout, 1);
     layout->addLayout(row);
 
     auto* bottom = new QHBoxLayout;
     apexList = new ApexListWidget(this);
-    SetupControl(apexList, IDC_CURVE_APEX_LIST, PlainCaption(ControlText(dialogId, IDC_CURVE_APEX_LIST)));
+    Setup(apexList, IDC_CURVE_APEX_LIST);
     connect(apexList, &QListWidget::currentRowChanged, this, [this](int r) {
         if (reloading)
             return;
@@ -156,13 +152,10 @@ CFreeCurvePanel::CFreeCurvePanel(CVelmoDoc& document, unsigned dialogId, QWidget
     });
     bottom->addWidget(apexList, 1);
     auto* buttons = new QVBoxLayout;
-    deleteButton = new QPushButton(this);
-    SetControlCaption(deleteButton, dialogId, ID_DELETE_APEX);
+    deleteButton = static_cast<QPushButton*>(Make(ID_DELETE_APEX, this));
     connect(deleteButton, &QPushButton::clicked, this, [this] { OnDelete(); });
     buttons->addWidget(deleteButton);
-    resetAllButton = new QPushButton(this);
-    SetControlCaption(resetAllButton, dialogId, ID_RESET_ALL_CHANNELS);
-    resetAllButton->setAutoDefault(false);
+    resetAllButton = static_cast<QPushButton*>(Make(ID_RESET_ALL_CHANNELS, this));
     connect(resetAllButton, &QPushButton::clicked, this, [this] { ResetAllChannels(); });
     buttons->addWidget(resetAllButton);
     buttons->addStretch(1);

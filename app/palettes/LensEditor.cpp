@@ -1,6 +1,7 @@
 #include "app/palettes/LensEditor.h"
 
 #include "params/EditState.h"
+#include "params/ParamFields.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
@@ -8,13 +9,15 @@
 
 namespace velmo {
 
-LensControlRange LensRange(LensControl control, bool fisheye)
+const ControlRow& LensControlRow(LensControl control)
 {
-    switch (control) {
-    case LensControl::Distortion: return fisheye ? LensControlRange{50, 179, 25, 12} : LensControlRange{-500, 500, 100, 50};
-    case LensControl::Coefficient: return fisheye ? LensControlRange{0, 300, 60, 30} : LensControlRange{100, 400, 60, 30};
-    default: return {-100, 100, 20, 10};
-    }
+    return *ControlRowFor(ControlData::Lens, int(control));
+}
+
+SliderRange LensRange(LensControl control, bool fisheye)
+{
+    const ControlRow& row = LensControlRow(control);
+    return fisheye && row.fisheyeRange ? *row.fisheyeRange : row.Slider();
 }
 
 bool IsFisheye(const LensCorrectionSettings& s)

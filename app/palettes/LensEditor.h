@@ -8,6 +8,7 @@
 // it through every exchange of either host.
 #pragma once
 
+#include "params/ControlRow.h"
 #include "params/LensCorrectionSettings.h"
 
 #include <string>
@@ -16,18 +17,10 @@ namespace velmo {
 
 class EditState;
 
-enum class LensControl { Distortion, ChromaRed, ChromaBlue, VignetteAmount, VignetteMidpoint, StretchX, StretchY,
-                         Coefficient, kCount };
-
-struct LensControlRange {
-    int min;
-    int max;
-    int ticStep;
-    int pageSize;
-};
-
-// The slider (and spin) range of a control in normal or fisheye mode.
-LensControlRange LensRange(LensControl control, bool fisheye);
+// The control table's row of a control, and its slider (and spin) range in
+// normal or fisheye mode.
+const ControlRow& LensControlRow(LensControl control);
+SliderRange LensRange(LensControl control, bool fisheye);
 // The field a control edits in the given mode.
 int32_t LensValue(const LensCorrectionSettings& s, LensControl control);
 void SetLensValue(LensCorrectionSettings& s, LensControl control, int32_t value);

@@ -51,7 +51,6 @@ private:
     QLabel* modelCaption = nullptr;
     QLabel* focalCaption = nullptr;
     bool shownFisheye = false;
-    unsigned captionDialogId;
 };
 
 } // namespace velmo

@@ -2,6 +2,7 @@
 
 #include "app/palettes/HueStrip.h"
 #include "document/VelmoDoc.h"
+#include "params/ParamFields.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/DataExchange.h"
@@ -17,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -30,40 +30,68 @@ namespace {
 
 using F = ParamField;
 
-constexpr unsigned kPrvId = 1208;
-constexpr unsigned kMgnId = 1207;
-constexpr unsigned kSRGroupId = 2421;
-
-size_t RowIndex(ParamField field)
-{
-    const std::span<const ParamControl> table = ParamControlTable();
-    for (size_t i = 0; i < table.size(); ++i)
-        if (table[i].field == field)
-            return i;
-    return table.size();
-}
+// The parameter exchange in its order: a refused entry ends it there, so the
+// controls after it stay unread.
+constexpr unsigned kExchangeOrder[] = {
+    IDC_GAMMA_SLIDER,      IDC_CHECK_PRV,         IDC_GAMMA_EDIT,       IDC_CONTRAST_EDIT,
+    IDC_BRIGHTNESS_EDIT,   IDC_BRIGHTNESS_SLIDER, IDC_CONTRAST_SLIDER,  IDC_SATURATION_EDIT,
+    IDC_SATURATION_SLIDER, IDC_HUE_SLIDER,        IDC_HUE_EDIT,         IDC_SHARPNESS_HARD,
+    IDC_ROTATE_NONE,       ID_TONE_GAMMA,         IDC_WB_TEMP_SLIDER,   IDC_WB_TEMP_EDIT,
+    IDC_SR_MIX_SLIDER,     IDC_SR_LINEAR_SLIDER,  IDC_SR_GAMMA_SLIDER,  IDC_SR_MIX_EDIT,
+    IDC_SR_LINEAR_EDIT,    IDC_SR_GAMMA_EDIT,     IDC_CHECK_MGN,        IDC_FRAME_S,
+    IDC_FRAME_R,           IDC_SENSITIZE_SLIDER,  IDC_SENSITIZE_EDIT,   IDC_SR_GAMMA2_SLIDER,
+    IDC_SR_GAMMA2_EDIT,    ID_VIVID_COLOR,        IDC_MOIRE_EDIT,       IDC_MOIRE_SLIDER,
+    IDC_MOIRE_THRESHOLD_EDIT, IDC_MOIRE_THRESHOLD_SLIDER, IDC_HARDEN_EDIT, IDC_SOFTEN_EDIT,
+    IDC_HARDEN_SLIDER,     IDC_SOFTEN_SLIDER,     IDC_WB_FINE_B_SLIDER, IDC_WB_FINE_G_SLIDER,
+    IDC_WB_FINE_R_SLIDER,  IDC_WB_FINE_G_EDIT,    IDC_WB_FINE_B_EDIT,   IDC_WB_FINE_R_EDIT,
+    ID_WB_FINETUNE,        ID_EASY_SR,            ID_GREEN_ENHANCER,    IDC_NR_RADIUS_SLIDER,
+    IDC_NR_AMOUNT_SLIDER,  IDC_NR_SMOOTH_SLIDER,  IDC_NR_EDGE_SLIDER,   ID_NOISE_REDUCTION,
+    IDC_NR_RADIUS_EDIT,    IDC_NR_AMOUNT_EDIT,    IDC_NR_SMOOTH_EDIT,   IDC_NR_EDGE_EDIT,
+};
 
 int& IntField(DevParams& p, ParamField field)
 {
     return p.*(FieldInfo(field).intField);
 }
 
-// The float fields whose edits show six significant digits: a value the
-// user did not touch keeps all its bits.
-constexpr F kFloatFields[] = {F::gamma, F::gammaSR, F::gammaSR2, F::sensitize};
-
-void ExchangeText(CDataExchange& dx, const ControlRow& row, int& value)
+// The value controls of the record (not the feature editors').
+bool IsParamValue(const ControlRow& row)
 {
-    DDX_Text(dx, row.editId, value);
-    if (row.editRange)
-        DDV_MinMaxInt(dx, value, int(row.editRange->min), int(row.editRange->max));
+    return row.kind == ControlKind::Value &&
+           (row.data == ControlData::Param || row.data == ControlData::SoftenValue ||
+            row.data == ControlData::HardenValue);
 }
 
-void ExchangeText(CDataExchange& dx, const ControlRow& row, float& value)
+bool IsSRRule(EnableRule rule)
 {
-    DDX_Text(dx, row.editId, value);
-    if (row.editRange)
-        DDV_MinMaxFloat(dx, value, float(row.editRange->min), float(row.editRange->max));
+    switch (rule) {
+    case EnableRule::SRGroup:
+    case EnableRule::SRMix:
+    case EnableRule::SRNotEasy:
+    case EnableRule::SRImages:
+    case EnableRule::SRLinear: return true;
+    default: return false;
+    }
+}
+
+// The record's fields in the form their controls show them, and back.
+void ToShown(DevParams& p)
+{
+    for (const ControlRow& row : PaletteControls())
+        if (row.shownOffset != 0 && row.data == ControlData::Param)
+            SetField(p, row.field, ShownValue(row, GetField(p, row.field)));
+}
+
+void ToStored(DevParams& p)
+{
+    for (const ControlRow& row : PaletteControls())
+        if (row.shownOffset != 0 && row.data == ControlData::Param)
+            SetField(p, row.field, StoredValue(row, GetField(p, row.field)));
+}
+
+int ListIndex(const QComboBox& list, int value)
+{
+    return value >= 0 && value < list.count() ? value : -1;
 }
 
 QVBoxLayout* Column(QWidget* w)
@@ -77,9 +105,7 @@ QVBoxLayout* Column(QWidget* w)
 } // namespace
 
 CParamControls::CParamControls(CVelmoDoc* document, Options opts, QObject* parent)
-    : QObject(parent), doc(document), options(std::move(opts)),
-      timer(countdown, [this] { RunOnApply(); }, this), sharpnessGroup(new RadioGroup(this)),
-      rotationGroup(new RadioGroup(this)), toneGroup(new RadioGroup(this))
+    : QObject(parent), doc(document), options(std::move(opts)), timer(countdown, [this] { RunOnApply(); }, this)
 {
     // The record before the first SetParams: zeroed with 5500 K.
     record.wbTempt = 5500;
@@ -95,134 +121,110 @@ CParamControls::~CParamControls() = default;
 
 // --- Building ---------------------------------------------------------------
 
-// The control's own caption entry when its palette has one, else the
-// caption's text (both translated by a language file).
-QString CParamControls::Caption(unsigned id, unsigned captionId) const
-{
-    if (options.dialogId != 0 && id != 0 && HasString(ControlCaption(options.dialogId, id)))
-        return QString::fromStdString(LoadString(ControlCaption(options.dialogId, id)));
-    return QString::fromStdString(LoadString(captionId));
-}
-
-void CParamControls::Register(QWidget* control, unsigned id, ParamPage)
+void CParamControls::Register(QWidget* control, unsigned id)
 {
     if (control != nullptr && id != 0)
         controls[id] = control;
 }
 
+RadioGroup* CParamControls::RadioGroupOf(ParamField field)
+{
+    RadioGroup*& group = radioGroups[field];
+    if (group == nullptr)
+        group = new RadioGroup(this);
+    return group;
+}
+
+QWidget* CParamControls::Make(unsigned id, QWidget* parent)
+{
+    const ControlRow* found = ControlRowById(id);
+    if (found == nullptr)
+        return nullptr;
+    ControlRow row = *found;
+    row.dialogId = options.dialogId;
+    switch (row.kind) {
+    case ControlKind::Value: return MakeUnit(row.field, parent);
+    case ControlKind::FileMenu: {
+        const std::optional<FileMenuInfo> info = FileMenuForButton(row.id);
+        if (!info)
+            return nullptr;
+        CommandSink sink = options.commands ? options.commands : CommandSink([](unsigned) {});
+        RouteProvider route =
+            options.route ? options.route : RouteProvider([] { return CommandRoute(std::vector<CCmdTarget*>{}); });
+        auto* buttons = new FileMenuButtons(*info, sink, route, parent);
+        Register(buttons->LoadButton(), info->loadId);
+        Register(buttons->SaveButton(), info->saveId);
+        Register(buttons->MenuButton(), info->popupButtonId);
+        return buttons;
+    }
+    default: break;
+    }
+    QWidget* control = MakeRowControl(row, parent);
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(12);
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+    if (row.kind == ControlKind::Radio)
+        RadioGroupOf(row.field)->Add(qobject_cast<QAbstractButton*>(control));
+    Register(control, row.id);
+    return control;
+}
+
 ControlUnit* CParamControls::MakeUnit(ParamField field, QWidget* parent)
 {
-    const ParamControl* c = ParamControlByField(field);
-    ControlRow row = c->row;
+    ControlRow row = *ValueControlOf(field);
     row.dialogId = options.dialogId;
     auto* unit = new ControlUnit(row, parent);
     unit->SetListener(this);
     units[field] = unit;
-    Register(unit->Edit(), row.editId, c->page);
-    Register(unit->Slider(), row.sliderId, c->page);
-    Register(unit->Spin(), row.spinId, c->page);
-    if (c->labelId != 0) {
-        SetControlId(unit->Label(), c->labelId);
-        Register(unit->Label(), c->labelId, c->page);
+    Register(unit->Edit(), row.id);
+    Register(unit->Slider(), row.sliderId);
+    Register(unit->Spin(), row.spinId);
+    if (row.labelId != 0) {
+        SetControlId(unit->Label(), row.labelId);
+        Register(unit->Label(), row.labelId);
     }
     return unit;
 }
 
-AutoCheckBox* CParamControls::MakeCheck(unsigned id, unsigned captionId, bool threeState, QWidget* parent)
+QGroupBox* CParamControls::MakeGroup(unsigned captionId, QWidget* parent)
 {
-    auto* check = new AutoCheckBox(Caption(id, captionId), threeState, parent);
-    SetupControl(check, id, PlainCaption(check->text()));
-    Register(check, id, ParamPage::Adjust1);
-    return check;
-}
-
-QRadioButton* CParamControls::MakeRadio(RadioGroup* group, unsigned id, unsigned captionId, QWidget* parent)
-{
-    auto* radio = new QRadioButton(Caption(id, captionId), parent);
-    SetupControl(radio, id, PlainCaption(radio->text()));
-    group->Add(radio);
-    Register(radio, id, ParamPage::Adjust1);
-    return radio;
-}
-
-QGroupBox* CParamControls::MakeGroup(unsigned id, unsigned captionId, QWidget* parent)
-{
-    auto* group = new QGroupBox(Caption(id, captionId), parent);
-    if (id != 0)
-        SetupControl(group, id, PlainCaption(group->title()));
-    else
-        group->setAccessibleName(PlainCaption(group->title()));
-    Register(group, id, ParamPage::Adjust1);
+    auto* group = new QGroupBox(QString::fromStdString(LoadString(captionId)), parent);
+    group->setAccessibleName(PlainCaption(group->title()));
     return group;
 }
 
-QLabel* CParamControls::MakeLabel(unsigned id, unsigned captionId, QWidget* parent)
+QLabel* CParamControls::MakeCaption(unsigned captionId, QWidget* parent)
 {
-    auto* label = new QLabel(Caption(id, captionId), parent);
-    SetupControl(label, id, PlainCaption(label->text()));
-    Register(label, id, ParamPage::Adjust1);
+    auto* label = new QLabel(QString::fromStdString(LoadString(captionId)), parent);
+    label->setAccessibleName(PlainCaption(label->text()));
     return label;
 }
 
-QComboBox* CParamControls::MakeCombo(unsigned id, unsigned captionId, QWidget* parent)
+QHBoxLayout* CParamControls::MakeBottomRow(QWidget* parent, std::function<void()> onReset)
 {
-    auto* combo = new QComboBox(parent);
-    SetupControl(combo, id, PlainCaption(Caption(id, captionId)));
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(12);
-    combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Register(combo, id, ParamPage::Adjust1);
-    return combo;
-}
-
-FileMenuButtons* CParamControls::MakeFileButtons(unsigned popupId, QWidget* parent)
-{
-    const std::optional<FileMenuInfo> info = FileMenuForButton(popupId);
-    if (!info)
-        return nullptr;
-    CommandSink sink = options.commands ? options.commands : CommandSink([](unsigned) {});
-    RouteProvider route = options.route ? options.route : RouteProvider([] { return CommandRoute(std::vector<CCmdTarget*>{}); });
-    auto* buttons = new FileMenuButtons(*info, sink, route, parent);
-    Register(buttons->LoadButton(), info->loadId, ParamPage::Adjust1);
-    Register(buttons->SaveButton(), info->saveId, ParamPage::Adjust1);
-    Register(buttons->MenuButton(), info->popupButtonId, ParamPage::Adjust1);
-    return buttons;
-}
-
-AutoCheckBox* CParamControls::MakePrvCheck(QWidget* parent)
-{
-    AutoCheckBox* check = MakeCheck(kPrvId, IDS_CAPTION_PRV, true, parent);
-    connect(check, &QAbstractButton::clicked, this, [this, check] {
-        checkPrv = check->State();
+    auto* row = new QHBoxLayout;
+    auto* prv = static_cast<AutoCheckBox*>(Make(IDC_CHECK_PRV, parent));
+    connect(prv, &QAbstractButton::clicked, this, [this, prv] {
+        checkPrv = prv->State();
         if (doc != nullptr)
             doc->Edit().SetSwitch(SwitchId::CheckPrv, checkPrv);
     });
-    return check;
-}
-
-AutoCheckBox* CParamControls::MakeMgnCheck(QWidget* parent)
-{
-    AutoCheckBox* check = MakeCheck(kMgnId, IDS_CAPTION_MGN, false, parent);
-    connect(check, &QAbstractButton::clicked, this, [this, check] {
-        checkMgn = check->State();
+    auto* mgn = static_cast<AutoCheckBox*>(Make(IDC_CHECK_MGN, parent));
+    connect(mgn, &QAbstractButton::clicked, this, [this, mgn] {
+        checkMgn = mgn->State();
         if (doc == nullptr)
             return;
         doc->Edit().SetSwitch(SwitchId::CheckMGN, checkMgn);
         if (checkMgn != 0)
             doc->UpdateMagnifier();
     });
-    return check;
-}
-
-QHBoxLayout* CParamControls::MakeBottomRow(QWidget* parent, std::function<void()> onReset)
-{
-    auto* row = new QHBoxLayout;
-    row->addWidget(MakePrvCheck(parent));
-    row->addWidget(MakeMgnCheck(parent));
+    row->addWidget(prv);
+    row->addWidget(mgn);
     row->addStretch(1);
-    auto* reset = new QPushButton(QString::fromStdString(LoadString(IDS_CAPTION_RESET)), parent);
-    SetupControl(reset, ID_RESET, PlainCaption(reset->text()));
-    connect(reset, &QPushButton::clicked, reset, std::move(onReset));
+    QWidget* reset = Make(ID_RESET, parent);
+    connect(static_cast<QPushButton*>(reset), &QPushButton::clicked, reset, std::move(onReset));
     row->addWidget(reset);
     return row;
 }
@@ -232,48 +234,45 @@ QWidget* CParamControls::BuildAdjust1(QWidget* parent)
     auto* page = new QWidget(parent);
     QVBoxLayout* layout = Column(page);
 
-    QGroupBox* rotation = MakeGroup(0, IDS_CAPTION_ROTATION, page);
+    QGroupBox* rotation = MakeGroup(IDS_CAPTION_ROTATION, page);
     auto* rotationRow = new QHBoxLayout(rotation);
-    // Template order: None, Right, Left (the group's values 0, 1, 2).
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1813, IDS_CAPTION_ROTATE_NONE, rotation));
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1815, IDS_CAPTION_ROTATE_RIGHT, rotation));
-    rotationRow->addWidget(MakeRadio(rotationGroup, 1814, IDS_CAPTION_ROTATE_LEFT, rotation));
+    for (const ControlRow* radio : RadioRowsOf(F::rotate))
+        rotationRow->addWidget(Make(radio->id, rotation));
     layout->addWidget(rotation);
 
-    QGroupBox* wb = MakeGroup(0, IDS_CAPTION_WHITE_BALANCE, page);
+    QGroupBox* wb = MakeGroup(IDS_CAPTION_WHITE_BALANCE, page);
     QVBoxLayout* wbLayout = Column(wb);
-    wbCombo = MakeCombo(IDC_WB_COMBO, IDS_CAPTION_WHITE_BALANCE, wb);
-    wbLayout->addWidget(wbCombo);
+    wbLayout->addWidget(Make(IDC_WB_COMBO, wb));
     wbLayout->addWidget(MakeUnit(F::wbTempt, wb));
     auto* scale = new QHBoxLayout;
-    scale->addWidget(MakeLabel(2400, IDS_CAPTION_WB_LOW_TEMP, wb));
+    scale->addWidget(Make(IDC_WB_TEMP_LOW, wb));
     scale->addStretch(1);
-    scale->addWidget(MakeLabel(2401, IDS_CAPTION_WB_MID_TEMP, wb));
+    scale->addWidget(Make(IDC_WB_TEMP_MID, wb));
     scale->addStretch(1);
-    scale->addWidget(MakeLabel(2402, IDS_CAPTION_WB_HIGH_TEMP, wb));
+    scale->addWidget(Make(IDC_WB_TEMP_HIGH, wb));
     wbLayout->addLayout(scale);
-    wbLayout->addWidget(MakeCheck(1220, IDS_CAPTION_WB_FINE_TUNE, false, wb));
+    wbLayout->addWidget(Make(ID_WB_FINETUNE, wb));
     for (const F f : {F::WBfineTuneR, F::WBfineTuneG, F::WBfineTuneB})
         wbLayout->addWidget(MakeUnit(f, wb));
     auto* spot = new QHBoxLayout;
-    spot->addWidget(MakeLabel(0, IDS_CAPTION_SPOT_WB, wb));
+    spot->addWidget(MakeCaption(IDS_CAPTION_SPOT_WB, wb));
     spot->addStretch(1);
-    if (FileMenuButtons* buttons = MakeFileButtons(33304, wb))
+    if (QWidget* buttons = Make(ID_POPUP_WB_MENU, wb))
         spot->addWidget(buttons);
     wbLayout->addLayout(spot);
     layout->addWidget(wb);
 
     layout->addWidget(MakeUnit(F::sensitize, page));
     auto* enhance = new QHBoxLayout;
-    enhance->addWidget(MakeCheck(1202, IDS_CAPTION_VIVID, true, page));
-    enhance->addWidget(MakeCheck(1203, IDS_CAPTION_GREEN, true, page));
+    enhance->addWidget(Make(ID_VIVID_COLOR, page));
+    enhance->addWidget(Make(ID_GREEN_ENHANCER, page));
     enhance->addStretch(1);
     layout->addLayout(enhance);
 
     auto* files = new QHBoxLayout;
-    files->addWidget(MakeLabel(0, IDS_CAPTION_PARAMETERS, page));
+    files->addWidget(MakeCaption(IDS_CAPTION_PARAMETERS, page));
     files->addStretch(1);
-    if (FileMenuButtons* buttons = MakeFileButtons(33201, page))
+    if (QWidget* buttons = Make(ID_POPUP_PARAMS_MENU, page))
         files->addWidget(buttons);
     layout->addLayout(files);
     layout->addStretch(1);
@@ -282,21 +281,21 @@ QWidget* CParamControls::BuildAdjust1(QWidget* parent)
 
 QWidget* CParamControls::BuildToneGroup(QWidget* parent)
 {
-    QGroupBox* tone = MakeGroup(0, IDS_CAPTION_TONE, parent);
+    QGroupBox* tone = MakeGroup(IDS_CAPTION_TONE, parent);
     QVBoxLayout* layout = Column(tone);
     auto* curve = new QHBoxLayout;
-    curve->addWidget(MakeRadio(toneGroup, 2613, IDS_CAPTION_GAMMA, tone));
-    curve->addWidget(MakeRadio(toneGroup, 2616, IDS_CAPTION_LOG, tone));
+    for (const ControlRow* radio : RadioRowsOf(F::bGammaLog))
+        curve->addWidget(Make(radio->id, tone));
     curve->addStretch(1);
     layout->addLayout(curve);
     for (const F f : {F::gamma, F::contrast, F::brightness, F::saturation, F::hue})
         layout->addWidget(MakeUnit(f, tone));
     auto* reference = new HueStrip(tone);
-    SetupControl(reference, 1300, QString::fromStdString(LoadString(IDS_CAPTION_HUES)));
-    Register(reference, 1300, ParamPage::Adjust2);
+    SetupRowControl(reference, *ControlRowById(IDC_HUE_STRIP));
+    Register(reference, IDC_HUE_STRIP);
     hueShifted = new HueStrip(tone);
-    SetupControl(hueShifted, 1301, QString::fromStdString(LoadString(IDS_CAPTION_HUES_SHIFTED)));
-    Register(hueShifted, 1301, ParamPage::Adjust2);
+    SetupRowControl(hueShifted, *ControlRowById(IDC_HUE_STRIP_SHIFTED));
+    Register(hueShifted, IDC_HUE_STRIP_SHIFTED);
     layout->addWidget(reference);
     layout->addWidget(hueShifted);
     return tone;
@@ -304,20 +303,17 @@ QWidget* CParamControls::BuildToneGroup(QWidget* parent)
 
 QWidget* CParamControls::BuildSRGroup(QWidget* parent)
 {
-    srGroup = MakeGroup(kSRGroupId, IDS_CAPTION_SR_MIXING, parent);
-    QVBoxLayout* layout = Column(srGroup);
-    srCombo = MakeCombo(1401, IDS_CAPTION_SR_MIXING, srGroup);
-    layout->addWidget(srCombo);
+    auto* group = static_cast<QGroupBox*>(Make(IDC_SR_GROUP, parent));
+    QVBoxLayout* layout = Column(group);
+    layout->addWidget(Make(IDC_SR_TYPE, group));
     auto* checks = new QHBoxLayout;
-    checks->addWidget(MakeCheck(1224, IDS_CAPTION_FRAME_S, false, srGroup));
-    checks->addWidget(MakeCheck(1223, IDS_CAPTION_FRAME_R, false, srGroup));
-    easyCheck = MakeCheck(1221, IDS_CAPTION_EASY_MODE, false, srGroup);
-    checks->addWidget(easyCheck);
+    for (const unsigned id : {IDC_FRAME_S, IDC_FRAME_R, ID_EASY_SR})
+        checks->addWidget(Make(id, group));
     checks->addStretch(1);
     layout->addLayout(checks);
     for (const F f : {F::mixSR, F::gammaSR, F::gammaSR2, F::linearSR})
-        layout->addWidget(MakeUnit(f, srGroup));
-    return srGroup;
+        layout->addWidget(MakeUnit(f, group));
+    return group;
 }
 
 QWidget* CParamControls::BuildAdjust2(QWidget* parent)
@@ -335,29 +331,27 @@ QWidget* CParamControls::BuildDetail(QWidget* parent, bool withNoiseReduction)
     auto* page = new QWidget(parent);
     QVBoxLayout* layout = Column(page);
 
-    QGroupBox* sharpness = MakeGroup(0, IDS_CAPTION_SHARPNESS, page);
+    QGroupBox* sharpness = MakeGroup(IDS_CAPTION_SHARPNESS, page);
     QVBoxLayout* sharpLayout = Column(sharpness);
     auto* radios = new QGridLayout;
-    constexpr unsigned names[] = {IDS_CAPTION_SHARP_HARD, IDS_CAPTION_SHARP_NORMAL, IDS_CAPTION_SHARP_SOFT,
-                                  IDS_CAPTION_SHARP_CUSTOM};
-    for (int i = 0; i < 4; ++i)
-        radios->addWidget(MakeRadio(sharpnessGroup, IDC_SHARPNESS_FIRST + unsigned(i), names[i], sharpness), i / 2,
-                          i % 2);
+    const std::vector<const ControlRow*> levels = RadioRowsOf(F::sharpness);
+    for (size_t i = 0; i < levels.size(); ++i)
+        radios->addWidget(Make(levels[i]->id, sharpness), int(i / 2), int(i % 2));
     sharpLayout->addLayout(radios);
     sharpLayout->addWidget(MakeUnit(F::soften, sharpness));
     sharpLayout->addWidget(MakeUnit(F::harden, sharpness));
     layout->addWidget(sharpness);
 
-    QGroupBox* moire = MakeGroup(0, IDS_CAPTION_MOIRE, page);
+    QGroupBox* moire = MakeGroup(IDS_CAPTION_MOIRE, page);
     QVBoxLayout* moireLayout = Column(moire);
     moireLayout->addWidget(MakeUnit(F::iColorNR, moire));
     moireLayout->addWidget(MakeUnit(F::iColorNRthreshold, moire));
     layout->addWidget(moire);
 
     if (withNoiseReduction) {
-        QGroupBox* nr = MakeGroup(0, IDS_CAPTION_NOISE_REDUCTION, page);
+        QGroupBox* nr = MakeGroup(IDS_CAPTION_NOISE_REDUCTION, page);
         QVBoxLayout* nrLayout = Column(nr);
-        nrLayout->addWidget(MakeCheck(1225, IDS_CAPTION_NOISE_REDUCTION_CHECK, true, nr));
+        nrLayout->addWidget(Make(ID_NOISE_REDUCTION, nr));
         for (const F f : {F::NR1, F::NR2, F::NR3, F::NR4})
             nrLayout->addWidget(MakeUnit(f, nr));
         layout->addWidget(nr);
@@ -366,14 +360,14 @@ QWidget* CParamControls::BuildDetail(QWidget* parent, bool withNoiseReduction)
     return page;
 }
 
-QWidget* CParamControls::BuildPage(ParamPage page, QWidget* parent)
+QWidget* CParamControls::BuildPage(ControlPage page, QWidget* parent)
 {
     switch (page) {
-    case ParamPage::Adjust1: return BuildAdjust1(parent);
-    case ParamPage::Adjust2: return BuildAdjust2(parent);
-    case ParamPage::Detail: return BuildDetail(parent, true);
+    case ControlPage::Adjust1: return BuildAdjust1(parent);
+    case ControlPage::Adjust2: return BuildAdjust2(parent);
+    case ControlPage::Detail: return BuildDetail(parent, true);
+    default: return nullptr;
     }
-    return nullptr;
 }
 
 QWidget* CParamControls::BuildClassicBody(QWidget* parent)
@@ -388,42 +382,31 @@ QWidget* CParamControls::BuildClassicBody(QWidget* parent)
     leftLayout->addWidget(BuildDetail(left, false));
     columns->addWidget(left, 1, Qt::AlignTop);
     columns->addWidget(BuildAdjust2(body), 1, Qt::AlignTop);
-    // The classic palette has no room for the moire threshold: it stays
-    // hidden and disabled, but is exchanged and set up.
-    if (ControlUnit* threshold = Unit(F::iColorNRthreshold)) {
-        threshold->setVisible(false);
-        threshold->setEnabled(false);
-    }
     return body;
 }
 
 void CParamControls::InitControls()
 {
     FillWhiteBalanceList();
-    if (srCombo != nullptr) {
-        srCombo->clear();
+    if (auto* sr = qobject_cast<QComboBox*>(Control(IDC_SR_TYPE))) {
+        sr->clear();
         for (const char* item : SRMixingItems())
-            srCombo->addItem(QString::fromUtf8(item));
-        srCombo->setCurrentIndex(2);
+            sr->addItem(QString::fromUtf8(item));
+        sr->setCurrentIndex(2);
     }
-    // Initial slider positions before the first record.
-    const std::span<const ParamControl> table = ParamControlTable();
-    for (size_t i = 0; i < table.size(); ++i) {
-        const ControlRow& row = table[i].row;
-        positions[i] = row.mapping == SliderMapping::Exponent ? 2048
-                       : table[i].field == F::wbTempt         ? 55
-                       : std::clamp(0, row.sliderMin, row.sliderMax);
-        if (table[i].field == F::mixSR || table[i].field == F::linearSR || table[i].field == F::iColorNRthreshold)
-            positions[i] = 100;
-    }
+    // The slider positions before the first record.
+    for (const ControlRow& row : PaletteControls())
+        if (IsParamValue(row))
+            positions[row.field] = std::clamp(row.initialPosition, row.sliderMin, row.sliderMax);
     WireHandlers();
+    EnableControls();
     timer.Start();
 }
 
 void CParamControls::WireHandlers()
 {
-    if (wbCombo != nullptr)
-        connect(wbCombo, &QComboBox::activated, this, [this](int index) {
+    if (auto* wb = qobject_cast<QComboBox*>(Control(IDC_WB_COMBO)))
+        connect(wb, &QComboBox::activated, this, [this](int index) {
             if (doc == nullptr)
                 return;
             doc->SetWhiteBalance(index, 1, -1);
@@ -431,20 +414,20 @@ void CParamControls::WireHandlers()
             if (doc->Edit().Switch(SwitchId::CheckMGN) != 0)
                 doc->UpdateMagnifier();
         });
-    if (srCombo != nullptr)
-        connect(srCombo, &QComboBox::activated, this, [this](int index) {
+    if (auto* sr = qobject_cast<QComboBox*>(Control(IDC_SR_TYPE)))
+        connect(sr, &QComboBox::activated, this, [this](int index) {
             if (doc == nullptr)
                 return;
             doc->SetTypeSR(index, 1);
             if (doc->Edit().Switch(SwitchId::CheckMGN) != 0)
                 doc->UpdateMagnifier();
         });
-    connect(rotationGroup, &QButtonGroup::idClicked, this, [this](int) {
+    connect(RadioGroupOf(F::rotate), &QButtonGroup::idClicked, this, [this](int) {
         if (!UpdateData(true) || doc == nullptr)
             return;
         doc->SetRotation(int(ID_ROTATE_NONE) + record.rotate);
     });
-    connect(sharpnessGroup, &QButtonGroup::idClicked, this, [this](int) {
+    connect(RadioGroupOf(F::sharpness), &QButtonGroup::idClicked, this, [this](int) {
         if (!UpdateData(true))
             return;
         if (record.sharpness == 3) {
@@ -453,12 +436,12 @@ void CParamControls::WireHandlers()
         } else if (doc != nullptr) {
             doc->GetSharpnessPreset(&softenValue, &hardenValue);
         }
-        positions[RowIndex(F::soften)] = softenValue;
-        positions[RowIndex(F::harden)] = hardenValue;
+        positions[F::soften] = softenValue;
+        positions[F::harden] = hardenValue;
         UpdateData(false);
         Apply();
     });
-    connect(toneGroup, &QButtonGroup::idClicked, this, [this](int index) {
+    connect(RadioGroupOf(F::bGammaLog), &QButtonGroup::idClicked, this, [this](int index) {
         if (doc == nullptr)
             return;
         doc->Edit().SetField(F::bGammaLog, index == 1 ? 1 : 0);
@@ -468,18 +451,18 @@ void CParamControls::WireHandlers()
         if (auto* button = qobject_cast<QAbstractButton*>(Control(id)))
             connect(button, &QAbstractButton::clicked, this, handler);
     };
-    for (const unsigned id : {1224u, 1223u})
+    for (const unsigned id : {IDC_FRAME_S, IDC_FRAME_R})
         onClick(id, [this] {
             if (UpdateData(true))
                 Apply();
         });
-    onClick(1221, [this] {
+    onClick(ID_EASY_SR, [this] {
         if (!UpdateData(true))
             return;
         EnableSRControls(1, record.easySR, record.typeSR);
         Apply();
     });
-    for (const unsigned id : {1202u, 1203u})
+    for (const unsigned id : {ID_VIVID_COLOR, ID_GREEN_ENHANCER})
         onClick(id, [this] {
             if (!UpdateData(true))
                 return;
@@ -491,7 +474,7 @@ void CParamControls::WireHandlers()
                 doc->SetGreenEnhancer(record.iEnhGreen, false);
             }
         });
-    for (const unsigned id : {1220u, 1225u})
+    for (const unsigned id : {ID_WB_FINETUNE, ID_NOISE_REDUCTION})
         onClick(id, [this] { RunOnApply(); });
 }
 
@@ -509,80 +492,49 @@ ControlUnit* CParamControls::Unit(ParamField field) const
     return it != units.end() ? it->second : nullptr;
 }
 
-ParamPage CParamControls::PageOfControl(unsigned id) const
+// --- Exchange -----------------------------------------------------------------
+
+int& CParamControls::CheckValue(const ControlRow& row)
 {
-    if (const ParamControl* c = ParamControlById(id))
-        return c->page;
-    return ParamPage::Adjust1;
+    if (row.data == ControlData::Switch)
+        return SwitchId(row.item) == SwitchId::CheckPrv ? checkPrv : checkMgn;
+    return IntField(record, row.field);
 }
 
-// --- Exchange -----------------------------------------------------------------
+void CParamControls::ExchangeEdit(CDataExchange& dx, const ControlRow& row)
+{
+    if (FieldInfo(row.field).type == ParamType::Float) {
+        float& value = record.*(FieldInfo(row.field).floatField);
+        DDX_Text(dx, row.id, value);
+        if (row.editRange)
+            DDV_MinMaxFloat(dx, value, float(row.editRange->min), float(row.editRange->max));
+        return;
+    }
+    int& value = row.data == ControlData::SoftenValue   ? softenValue
+                 : row.data == ControlData::HardenValue ? hardenValue
+                                                        : IntField(record, row.field);
+    DDX_Text(dx, row.id, value);
+    if (row.editRange)
+        DDV_MinMaxInt(dx, value, int(row.editRange->min), int(row.editRange->max));
+}
 
 void CParamControls::Exchange(CDataExchange& dx)
 {
-    const std::span<const ParamControl> table = ParamControlTable();
-    auto slider = [&](F f) {
-        const size_t i = RowIndex(f);
-        DDX_Slider(dx, table[i].row.sliderId, positions[i]);
-    };
-    auto text = [&](F f) {
-        const ControlRow& row = table[RowIndex(f)].row;
-        if (FieldInfo(f).type == ParamType::Float)
-            ExchangeText(dx, row, record.*(FieldInfo(f).floatField));
-        else
-            ExchangeText(dx, row, IntField(record, f));
-    };
-    auto check = [&](unsigned id, F f) { DDX_Check(dx, id, IntField(record, f)); };
-
-    slider(F::gamma);
-    DDX_Check(dx, kPrvId, checkPrv);
-    text(F::gamma);
-    text(F::contrast);
-    text(F::brightness);
-    slider(F::brightness);
-    slider(F::contrast);
-    text(F::saturation);
-    slider(F::saturation);
-    slider(F::hue);
-    text(F::hue);
-    DDX_Radio(dx, IDC_SHARPNESS_FIRST, record.sharpness);
-    DDX_Radio(dx, 1813, record.rotate);
-    DDX_Radio(dx, 2613, record.bGammaLog);
-    slider(F::wbTempt);
-    text(F::wbTempt);
-    slider(F::mixSR);
-    slider(F::linearSR);
-    slider(F::gammaSR);
-    text(F::mixSR);
-    text(F::linearSR);
-    text(F::gammaSR);
-    DDX_Check(dx, kMgnId, checkMgn);
-    check(1224, F::sImageOn);
-    check(1223, F::rImageOn);
-    slider(F::sensitize);
-    text(F::sensitize);
-    slider(F::gammaSR2);
-    text(F::gammaSR2);
-    check(1202, F::iEnhColor);
-    text(F::iColorNR);
-    slider(F::iColorNR);
-    text(F::iColorNRthreshold);
-    slider(F::iColorNRthreshold);
-    ExchangeText(dx, table[RowIndex(F::harden)].row, hardenValue);
-    ExchangeText(dx, table[RowIndex(F::soften)].row, softenValue);
-    for (const F f : {F::harden, F::soften, F::WBfineTuneB, F::WBfineTuneG, F::WBfineTuneR})
-        slider(f);
-    text(F::WBfineTuneG);
-    text(F::WBfineTuneB);
-    text(F::WBfineTuneR);
-    check(1220, F::WBfineTune);
-    check(1221, F::easySR);
-    check(1203, F::iEnhGreen);
-    for (const F f : {F::NR1, F::NR2, F::NR3, F::NR4})
-        slider(f);
-    check(1225, F::bNR);
-    for (const F f : {F::NR1, F::NR2, F::NR3, F::NR4})
-        text(f);
+    for (const unsigned id : kExchangeOrder) {
+        const ControlRow& row = *ControlRowById(id);
+        switch (row.kind) {
+        case ControlKind::Value:
+            if (id == row.sliderId)
+                DDX_Slider(dx, id, positions[row.field]);
+            else
+                ExchangeEdit(dx, row);
+            break;
+        case ControlKind::Check:
+        case ControlKind::ThreeState: DDX_Check(dx, id, CheckValue(row)); break;
+        case ControlKind::Radio: DDX_Radio(dx, id, IntField(record, row.field)); break;
+        default: break;
+        }
+    }
 }
 
 bool CParamControls::RunExchange(bool save, const std::function<QWidget*(unsigned)>& lookup)
@@ -590,9 +542,13 @@ bool CParamControls::RunExchange(bool save, const std::function<QWidget*(unsigne
     CDataExchange dx(lookup, save);
     Exchange(dx);
     if (save) {
-        for (const F f : kFloatFields) {
-            float& value = record.*(FieldInfo(f).floatField);
-            const float shown = loadedRecord.*(FieldInfo(f).floatField);
+        // A float the user did not touch keeps all its bits (the edit shows
+        // six significant digits).
+        for (const ControlRow& row : PaletteControls()) {
+            if (!IsParamValue(row) || row.type != ValueType::Float)
+                continue;
+            float& value = record.*(FieldInfo(row.field).floatField);
+            const float shown = loadedRecord.*(FieldInfo(row.field).floatField);
             if (FormatFloatText(value) == FormatFloatText(shown))
                 value = shown;
         }
@@ -616,16 +572,7 @@ bool CParamControls::UpdateData(bool saveAndValidate)
 
 // --- Enabling -------------------------------------------------------------------
 
-void CParamControls::SetEnabled(unsigned id, bool on)
-{
-    if (QWidget* w = Control(id)) {
-        w->setEnabled(on);
-        if (options.classic)
-            w->setVisible(on);
-    }
-}
-
-void CParamControls::EnableControls()
+EnableInputs CParamControls::Inputs() const
 {
     EnableInputs in;
     in.sharpness = record.sharpness;
@@ -634,70 +581,78 @@ void CParamControls::EnableControls()
     in.useRafWB = doc == nullptr || doc->Edit().UseRafWB();
     in.noiseReduction = record.bNR;
     in.useOldNR = doc != nullptr && doc->Edit().Switch(SwitchId::UseOldNR) != 0;
-    const SRControlStates none;
-    for (const ParamControl& c : ParamControlTable()) {
-        switch (c.rule) {
-        case EnableRule::SRMix:
-        case EnableRule::SRNotEasy:
-        case EnableRule::SRLinear:
-        case EnableRule::Always: continue;
-        default: break;
-        }
-        if (ControlUnit* unit = Unit(c.field))
-            unit->setEnabled(RuleEnabled(c.rule, in, none));
+    in.classicPalette = options.classic;
+    return in;
+}
+
+void CParamControls::ShowRule(const ControlRow& row, bool on, const EnableInputs& in)
+{
+    const bool classic = options.classic;
+    auto show = [&](QWidget* w, bool enabled, bool spin) {
+        if (w == nullptr)
+            return;
+        w->setEnabled(enabled);
+        if (HiddenWhenDisabled(row, classic, spin))
+            w->setVisible(enabled);
+    };
+    if (row.kind != ControlKind::Value) {
+        show(Control(row.id), on, false);
+        return;
     }
-    const bool temperature = RuleEnabled(EnableRule::ColourTemperature, in, none);
-    for (const unsigned id : {2400u, 2401u, 2402u})
-        if (QWidget* w = Control(id))
-            w->setEnabled(temperature);
+    ControlUnit* unit = Unit(row.field);
+    if (unit == nullptr)
+        return;
+    // The caption goes with the unit unless it has a rule of its own.
+    const bool labelOn = row.labelRule ? RuleEnabled(*row.labelRule, in, srStates) : on;
+    show(unit->Edit(), on, false);
+    show(unit->Slider(), on, false);
+    show(unit->Spin(), on, true);
+    show(unit->Label(), labelOn, false);
+    unit->setEnabled(on || labelOn);
+    if (HiddenWhenDisabled(row, classic))
+        unit->setVisible(on || labelOn);
+}
+
+void CParamControls::ApplyRules(bool srRules)
+{
+    const EnableInputs in = Inputs();
+    for (const ControlRow& row : PaletteControls()) {
+        if (row.rule == EnableRule::Always || IsSRRule(row.rule) != srRules)
+            continue;
+        if (row.kind == ControlKind::Value ? Unit(row.field) == nullptr : Control(row.id) == nullptr)
+            continue;
+        ShowRule(row, RuleEnabled(row.rule, in, srStates), in);
+    }
+}
+
+void CParamControls::EnableControls()
+{
+    ApplyRules(false);
 }
 
 void CParamControls::EnableSRControls(int enable, int easy, int type)
 {
-    const SRControlStates sr = EnableSRStates(enable, easy, type);
-    for (QWidget* w : {static_cast<QWidget*>(srGroup), static_cast<QWidget*>(easyCheck)}) {
-        if (w == nullptr)
-            continue;
-        w->setEnabled(sr.group);
-        // The tabbed palette keeps the group's frame in place (its controls
-        // go grey with it); the classic palette hides it.
-        w->setVisible(sr.group || (w == srGroup && !options.classic));
-    }
-    for (const unsigned id : {2116u, 1653u, 2216u})
-        SetEnabled(id, sr.mix);
-    for (const unsigned id : {1401u, 2415u})
-        SetEnabled(id, sr.notEasy);
-    for (const unsigned id : {1224u, 1223u})
-        SetEnabled(id, sr.images);
-    for (const unsigned id : {2410u, 1651u, 2112u, 2411u, 1652u, 2113u, 2213u, 2214u})
-        SetEnabled(id, sr.notEasy);
-    for (const unsigned id : {1654u, 2141u})
-        SetEnabled(id, sr.linear);
-    // The threshold's caption has no id of its own: it goes with its edit.
-    if (ControlUnit* threshold = Unit(F::linearSR); threshold != nullptr && options.classic)
-        threshold->Label()->setVisible(sr.linear);
-    if (QWidget* spin = Control(2233)) {
-        spin->setEnabled(sr.linear);
-        spin->setVisible(sr.linear);
-    }
+    srStates = EnableSRStates(enable, easy, type);
+    ApplyRules(true);
 }
 
 int CParamControls::WhiteBalanceSelection() const
 {
-    return wbCombo != nullptr ? wbCombo->currentIndex() : record.whiteBalance;
+    auto* wb = qobject_cast<QComboBox*>(Control(IDC_WB_COMBO));
+    return wb != nullptr ? wb->currentIndex() : record.whiteBalance;
 }
 
 void CParamControls::FillWhiteBalanceList()
 {
-    if (wbCombo == nullptr)
+    auto* wb = qobject_cast<QComboBox*>(Control(IDC_WB_COMBO));
+    if (wb == nullptr)
         return;
-    wbCombo->clear();
+    wb->clear();
     const bool useRafWB = doc == nullptr || doc->Edit().UseRafWB();
     for (const std::string& item : WhiteBalanceItems(useRafWB))
-        wbCombo->addItem(QString::fromStdString(item));
+        wb->addItem(QString::fromStdString(item));
     // The record's preset stays selected, so that the next Apply keeps it.
-    const int wb = loaded ? record.whiteBalance : 0;
-    wbCombo->setCurrentIndex(wb >= 0 && wb < wbCombo->count() ? wb : -1);
+    wb->setCurrentIndex(ListIndex(*wb, loaded ? record.whiteBalance : 0));
     EnableControls();
 }
 
@@ -705,15 +660,15 @@ void CParamControls::FillWhiteBalanceList()
 
 void CParamControls::PositionsFromRecord()
 {
-    const std::span<const ParamControl> table = ParamControlTable();
-    for (size_t i = 0; i < table.size(); ++i) {
-        const ParamControl& c = table[i];
-        if (c.binding == EditBinding::SoftenValue)
-            positions[i] = softenValue;
-        else if (c.binding == EditBinding::HardenValue)
-            positions[i] = hardenValue;
+    for (const ControlRow& row : PaletteControls()) {
+        if (!IsParamValue(row))
+            continue;
+        if (row.data == ControlData::SoftenValue)
+            positions[row.field] = softenValue;
+        else if (row.data == ControlData::HardenValue)
+            positions[row.field] = hardenValue;
         else
-            positions[i] = RowValueToPosition(c.row, GetField(record, c.field));
+            positions[row.field] = RowValueToPosition(row, GetField(record, row.field));
     }
 }
 
@@ -729,16 +684,22 @@ void CParamControls::ShowHue()
         hueShifted->SetHue(record.hue);
 }
 
+void CParamControls::SelectListItems(const ParamFieldSet& fields)
+{
+    for (const unsigned id : {IDC_WB_COMBO, IDC_SR_TYPE}) {
+        const ControlRow& row = *ControlRowById(id);
+        auto* list = qobject_cast<QComboBox*>(Control(id));
+        if (list != nullptr && fields.test(size_t(row.field)))
+            list->setCurrentIndex(ListIndex(*list, IntField(record, row.field)));
+    }
+}
+
 void CParamControls::SetParams(const DevParams& newRecord)
 {
     record = newRecord;
-    record.saturation -= 100;
+    ToShown(record);
     loadedRecord = record;
-    if (wbCombo != nullptr)
-        wbCombo->setCurrentIndex(record.whiteBalance >= 0 && record.whiteBalance < wbCombo->count() ? record.whiteBalance
-                                                                                                    : -1);
-    if (srCombo != nullptr)
-        srCombo->setCurrentIndex(record.typeSR >= 0 && record.typeSR < srCombo->count() ? record.typeSR : -1);
+    SelectListItems(AllParamFields());
     SoftenHardenFromDocument();
     PositionsFromRecord();
     UpdateData(false);
@@ -754,7 +715,6 @@ void CParamControls::Apply()
     // A refused entry keeps its text and the focus; nothing half-read is applied.
     if (!UpdateData(true))
         return;
-    record.saturation = std::clamp(record.saturation, -100, 300);
     PositionsFromRecord();
     UpdateData(false);
     ShowHue();
@@ -763,9 +723,9 @@ void CParamControls::Apply()
         return;
 
     DevParams mine = record;
-    mine.saturation += 100;
+    ToStored(mine);
     DevParams base = loadedRecord;
-    base.saturation += 100;
+    ToStored(base);
     const ParamFieldSet edited = DiffFields(base, mine);
     DevParams out = doc->Edit().Params();
     for (size_t i = 0; i < kParamFieldCount; ++i)
@@ -814,27 +774,26 @@ void CParamControls::EditChanged(ControlUnit&)
 
 bool CParamControls::TakeSliderValue(ControlUnit& unit)
 {
-    const ParamControl* c = ParamControlById(unit.Row().sliderId);
-    if (c == nullptr || !UpdateData(true))
+    const ControlRow* row = ControlRowById(unit.Row().sliderId);
+    if (row == nullptr || !UpdateData(true))
         return false;
     CancelCountdown();
-    const size_t i = RowIndex(c->field);
-    const double value = RowPositionToValue(c->row, positions[i]);
+    const double value = RowPositionToValue(*row, positions[row->field]);
     bool changed;
-    if (FieldInfo(c->field).type == ParamType::Float) {
-        float& field = record.*(FieldInfo(c->field).floatField);
+    if (FieldInfo(row->field).type == ParamType::Float) {
+        float& field = record.*(FieldInfo(row->field).floatField);
         changed = field != float(value);
         field = float(value);
     } else {
-        int& field = IntField(record, c->field);
+        int& field = IntField(record, row->field);
         changed = field != int(value);
         field = int(value);
     }
-    if (c->binding != EditBinding::Record) {
+    if (row->data != ControlData::Param) {
         softenValue = record.soften;
         hardenValue = record.harden;
     }
-    if (c->rule == EnableRule::FineTune)
+    if (row->rule == EnableRule::FineTune)
         record.WBfineTune = 1;
     UpdateData(false);
     ShowHue();
@@ -857,24 +816,22 @@ void CParamControls::SliderScrolled(ControlUnit& unit, int code, int)
 
 void CParamControls::ShowFields(const ParamFieldSet& fields)
 {
+    ParamFieldSet shown = fields;
+    if (fields.test(size_t(F::sharpness)) || fields.test(size_t(F::soften)) || fields.test(size_t(F::harden))) {
+        SoftenHardenFromDocument();
+        shown.set(size_t(F::soften)).set(size_t(F::harden));
+    }
     std::set<unsigned> ids;
-    for (size_t i = 0; i < kParamFieldCount; ++i) {
-        if (!fields.test(i))
+    for (const ControlRow& row : PaletteControls()) {
+        if (row.data == ControlData::Switch || row.data == ControlData::None || !shown.test(size_t(row.field)))
             continue;
-        const ParamFieldInfo& info = FieldInfo(ParamField(i));
-        for (const unsigned id : {info.editId, info.sliderId, info.spinId})
+        if (row.kind == ControlKind::Value && !IsParamValue(row))
+            continue;
+        for (const unsigned id : {row.id, row.sliderId, row.spinId})
             if (id != 0)
                 ids.insert(id);
     }
-    if (fields.test(size_t(F::sharpness)) || fields.test(size_t(F::soften)) || fields.test(size_t(F::harden))) {
-        SoftenHardenFromDocument();
-        ids.insert({1660u, 1661u, 2130u, 2131u});
-    }
-    if (fields.test(size_t(F::whiteBalance)) && wbCombo != nullptr)
-        wbCombo->setCurrentIndex(record.whiteBalance >= 0 && record.whiteBalance < wbCombo->count() ? record.whiteBalance
-                                                                                                    : -1);
-    if (fields.test(size_t(F::typeSR)) && srCombo != nullptr)
-        srCombo->setCurrentIndex(record.typeSR >= 0 && record.typeSR < srCombo->count() ? record.typeSR : -1);
+    SelectListItems(fields);
     PositionsFromRecord();
     RunExchange(false, [this, &ids](unsigned id) { return ids.count(id) != 0 ? Control(id) : nullptr; });
     if (fields.test(size_t(F::twoFrames)) || fields.test(size_t(F::easySR)) || fields.test(size_t(F::typeSR)))
@@ -890,9 +847,9 @@ void CParamControls::OnEditChange(const EditChange& change)
         if (change.switchId == SwitchId::CheckPrv || change.switchId == SwitchId::CheckMGN) {
             checkPrv = doc->Edit().Switch(SwitchId::CheckPrv);
             checkMgn = doc->Edit().Switch(SwitchId::CheckMGN);
-            if (auto* prv = dynamic_cast<AutoCheckBox*>(Control(kPrvId)))
+            if (auto* prv = dynamic_cast<AutoCheckBox*>(Control(IDC_CHECK_PRV)))
                 prv->SetState(checkPrv);
-            if (auto* mgn = dynamic_cast<AutoCheckBox*>(Control(kMgnId)))
+            if (auto* mgn = dynamic_cast<AutoCheckBox*>(Control(IDC_CHECK_MGN)))
                 mgn->SetState(checkMgn);
         } else if (change.switchId == SwitchId::UseOldNR || change.switchId == SwitchId::UseRafWB) {
             EnableControls();
@@ -902,7 +859,7 @@ void CParamControls::OnEditChange(const EditChange& change)
     if (change.target != EditTarget::Params || !loaded)
         return;
     DevParams current = doc->Edit().Params();
-    current.saturation -= 100;
+    ToShown(current);
     for (size_t i = 0; i < kParamFieldCount; ++i) {
         if (!change.fields.test(i))
             continue;

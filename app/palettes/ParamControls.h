@@ -1,10 +1,11 @@
-// The parameter controls that both parameters palettes carry, and the rules
+// The parameter controls that both parameters palettes carry, each built
+// from its row of the control table (params/ParamFields.h), and the rules
 // they follow: the exchange with the palette's copy of the record (with the
 // framework's number formats and range messages), the slider gate and the
-// apply countdown, the enabling rules, the handlers of the checks, radios
-// and lists, SetParams (document to palette) and Apply (palette to
-// document). The tabbed palette places them on its pages, the classic one
-// on its single page.
+// apply countdown, the enabling rules of the rows, the handlers of the
+// checks, radios and lists, SetParams (document to palette) and Apply
+// (palette to document). The tabbed palette places them on its pages, the
+// classic one on its single page.
 //
 // The controls follow the document's edit state: a change made anywhere
 // shows at once; Apply writes back only the fields whose controls the user
@@ -12,34 +13,28 @@
 // what another palette or a command set.
 #pragma once
 
-#include "app/palettes/ParamControlTable.h"
+#include "params/ControlRow.h"
 #include "params/DevParams.h"
 #include "params/EditState.h"
 #include "platform/gui/ApplyTimer.h"
+#include "platform/gui/ControlUnit.h"
 #include "platform/gui/DeferredApply.h"
 #include "platform/gui/QtMenus.h"
 
 #include <QObject>
 
-#include <array>
 #include <functional>
 #include <map>
-#include <vector>
 
-class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
-class QPushButton;
-class QRadioButton;
 class QWidget;
 
 namespace velmo {
 
-class AutoCheckBox;
 class CDataExchange;
 class CVelmoDoc;
-class FileMenuButtons;
 class HueStrip;
 class RadioGroup;
 
@@ -62,13 +57,10 @@ public:
     CParamControls(CVelmoDoc* doc, Options options, QObject* parent = nullptr);
     ~CParamControls() override;
 
-    // --- Building: each control is made once, registered by id ----------
+    // --- Building: each control is made once from its row, registered by id
     // The pages of the tabbed palette and the classic palette's body.
-    QWidget* BuildPage(ParamPage page, QWidget* parent);
+    QWidget* BuildPage(ControlPage page, QWidget* parent);
     QWidget* BuildClassicBody(QWidget* parent);
-    // "Prv" (three states) and "Mgn", exchanged with the switches.
-    AutoCheckBox* MakePrvCheck(QWidget* parent);
-    AutoCheckBox* MakeMgnCheck(QWidget* parent);
     // The bottom row both palettes end with: "Prv", "Mgn", a stretch and the
     // "&Reset" button, which calls onReset. A palette may append buttons of
     // its own after it.
@@ -94,7 +86,7 @@ public:
     // Countdown armed or cancelled (for the "&Apply" button's state).
     std::function<void()> onCountdownChanged;
 
-    // The palette's copy (saturation as shown, minus 100).
+    // The palette's copy, every field in the form its control shows it.
     const DevParams& Record() const { return record; }
     int SoftenValue() const { return softenValue; }
     int HardenValue() const { return hardenValue; }
@@ -102,23 +94,20 @@ public:
     // Any control of these by id (null when absent).
     QWidget* Control(unsigned id) const;
     ControlUnit* Unit(ParamField field) const;
-    ParamPage PageOfControl(unsigned id) const;
-    bool HasControl(unsigned id) const { return Control(id) != nullptr; }
 
     // ControlUnitListener
     void SliderScrolled(ControlUnit& unit, int code, int position) override;
     void EditChanged(ControlUnit& unit) override;
 
 private:
+    // The control of row id, made from its row and registered.
+    QWidget* Make(unsigned id, QWidget* parent);
     ControlUnit* MakeUnit(ParamField field, QWidget* parent);
-    AutoCheckBox* MakeCheck(unsigned id, unsigned captionId, bool threeState, QWidget* parent);
-    QRadioButton* MakeRadio(RadioGroup* group, unsigned id, unsigned captionId, QWidget* parent);
-    QGroupBox* MakeGroup(unsigned id, unsigned captionId, QWidget* parent);
-    QLabel* MakeLabel(unsigned id, unsigned captionId, QWidget* parent);
-    QComboBox* MakeCombo(unsigned id, unsigned captionId, QWidget* parent);
-    FileMenuButtons* MakeFileButtons(unsigned popupId, QWidget* parent);
-    void Register(QWidget* control, unsigned id, ParamPage page);
-    QString Caption(unsigned id, unsigned captionId) const;
+    // A group box or caption of the layout (no control id).
+    QGroupBox* MakeGroup(unsigned captionId, QWidget* parent);
+    QLabel* MakeCaption(unsigned captionId, QWidget* parent);
+    RadioGroup* RadioGroupOf(ParamField field);
+    void Register(QWidget* control, unsigned id);
 
     QWidget* BuildAdjust1(QWidget* parent);
     QWidget* BuildAdjust2(QWidget* parent);
@@ -127,9 +116,14 @@ private:
     QWidget* BuildSRGroup(QWidget* parent);
 
     void Exchange(CDataExchange& dx);
+    void ExchangeEdit(CDataExchange& dx, const ControlRow& row);
+    int& CheckValue(const ControlRow& row);
     bool RunExchange(bool save, const std::function<QWidget*(unsigned)>& lookup);
+    EnableInputs Inputs() const;
+    // The rows' enabling: the rules other than S/R mixing, and the S/R ones.
     void EnableControls();
-    void SetEnabled(unsigned id, bool on);
+    void ApplyRules(bool srRules);
+    void ShowRule(const ControlRow& row, bool on, const EnableInputs& in);
     void PositionsFromRecord();
     void SoftenHardenFromDocument();
     void ShowHue();
@@ -138,6 +132,7 @@ private:
     void OnEditChange(const EditChange& change);
     void ShowFields(const ParamFieldSet& fields);
     int WhiteBalanceSelection() const;
+    void SelectListItems(const ParamFieldSet& fields);
     bool TakeSliderValue(ControlUnit& unit);
     void WireHandlers();
 
@@ -154,19 +149,15 @@ private:
     bool loaded = false;
     int softenValue = 0;
     int hardenValue = 0;
-    std::array<int, 22> positions{};
+    // The slider positions of the value controls, by field.
+    std::map<ParamField, int> positions;
     int checkPrv = 2;
     int checkMgn = 1;
+    SRControlStates srStates;
 
     std::map<unsigned, QWidget*> controls;
     std::map<ParamField, ControlUnit*> units;
-    RadioGroup* sharpnessGroup;
-    RadioGroup* rotationGroup;
-    RadioGroup* toneGroup;
-    QComboBox* wbCombo = nullptr;
-    QComboBox* srCombo = nullptr;
-    QGroupBox* srGroup = nullptr;
-    AutoCheckBox* easyCheck = nullptr;
+    std::map<ParamField, RadioGroup*> radioGroups;
     HueStrip* hueShifted = nullptr;
 };
 

@@ -106,7 +106,7 @@ void CParamTabBar::BuildBody(CMainFrame*)
     layout->addWidget(tabs);
 
     stack = new QStackedWidget(body);
-    for (const ParamPage p : {ParamPage::Adjust1, ParamPage::Adjust2, ParamPage::Detail}) {
+    for (const ControlPage p : {ControlPage::Adjust1, ControlPage::Adjust2, ControlPage::Detail}) {
         QWidget* pane = params->BuildPage(p, nullptr);
         stack->addWidget(Scrolled(pane, stack));
         pages[size_t(p)] = pane;

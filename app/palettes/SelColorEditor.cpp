@@ -1,8 +1,8 @@
 #include "app/palettes/SelColorEditor.h"
 
-#include "app/palettes/FeatureControlIds.h"
 #include "develop/context/DevelopContext.h"
 #include "params/EditState.h"
+#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <algorithm>

@@ -1,10 +1,9 @@
 #include "app/palettes/SelColorPanel.h"
 
-#include "app/palettes/FeatureControlIds.h"
 #include "document/VelmoDoc.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
-#include "platform/gui/DialogText.h"
+#include "params/ParamFields.h"
 #include "res/ResourceIds.h"
 
 #include <QComboBox>
@@ -18,19 +17,6 @@
 namespace velmo {
 
 namespace {
-
-struct ColorUnitIds {
-    SelectiveColorTable::Column column;
-    unsigned editId, sliderId, spinId;
-    const char* caption;
-};
-
-constexpr ColorUnitIds kColorUnits[] = {
-    {SelectiveColorTable::Red, IDC_SELCOLOR_RED_EDIT, IDC_SELCOLOR_RED_SLIDER, IDC_SELCOLOR_RED_SPIN, "Red"},
-    {SelectiveColorTable::Green, IDC_SELCOLOR_GREEN_EDIT, IDC_SELCOLOR_GREEN_SLIDER, IDC_SELCOLOR_GREEN_SPIN, "Green"},
-    {SelectiveColorTable::Blue, IDC_SELCOLOR_BLUE_EDIT, IDC_SELCOLOR_BLUE_SLIDER, IDC_SELCOLOR_BLUE_SPIN, "Blue"},
-    {SelectiveColorTable::Black, IDC_SELCOLOR_BLACK_EDIT, IDC_SELCOLOR_BLACK_SLIDER, IDC_SELCOLOR_BLACK_SPIN, "Black"},
-};
 
 constexpr unsigned kStripIds[] = {IDC_SELCOLOR_HUE_BEFORE, IDC_SELCOLOR_HUE_AFTER, IDC_SELCOLOR_GREY_BEFORE,
                                   IDC_SELCOLOR_GREY_AFTER, IDC_SELCOLOR_MAP};
@@ -89,39 +75,26 @@ void CColorStrip::mousePressEvent(QMouseEvent* event)
 }
 
 CSelColorPanel::CSelColorPanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
-    : CFeaturePanel(FeatureKind::SelectiveColors, document, parent), editor(document.Edit())
+    : CFeaturePanel(FeatureKind::SelectiveColors, document, dialogId, parent), editor(document.Edit())
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(MakeHeader(dialogId, ID_SELCOLOR_ENABLE, ID_POPUP_SELCOLOR_MENU));
+    layout->addWidget(MakeHeader(ID_SELCOLOR_ENABLE, ID_POPUP_SELCOLOR_MENU));
 
     auto* rangeRow = new QHBoxLayout;
     swatch = new CColorStrip(1, 1, this);
-    SetupControl(swatch, IDC_SELCOLOR_SWATCH, PlainCaption(ControlText(dialogId, IDC_SELCOLOR_SWATCH)));
+    Setup(swatch, IDC_SELCOLOR_SWATCH);
     rangeRow->addWidget(swatch);
-    rangeCombo = new QComboBox(this);
+    rangeCombo = static_cast<QComboBox*>(Make(IDC_SELCOLOR_RANGE, this));
     for (const std::string& name : ColorRangeNames())
         rangeCombo->addItem(QString::fromStdString(name));
-    SetupControl(rangeCombo, IDC_SELCOLOR_RANGE, PlainCaption(ControlText(dialogId, IDC_SELCOLOR_RANGE)));
     connect(rangeCombo, &QComboBox::activated, this, [this](int index) { ChooseRange(index); });
     rangeRow->addWidget(rangeCombo, 1);
     layout->addLayout(rangeRow);
 
-    for (const ColorUnitIds& ids : kColorUnits) {
-        ControlRow row;
-        row.editId = ids.editId;
-        row.sliderId = ids.sliderId;
-        row.spinId = ids.spinId;
-        row.caption = ids.caption;
-        row.sliderMin = -100;
-        row.sliderMax = 100;
-        row.pageSize = 10;
-        row.ticStep = 20;
-        row.spinRange = UpDownRange{-100, 100};
-        row.dialogId = dialogId;
-        auto* unit = new ControlUnit(row, this);
-        unit->SetListener(this);
-        units[size_t(ids.column)] = unit;
+    for (int column = 0; column < SelectiveColorTable::kColumns; ++column) {
+        auto* unit = MakeUnit(*ControlRowFor(ControlData::SelectiveColor, column), this, this);
+        units[size_t(column)] = unit;
         layout->addWidget(unit);
     }
 
@@ -130,7 +103,7 @@ CSelColorPanel::CSelColorPanel(CVelmoDoc& document, unsigned dialogId, QWidget* 
     for (size_t i = 0; i < strips.size(); ++i) {
         const bool map = kStripIds[i] == IDC_SELCOLOR_MAP;
         strips[i] = new CColorStrip(kStripCells, map ? kStripCells : 1, this);
-        SetupControl(strips[i], kStripIds[i], PlainCaption(ControlText(dialogId, kStripIds[i])));
+        Setup(strips[i], kStripIds[i]);
         strips2->addWidget(strips[i], map ? 1 : 0);
     }
     Strip(IDC_SELCOLOR_MAP)->SetClickHandler([this](QPoint p) {

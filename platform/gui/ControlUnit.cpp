@@ -1,16 +1,21 @@
 #include "platform/gui/ControlUnit.h"
 
+#include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/DataExchange.h"
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <QComboBox>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QToolButton>
@@ -23,46 +28,17 @@ namespace velmo {
 
 namespace {
 
-int ToIntPosition(double x)
-{
-    if (!(x > std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    if (x >= std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    return int(x);
-}
-
 // The first of the unit's ids with a string: the tip of a control without
 // one of its own.
 unsigned TipStringId(const ControlRow& row)
 {
-    for (unsigned id : {row.editId, row.sliderId, row.spinId})
+    for (unsigned id : {row.id, row.sliderId, row.spinId})
         if (id != 0 && HasString(id))
             return id;
     return 0;
 }
 
 } // namespace
-
-int RowValueToPosition(const ControlRow& row, double value)
-{
-    const int scale = row.scale == 0 ? 1 : row.scale;
-    if (row.mapping == SliderMapping::Exponent)
-        return ExponentToPosition(float(value));
-    if (row.type == ValueType::Int)
-        return ToIntPosition(value) / scale;
-    return ToIntPosition(double(float(value) * float(scale)));
-}
-
-double RowPositionToValue(const ControlRow& row, int position)
-{
-    const int scale = row.scale == 0 ? 1 : row.scale;
-    if (row.mapping == SliderMapping::Exponent)
-        return PositionToExponent(position);
-    if (row.type == ValueType::Int)
-        return double(position) * scale;
-    return float(position * (1.0 / scale));
-}
 
 QString PlainCaption(const QString& caption)
 {
@@ -77,11 +53,44 @@ QString PlainCaption(const QString& caption)
 
 QString RowCaption(const ControlRow& row)
 {
-    if (row.dialogId != 0 && HasString(ControlCaption(row.dialogId, row.editId)))
-        return QString::fromStdString(LoadString(ControlCaption(row.dialogId, row.editId)));
+    if (row.dialogId != 0 && HasString(ControlCaption(row.dialogId, row.id)))
+        return QString::fromStdString(LoadString(ControlCaption(row.dialogId, row.id)));
     if (row.captionId != 0 && HasString(row.captionId))
         return QString::fromStdString(LoadString(row.captionId));
     return QString::fromUtf8(row.caption);
+}
+
+void SetupRowControl(QWidget* control, const ControlRow& row)
+{
+    SetupControl(control, row.id, PlainCaption(RowCaption(row)));
+}
+
+QWidget* MakeRowControl(const ControlRow& row, QWidget* parent)
+{
+    const QString text = RowCaption(row);
+    QWidget* control = nullptr;
+    switch (row.kind) {
+    case ControlKind::Check:
+    case ControlKind::ThreeState:
+        control = new AutoCheckBox(text, row.kind == ControlKind::ThreeState, parent);
+        break;
+    case ControlKind::Radio: control = new QRadioButton(text, parent); break;
+    case ControlKind::List: control = new QComboBox(parent); break;
+    case ControlKind::Label: control = new QLabel(text, parent); break;
+    case ControlKind::Group: control = new QGroupBox(text, parent); break;
+    case ControlKind::Button: {
+        auto* button = new QPushButton(text, parent);
+        button->setAutoDefault(false);
+        control = button;
+        break;
+    }
+    case ControlKind::Value:
+    case ControlKind::FileMenu:
+    case ControlKind::Picture:
+    case ControlKind::Tabs: return nullptr;
+    }
+    SetupControl(control, row.id, PlainCaption(text));
+    return control;
 }
 
 NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent)
@@ -131,7 +140,7 @@ ControlUnit::ControlUnit(const ControlRow& tableRow, QWidget* parent)
             SetControlTips(control, tipId);
     };
 
-    setup(edit, row.editId);
+    setup(edit, row.id);
     label->setBuddy(edit);
     SetControlTips(label, tipId);
     if (row.sliderId != 0) {
@@ -231,14 +240,14 @@ double ControlUnit::SliderValue() const
 
 void ControlUnit::ExchangeValue(CDataExchange& dx, int& value) const
 {
-    DDX_Text(dx, row.editId, value);
+    DDX_Text(dx, row.id, value);
     if (row.editRange)
         DDV_MinMaxInt(dx, value, int(row.editRange->min), int(row.editRange->max));
 }
 
 void ControlUnit::ExchangeValue(CDataExchange& dx, float& value) const
 {
-    DDX_Text(dx, row.editId, value);
+    DDX_Text(dx, row.id, value);
     if (row.editRange)
         DDV_MinMaxFloat(dx, value, float(row.editRange->min), float(row.editRange->max));
 }

@@ -11,6 +11,7 @@
 // value in the edit themselves and report it as an edit.
 #pragma once
 
+#include "params/ControlRow.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBar.h"
 
@@ -26,58 +27,19 @@ namespace velmo {
 
 class CDataExchange;
 
-enum class ValueType { Int, Float };
-// Linear: Int fields: value = position * scale, position = value / scale
-//   (integer division); Float fields: position = int(value * scale),
-//   value = position * (1 / scale).
-// Exponent: the exponent slider mapping (ExponentMapping.h).
-enum class SliderMapping { Linear, Exponent };
-// Control: the spin's own +-1 step written into the buddy edit.
-// Exponent, Sensitize: the own steps of ExponentMapping.h (the spin's step is cancelled).
-enum class SpinStepRule { Control, Exponent, Sensitize };
-
-struct ValueRange {
-    double min;
-    double max;
-};
-
-// A row of a palette's control table.
-struct ControlRow {
-    unsigned editId = 0;
-    unsigned sliderId = 0; // 0: no slider
-    unsigned spinId = 0;   // 0: no spin
-    const char* caption = "";
-    ValueType type = ValueType::Int;
-    int sliderMin = 0;
-    int sliderMax = 100;
-    int pageSize = 10;
-    int ticStep = 20;
-    int lineSize = 1;
-    SliderMapping mapping = SliderMapping::Linear;
-    int scale = 1;
-    // The DDV range of the edit (none: any number).
-    std::optional<ValueRange> editRange = std::nullopt;
-    // The spin's range (none: the control's default 100..0).
-    std::optional<UpDownRange> spinRange = std::nullopt;
-    SpinStepRule spinStep = SpinStepRule::Control;
-    // The palette's dialog id: the caption is then the string-table text
-    // ControlCaption(dialogId, editId) when there is one (a language file
-    // translates it), else the caption above.
-    unsigned dialogId = 0;
-    // The caption's own string id (0: none): shown in its place when there is
-    // no caption entry of the control, so that a language file translates a
-    // caption shared by several palettes once.
-    unsigned captionId = 0;
-};
-
-// The row's conversions (plain rules). Positions are not held in the slider
-// range here; the slider does that when it is set.
-int RowValueToPosition(const ControlRow& row, double value);
-double RowPositionToValue(const ControlRow& row, int position);
 // The caption without its mnemonic marks ("&Gamma" -> "Gamma").
 QString PlainCaption(const QString& caption);
-// The caption a row's unit shows (see ControlRow::dialogId).
+// The caption a row's control shows (see ControlRow::dialogId).
 QString RowCaption(const ControlRow& row);
+
+// The widget of a row that is not a value unit: a check box (AutoCheckBox,
+// two or three states), a radio button, a drop-down list, a label, a group
+// box or a push button, with the row's id, its caption (also as accessible
+// name) and the string-table tips of the id. Null for the other kinds
+// (pictures, file menus, tab strips), which their palette makes itself and
+// gives the same with SetupRowControl.
+QWidget* MakeRowControl(const ControlRow& row, QWidget* parent);
+void SetupRowControl(QWidget* control, const ControlRow& row);
 
 // An edit box as wide as its widest expected text, in its current font.
 class NumberEdit : public QLineEdit {

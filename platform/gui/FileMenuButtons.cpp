@@ -1,5 +1,6 @@
 #include "platform/gui/FileMenuButtons.h"
 
+#include "params/ParamFields.h"
 #include "platform/gui/ControlIds.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
@@ -8,67 +9,17 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include <vector>
-
 namespace velmo {
-
-namespace {
-
-struct PopupButton {
-    unsigned buttonId;
-    unsigned menuId;
-};
-
-constexpr PopupButton kPopupButtons[] = {
-    {ID_POPUP_PARAMS_MENU, IDR_PARAMS_MENU},
-    {ID_POPUP_WB_MENU, IDR_WB_MENU},
-    {ID_POPUP_SELCOLOR_MENU, IDR_SELCOLOR_MENU},
-    {ID_POPUP_LENS_MENU, IDR_LENS_MENU},
-    {ID_POPUP_TONE_CURVE_MENU, IDR_TONE_CURVE_MENU},
-};
-
-// The position of the recent entries in the popup.
-constexpr size_t kRecentPosition = 3;
-
-} // namespace
-
-std::optional<FileMenuInfo> ReadFileMenu(unsigned menuId)
-{
-    const MenuResource* resource = FindMenuResource(menuId);
-    if (resource == nullptr)
-        return std::nullopt;
-    // The items of the first submenu, separators counted as positions.
-    std::vector<unsigned> items;
-    bool inPopup = false;
-    for (size_t i = 0; i < resource->count; ++i) {
-        const MenuItem& item = resource->items[i];
-        if (!inPopup) {
-            inPopup = item.kind == MenuItemKind::Popup;
-            continue;
-        }
-        if (item.kind == MenuItemKind::End || item.kind == MenuItemKind::Popup)
-            break;
-        items.push_back(item.kind == MenuItemKind::Command ? item.id : 0);
-    }
-    if (items.size() < 2 || items[0] == 0 || items[1] == 0)
-        return std::nullopt;
-    FileMenuInfo info{};
-    info.menuId = menuId;
-    info.loadId = items[0];
-    info.saveId = items[1];
-    info.recentFirstId = items.size() > kRecentPosition ? items[kRecentPosition] : 0;
-    for (const PopupButton& b : kPopupButtons)
-        if (b.menuId == menuId)
-            info.popupButtonId = b.buttonId;
-    return info;
-}
 
 std::optional<FileMenuInfo> FileMenuForButton(unsigned popupButtonId)
 {
-    for (const PopupButton& b : kPopupButtons)
-        if (b.buttonId == popupButtonId)
-            return ReadFileMenu(b.menuId);
-    return std::nullopt;
+    const ControlRow* row = ControlRowById(popupButtonId);
+    if (row == nullptr || row->kind != ControlKind::FileMenu || row->id != popupButtonId)
+        return std::nullopt;
+    std::optional<FileMenuInfo> info = ReadFileMenu(unsigned(row->item));
+    if (info)
+        info->popupButtonId = popupButtonId;
+    return info;
 }
 
 QMenu* ShowFileMenu(QWidget* anchor, unsigned menuId, const CommandSink& sink, const RouteProvider& route)

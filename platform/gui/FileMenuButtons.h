@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/gui/QtMenus.h"
+#include "res/Menus.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,21 +19,9 @@ class QToolButton;
 
 namespace velmo {
 
-// A "..." button and its menu, from the resources.
-struct FileMenuInfo {
-    unsigned popupButtonId;
-    unsigned menuId;
-    unsigned loadId;         // the menu's first item ("L")
-    unsigned saveId;         // the menu's second item ("S")
-    unsigned recentFirstId;  // the item at position 3: the recent list's first id
-};
-
-// The "..." buttons of the palettes: 33201 (menu 204), 33304 (207),
-// 33301 (205), 32782 (203), 33310 (206).
+// The file menu of a "..." button: the control table's FileMenu row of that
+// id names the menu (FileMenuInfo and ReadFileMenu: res/Menus.h).
 std::optional<FileMenuInfo> FileMenuForButton(unsigned popupButtonId);
-// The items of a menu resource's first submenu; nullopt when the menu is
-// unknown or has fewer than two commands.
-std::optional<FileMenuInfo> ReadFileMenu(unsigned menuId);
 
 // Builds the menu's first submenu, lets the route update it (the recent
 // list's handler inserts its entries at position 3) and shows it at the

@@ -10,6 +10,8 @@
 // - holding an arrow repeats, by 5 after 2 s and by 20 after 5 s.
 #pragma once
 
+#include "params/ControlRow.h"
+
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -24,11 +26,7 @@ namespace velmo {
 inline constexpr int UD_MAXVAL = 0x7fff;
 inline constexpr int UD_MINVAL = -UD_MAXVAL;
 
-// The plain rules.
-struct UpDownRange {
-    int lower = 100; // the framework's default range: 100 ..
-    int upper = 0;   // .. 0, reversed
-};
+// The plain rules (UpDownRange: params/ControlRow.h).
 // The delta of one click: toward `upper` for the up arrow.
 int UpDownDelta(const UpDownRange& range, bool upArrow, int increment = 1);
 // The position after delta, held inside the range; nullopt when it does not move.

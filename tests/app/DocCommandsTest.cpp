@@ -248,7 +248,7 @@ private slots:
             {"sharpness soft", ID_SHARPNESS_SOFT, field(ParamField::sharpness, 1),
              [](Doc& d, Frame& f) {
                  return Field(d, ParamField::sharpness) == 2 && Tabbed(f).Record().sharpness == 2 &&
-                        Tabbed(f).LastShownControl() == IDC_SHARPNESS_FIRST + 2;
+                        Tabbed(f).LastShownControl() == IDC_SHARPNESS_HARD + 2;
              },
              true, 1},
             // Rotation: the item's turn; ids past the items are ignored.

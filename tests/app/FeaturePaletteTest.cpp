@@ -7,7 +7,6 @@
 // screenshots of the three palettes.
 #include "app/MainFrame.h"
 #include "app/dialogs/ProcessingDlg.h"
-#include "app/palettes/FeatureControlIds.h"
 #include "app/palettes/FeaturePages.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/FreeCurvePanel.h"

@@ -204,7 +204,7 @@ private slots:
             QCOMPARE(level->accessibleName(), QStringLiteral("Pegel"));
             // A palette's control unit naming its dialog shows the translation.
             ControlRow row;
-            row.editId = IDC_HISTOGRAM_LEVEL;
+            row.id = IDC_HISTOGRAM_LEVEL;
             row.caption = "&Level (own text)";
             row.dialogId = IDD_HISTOGRAM_BAR;
             ControlUnit unit(row);
@@ -363,7 +363,7 @@ private slots:
                                   {ParamField::hue, "Farbton"},          {ParamField::sensitize, "Belichtung (LW)"},
                                   {ParamField::soften, "Weichzeichnen"}};
         const ControlCase controls[] = {{1814, "Links"}, {1202, "Lebhaft"}, {1220, "Feinabstimmung"},
-                                        {IDC_SHARPNESS_FIRST, "Hart"}, {ID_RESET, "&Zurücksetzen"}};
+                                        {IDC_SHARPNESS_HARD, "Hart"}, {ID_RESET, "&Zurücksetzen"}};
 
         const std::string program = VELMO_BINARY_DIR "/app/velmo";
         struct PaletteCase {

@@ -5,21 +5,23 @@
 // mixing truth table, changes from elsewhere, and the tabbed palette's
 // keys, pages and Reset.
 #include "app/palettes/ParamBar.h"
-#include "app/palettes/ParamControlTable.h"
 #include "app/palettes/ParamTabBar.h"
 #include "document/VelmoDoc.h"
 #include "params/EditState.h"
+#include "params/ParamFields.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/DataExchange.h"
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBar.h"
+#include "res/Menus.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -29,6 +31,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <set>
 #include <cstring>
 
 namespace velmo::test {
@@ -87,24 +90,34 @@ double StoredField(CVelmoDoc& doc, F field)
 
 // The value the document holds for an edit of a row, as the palette's
 // conversions give it.
-double Stored(const ParamControl& c, double shown)
+double Stored(const ControlRow& c, double shown)
 {
-    return StoredValue(c.field, shown);
+    return StoredValue(c, shown);
+}
+
+// The value controls of the parameters palettes, in the table's order.
+std::vector<const ControlRow*> ParamValueRows()
+{
+    std::vector<const ControlRow*> rows;
+    for (const ControlRow& row : PaletteControls())
+        if (row.kind == ControlKind::Value && row.data != ControlData::Lens && row.data != ControlData::SelectiveColor)
+            rows.push_back(&row);
+    return rows;
 }
 
 // A value inside the row's range, away from its ends.
-double TypedValue(const ParamControl& c)
+double TypedValue(const ControlRow& c)
 {
-    if (c.row.mapping == SliderMapping::Exponent)
+    if (c.mapping == SliderMapping::Exponent)
         return 2.5;
     if (c.field == F::sensitize)
         return -1.5;
-    const double lo = RowPositionToValue(c.row, c.row.sliderMin);
-    const double hi = RowPositionToValue(c.row, c.row.sliderMax);
+    const double lo = RowPositionToValue(c, c.sliderMin);
+    const double hi = RowPositionToValue(c, c.sliderMax);
     return std::floor((lo + hi) / 2) + 1;
 }
 
-QString Text(double value, const ParamControl& c)
+QString Text(double value, const ControlRow& c)
 {
     return FieldInfo(c.field).type == ParamType::Float ? QString::number(value, 'g', 6)
                                                         : QString::number(qint64(value));
@@ -135,25 +148,25 @@ private slots:
         CVelmoDoc& doc = run.Doc();
         for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
             CParamControls& controls = *palette.controls;
-            for (const ParamControl& c : ParamControlTable()) {
+            for (const ControlRow* row : ParamValueRows()) {
+                const ControlRow& c = *row;
                 ControlUnit* unit = controls.Unit(c.field);
                 const bool classic = std::strcmp(palette.name, "classic") == 0;
                 if (classic && !c.classic) {
-                    QVERIFY2(unit == nullptr, c.row.caption);
+                    QVERIFY2(unit == nullptr, qPrintable(QString::number(c.id)));
                     continue;
                 }
-                QVERIFY2(unit != nullptr, c.row.caption);
+                QVERIFY2(unit != nullptr, qPrintable(QString::number(c.id)));
                 if (classic && c.field == F::iColorNRthreshold) {
                     QVERIFY(!unit->isVisibleTo(unit->parentWidget()) && !unit->isEnabled());
                     continue;
                 }
-                const QByteArray where = QByteArray(palette.name) + " " + c.row.caption + " " +
-                                         QByteArray::number(c.row.editId);
+                const QByteArray where = QByteArray(palette.name) + " " + QByteArray::number(c.id);
                 doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvOnRelease);
                 doc.Edit().SetParams(EnablingRecord(doc.Edit().Params(), c.field));
                 for (IParamPalette* p : run.Frame().ParamPalettes())
                     p->SetParams(doc.Edit().Params());
-                palette.show(c.row.editId);
+                palette.show(c.id);
                 QVERIFY2(unit->Edit()->isEnabled() && unit->Slider()->isEnabled(), where);
 
                 // Typed: applied on the fourth tick after the last key.
@@ -165,13 +178,13 @@ private slots:
                 QVERIFY2(StoredField(doc, c.field) != Stored(c, typed), where);
                 Ticks(controls, 1);
                 QCOMPARE(StoredField(doc, c.field), Stored(c, typed));
-                QCOMPARE(unit->Slider()->GetPos(), RowValueToPosition(c.row, typed));
+                QCOMPARE(unit->Slider()->GetPos(), RowValueToPosition(c, typed));
 
                 // Spin up: the control's step, or the own step of exponents and EV.
-                const UpDownRange range = c.row.spinRange.value_or(UpDownRange{});
+                const UpDownRange range = c.spinRange.value_or(UpDownRange{});
                 const int delta = UpDownDelta(range, true);
-                const double spun = c.row.spinStep == SpinStepRule::Exponent  ? ExponentSpinValue(float(typed), delta)
-                                    : c.row.spinStep == SpinStepRule::Sensitize ? SensitizeSpinValue(float(typed), delta)
+                const double spun = c.spinStep == SpinStepRule::Exponent  ? ExponentSpinValue(float(typed), delta)
+                                    : c.spinStep == SpinStepRule::Sensitize ? SensitizeSpinValue(float(typed), delta)
                                                                                 : typed + delta;
                 unit->Spin()->Step(true);
                 Ticks(controls, 4);
@@ -180,7 +193,7 @@ private slots:
                 // Keys: End moves the thumb; the key's release applies ("Prv" indeterminate).
                 unit->Slider()->setFocus();
                 QTest::keyClick(unit->Slider(), Qt::Key_End);
-                const double end = RowPositionToValue(c.row, c.row.sliderMax);
+                const double end = RowPositionToValue(c, c.sliderMax);
                 QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, end)));
                 QCOMPARE(unit->EditValue().value_or(-999), end);
 
@@ -190,7 +203,7 @@ private slots:
                 const QPoint thumb = slider->ThumbRect().center();
                 QTest::mousePress(slider, Qt::LeftButton, {}, thumb);
                 QTest::mouseMove(slider, QPoint(slider->width() / 3, thumb.y()));
-                const double dragged = RowPositionToValue(c.row, slider->GetPos());
+                const double dragged = RowPositionToValue(c, slider->GetPos());
                 QVERIFY2(dragged != end, where);
                 QCOMPARE(float(StoredField(doc, c.field)), float(Stored(c, dragged)));
                 QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() / 3, thumb.y()));
@@ -374,55 +387,10 @@ private slots:
         QCOMPARE(doc.Edit().Params().contrast, 20);
     }
 
-    // The S/R mixing truth table, and the other enabling rules.
+    // The enabling rules on the palettes (the rules themselves: the control
+    // table's test).
     void EnablingRulesAndTheSRTruthTable()
     {
-        struct SRCase {
-            int enable, easy, type;
-            bool group, mix, notEasy, images, linear;
-        };
-        const SRCase cases[] = {
-            {0, 0, 2, false, false, false, false, false}, // one frame: all off
-            {0, 1, 6, false, false, false, false, false},
-            {1, 0, 2, true, true, true, true, false},     // simple mixing
-            {1, 0, 6, true, false, true, true, true},     // linear: threshold, no m
-            {1, 1, 6, true, true, false, true, false},    // easy: only m and S/R
-            {1, 1, 2, true, true, false, true, false},
-        };
-        for (const SRCase& k : cases) {
-            const SRControlStates s = EnableSRStates(k.enable, k.easy, k.type);
-            QCOMPARE(s.group, k.group);
-            QCOMPARE(s.mix, k.mix);
-            QCOMPARE(s.notEasy, k.notEasy);
-            QCOMPARE(s.images, k.images);
-            QCOMPARE(s.linear, k.linear);
-        }
-
-        struct RuleCase {
-            EnableRule rule;
-            EnableInputs in;
-            bool enabled;
-        };
-        auto inputs = [](int sharpness, int fineTune, int wb, bool rafWB, int nr, bool oldNR) {
-            return EnableInputs{sharpness, fineTune, wb, rafWB, nr, oldNR};
-        };
-        const RuleCase rules[] = {
-            {EnableRule::CustomSharpness, inputs(3, 0, 0, true, 0, false), true},
-            {EnableRule::CustomSharpness, inputs(2, 0, 0, true, 0, false), false},
-            {EnableRule::FineTune, inputs(0, 1, 0, true, 0, false), true},
-            {EnableRule::FineTune, inputs(0, 0, 0, true, 0, false), false},
-            {EnableRule::ColourTemperature, inputs(0, 0, 12, true, 0, false), true},
-            {EnableRule::ColourTemperature, inputs(0, 0, 9, true, 0, false), false},
-            {EnableRule::ColourTemperature, inputs(0, 0, 9, false, 0, false), true},
-            {EnableRule::ColourTemperature, inputs(0, 0, 12, false, 0, false), false},
-            {EnableRule::NoiseReduction, inputs(0, 0, 0, true, 2, true), true},
-            {EnableRule::NoiseReductionNew, inputs(0, 0, 0, true, 2, true), false},
-            {EnableRule::NoiseReductionNew, inputs(0, 0, 0, true, 1, false), true},
-            {EnableRule::NoiseReduction, inputs(0, 0, 0, true, 0, false), false},
-        };
-        for (const RuleCase& k : rules)
-            QCOMPARE(RuleEnabled(k.rule, k.in, SRControlStates{}), k.enabled);
-
         // On the palettes: the tabbed one greys, the classic one hides.
         AppRun run;
         CVelmoDoc& doc = run.Doc();
@@ -480,6 +448,62 @@ private slots:
         classic.Apply();
         QCOMPARE(doc.Edit().Params().iEnhColor, 1);
         QCOMPARE(doc.Edit().Params().brightness, -7);
+    }
+
+    // Every control id on the parameters palettes and the free-curve, lens
+    // and selective-colours palettes belongs to exactly one row of the
+    // control table, and the widget is of the row's kind.
+    void EveryControlIdMapsToOneRow()
+    {
+        AppRun run;
+        auto rowsWith = [](unsigned id) {
+            std::vector<const ControlRow*> rows;
+            for (const ControlRow& row : PaletteControls()) {
+                bool has = row.HasId(id);
+                if (row.kind == ControlKind::FileMenu)
+                    if (const std::optional<FileMenuInfo> menu = ReadFileMenu(unsigned(row.item)))
+                        has = has || menu->loadId == id || menu->saveId == id;
+                if (has)
+                    rows.push_back(&row);
+            }
+            return rows;
+        };
+        std::set<unsigned> seen;
+        for (const unsigned view : {ID_VIEW_PARAMTAB, ID_VIEW_PARAMS, ID_VIEW_FREECURVE, ID_VIEW_LENS, ID_VIEW_SELCOLOR}) {
+            CPaletteDock* dock = run.Frame().Palette(view);
+            QVERIFY(dock != nullptr);
+            for (QWidget* w : dock->widget()->findChildren<QWidget*>()) {
+                const unsigned id = ControlId(w);
+                if (id == 0)
+                    continue;
+                const std::vector<const ControlRow*> rows = rowsWith(id);
+                const QByteArray what = QByteArray::number(view) + " " + QByteArray::number(id) + " " +
+                                        w->metaObject()->className();
+                QVERIFY2(rows.size() == 1, what);
+                const ControlRow& row = *rows.front();
+                switch (row.kind) {
+                case ControlKind::Check:
+                case ControlKind::ThreeState:
+                    QVERIFY2(qobject_cast<QCheckBox*>(w) != nullptr && id == row.id, what);
+                    QCOMPARE(qobject_cast<QCheckBox*>(w)->isTristate(), row.kind == ControlKind::ThreeState);
+                    break;
+                case ControlKind::Radio: QVERIFY2(qobject_cast<QRadioButton*>(w) != nullptr, what); break;
+                case ControlKind::List: QVERIFY2(qobject_cast<QComboBox*>(w) != nullptr, what); break;
+                case ControlKind::Group: QVERIFY2(qobject_cast<QGroupBox*>(w) != nullptr, what); break;
+                case ControlKind::Value:
+                    if (id == row.id)
+                        QVERIFY2(qobject_cast<QLineEdit*>(w) != nullptr, what);
+                    else if (id == row.sliderId)
+                        QVERIFY2(qobject_cast<QAbstractSlider*>(w) != nullptr, what);
+                    break;
+                default: break;
+                }
+                seen.insert(id);
+            }
+        }
+        // And no row is left over.
+        for (const ControlRow& row : PaletteControls())
+            QVERIFY2(seen.count(row.id) == 1, QByteArray::number(row.id));
     }
 
     // Every control a photographer can use names itself and has its tip

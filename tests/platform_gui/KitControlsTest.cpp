@@ -7,7 +7,7 @@
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DataExchange.h"
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 #include "platform/gui/RadioGroup.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBar.h"
@@ -310,7 +310,7 @@ private slots:
     void OwnStepSpinsChangeTheValueInTheEdit()
     {
         ControlRow gammaRow;
-        gammaRow.editId = 1613;
+        gammaRow.id = 1613;
         gammaRow.sliderId = 2111;
         gammaRow.spinId = 2212;
         gammaRow.caption = "Gamma";
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(gamma.Edit()->text(), QStringLiteral("x"));
 
         ControlRow evRow;
-        evRow.editId = 1622;
+        evRow.id = 1622;
         evRow.spinId = 2219;
         evRow.caption = "EV";
         evRow.type = ValueType::Float;
@@ -359,7 +359,7 @@ private slots:
     void UnitReportsItsSliderAndTypedEdits()
     {
         ControlRow row;
-        row.editId = 1609;
+        row.id = 1609;
         row.sliderId = 2108;
         row.spinId = 2209;
         row.caption = "&Contrast";

@@ -6,7 +6,7 @@
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DataExchange.h"
 #include "platform/gui/DeferredApply.h"
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBarCodes.h"
 #include "res/ResourceIds.h"

@@ -6,7 +6,7 @@
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DialogFont.h"
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 #include "platform/gui/FileMenuButtons.h"
 #include "platform/gui/RadioGroup.h"
 #include "res/ResourceIds.h"
@@ -30,18 +30,18 @@ namespace velmo::test {
 namespace {
 
 const ControlRow kDemoRows[] = {
-    {.editId = 1613, .sliderId = 2111, .spinId = 2212, .caption = "&Gamma", .type = ValueType::Float,
+    {.id = 1613, .sliderId = 2111, .spinId = 2212, .caption = "&Gamma", .type = ValueType::Float,
      .sliderMin = kExponentSliderMin, .sliderMax = kExponentSliderMax, .pageSize = kExponentSliderPage,
      .ticStep = kExponentSliderTic, .lineSize = kExponentSliderLine, .mapping = SliderMapping::Exponent,
      .spinStep = SpinStepRule::Exponent},
-    {.editId = 1609, .sliderId = 2108, .spinId = 2209, .caption = "Contrast", .sliderMin = -100, .sliderMax = 100,
+    {.id = 1609, .sliderId = 2108, .spinId = 2209, .caption = "Contrast", .sliderMin = -100, .sliderMax = 100,
      .editRange = ValueRange{-100, 100}, .spinRange = UpDownRange{-100, 100}},
-    {.editId = 1621, .sliderId = 2120, .spinId = 2218, .caption = "Saturation", .sliderMin = -100,
+    {.id = 1621, .sliderId = 2120, .spinId = 2218, .caption = "Saturation", .sliderMin = -100,
      .sliderMax = 300, .editRange = ValueRange{-100, 300}, .spinRange = UpDownRange{-100, 300}},
-    {.editId = 1624, .sliderId = 2123, .spinId = 2208, .caption = "Color temperature", .sliderMin = 25,
+    {.id = 1624, .sliderId = 2123, .spinId = 2208, .caption = "Color temperature", .sliderMin = 25,
      .sliderMax = 95, .pageSize = 5, .ticStep = 10, .scale = 100, .editRange = ValueRange{2500, 9500},
      .spinRange = UpDownRange{2500, 9500}},
-    {.editId = 1622, .sliderId = 2121, .spinId = 2219, .caption = "Sensitization (EV)", .type = ValueType::Float,
+    {.id = 1622, .sliderId = 2121, .spinId = 2219, .caption = "Sensitization (EV)", .type = ValueType::Float,
      .sliderMin = -40, .sliderMax = 30, .pageSize = 5, .ticStep = 10, .lineSize = 2, .scale = 10,
      .editRange = ValueRange{-5, 3}, .spinRange = UpDownRange{-4, 3}, .spinStep = SpinStepRule::Sensitize},
 };
@@ -64,7 +64,7 @@ std::unique_ptr<QWidget> DemoPalette()
     const char* captions[] = {"Hard", "Normal", "Soft", "Custom"};
     for (int i = 0; i < 4; ++i) {
         auto* radio = new QRadioButton(QString::fromLatin1(captions[i]));
-        SetupControl(radio, IDC_SHARPNESS_FIRST + unsigned(i), radio->text());
+        SetupControl(radio, IDC_SHARPNESS_HARD + unsigned(i), radio->text());
         group->Add(radio);
         radios->addWidget(radio);
     }

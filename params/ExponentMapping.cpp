@@ -1,4 +1,4 @@
-#include "platform/gui/ExponentMapping.h"
+#include "params/ExponentMapping.h"
 
 #include <algorithm>
 #include <cmath>
