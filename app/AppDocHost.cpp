@@ -1,7 +1,7 @@
 #include "app/AppDocHost.h"
 
 #include "app/MainFrame.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteInterfaces.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
@@ -158,42 +158,6 @@ void AppDocHost::UpdatePreviewBitmap()
     if (CMainFrame* f = frame.load())
         if (CVelmoView* view = f->GetActiveView())
             view->UpdatePreviewBitmap();
-}
-
-void AppDocHost::RefreshPalettes()
-{
-    if (CMainFrame* f = frame.load())
-        f->RefreshPalettes();
-}
-
-void AppDocHost::OnParametersChanged()
-{
-    if (CMainFrame* f = frame.load())
-        f->OnParametersChanged();
-}
-
-void AppDocHost::RefillWhiteBalanceLists()
-{
-    if (CMainFrame* f = frame.load())
-        f->RefillWhiteBalanceLists();
-}
-
-void AppDocHost::OnResetCommand()
-{
-    if (CMainFrame* f = frame.load())
-        f->OnResetCommand();
-}
-
-void AppDocHost::OnFeatureToggled(FeatureKind kind, bool enabled)
-{
-    if (CMainFrame* f = frame.load())
-        f->OnFeatureToggled(kind, enabled);
-}
-
-void AppDocHost::RefreshFeaturePalettes(FeatureKind kind)
-{
-    if (CMainFrame* f = frame.load())
-        f->RefreshFeaturePalettes(kind);
 }
 
 void AppDocHost::SetLensInfo(const std::string& modelName, float focalLength)

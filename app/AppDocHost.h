@@ -45,15 +45,9 @@ public:
     bool WriteCropSettings(const std::string& path) override;
 
     void UpdatePreviewBitmap() override;
-    void RefreshPalettes() override;
 
     void AddToRecentList(RecentListKind kind, const std::string& path) override;
     bool OpenDocumentFile(const std::string& path) override;
-    void OnParametersChanged() override;
-    void RefillWhiteBalanceLists() override;
-    void OnResetCommand() override;
-    void OnFeatureToggled(FeatureKind kind, bool enabled) override;
-    void RefreshFeaturePalettes(FeatureKind kind) override;
     void SetLensInfo(const std::string& modelName, float focalLength) override;
 
     void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override;

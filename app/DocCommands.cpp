@@ -2,7 +2,7 @@
 
 #include "app/BatchJob.h"
 #include "app/MainFrame.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteInterfaces.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/FileDialogs.h"
@@ -136,7 +136,6 @@ void CDocCommands::BuildParameterCommands()
 
     OnCommandRange(ID_SHARPNESS_HARD, ID_SHARPNESS_CUSTOM, [this](unsigned id) {
         doc.SetSharpnessPreset(int(id - ID_SHARPNESS_HARD));
-        frame.LoadRecordIntoPalettes();
         Focus(IDC_SHARPNESS_HARD + unsigned(doc.Edit().Params().sharpness));
     });
     OnUpdateRange(ID_SHARPNESS_HARD, ID_SHARPNESS_CUSTOM, [this](CCmdUI& ui) {
@@ -208,11 +207,8 @@ void CDocCommands::BuildParameterCommands()
 
     OnCommand(ID_USE_OLD_WB, [this](unsigned) { doc.ToggleUseRafWB(); });
     OnUpdate(ID_USE_OLD_WB, [this](CCmdUI& ui) { ui.SetCheck(!doc.Edit().UseRafWB()); });
-    OnCommand(ID_USE_OLD_NR, [this](unsigned) {
-        doc.ToggleUseOldNR();
-        for (IParamPalette* p : frame.ParamPalettes())
-            p->UpdateData(true);
-    });
+    // The palettes' enabling follows the switch.
+    OnCommand(ID_USE_OLD_NR, [this](unsigned) { doc.ToggleUseOldNR(); });
     OnUpdate(ID_USE_OLD_NR, [this](CCmdUI& ui) { ui.SetCheck(doc.Edit().Switch(SwitchId::UseOldNR) != 0); });
     OnCommand(ID_USE_OLD_SATURATION, [this](unsigned) { doc.ToggleUseHLS(); });
     OnUpdate(ID_USE_OLD_SATURATION,
@@ -223,9 +219,10 @@ void CDocCommands::BuildParameterCommands()
 
 void CDocCommands::ToggleFeature(FeatureKind kind)
 {
+    // The palettes show the switch (and the feature's editor comes
+    // forward); what they hold is applied with the development.
     doc.ToggleFeature(kind);
-    // The palettes applied what they hold; the pictures follow.
-    doc.OnParametersChanged();
+    doc.ApplyEdits();
 }
 
 void CDocCommands::BuildFeatureCommands()

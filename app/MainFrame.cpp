@@ -3,8 +3,8 @@
 #include "app/AppDocHost.h"
 #include "app/DocCommands.h"
 #include "app/palettes/HistogramBar.h"
-#include "app/PaletteDock.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteDock.h"
+#include "app/palettes/PaletteInterfaces.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/ProcessingDlg.h"
@@ -288,33 +288,9 @@ CPaletteDock* CMainFrame::ParametersPalette() const
     return IsTabbedUI() ? paramTabBar : paramBar;
 }
 
-std::vector<IParamPalette*> CMainFrame::ParamPalettes() const
-{
-    std::vector<IParamPalette*> palettes;
-    for (CPaletteDock* p : {paramTabBar, paramBar})
-        if (auto* palette = dynamic_cast<IParamPalette*>(p))
-            palettes.push_back(palette);
-    return palettes;
-}
-
-IParamPalette* CMainFrame::ActiveParamPalette() const
-{
-    return dynamic_cast<IParamPalette*>(ParametersPalette());
-}
-
 IMagnifierPalette* CMainFrame::MagnifierPalette() const
 {
     return dynamic_cast<IMagnifierPalette*>(magnifierBar);
-}
-
-IFeaturePalette* CMainFrame::FeaturePalette(FeatureKind kind) const
-{
-    switch (kind) {
-    case FeatureKind::FreeCurve: return dynamic_cast<IFeaturePalette*>(freeCurveBar);
-    case FeatureKind::LensCorrection: return dynamic_cast<IFeaturePalette*>(lensBar);
-    case FeatureKind::SelectiveColors: return dynamic_cast<IFeaturePalette*>(selColorBar);
-    }
-    return nullptr;
 }
 
 ILensPalette* CMainFrame::LensPalette() const
@@ -354,6 +330,11 @@ CPaletteDock* CMainFrame::Palette(unsigned viewId) const
 CHistogramBar* CMainFrame::HistogramBar() const
 {
     return dynamic_cast<CHistogramBar*>(histogramBar);
+}
+
+PaletteCommands CMainFrame::CommandsForPalettes()
+{
+    return {[this](unsigned id) { ExecuteCommand(id); }, [this] { return Route(); }};
 }
 
 CommandRoute CMainFrame::Route(CCmdTarget* owner) const
@@ -575,104 +556,22 @@ void CMainFrame::OnUseOldUI()
 
 void CMainFrame::OnReset()
 {
+    // The palettes follow the record; the defaults' turn may be another.
     doc.SetDefaultParameters();
-    OnResetCommand();
-    OnParametersChanged();
+    RecalcLayout();
+    doc.OnParametersChanged();
 }
 
 bool CMainFrame::FocusPaletteControl(unsigned id)
 {
-    IParamPalette* p = ActiveParamPalette();
-    return p != nullptr && p->ShowControl(id);
+    CPaletteDock* p = ParametersPalette();
+    return p != nullptr && p->FocusControl(id);
 }
 
-void CMainFrame::LoadRecordIntoPalettes()
+void CMainFrame::ShowExifLines()
 {
-    for (IParamPalette* p : ParamPalettes())
-        p->SetParams(doc.Edit().Params());
-}
-
-void CMainFrame::RefreshPalettes()
-{
-    LoadRecordIntoPalettes();
     if (IExifPalette* exif = ExifPalette())
         exif->SetExifLines(doc.Image().exifLines);
-}
-
-void CMainFrame::OnParametersChanged()
-{
-    LoadRecordIntoPalettes();
-    if (view != nullptr)
-        view->OnUpdate();
-    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0) {
-        if (magnifierHeld)
-            magnifierPending = true;
-        else
-            doc.UpdateMagnifier();
-    }
-    for (IParamPalette* p : ParamPalettes())
-        p->CancelCountdown();
-}
-
-void CMainFrame::HoldMagnifier(bool hold)
-{
-    magnifierHeld = hold;
-    if (hold || !magnifierPending)
-        return;
-    magnifierPending = false;
-    if (doc.Edit().Switch(SwitchId::CheckMGN) != 0)
-        doc.UpdateMagnifier();
-}
-
-void CMainFrame::OnResetCommand()
-{
-    LoadRecordIntoPalettes();
-    for (CPaletteDock* p : {paramTabBar, paramBar})
-        if (p != nullptr)
-            p->update();
-    RecalcLayout();
-}
-
-void CMainFrame::RefillWhiteBalanceLists()
-{
-    for (IParamPalette* p : ParamPalettes())
-        p->FillWhiteBalanceList();
-}
-
-void CMainFrame::OnFeatureToggled(FeatureKind kind, bool on)
-{
-    const int page = kind == FeatureKind::FreeCurve ? 3 : kind == FeatureKind::LensCorrection ? 4 : 5;
-    if (IsTabbedUI()) {
-        if (auto* tabbed = dynamic_cast<IParamPalette*>(paramTabBar))
-            tabbed->OnFeatureToggled(kind, on);
-        if (kind == FeatureKind::FreeCurve)
-            if (IFeaturePalette* curve = FeaturePalette(kind))
-                curve->Refresh();
-        if (on && paramTabBar != nullptr) {
-            paramTabBar->ShowPage(page);
-            paramTabBar->show();
-            paramTabBar->setFocus();
-        }
-        return;
-    }
-    if (auto* classic = dynamic_cast<IParamPalette*>(paramBar))
-        classic->OnFeatureToggled(kind, on);
-    if (IFeaturePalette* palette = FeaturePalette(kind)) {
-        palette->SetEnabled(on);
-        palette->Apply();
-    }
-    const unsigned viewId =
-        kind == FeatureKind::FreeCurve ? ID_VIEW_FREECURVE : kind == FeatureKind::LensCorrection ? ID_VIEW_LENS : ID_VIEW_SELCOLOR;
-    if (CPaletteDock* dock = Palette(viewId); dock != nullptr && dock->isVisible())
-        dock->setFocus();
-}
-
-void CMainFrame::RefreshFeaturePalettes(FeatureKind kind)
-{
-    for (IParamPalette* p : ParamPalettes())
-        p->RefreshFeature(kind);
-    if (IFeaturePalette* palette = FeaturePalette(kind))
-        palette->Refresh();
 }
 
 void CMainFrame::UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image)

@@ -26,10 +26,9 @@ class AppDocHost;
 class CDocCommands;
 class CProcessingDlg;
 class IExifPalette;
-class IFeaturePalette;
 class ILensPalette;
 class IMagnifierPalette;
-class IParamPalette;
+struct PaletteCommands;
 struct DisplayImage;
 enum class FeatureKind;
 class CHistogramBar;
@@ -70,13 +69,9 @@ public:
     // The histogram palette (null while the palettes are rebuilt).
     CHistogramBar* HistogramBar() const;
 
-    // The palettes' interfaces (app/PaletteInterfaces.h): the tabbed and the
-    // classic parameters palettes, the one the UI shows, and the others; null
-    // when the palette has no such interface.
-    std::vector<IParamPalette*> ParamPalettes() const;
-    IParamPalette* ActiveParamPalette() const;
+    // The palettes' interfaces (app/palettes/PaletteInterfaces.h); null when
+    // the palette has no such interface.
     IMagnifierPalette* MagnifierPalette() const;
-    IFeaturePalette* FeaturePalette(FeatureKind kind) const;
     ILensPalette* LensPalette() const;
     IExifPalette* ExifPalette() const;
 
@@ -101,27 +96,8 @@ public:
     // The progress routine's drawing: percent 0..100, -1 erase, -2 label alone;
     // area -1 the whole first pane, else its right third.
     void Progress(int percent, const char* label, int area);
-    // After a parameter change: both parameters palettes take the record,
-    // the view develops again, the magnifier follows when "CheckMGN" is set
-    // and the palettes' pending deferred applies are cancelled.
-    void OnParametersChanged();
-    // While a slider is dragged with "Prv" checked, the magnifier's refresh
-    // waits for the end of the drag (it takes far longer than the preview).
-    void HoldMagnifier(bool hold);
-    // Both parameters palettes take the document's record.
-    void LoadRecordIntoPalettes();
-    // The same, and the Exif palette the image's lines.
-    void RefreshPalettes();
-    // After the record went back to the defaults: the palettes take it and
-    // repaint; the frame lays itself out again.
-    void OnResetCommand();
-    // Both parameters palettes fill their white-balance lists again.
-    void RefillWhiteBalanceLists();
-    // A feature's flag was switched: the palettes show it, the tabbed palette
-    // shows the feature's page (the classic UI the feature's palette) when on.
-    void OnFeatureToggled(FeatureKind kind, bool on);
-    // A feature's table was replaced: the palettes that edit it load it again.
-    void RefreshFeaturePalettes(FeatureKind kind);
+    // The Exif palette shows the loaded picture's lines.
+    void ShowExifLines();
     // The magnifier palette's hooks of the document.
     void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image);
     void CenterMagnifierView();
@@ -187,6 +163,8 @@ private:
     bool LoadBarState(const char* name);
     bool IsTabbedUI() const;
     CPaletteDock* ParametersPalette() const;
+    // What the palettes may ask of the frame.
+    PaletteCommands CommandsForPalettes();
     QRect DesktopRect() const;
     void EnterFullMode();
     // The frame size that shows the view at viewSize with the bars and the
@@ -219,8 +197,6 @@ private:
     QTimer layoutTimer;
     bool inLayout = false;
     bool closing = false;
-    bool magnifierHeld = false;   // HoldMagnifier
-    bool magnifierPending = false; // a refresh waits for the end of the hold
 
     // The nine palettes: classic and tabbed parameters, histogram, magnifier,
     // selective colours, lens, Exif, curve, free curve.

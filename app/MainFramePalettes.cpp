@@ -2,8 +2,7 @@
 // and the layout version check.
 #include "app/palettes/HistogramBar.h"
 #include "app/MainFrame.h"
-#include "app/PaletteDock.h"
-#include "app/PlaceholderPalettes.h"
+#include "app/palettes/PaletteDock.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/ParamBar.h"
 #include "app/palettes/ParamTabBar.h"
@@ -45,16 +44,15 @@ bool CMainFrame::CreatePalettes()
         connect(palette, &QDockWidget::dockLocationChanged, this, [this] { ScheduleLayout(); });
         return palette;
     };
-    // Each palette class takes its placeholder's place here.
-    paramBar = wire(new CParamBar(this, doc, caption(0), this));
-    paramTabBar = wire(new CParamTabBar(this, doc, caption(0), this));
+    paramBar = wire(new CParamBar(CommandsForPalettes(), doc, caption(0), this));
+    paramTabBar = wire(new CParamTabBar(CommandsForPalettes(), doc, caption(0), this));
     histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this));
     magnifierBar = wire(new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this));
-    selColorBar = wire(new CSelColorBar(caption(6), doc, this));
-    lensBar = wire(new CLensBar(caption(7), doc, this));
+    selColorBar = wire(new CSelColorBar(caption(6), doc, CommandsForPalettes(), this));
+    lensBar = wire(new CLensBar(caption(7), doc, CommandsForPalettes(), this));
     exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), this));
     curveBar = wire(new CCurveBar(ID_VIEW_CURVE, caption(3), &doc, this));
-    freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, this));
+    freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, CommandsForPalettes(), this));
 
     addDockWidget(Qt::RightDockWidgetArea, paramBar);
     addDockWidget(Qt::RightDockWidgetArea, paramTabBar);

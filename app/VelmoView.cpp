@@ -4,7 +4,7 @@
 #include "app/DisplayedImage.h"
 #include "app/palettes/HistogramBar.h"
 #include "app/MainFrame.h"
-#include "app/PaletteDock.h"
+#include "app/palettes/PaletteDock.h"
 #include "app/VelmoApp.h"
 #include "app/dialogs/FileDialogs.h"
 #include "develop/colour/ColorManagement.h"
@@ -174,6 +174,8 @@ void CVelmoView::RefreshPreviewImage()
     dibHeight = rotated ? CVelmoDoc::kPreviewWidth : CVelmoDoc::kPreviewHeight;
 
     if (doc.HasImage()) {
+        if (CMainFrame* frame = Frame())
+            frame->ShowExifLines();
         doc.DevelopPreview(previewBits.data());
     } else {
         // No picture (File New, a failed load): the empty grey view, and no

@@ -103,7 +103,6 @@ void CVelmoDoc::OnAutoChromaticCorrect()
     lens.chromaRed = result.chromaRed;
     lens.chromaBlue = result.chromaBlue;
     edit.SetLens(lens);
-    host->RefreshFeaturePalettes(FeatureKind::LensCorrection);
     // The preview, the full preview and a cached developed image were made
     // with the old values.
     {

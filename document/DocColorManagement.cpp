@@ -15,7 +15,7 @@ void CVelmoDoc::OnDisplayChoice(DisplayChoice choice)
     colors->SetDisplayChoice(choice);
     DropFullPreview();
     ResumeWorker();
-    host->OnParametersChanged();
+    OnParametersChanged();
 }
 
 bool CVelmoDoc::LoadOtherColorProfile()

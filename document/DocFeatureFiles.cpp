@@ -28,7 +28,6 @@ bool LoadLensCorrectionFile(CVelmoDoc& doc, const std::string& path)
     if (!ReadLensCorrectionBlock(path, settings))
         return false;
     doc.Edit().SetLens(settings);
-    doc.Host().RefreshFeaturePalettes(FeatureKind::LensCorrection);
     return true;
 }
 
@@ -38,7 +37,6 @@ bool LoadSelectiveColorFile(CVelmoDoc& doc, const std::string& path)
     if (!ReadSelectiveColorBlock(path, table))
         return false;
     doc.Edit().SetSelectiveColors(table);
-    doc.Host().RefreshFeaturePalettes(FeatureKind::SelectiveColors);
     return true;
 }
 
@@ -50,7 +48,6 @@ bool CVelmoDoc::LoadFreeCurve(const std::string& path)
     // Channels that cannot be used (too many points, x not ascending) become
     // straight lines.
     edit.SetFreeCurve(store);
-    host->RefreshFeaturePalettes(FeatureKind::FreeCurve);
     return true;
 }
 // --- Document commands -------------------------------------------------------------
@@ -58,7 +55,6 @@ bool CVelmoDoc::LoadFreeCurve(const std::string& path)
 void CVelmoDoc::ToggleFeature(FeatureKind kind)
 {
     edit.ToggleFeature(kind);
-    host->OnFeatureToggled(kind, edit.FeatureOn(kind));
 }
 
 bool CVelmoDoc::SaveFeatureFile(FeatureKind kind, const std::string& path)

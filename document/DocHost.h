@@ -1,6 +1,8 @@
 // What the document asks of the program around it. The GUI implements this
 // with its frame, views and palettes; the headless harness and the tests use
-// the defaults or record the calls.
+// the defaults or record the calls. Palettes that edit or show the edit
+// state follow it through its listeners (params/EditState.h), not through
+// this interface.
 #pragma once
 
 #include "params/EditState.h"
@@ -75,9 +77,6 @@ public:
     // (the document's Colors().ProfileForDisplay(icc); tagged as sRGB when
     // Colors().GuiConvertsColors() is false, the pixels being converted).
     virtual void SetPreviewProfile(int /*icc*/) {}
-    // Both parameters palettes load the document's record and the Exif
-    // palette its text (before a preview is developed for the view).
-    virtual void RefreshPalettes() {}
     // The largest full-preview bitmap the frame shows.
     virtual ScreenSize FullScreenSize() const { return DesktopSize(); }
     // The view takes the scaled full preview (it may keep the image).
@@ -99,27 +98,6 @@ public:
     // whether it handled the request; false lets the document open the file
     // itself.
     virtual bool OpenDocumentFile(const std::string& /*path*/) { return false; }
-
-    // --- Parameter refresh ---------------------------------------------------
-    // After the record changed: both parameters palettes take the live
-    // record, all views update, the magnifier is rendered again when
-    // "CheckMGN" is set, and pending deferred applies are cancelled.
-    virtual void OnParametersChanged() {}
-    // Both parameters palettes fill their white-balance preset lists again
-    // ("UseRafWB" changed).
-    virtual void RefillWhiteBalanceLists() {}
-    // The frame's Reset command after the document reset its record to the
-    // family defaults: both parameters palettes load the record and repaint,
-    // the frame lays itself out again.
-    virtual void OnResetCommand() {}
-    // A feature's enable flag was toggled (already stored in the edit state):
-    // the palettes show the new state and the feature's table, the tabbed
-    // palette applies and, when the feature is now on, shows its page.
-    virtual void OnFeatureToggled(FeatureKind /*kind*/, bool /*enabled*/) {}
-    // A feature's table was replaced from a file: the palettes that edit it
-    // reload their copies (curve points, lens snapshots, the selected colour
-    // range's values) and repaint.
-    virtual void RefreshFeaturePalettes(FeatureKind /*kind*/) {}
 
     // After a RAF load: the lens palette shows the camera's model name and
     // the focal length (millimetres) from the Exif data.

@@ -21,6 +21,34 @@ constexpr int kSizeLast = 33513;
 
 } // namespace
 
+void CVelmoDoc::OnParametersChanged()
+{
+    edit.NotifyRefresh();
+    host->UpdateAllViews();
+    if (edit.Switch(SwitchId::CheckMGN) == 0)
+        return;
+    if (magnifierHeld)
+        magnifierPending = true;
+    else
+        UpdateMagnifier();
+}
+
+void CVelmoDoc::ApplyEdits()
+{
+    edit.RequestCommit();
+    OnParametersChanged();
+}
+
+void CVelmoDoc::HoldMagnifier(bool hold)
+{
+    magnifierHeld = hold;
+    if (hold || !magnifierPending)
+        return;
+    magnifierPending = false;
+    if (edit.Switch(SwitchId::CheckMGN) != 0)
+        UpdateMagnifier();
+}
+
 void CVelmoDoc::SetRotation(int id)
 {
     if (id == -1) {
@@ -112,7 +140,9 @@ bool CVelmoDoc::SetSharpnessPreset(int preset)
     if (preset < 0 || preset > 3)
         return false;
     edit.SetField(ParamField::sharpness, preset);
-    // Sharpening shows in the full preview and the magnifier only.
+    // The palettes show the whole record again (no development: sharpening
+    // shows in the full preview and the magnifier only).
+    edit.NotifyRefresh();
     RefreshFullPreview();
     if (magnifierX != -1)
         UpdateMagnifier();
@@ -162,10 +192,12 @@ void CVelmoDoc::ToggleHoneycomb()
 
 void CVelmoDoc::ToggleUseRafWB()
 {
+    // The palettes fill their white-balance lists again for the switch.
     edit.SetSwitch(SwitchId::UseRafWB, edit.UseRafWB() ? 0 : 1);
-    host->RefillWhiteBalanceLists();
     SetDefaultParameters();
-    host->OnResetCommand();
+    // The defaults' turn may be another.
+    if (host->HasMainWindow())
+        host->RecalcLayout();
     OnParametersChanged();
 }
 

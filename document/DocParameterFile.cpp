@@ -34,16 +34,14 @@ bool ReadParameterFile(const std::string& path, CVelmoDoc& doc)
 {
     if (!IsReadableFile(path))
         return false;
-    CDocHost& host = doc.Host();
     EditState& edit = doc.Edit();
 
     const int useRafWB = edit.UseRafWB() ? 1 : 0;
     const int stored = GetPrivateProfileInt(S, kUseRafWBKey, useRafWB, path) != 0 ? 1 : 0;
     if (stored != useRafWB) {
+        // The palettes fill their white-balance lists again for the switch.
         edit.SetSwitch(SwitchId::UseRafWB, stored);
-        host.RefillWhiteBalanceLists();
         doc.SetDefaultParameters();
-        host.OnResetCommand();
     }
 
     DevParams record = edit.Params();

@@ -40,16 +40,14 @@ PreviewJob CVelmoDoc::MakePreviewJob(int width, int height, bool sharpen) const
     return job;
 }
 
-uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refreshPalettes)
+uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool forView)
 {
-    if (refreshPalettes && host->HasMainWindow())
-        host->RefreshPalettes();
     if (bits == nullptr || !HasImage())
         return nullptr;
     const PreviewJob job = MakePreviewJob(width, height, true);
     if (job.source.sMap == nullptr)
         return nullptr;
-    if (refreshPalettes) {
+    if (forView) {
         const auto response = ::velmo::ToneResponse(job.ctx, job.options.clipWarning);
         toneResponse.assign(response.begin(), response.end());
     }
@@ -59,7 +57,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
     out.bits = bits;
     out.histograms = &histograms;
     // The 16-bit copy belongs to the user-interface path.
-    if (refreshPalettes && width == kPreviewWidth && height == kPreviewHeight &&
+    if (forView && width == kPreviewWidth && height == kPreviewHeight &&
         preview16.size() == size_t(kPreviewWidth) * kPreviewHeight * 3)
         out.copy16 = preview16.data();
     DevelopStatus status;
@@ -69,7 +67,7 @@ uint8_t* CVelmoDoc::MakePreview(uint8_t* bits, int width, int height, bool refre
     }
     if (status != DevelopStatus::Ok)
         return nullptr;
-    if (refreshPalettes && histogram.size() >= size_t(kHistogramBins)) {
+    if (forView && histogram.size() >= size_t(kHistogramBins)) {
         for (size_t i = 0; i < histograms.counts.size(); ++i)
             histogram[i] = int32_t(histograms.counts[i]);
     }

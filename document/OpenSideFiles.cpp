@@ -66,7 +66,7 @@ bool CVelmoDoc::OpenParameterFile(const std::string& path)
         host->RecalcLayout();
         host->ResendCropFrame();
     }
-    host->OnParametersChanged();
+    OnParametersChanged();
     host->AddToRecentList(RecentListKind::Parameters, path);
     paths.parameters = path;
     return true;
@@ -95,7 +95,7 @@ bool CVelmoDoc::OpenFeatureFile(FeatureKind kind, const std::string& path)
     // The toggle switches the feature on, whatever its state was.
     edit.SetFeature(kind, false);
     ToggleFeature(kind);
-    host->OnParametersChanged();
+    OnParametersChanged();
     return true;
 }
 
@@ -118,7 +118,7 @@ bool CVelmoDoc::OpenWhiteBalanceFile(const std::string& path)
     edit.SetParams(record);
     UpdateCustomWhiteBalance();
     edit.SetField(ParamField::whiteBalance, CustomPreset(edit.UseRafWB()));
-    host->OnParametersChanged();
+    OnParametersChanged();
     host->AddToRecentList(RecentListKind::WhiteBalance, path);
     paths.whiteBalance = path;
     return true;

@@ -73,7 +73,7 @@ static bool ApplySpotSums(CVelmoDoc& doc, const Sums& s)
     });
     doc.UpdateCustomWhiteBalance();
     doc.Edit().SetField(ParamField::whiteBalance, CustomPreset(doc.Edit().UseRafWB()));
-    doc.Host().OnParametersChanged();
+    doc.OnParametersChanged();
     return true;
 }
 

@@ -140,10 +140,10 @@ public:
     // full-preview size) from the sample maps into bits: blue, green, red
     // bytes, turned by `rotate` (height x width then). Returns bits, or null
     // without an image or maps, for another size, or when the progress
-    // channel asked to stop. With refreshPalettes (the user-interface path)
-    // it also refreshes the palettes, the tone response, the preview
-    // histograms and the 16-bit copy.
-    uint8_t* MakePreview(uint8_t* bits, int width, int height, bool refreshPalettes);
+    // channel asked to stop. For the view (the user-interface path) it also
+    // keeps the tone response, the preview histograms and the 16-bit copy
+    // (the palettes follow the edit state by themselves).
+    uint8_t* MakePreview(uint8_t* bits, int width, int height, bool forView);
     // The view's entry after a parameter change: pauses the worker, develops
     // the 512 x 384 preview into bits (512 x 384 x 3 bytes), drops the stale
     // full preview and cached image and lets the worker start again.
@@ -221,11 +221,20 @@ public:
     const FamilyWhiteBalanceTable& FamilyTable() const { return familyWb[FamilyTableIndex(image.cameraFamily)]; }
 
     // --- Parameter commands (document/DocParameterCommands.cpp) -------------------
-    // The refresh after the record changed: both parameters palettes take the
-    // record, the views develop again, the magnifier is rendered again when
-    // "CheckMGN" is set and pending deferred applies are cancelled (the host
-    // does the four).
-    void OnParametersChanged() { host->OnParametersChanged(); }
+    // The refresh after the edit state changed: everything that shows it
+    // shows all of it again and drops an apply still waiting for its
+    // countdown (the edit state's Refresh, which both parameters palettes
+    // follow), the views develop again, and the magnifier is rendered again
+    // when "CheckMGN" is set (once a held refresh is let go).
+    void OnParametersChanged();
+    // Developing now after an edit in a palette, the command any palette
+    // calls: every palette first writes back what its user typed and has not
+    // applied yet (the edit state's Commit), then the refresh.
+    void ApplyEdits();
+    // While a slider is dragged with "Prv" checked, the magnifier's refresh
+    // waits for the end of the drag (it takes far longer than the preview);
+    // letting go renders it once when one was held back.
+    void HoldMagnifier(bool hold);
     // The turn of a rotation command: 33601 none, 33602 right, 33603 left;
     // -1 takes it from the Exif orientation (8 left, 6 right, anything else
     // none). Other ids change nothing. A new turn lays the frame out again,
@@ -547,6 +556,8 @@ private:
     int64_t fringeRed = 0;
     int64_t fringeBlue = 0;
     bool magnifierKeepInside = false;
+    bool magnifierHeld = false;    // HoldMagnifier
+    bool magnifierPending = false; // a refresh waits for the end of the hold
     std::vector<int32_t> histogram;
     std::vector<uint16_t> toneResponse;
     std::vector<uint16_t> preview16;

@@ -187,6 +187,16 @@ void EditState::SetSelectiveColors(const SelectiveColorTable& table)
 
 void EditState::SetFeature(FeatureKind kind, bool on)
 {
+    WriteFeature(kind, on, false);
+}
+
+void EditState::ToggleFeature(FeatureKind kind)
+{
+    WriteFeature(kind, !FeatureOn(kind), true);
+}
+
+void EditState::WriteFeature(FeatureKind kind, bool on, bool toggled)
+{
     bool& flag = kind == FeatureKind::LensCorrection    ? lensOn
                  : kind == FeatureKind::SelectiveColors ? selectiveColorsOn
                                                         : freeCurveOn;
@@ -196,6 +206,21 @@ void EditState::SetFeature(FeatureKind kind, bool on)
     EditChange change;
     change.target = EditTarget::Feature;
     change.feature = kind;
+    change.toggled = toggled;
+    Notify(change);
+}
+
+void EditState::RequestCommit()
+{
+    EditChange change;
+    change.target = EditTarget::Commit;
+    Notify(change);
+}
+
+void EditState::NotifyRefresh()
+{
+    EditChange change;
+    change.target = EditTarget::Refresh;
     Notify(change);
 }
 

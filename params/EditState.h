@@ -31,14 +31,26 @@ class SettingsStore;
 // The three feature tables with an enable flag of their own.
 enum class FeatureKind { LensCorrection, SelectiveColors, FreeCurve };
 
-// What a write changed.
-enum class EditTarget { Params, FreeCurve, Lens, SelectiveColors, Feature, Switch };
+// What a write changed; or, for Commit and Refresh, what the document asks
+// of everything that edits or shows the state.
+enum class EditTarget {
+    Params, FreeCurve, Lens, SelectiveColors, Feature, Switch,
+    // A development for a palette's edit follows: every palette writes back
+    // what its user typed and has not applied yet.
+    Commit,
+    // The state was developed: every palette shows all of it again and drops
+    // an apply still waiting for its countdown.
+    Refresh,
+};
 
 struct EditChange {
     EditTarget target = EditTarget::Params;
     ParamFieldSet fields;                     // Params: the fields that changed
     FeatureKind feature = FeatureKind::LensCorrection; // Feature: whose flag; FreeCurve, Lens, SelectiveColors: the feature of the table
     SwitchId switchId = SwitchId::CheckPrv;   // Switch: which one
+    // Feature: the user switched it (ToggleFeature, the feature's command):
+    // its editor comes forward when it is now on.
+    bool toggled = false;
 
     bool Changed(ParamField field) const { return target == EditTarget::Params && fields.test(size_t(field)); }
 };
@@ -118,9 +130,15 @@ public:
     void SetLens(const LensCorrectionSettings& settings);
     void SetSelectiveColors(const SelectiveColorTable& table);
     void SetFeature(FeatureKind kind, bool on);
-    void ToggleFeature(FeatureKind kind) { SetFeature(kind, !FeatureOn(kind)); }
+    // The user's switch of a feature (its change says so).
+    void ToggleFeature(FeatureKind kind);
     // False (nothing changed) for a value the switch does not take.
     bool SetSwitch(SwitchId id, int value);
+
+    // --- The document's requests to the listeners -----------------------------
+    // Commit and Refresh (see EditTarget).
+    void RequestCommit();
+    void NotifyRefresh();
 
     // --- Listeners -----------------------------------------------------------
     [[nodiscard]] EditSubscription Subscribe(EditListener listener);
@@ -138,6 +156,7 @@ public:
 
 private:
     void Notify(const EditChange& change);
+    void WriteFeature(FeatureKind kind, bool on, bool toggled);
 
     DevParams params{};
     FreeCurveStore freeCurveStore{};

@@ -5,8 +5,8 @@
 // when the digest leaves it out, the next line the digest shows).
 #pragma once
 
-#include "app/PaletteDock.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteDock.h"
+#include "app/palettes/PaletteInterfaces.h"
 
 #include <cstddef>
 #include <string>

@@ -17,11 +17,11 @@ public:
         : Panel(document, dialogId, parent)
     {
         this->SetPageHooks(host.armCountdown, host.applyNow);
+        this->SetCommands(host.commands);
     }
     // The edit state holds every edit already.
     void ApplyPage() override { this->Countdown().Cancel(); }
     void ResetPage() override { this->ResetFeature(); }
-    void RefreshPage() override { this->Reload(); }
 };
 
 } // namespace

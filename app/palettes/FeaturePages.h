@@ -4,6 +4,7 @@
 // page and talks to it through IFeaturePage.
 #pragma once
 
+#include "app/palettes/PaletteDock.h"
 #include "params/EditState.h"
 
 #include <functional>
@@ -21,6 +22,8 @@ struct FeaturePageHost {
     std::function<void()> armCountdown;
     // Apply now (the palette's apply by tab, then the development).
     std::function<void()> applyNow;
+    // The commands of the page's buttons.
+    PaletteCommands commands;
 };
 
 class IFeaturePage {
@@ -31,8 +34,6 @@ public:
     virtual void ApplyPage() = 0;
     // "&Reset" while the page's tab is shown: only this feature is reset.
     virtual void ResetPage() = 0;
-    // The feature's table was replaced or its flag switched: reload.
-    virtual void RefreshPage() = 0;
 };
 
 // The page of kind, a child of parent; the widget also implements

@@ -17,9 +17,10 @@
 namespace velmo {
 
 CFeatureBar::CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId,
-                         Parts parts, QWidget* parent)
+                         Parts parts, PaletteCommands commands, QWidget* parent)
     : CPaletteDock(barViewId, QString::fromLatin1(objectName), caption, parts.body, parent), panel(parts.panel)
 {
+    panel->SetCommands(std::move(commands));
     auto* layout = new QVBoxLayout(parts.body);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->addWidget(panel, 1);
@@ -47,10 +48,7 @@ CFeatureBar::CFeatureBar(unsigned barViewId, const char* objectName, const QStri
         if (prvCheck->State() != 0)
             panel->ApplyNow();
     });
-    prvSubscription = doc.Edit().Subscribe([this, &doc](const EditChange& change) {
-        if (change.target == EditTarget::Switch && change.switchId == SwitchId::CheckPrv)
-            prvCheck->SetState(doc.Edit().Switch(SwitchId::CheckPrv));
-    });
+    subscription = doc.Edit().Subscribe([this](const EditChange& change) { OnEditChange(change); });
     connect(resetButton, &QPushButton::clicked, this, [this] { panel->ResetFeature(); });
     connect(applyButton, &QPushButton::clicked, this, [this] { panel->ApplyNow(); });
     // "&Apply" is enabled only while an edit waits for its development.
@@ -65,22 +63,22 @@ void CFeatureBar::UpdateButtons()
     applyButton->setEnabled(panel->Countdown().Pending());
 }
 
-void CFeatureBar::SetEnabled(bool on)
+void CFeatureBar::OnEditChange(const EditChange& change)
 {
-    if (on && isHidden())
+    const EditState& state = panel->Doc().Edit();
+    if (change.target == EditTarget::Switch && change.switchId == SwitchId::CheckPrv) {
+        prvCheck->SetState(state.Switch(SwitchId::CheckPrv));
+        return;
+    }
+    // The user switched the feature in the classic UI: the palette comes
+    // forward (and shows itself when the feature went on).
+    if (change.target != EditTarget::Feature || change.feature != panel->Kind() || !change.toggled ||
+        state.Switch(SwitchId::UseOldUI) == 0)
+        return;
+    if (state.FeatureOn(change.feature) && isHidden())
         show();
-    panel->Reload();
-}
-
-void CFeatureBar::Apply()
-{
-    panel->Countdown().Cancel();
-    UpdateButtons();
-}
-
-void CFeatureBar::Refresh()
-{
-    panel->Reload();
+    if (isVisible())
+        setFocus();
 }
 
 namespace {
@@ -94,9 +92,9 @@ CFeatureBar::Parts NewParts(CVelmoDoc& doc, unsigned dialogId)
 
 } // namespace
 
-CFreeCurveBar::CFreeCurveBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
+CFreeCurveBar::CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
     : CFeatureBar(ID_VIEW_FREECURVE, "FreeCurveBar", caption, IDD_FREECURVE_BAR,
-                  NewParts<CFreeCurvePanel>(doc, IDD_FREECURVE_BAR), parent)
+                  NewParts<CFreeCurvePanel>(doc, IDD_FREECURVE_BAR), std::move(commands), parent)
 {
 }
 
@@ -105,8 +103,9 @@ CFreeCurvePanel* CFreeCurveBar::CurvePanel() const
     return static_cast<CFreeCurvePanel*>(Panel());
 }
 
-CLensBar::CLensBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
-    : CFeatureBar(ID_VIEW_LENS, "LensBar", caption, IDD_LENS_BAR, NewParts<CLensPanel>(doc, IDD_LENS_BAR), parent)
+CLensBar::CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
+    : CFeatureBar(ID_VIEW_LENS, "LensBar", caption, IDD_LENS_BAR, NewParts<CLensPanel>(doc, IDD_LENS_BAR),
+                  std::move(commands), parent)
 {
 }
 
@@ -123,9 +122,9 @@ void CLensBar::SetLensInfo(const std::string& modelName, double focalLength)
             p->SetLensInfo(modelName, focalLength);
 }
 
-CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, QWidget* parent)
+CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
     : CFeatureBar(ID_VIEW_SELCOLOR, "SelColorBar", caption, IDD_SELCOLOR_BAR,
-                  NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), parent)
+                  NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), std::move(commands), parent)
 {
 }
 

@@ -5,8 +5,9 @@
 // show the same panels (app/palettes/FeaturePages.h).
 #pragma once
 
-#include "app/PaletteDock.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteDock.h"
+#include "app/palettes/PaletteInterfaces.h"
+#include "params/EditState.h"
 
 #include <QTimer>
 
@@ -21,21 +22,15 @@ class CLensPanel;
 class CSelColorPanel;
 class CVelmoDoc;
 
-class CFeatureBar : public CPaletteDock, public IFeaturePalette {
+// Each follows the edit state through its panel; when the user switches its
+// feature on in the classic UI, the palette shows itself and takes the focus.
+class CFeatureBar : public CPaletteDock {
 public:
     // The palette's parts, made before the dock that holds them.
     struct Parts {
         QWidget* body;
         CFeaturePanel* panel;
     };
-
-    // IFeaturePalette: the check shows the flag (the palette shows itself
-    // when the feature goes on); Apply: what was edited is in the edit state
-    // already, so only the countdown stops (the caller develops); Refresh:
-    // the controls show the edit state.
-    void SetEnabled(bool on) override;
-    void Apply() override;
-    void Refresh() override;
 
     CFeaturePanel* Panel() const { return panel; }
     QPushButton* ApplyButton() const { return applyButton; }
@@ -44,28 +39,29 @@ public:
 
 protected:
     CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId, Parts parts,
-                QWidget* parent);
+                PaletteCommands commands, QWidget* parent);
 
 private:
     void UpdateButtons();
+    void OnEditChange(const EditChange& change);
 
     CFeaturePanel* panel;
     QPushButton* applyButton = nullptr;
     QPushButton* resetButton = nullptr;
     AutoCheckBox* prvCheck = nullptr;
     QTimer buttonTimer;
-    EditSubscription prvSubscription;
+    EditSubscription subscription;
 };
 
 class CFreeCurveBar final : public CFeatureBar {
 public:
-    CFreeCurveBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
     CFreeCurvePanel* CurvePanel() const;
 };
 
 class CLensBar final : public CFeatureBar, public ILensPalette {
 public:
-    CLensBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
     CLensPanel* LensPanel() const;
     // Also the Lens page of the tabbed palette shows the captions.
     void SetLensInfo(const std::string& modelName, double focalLength) override;
@@ -73,7 +69,7 @@ public:
 
 class CSelColorBar final : public CFeatureBar {
 public:
-    CSelColorBar(const QString& caption, CVelmoDoc& doc, QWidget* parent);
+    CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
     CSelColorPanel* ColorPanel() const;
 };
 

@@ -1,7 +1,5 @@
 #include "app/palettes/FeaturePanel.h"
 
-#include "app/MainFrame.h"
-#include "app/palettes/ParamBar.h"
 #include "document/VelmoDoc.h"
 #include "params/ParamFields.h"
 #include "platform/gui/AutoCheckBox.h"
@@ -22,6 +20,9 @@ CFeaturePanel::CFeaturePanel(FeatureKind featureKind, CVelmoDoc& document, unsig
       timer(countdown, [this] { ApplyNow(); }, this)
 {
     subscription = doc.Edit().Subscribe([this](const EditChange& change) {
+        // The state was developed: an edit waiting for the countdown is in it.
+        if (change.target == EditTarget::Refresh)
+            countdown.Cancel();
         if (!Concerns(change))
             return;
         if (enableCheck != nullptr)
@@ -38,20 +39,6 @@ bool CFeaturePanel::FeatureOn() const
     return doc.Edit().FeatureOn(kind);
 }
 
-CMainFrame* CFeaturePanel::Frame() const
-{
-    for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
-        if (auto* frame = dynamic_cast<CMainFrame*>(w))
-            return frame;
-    return nullptr;
-}
-
-void CFeaturePanel::RunCommand(unsigned id) const
-{
-    if (CMainFrame* frame = Frame())
-        frame->ExecuteCommand(id);
-}
-
 void CFeaturePanel::SetPageHooks(std::function<void()> arm, std::function<void()> apply)
 {
     armHook = std::move(arm);
@@ -65,13 +52,9 @@ void CFeaturePanel::Develop()
         applyHook();
         return;
     }
-    // The tool palettes develop through the classic parameters palette's
-    // apply, which also takes what was typed there.
-    CMainFrame* frame = Frame();
-    if (auto* params = frame != nullptr ? dynamic_cast<CParamBar*>(frame->Palette(ID_VIEW_PARAMS)) : nullptr)
-        params->Apply();
-    else
-        doc.OnParametersChanged();
+    // The document's command: what is typed in a parameters palette goes
+    // with it.
+    doc.ApplyEdits();
 }
 
 void CFeaturePanel::Arm()
@@ -126,12 +109,7 @@ QWidget* CFeaturePanel::MakeHeader(unsigned enableId, unsigned popupButtonId)
     layout->addWidget(enableCheck, 1);
     if (const std::optional<FileMenuInfo> info = FileMenuForButton(popupButtonId)) {
         fileButtons = new FileMenuButtons(
-            *info, [this](unsigned id) { RunCommand(id); },
-            [this] {
-                CMainFrame* frame = Frame();
-                return frame != nullptr ? frame->Route() : CommandRoute();
-            },
-            row);
+            *info, [this](unsigned id) { RunCommand(id); }, [this] { return commands.Route(); }, row);
         layout->addWidget(fileButtons);
     }
     return row;
@@ -155,6 +133,8 @@ bool CFeaturePanel::Concerns(const EditChange& change) const
     // The hue model changes the colour strips; the green enhancer too.
     case EditTarget::Switch: return kind == FeatureKind::SelectiveColors && change.switchId == SwitchId::UseHLS;
     case EditTarget::Params: return kind == FeatureKind::SelectiveColors && change.Changed(ParamField::iEnhGreen);
+    case EditTarget::Refresh: return true;
+    case EditTarget::Commit: return false;
     }
     return false;
 }

@@ -8,6 +8,7 @@
 // parameters palette alike; both hosts edit the one edit state.
 #pragma once
 
+#include "app/palettes/PaletteDock.h"
 #include "params/ControlRow.h"
 #include "params/EditState.h"
 #include "platform/gui/ApplyTimer.h"
@@ -24,7 +25,6 @@ class QLineEdit;
 namespace velmo {
 
 class AutoCheckBox;
-class CMainFrame;
 class CVelmoDoc;
 class ControlUnit;
 class ControlUnitListener;
@@ -58,10 +58,10 @@ public:
     AutoCheckBox* EnableCheck() const { return enableCheck; }
     FileMenuButtons* FileButtons() const { return fileButtons; }
 
-    // The frame this panel lives in (null in a bare test window).
-    CMainFrame* Frame() const;
-    // Runs a command on the frame's route (nothing without a frame).
-    void RunCommand(unsigned id) const;
+    // What its buttons ask of the program (set by the palette that holds it).
+    void SetCommands(PaletteCommands palette) { commands = std::move(palette); }
+    // Runs a command on the frame's route (nothing in a bare test window).
+    void RunCommand(unsigned id) const { commands.Run(id); }
 
     // The control table's row of id as this panel shows it (its captions).
     ControlRow Row(unsigned id) const;
@@ -87,7 +87,7 @@ protected:
     void AfterTyping() { Arm(); }
     // The countdown starts again.
     void Arm();
-    // The pictures develop (the host's apply).
+    // The pictures develop: the host's apply, else the document's.
     void Develop();
 
     // Shows value in a unit: the slider always, the edit only when its text
@@ -109,6 +109,7 @@ private:
     FileMenuButtons* fileButtons = nullptr;
     std::function<void()> armHook;
     std::function<void()> applyHook;
+    PaletteCommands commands;
 };
 
 } // namespace velmo

@@ -6,7 +6,7 @@
 // left end. Without an image the plot stays black.
 #pragma once
 
-#include "app/PaletteDock.h"
+#include "app/palettes/PaletteDock.h"
 
 #include <QColor>
 #include <QImage>

@@ -7,8 +7,8 @@
 // image the view stays empty.
 #pragma once
 
-#include "app/PaletteDock.h"
-#include "app/PaletteInterfaces.h"
+#include "app/palettes/PaletteDock.h"
+#include "app/palettes/PaletteInterfaces.h"
 #include "app/palettes/MagnifierModel.h"
 #include "develop/preview/FullPreviewBitmap.h"
 

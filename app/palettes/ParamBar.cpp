@@ -1,11 +1,10 @@
 #include "app/palettes/ParamBar.h"
 
-#include "app/MainFrame.h"
 #include "document/VelmoDoc.h"
+#include "params/ParamFields.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/ControlUnit.h"
 #include "res/ResourceIds.h"
-#include "res/StringTable.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -16,17 +15,14 @@
 
 namespace velmo {
 
-CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& caption, QWidget* parent)
+CParamBar::CParamBar(PaletteCommands commands, CVelmoDoc& document, const QString& caption, QWidget* parent)
     : CPaletteDock(ID_VIEW_PARAMS, QStringLiteral("ParamBar"), caption, new QWidget, parent), doc(document)
 {
     CParamControls::Options options;
     options.classic = true;
     options.dialogId = IDD_PARAM_BAR;
-    if (frame != nullptr) {
-        options.commands = [frame](unsigned id) { frame->ExecuteCommand(id); };
-        options.route = [frame] { return frame->Route(); };
-        options.holdMagnifier = [frame](bool hold) { frame->HoldMagnifier(hold); };
-    }
+    options.commands = std::move(commands.run);
+    options.route = std::move(commands.route);
     params = std::make_unique<CParamControls>(&doc, std::move(options));
     params->onCountdownChanged = [this] { UpdateApplyButton(); };
 
@@ -40,8 +36,9 @@ CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& capt
     layout->addWidget(scroll, 1);
 
     QHBoxLayout* bottom = params->MakeBottomRow(body, [this] { OnReset(); });
-    applyButton = new QPushButton(QString::fromStdString(LoadString(IDS_CAPTION_APPLY)), body);
-    SetupControl(applyButton, IDC_APPLY, PlainCaption(applyButton->text()));
+    ControlRow applyRow = *ControlRowById(IDC_APPLY);
+    applyRow.dialogId = IDD_PARAM_BAR;
+    applyButton = static_cast<QPushButton*>(MakeRowControl(applyRow, body));
     applyButton->setEnabled(false);
     connect(applyButton, &QPushButton::clicked, this, [this] { Apply(); });
     bottom->addWidget(applyButton);
@@ -51,8 +48,7 @@ CParamBar::CParamBar(CMainFrame* frame, CVelmoDoc& document, const QString& capt
         connect(edit, &QLineEdit::returnPressed, this, [this] { Apply(); });
 
     params->InitControls();
-    SetParams(doc.Edit().Params());
-    countdownCancels = 0;
+    params->SetParams(doc.Edit().Params());
     ApplyFont();
 }
 
@@ -67,45 +63,18 @@ void CParamBar::UpdateApplyButton()
 void CParamBar::OnReset()
 {
     doc.SetDefaultParameters();
-    SetParams(doc.Edit().Params());
+    params->SetParams(doc.Edit().Params());
     widget()->update();
-}
-
-void CParamBar::SetParams(const DevParams& record)
-{
-    params->SetParams(record);
-}
-
-void CParamBar::CancelCountdown()
-{
-    ++countdownCancels;
-    params->CancelCountdown();
 }
 
 bool CParamBar::ShowControl(unsigned controlId)
 {
-    lastShownControl = controlId;
     QWidget* control = FindControl(widget(), controlId);
     if (control == nullptr)
         return false;
     control->setFocus(Qt::OtherFocusReason);
     return true;
 }
-
-void CParamBar::FillWhiteBalanceList()
-{
-    ++whiteBalanceListFills;
-    params->FillWhiteBalanceList();
-}
-
-bool CParamBar::UpdateData(bool saveAndValidate)
-{
-    return params->UpdateData(saveAndValidate);
-}
-
-void CParamBar::OnFeatureToggled(FeatureKind, bool) {}
-
-void CParamBar::RefreshFeature(FeatureKind) {}
 
 void CParamBar::ApplyFont()
 {

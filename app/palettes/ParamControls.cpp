@@ -711,16 +711,22 @@ void CParamControls::SetParams(const DevParams& newRecord)
 
 void CParamControls::Apply()
 {
+    if (WriteBack())
+        doc->ApplyEdits();
+}
+
+bool CParamControls::WriteBack()
+{
     CancelCountdown();
     // A refused entry keeps its text and the focus; nothing half-read is applied.
     if (!UpdateData(true))
-        return;
+        return false;
     PositionsFromRecord();
     UpdateData(false);
     ShowHue();
     // Before the first record arrives the palette holds a zeroed one.
     if (doc == nullptr || !loaded)
-        return;
+        return false;
 
     DevParams mine = record;
     ToStored(mine);
@@ -738,7 +744,7 @@ void CParamControls::Apply()
     doc->SetWhiteBalance(wb, 0, -1);
     if (record.sharpness == 3)
         doc->SetSoftenHarden(softenValue, hardenValue, false);
-    doc->OnParametersChanged();
+    return true;
 }
 
 void CParamControls::RunOnApply()
@@ -804,12 +810,12 @@ void CParamControls::SliderScrolled(ControlUnit& unit, int code, int)
 {
     const int prv = doc != nullptr ? doc->Edit().Switch(SwitchId::CheckPrv) : checkPrv;
     const bool live = code == TB_THUMBTRACK && prv == kPrvLive;
-    if (live && options.holdMagnifier)
-        options.holdMagnifier(true);
+    if (live && doc != nullptr)
+        doc->HoldMagnifier(true);
     const SliderGateResult result = RunSliderGate(
         code, prv, countdown, [this, &unit] { return TakeSliderValue(unit); }, [this] { Apply(); });
-    if (!live && options.holdMagnifier)
-        options.holdMagnifier(false);
+    if (!live && doc != nullptr)
+        doc->HoldMagnifier(false);
     if (result == SliderGateResult::Deferred && onCountdownChanged)
         onCountdownChanged();
 }
@@ -843,6 +849,16 @@ void CParamControls::OnEditChange(const EditChange& change)
 {
     if (doc == nullptr)
         return;
+    switch (change.target) {
+    case EditTarget::Commit:
+        // A development for another palette's edit: what was typed here and
+        // waits for the countdown goes with it.
+        if (countdown.Pending())
+            WriteBack();
+        return;
+    case EditTarget::Refresh: SetParams(doc->Edit().Params()); return;
+    default: break;
+    }
     if (change.target == EditTarget::Switch) {
         if (change.switchId == SwitchId::CheckPrv || change.switchId == SwitchId::CheckMGN) {
             checkPrv = doc->Edit().Switch(SwitchId::CheckPrv);
@@ -851,7 +867,10 @@ void CParamControls::OnEditChange(const EditChange& change)
                 prv->SetState(checkPrv);
             if (auto* mgn = dynamic_cast<AutoCheckBox*>(Control(IDC_CHECK_MGN)))
                 mgn->SetState(checkMgn);
-        } else if (change.switchId == SwitchId::UseOldNR || change.switchId == SwitchId::UseRafWB) {
+        } else if (change.switchId == SwitchId::UseRafWB) {
+            // The other preset list; the record's preset stays selected.
+            FillWhiteBalanceList();
+        } else if (change.switchId == SwitchId::UseOldNR) {
             EnableControls();
         }
         return;

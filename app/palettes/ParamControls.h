@@ -49,9 +49,6 @@ public:
         // "Noise Reduction" run: the tabbed palette's OnApply; the classic
         // palette's Apply when unset.
         std::function<void()> onApply;
-        // Holds the magnifier's refresh during a live drag (true) and lets
-        // it run when the drag ends (false).
-        std::function<void(bool)> holdMagnifier;
     };
 
     CParamControls(CVelmoDoc* doc, Options options, QObject* parent = nullptr);
@@ -69,10 +66,12 @@ public:
     void InitControls();
 
     // --- The palette's operations -------------------------------------
+    // Every control shows record (stored form); a pending apply is dropped.
     void SetParams(const DevParams& record);
-    // Palette to document (also what the tool palettes call). Nothing is
-    // written when an entry is refused (the message shows, the focus stays)
-    // or before the first SetParams.
+    // Palette to document: what the user edited goes into the edit state,
+    // then the document develops (CVelmoDoc::ApplyEdits). Nothing is written
+    // when an entry is refused (the message shows, the focus stays) or
+    // before the first SetParams.
     void Apply();
     bool UpdateData(bool saveAndValidate);
     void FillWhiteBalanceList();
@@ -130,6 +129,9 @@ private:
     void RunOnApply();
     void Arm();
     void OnEditChange(const EditChange& change);
+    // The part of Apply before the development; false when nothing was
+    // written (a refused entry, no record yet).
+    bool WriteBack();
     void ShowFields(const ParamFieldSet& fields);
     int WhiteBalanceSelection() const;
     void SelectListItems(const ParamFieldSet& fields);

@@ -1,9 +1,10 @@
 #include "app/palettes/ParamTabBar.h"
 
-#include "app/MainFrame.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
+#include "params/ParamFields.h"
 #include "platform/gui/ControlIds.h"
+#include "platform/gui/ControlUnit.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
@@ -22,7 +23,6 @@ namespace velmo {
 
 namespace {
 
-constexpr unsigned kTabControlId = 10001;
 constexpr unsigned kTabCaptions = 61234;
 
 constexpr FeatureKind kFeatureOfTab[3] = {FeatureKind::FreeCurve, FeatureKind::LensCorrection,
@@ -59,22 +59,19 @@ void FitScrollWidth(QScrollArea* scroll)
 
 } // namespace
 
-CParamTabBar::CParamTabBar(CMainFrame* frame, CVelmoDoc& document, const QString& caption, QWidget* parent)
+CParamTabBar::CParamTabBar(PaletteCommands commands, CVelmoDoc& document, const QString& caption, QWidget* parent)
     : CPaletteDock(ID_VIEW_PARAMTAB, QStringLiteral("ParamTabBar"), caption, new QWidget, parent), doc(document)
 {
     CParamControls::Options options;
     options.dialogId = IDD_PARAMTAB_BAR;
-    if (frame != nullptr) {
-        options.commands = [frame](unsigned id) { frame->ExecuteCommand(id); };
-        options.route = [frame] { return frame->Route(); };
-        options.holdMagnifier = [frame](bool hold) { frame->HoldMagnifier(hold); };
-    }
+    options.commands = commands.run;
+    options.route = commands.route;
     options.onApply = [this] { OnApply(); };
     params = std::make_unique<CParamControls>(&doc, std::move(options));
-    BuildBody(frame);
+    BuildBody(std::move(commands));
     params->InitControls();
-    SetParams(doc.Edit().Params());
-    countdownCancels = 0;
+    params->SetParams(doc.Edit().Params());
+    subscription = doc.Edit().Subscribe([this](const EditChange& change) { OnEditChange(change); });
 
     // The stored tab; a value outside the six opens on Adjust1.
     int pane = Settings().GetProfileInt(kSettingsSection, "CurrentPane", 0);
@@ -88,7 +85,7 @@ CParamTabBar::~CParamTabBar()
     Settings().WriteProfileInt(kSettingsSection, "CurrentPane", CurrentPage());
 }
 
-void CParamTabBar::BuildBody(CMainFrame*)
+void CParamTabBar::BuildBody(PaletteCommands commands)
 {
     QWidget* body = widget();
     auto* layout = new QVBoxLayout(body);
@@ -96,7 +93,7 @@ void CParamTabBar::BuildBody(CMainFrame*)
     layout->setSpacing(4);
 
     tabs = new QTabBar(body);
-    SetupControl(tabs, kTabControlId, QStringLiteral("Parameter pages"));
+    SetupRowControl(tabs, *ControlRowById(IDC_PARAM_TABS));
     tabs->setExpanding(false);
     tabs->setUsesScrollButtons(false);
     tabs->setDrawBase(true);
@@ -117,6 +114,7 @@ void CParamTabBar::BuildBody(CMainFrame*)
         params->Countdown().Arm();
     };
     host.applyNow = [this] { OnApply(); };
+    host.commands = std::move(commands);
     for (int i = 0; i < 3; ++i) {
         std::unique_ptr<QWidget> pane = MakeFeaturePage(kFeatureOfTab[i], doc, host, nullptr);
         QWidget* raw = pane.release();
@@ -215,7 +213,6 @@ void CParamTabBar::SelectPane(int index)
 
 bool CParamTabBar::ShowControl(unsigned controlId)
 {
-    lastShownControl = controlId;
     for (int i = 0; i < kPageCount; ++i) {
         QWidget* control = FindControl(pages[size_t(i)], controlId);
         if (control == nullptr)
@@ -228,41 +225,26 @@ bool CParamTabBar::ShowControl(unsigned controlId)
     return FindControl(widget(), controlId) != nullptr;
 }
 
-void CParamTabBar::SetParams(const DevParams& record)
+void CParamTabBar::OnEditChange(const EditChange& change)
 {
-    params->SetParams(record);
-    if (QWidget* strip = params->Control(1301))
-        strip->update();
-}
-
-void CParamTabBar::CancelCountdown()
-{
-    ++countdownCancels;
-    params->CancelCountdown();
-    pendingPages.fill(false);
-}
-
-void CParamTabBar::FillWhiteBalanceList()
-{
-    ++whiteBalanceListFills;
-    params->FillWhiteBalanceList();
-}
-
-bool CParamTabBar::UpdateData(bool saveAndValidate)
-{
-    return params->UpdateData(saveAndValidate);
-}
-
-void CParamTabBar::OnFeatureToggled(FeatureKind kind, bool)
-{
-    if (IFeaturePage* pane = FeaturePage(kind))
-        pane->RefreshPage();
-}
-
-void CParamTabBar::RefreshFeature(FeatureKind kind)
-{
-    if (IFeaturePage* pane = FeaturePage(kind))
-        pane->RefreshPage();
+    switch (change.target) {
+    case EditTarget::Refresh:
+        // What the feature pages held is in the state that was developed.
+        pendingPages.fill(false);
+        if (QWidget* strip = params->Control(IDC_HUE_STRIP_SHIFTED))
+            strip->update();
+        return;
+    case EditTarget::Feature:
+        // The user switched a feature on while this palette is the one in
+        // use: its page comes forward.
+        if (change.toggled && doc.Edit().FeatureOn(change.feature) && doc.Edit().Switch(SwitchId::UseOldUI) == 0) {
+            ShowPage(FeatureTab(change.feature));
+            show();
+            setFocus();
+        }
+        return;
+    default: return;
+    }
 }
 
 void CParamTabBar::OnApply()
@@ -293,7 +275,7 @@ void CParamTabBar::OnReset()
         return;
     }
     doc.SetDefaultParameters();
-    SetParams(doc.Edit().Params());
+    params->SetParams(doc.Edit().Params());
     widget()->update();
     Apply();
 }

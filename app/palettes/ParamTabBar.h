@@ -5,9 +5,8 @@
 // "Settings"/"CurrentPane". Enter in any edit applies at once.
 #pragma once
 
-#include "app/PaletteDock.h"
-#include "app/PaletteInterfaces.h"
 #include "app/palettes/FeaturePages.h"
+#include "app/palettes/PaletteDock.h"
 #include "app/palettes/ParamControls.h"
 
 #include <array>
@@ -19,23 +18,19 @@ class QTabBar;
 
 namespace velmo {
 
-class CMainFrame;
-
-class CParamTabBar final : public CPaletteDock, public IParamPalette {
+// It follows the edit state as every palette does; when the user switches a
+// feature on while this is the palette in use, it shows the feature's page.
+class CParamTabBar final : public CPaletteDock {
 public:
     static constexpr int kPageCount = 6;
 
-    CParamTabBar(CMainFrame* frame, CVelmoDoc& doc, const QString& caption, QWidget* parent);
+    CParamTabBar(PaletteCommands commands, CVelmoDoc& doc, const QString& caption, QWidget* parent);
     ~CParamTabBar() override;
 
-    // IParamPalette
-    void SetParams(const DevParams& record) override;
-    void CancelCountdown() override;
-    bool ShowControl(unsigned controlId) override;
-    void FillWhiteBalanceList() override;
-    bool UpdateData(bool saveAndValidate) override;
-    void OnFeatureToggled(FeatureKind kind, bool on) override;
-    void RefreshFeature(FeatureKind kind) override;
+    // Selects the page that holds control controlId, shows it and gives the
+    // control the focus; a control of the palette itself ("Prv") changes
+    // nothing. False when the palette has no such control.
+    bool ShowControl(unsigned controlId);
 
     // CPaletteDock
     int CurrentPage() const override;
@@ -59,17 +54,14 @@ public:
     QWidget* Page(int index) const;
     IFeaturePage* FeaturePage(FeatureKind kind) const;
 
-    // What the commands asked of the palette.
-    unsigned LastShownControl() const { return lastShownControl; }
-    int CountdownCancels() const { return countdownCancels; }
-    int WhiteBalanceListFills() const { return whiteBalanceListFills; }
     const DevParams& Record() const { return params->Record(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildBody(CMainFrame* frame);
+    void BuildBody(PaletteCommands commands);
+    void OnEditChange(const EditChange& change);
     void WatchKeys(QWidget* root);
     void FocusFirstControl(int index);
     int FeatureTab(FeatureKind kind) const;
@@ -80,9 +72,7 @@ private:
     QStackedWidget* stack = nullptr;
     std::array<QWidget*, kPageCount> pages{};
     std::array<bool, kPageCount> pendingPages{};
-    unsigned lastShownControl = 0;
-    int countdownCancels = 0;
-    int whiteBalanceListFills = 0;
+    EditSubscription subscription;
 };
 
 } // namespace velmo

@@ -5,7 +5,7 @@
 // black.
 #pragma once
 
-#include "app/PaletteDock.h"
+#include "app/palettes/PaletteDock.h"
 
 #include <QImage>
 

@@ -5,11 +5,11 @@
 // photographer's round trip through the menus: open, turn, white balance,
 // JPEG, save, and a save that cannot be written.
 #include "app/palettes/HistogramBar.h"
-#include "app/PlaceholderPalettes.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/FeaturePanel.h"
 #include "app/palettes/MagnifierBar.h"
 #include "platform/gui/AutoCheckBox.h"
+#include "platform/gui/ControlUnit.h"
 #include "app/palettes/ParamTabBar.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/FileDialogs.h"
@@ -31,6 +31,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
@@ -64,6 +65,14 @@ CCmdUI UiState(CMainFrame& frame, unsigned id)
 CParamTabBar& Tabbed(CMainFrame& frame)
 {
     return *dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
+}
+
+// The tabbed palette's control id is the one that has (or will have, once
+// the window is active) the keyboard focus.
+bool Focused(CMainFrame& frame, unsigned id)
+{
+    QWidget* control = Tabbed(frame).Controls().Control(id);
+    return control != nullptr && frame.focusWidget() == control;
 }
 
 // One row: the state before, the command (unless run is false), what it
@@ -236,7 +245,7 @@ private slots:
         const std::vector<CommandCase> cases = {
             // White balance: the item of the preset's name, in both numberings.
             {"wb daylight", ID_WB_FIRST + 1, rafWB(true),
-             [](Doc& d, Frame& f) { return Field(d, ParamField::whiteBalance) == 1 && Tabbed(f).LastShownControl() == IDC_WB_COMBO; },
+             [](Doc& d, Frame& f) { return Field(d, ParamField::whiteBalance) == 1 && Focused(f, IDC_WB_COMBO); },
              true, 1},
             {"wb old as shot", ID_WB_FIRST, rafWB(false), is(ParamField::whiteBalance, 8), true, 1},
             {"wb old daylight", ID_WB_FIRST + 1, rafWB(false), is(ParamField::whiteBalance, 0), true, 1},
@@ -248,7 +257,7 @@ private slots:
             {"sharpness soft", ID_SHARPNESS_SOFT, field(ParamField::sharpness, 1),
              [](Doc& d, Frame& f) {
                  return Field(d, ParamField::sharpness) == 2 && Tabbed(f).Record().sharpness == 2 &&
-                        Tabbed(f).LastShownControl() == IDC_SHARPNESS_HARD + 2;
+                        Focused(f, IDC_SHARPNESS_SOFT);
              },
              true, 1},
             // Rotation: the item's turn; ids past the items are ignored.
@@ -284,13 +293,28 @@ private slots:
                  const DevParams& p = d.Edit().Params();
                  return p.gamma == 1.0f && p.saturation == 100 && p.whiteBalance == -1 && p.wbTempt == 4000;
              }},
-            {"refresh", ID_REFRESH, nullptr,
-             [](Doc& d, Frame& f) { return Tabbed(f).CountdownCancels() > 0 && Tabbed(f).Record().saturation + 100 == d.Edit().Params().saturation; }},
+            // The refresh shows the record again and drops a typed value still
+            // waiting for its countdown.
+            {"refresh", ID_REFRESH,
+             [](Doc&, Frame& f) {
+                 Tabbed(f).Controls().Unit(ParamField::hue)->Edit()->setText(QStringLiteral("42"));
+                 Tabbed(f).Controls().Countdown().Arm();
+             },
+             [](Doc& d, Frame& f) {
+                 return !Tabbed(f).Controls().Countdown().Pending() &&
+                        Tabbed(f).Controls().Unit(ParamField::hue)->Edit()->text() ==
+                            QString::number(d.Edit().Params().hue);
+             }},
             {"frame exchange with one frame", ID_SWAP_FRAMES, nullptr, is(ParamField::saturation, 100), true, 0},
             {"clip warning", ID_CLIP_WARNING, [](Doc& d, Frame&) { d.SetClipWarning(false); },
              [](Doc& d, Frame&) { return d.ClipWarning(); }, true, 1},
             {"use old WB", ID_USE_OLD_WB, rafWB(true),
-             [](Doc& d, Frame& f) { return !d.Edit().UseRafWB() && Tabbed(f).WhiteBalanceListFills() > 0; }, true, 1},
+             [](Doc& d, Frame& f) {
+                 // The palettes list the presets of the old numbering.
+                 auto* list = qobject_cast<QComboBox*>(Tabbed(f).Controls().Control(IDC_WB_COMBO));
+                 return !d.Edit().UseRafWB() && list->itemText(0).toStdString() == WhiteBalanceItems(false)[0];
+             },
+             true, 1},
             {"use old NR", ID_USE_OLD_NR, nullptr, sw(SwitchId::UseOldNR, 1), true, 1},
             {"use old saturation", ID_USE_OLD_SATURATION, nullptr, sw(SwitchId::UseHLS, 0), true, 1},
             // Feature toggles, and the saves that need their feature on.

@@ -47,10 +47,11 @@ namespace velmo::test {
 
 namespace {
 
-// A document host that counts the developments the editors ask for.
+// A document host that counts the developments the editors ask for (each
+// updates the views).
 class DevelopCountingHost final : public RecordingHost {
 public:
-    void OnParametersChanged() override { ++developments; }
+    void UpdateAllViews() override { ++developments; }
     int developments = 0;
 };
 

@@ -1,7 +1,7 @@
 // The frame's layout: the view at every preview size and rotation, the fit
 // on a small desktop, full mode and zoom, the stored window position, and
 // the layout kept across a restart.
-#include "app/PaletteDock.h"
+#include "app/palettes/PaletteDock.h"
 #include "app/VelmoView.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"

@@ -1,7 +1,7 @@
 // The palettes: the View commands in the tabbed and the classic UI, the
 // floating and docked layouts, the dialog font, and shortcuts while a
 // palette floats.
-#include "app/PaletteDock.h"
+#include "app/palettes/PaletteDock.h"
 #include "app/VelmoView.h"
 #include "params/EditState.h"
 #include "platform/gui/DialogFont.h"

@@ -15,6 +15,7 @@
 #include "params/ExponentMapping.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBar.h"
+#include "platform/gui/TrackBarCodes.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
@@ -31,6 +32,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <fstream>
 #include <set>
 #include <cstring>
 
@@ -164,8 +166,7 @@ private slots:
                 const QByteArray where = QByteArray(palette.name) + " " + QByteArray::number(c.id);
                 doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvOnRelease);
                 doc.Edit().SetParams(EnablingRecord(doc.Edit().Params(), c.field));
-                for (IParamPalette* p : run.Frame().ParamPalettes())
-                    p->SetParams(doc.Edit().Params());
+                doc.Edit().NotifyRefresh();
                 palette.show(c.id);
                 QVERIFY2(unit->Edit()->isEnabled() && unit->Slider()->isEnabled(), where);
 
@@ -247,7 +248,7 @@ private slots:
                 p.iEnhColor = p.iEnhGreen = p.WBfineTune = p.rotate = p.sharpness = p.bGammaLog = p.bNR = 0;
                 p.sImageOn = p.rImageOn = 1;
                 doc.Edit().SetParams(p);
-                run.Frame().LoadRecordIntoPalettes();
+                run.Doc().Edit().NotifyRefresh();
                 palette.show(k.id);
                 for (int i = 0; i < k.clicks; ++i)
                     button->click();
@@ -289,7 +290,7 @@ private slots:
         for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
             doc.Edit().SetParams(p);
             const DevParams before = doc.Edit().Params();
-            run.Frame().LoadRecordIntoPalettes();
+            run.Doc().Edit().NotifyRefresh();
             if (std::strcmp(palette.name, "tabbed") == 0)
                 Tabbed(run.Frame()).Apply();
             else
@@ -319,7 +320,7 @@ private slots:
         for (const PaletteUnderTest& palette : BothPalettes(run.Frame())) {
             for (const PrvCase& k : cases) {
                 doc.Edit().SetField(F::contrast, 0);
-                run.Frame().LoadRecordIntoPalettes();
+                run.Doc().Edit().NotifyRefresh();
                 doc.Edit().SetSwitch(SwitchId::CheckPrv, k.prv);
                 ControlUnit* unit = palette.controls->Unit(F::contrast);
                 unit->Slider()->SetPos(40);
@@ -334,7 +335,7 @@ private slots:
         // Each keystroke restarts the wait.
         CParamControls& controls = Tabbed(run.Frame()).Controls();
         doc.Edit().SetField(F::hue, 0);
-        run.Frame().LoadRecordIntoPalettes();
+        run.Doc().Edit().NotifyRefresh();
         QLineEdit* hue = controls.Unit(F::hue)->Edit();
         hue->selectAll();
         QTest::keyClicks(hue, QStringLiteral("1"));
@@ -399,7 +400,7 @@ private slots:
         p.easySR = 1;
         p.typeSR = 6;
         doc.Edit().SetParams(p);
-        run.Frame().LoadRecordIntoPalettes();
+        run.Doc().Edit().NotifyRefresh();
         BothPalettes(run.Frame());
         ControlUnit* tabbedG = Tabbed(run.Frame()).Controls().Unit(F::gammaSR);
         ControlUnit* classicG = Classic(run.Frame()).Controls().Unit(F::gammaSR);
@@ -413,6 +414,80 @@ private slots:
             emit wb->activated(item);
             QCOMPARE(Tabbed(run.Frame()).Controls().Unit(F::wbTempt)->Edit()->isEnabled(), item == 12);
         }
+    }
+
+    // Both palettes follow the edit state whichever way it changes: a menu
+    // command, a parameter file, the family defaults, the other white-balance
+    // numbering; and a development asked by one palette takes what was typed
+    // into the other.
+    void PalettesFollowEveryRouteToTheState()
+    {
+        TempDir dir;
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        CMainFrame& frame = run.Frame();
+        std::vector<CParamControls*> both = {&Tabbed(frame).Controls(), &Classic(frame).Controls()};
+        auto shows = [&](F field, int value) {
+            for (CParamControls* c : both) {
+                const ControlRow& row = *ValueControlOf(field);
+                if (c->Unit(field)->Edit()->text() != QString::number(value) ||
+                    c->Unit(field)->Slider()->GetPos() != RowValueToPosition(row, value))
+                    return false;
+            }
+            return true;
+        };
+        auto checked = [&](unsigned id) {
+            std::vector<int> states;
+            for (CParamControls* c : both)
+                states.push_back(static_cast<AutoCheckBox*>(c->Control(id))->State());
+            return states;
+        };
+
+        // A menu command.
+        doc.Edit().SetField(F::iEnhColor, 0);
+        frame.ExecuteCommand(ID_VIVID_COLOR);
+        QCOMPARE(checked(ID_VIVID_COLOR), (std::vector<int>{1, 1}));
+
+        // A parameter file.
+        const std::string vmr = dir.File("look.VMR");
+        {
+            std::ofstream out(vmr, std::ios::binary);
+            out << "[Settings]\r\ncontrast=37\r\nsaturation=140\r\nhue=-12\r\n";
+        }
+        QVERIFY(!doc.OnOpenDocument(vmr));
+        QVERIFY(shows(F::contrast, 37));
+        QVERIFY(shows(F::saturation, 40)); // shown as stored minus 100
+        QVERIFY(shows(F::hue, -12));
+
+        // The family defaults ("&Reset" of the frame).
+        frame.OnReset();
+        const DevParams defaults = doc.Edit().Params();
+        QVERIFY(shows(F::contrast, defaults.contrast));
+        QVERIFY(shows(F::saturation, defaults.saturation - 100));
+
+        // The other numbering of the white-balance presets.
+        frame.ExecuteCommand(ID_USE_OLD_WB);
+        for (CParamControls* c : both) {
+            auto* list = qobject_cast<QComboBox*>(c->Control(IDC_WB_COMBO));
+            QCOMPARE(list->itemText(0).toStdString(), WhiteBalanceItems(false)[0]);
+            QCOMPARE(list->currentIndex(), doc.Edit().Params().whiteBalance);
+        }
+        frame.ExecuteCommand(ID_USE_OLD_WB);
+
+        // A value typed into the classic palette, still counting down, goes
+        // with the development the tabbed palette asks for.
+        doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvOnRelease);
+        QLineEdit* classicHue = Classic(frame).Controls().Unit(F::hue)->Edit();
+        classicHue->selectAll();
+        QTest::keyClicks(classicHue, QStringLiteral("33"));
+        QVERIFY(Classic(frame).Controls().Countdown().Pending());
+        ControlUnit* tabbedContrast = Tabbed(frame).Controls().Unit(F::contrast);
+        tabbedContrast->Slider()->SetPos(-20);
+        Tabbed(frame).Controls().SliderScrolled(*tabbedContrast, TB_ENDTRACK, -20);
+        QCOMPARE(doc.Edit().Params().contrast, -20);
+        QCOMPARE(doc.Edit().Params().hue, 33);
+        QVERIFY(!Classic(frame).Controls().Countdown().Pending());
+        QVERIFY(shows(F::hue, 33));
     }
 
     // A change made anywhere shows at once on both palettes; a palette

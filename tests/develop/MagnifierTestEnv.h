@@ -33,8 +33,6 @@ public:
     }
     void EndChromaticSearch() override { ++ends; }
     void SetStatusText(const std::string& text) override { statuses.push_back(text); }
-    void RefreshFeaturePalettes(FeatureKind kind) override { refreshed.push_back(kind); }
-    void OnFeatureToggled(FeatureKind kind, bool enabled) override { toggled.push_back({kind, enabled}); }
 
     int bitmaps = 0;
     std::shared_ptr<const DisplayImage> last;
@@ -45,12 +43,6 @@ public:
     std::vector<int> percents;
     int abortAfter = -1; // progress reports answered before the abort; -1 never
     std::vector<std::string> statuses;
-    std::vector<FeatureKind> refreshed;
-    struct Toggle {
-        FeatureKind kind;
-        bool enabled;
-    };
-    std::vector<Toggle> toggled;
 };
 
 // A document whose host records the hooks; no worker builds.
@@ -58,6 +50,8 @@ struct MagnifierDoc {
     ScopedSettings settings;
     MagnifierHost host;
     CVelmoDoc doc{&host};
+    // What the palettes are told.
+    EditLog log{doc.Edit()};
 
     MagnifierDoc()
     {

@@ -154,9 +154,8 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
     // The preparations stay in force.
     EXPECT_EQ(doc.Output().sizeMode, 8);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), 1);
-    ASSERT_EQ(host.toggled.size(), 1u);
-    EXPECT_EQ(host.toggled[0].kind, FeatureKind::LensCorrection);
-    EXPECT_TRUE(host.toggled[0].enabled);
+    using Toggle = std::pair<FeatureKind, bool>;
+    EXPECT_EQ(log.toggles, (std::vector<Toggle>{{FeatureKind::LensCorrection, true}}));
     EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 256);
     EXPECT_EQ(host.sizes, std::vector<int>{256});
 
@@ -178,8 +177,8 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
     ASSERT_EQ(host.statuses.size(), 1u);
     EXPECT_TRUE(std::regex_match(host.statuses[0], std::regex(R"(Auto chrmatic correction\(\d+\.\d\dsec\.\))")))
         << host.statuses[0];
-    EXPECT_NE(std::find(host.refreshed.begin(), host.refreshed.end(), FeatureKind::LensCorrection),
-              host.refreshed.end());
+    const std::vector<FeatureKind> tables = log.Tables();
+    EXPECT_NE(std::find(tables.begin(), tables.end(), FeatureKind::LensCorrection), tables.end());
     EXPECT_EQ(doc.PumpsMessages(), 0);
 }
 
@@ -199,7 +198,7 @@ TEST_F(AutoChromatic, AbortStopsTheRenders)
     // but the magnifier at its centre.
     EXPECT_EQ(host.percents.size(), 21u);
     EXPECT_EQ(host.bitmaps, 20 + 1);
-    EXPECT_TRUE(host.toggled.empty());
+    EXPECT_TRUE(log.toggles.empty());
     EXPECT_TRUE(host.sizes.empty());
     ASSERT_EQ(host.statuses.size(), 1u);
     EXPECT_TRUE(std::regex_match(host.statuses[0], std::regex(R"(Aborted\.\(\d+\.\d\dsec\.\))"))) << host.statuses[0];

@@ -37,6 +37,7 @@ struct SideFileCase {
 TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     const std::string image = WriteImage("DSCF0001.RAF");
     ASSERT_TRUE(doc.OnOpenDocument(image));
     const size_t samples = doc.Image().mainImage.size();
@@ -70,7 +71,7 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
         const std::string path = dir.File(c.name);
         host.recent.clear();
         host.cropReads.clear();
-        const int refreshes = host.parameterChanges;
+        const int refreshes = log.Refreshes();
         const uint64_t parses = PrivateProfileFileParses();
         EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
         // Read key by key, parsed once.
@@ -80,7 +81,7 @@ TEST_F(OpenSideFiles, EachSideFileKeepsTheImagePathAndReturnsFalse)
         if (c.recent) {
             EXPECT_EQ(host.recent, (std::vector<Recent>{Recent{*c.recent, path}})) << c.name;
             EXPECT_EQ(doc.Paths().*c.remembered, path) << c.name;
-            EXPECT_EQ(host.parameterChanges, refreshes + 1) << c.name;
+            EXPECT_EQ(log.Refreshes(), refreshes + 1) << c.name;
         } else {
             EXPECT_TRUE(host.recent.empty());
             EXPECT_EQ(host.cropReads, std::vector<std::string>{path});
@@ -153,6 +154,7 @@ TEST_F(OpenSideFiles, FileNameOpensTheImageFirstWhenNoneIsLoaded)
 TEST_F(OpenSideFiles, FeatureFilesSwitchTheFeatureOnWhateverItsState)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     const std::string path = dir.File("c.VMT");
     ASSERT_TRUE(WriteFreeCurveFile(path, 0, test::SampleFreeCurve()));
     EXPECT_FALSE(doc.OnOpenDocument(path));
@@ -160,20 +162,22 @@ TEST_F(OpenSideFiles, FeatureFilesSwitchTheFeatureOnWhateverItsState)
     EXPECT_FALSE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::FreeCurve), 1);
     using Toggle = std::pair<FeatureKind, bool>;
-    EXPECT_EQ(host.toggles, (std::vector<Toggle>{{FeatureKind::FreeCurve, true}, {FeatureKind::FreeCurve, true}}));
-    EXPECT_EQ(host.paletteRefreshes, (std::vector<FeatureKind>{FeatureKind::FreeCurve, FeatureKind::FreeCurve}));
+    EXPECT_EQ(log.toggles, (std::vector<Toggle>{{FeatureKind::FreeCurve, true}, {FeatureKind::FreeCurve, true}}));
+    // The palettes are told of the new curve; the same curve again changes nothing.
+    EXPECT_EQ(log.Tables(), (std::vector<FeatureKind>{FeatureKind::FreeCurve}));
 
     // The toggle command itself switches both ways.
     doc.ToggleFeature(FeatureKind::SelectiveColors);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 1);
     doc.ToggleFeature(FeatureKind::SelectiveColors);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), 0);
-    EXPECT_EQ(host.toggles.back(), (Toggle{FeatureKind::SelectiveColors, false}));
+    EXPECT_EQ(log.toggles.back(), (Toggle{FeatureKind::SelectiveColors, false}));
 }
 
 TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     const DevParams before = doc.Edit().Params();
     for (const char* name : {"none.VMR", "none.VMT", "none.VMC", "none.VML", "none.VMW", "none.VMF"})
         EXPECT_FALSE(doc.OnOpenDocument(dir.File(name))) << name;
@@ -188,9 +192,9 @@ TEST_F(OpenSideFiles, MissingAndUnreadableSideFilesChangeNothing)
     EXPECT_TRUE(doc.Paths().selectiveColors.empty());
 
     EXPECT_TRUE(host.recent.empty());
-    EXPECT_TRUE(host.toggles.empty());
+    EXPECT_TRUE(log.toggles.empty());
     EXPECT_TRUE(host.cropReads.empty());
-    EXPECT_EQ(host.parameterChanges, 0);
+    EXPECT_EQ(log.Refreshes(), 0);
     EXPECT_EQ(doc.Edit().Params(), before);
 }
 
@@ -230,6 +234,7 @@ TEST_F(OpenSideFiles, WhiteBalanceFileWithoutItsKeysIsRefused)
         {"other section.VMW", "[Other]\r\ncustomWB1=4096\r\n"},
     };
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     doc.Edit().SetField(ParamField::whiteBalance, 2);
     const DevParams before = doc.Edit().Params();
     for (const Case& c : cases) {
@@ -244,7 +249,7 @@ TEST_F(OpenSideFiles, WhiteBalanceFileWithoutItsKeysIsRefused)
         EXPECT_TRUE(doc.Paths().whiteBalance.empty());
     }
     EXPECT_TRUE(host.recent.empty());
-    EXPECT_EQ(host.parameterChanges, 0);
+    EXPECT_EQ(log.Refreshes(), 0);
 
     // One key is enough.
     const std::string one = dir.File("one.VMW");
@@ -275,6 +280,7 @@ TEST_F(OpenSideFiles, CropFramesNeedAView)
 TEST_F(OpenSideFiles, ParameterFileRotationLaysTheFrameOutAgain)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     const std::string path = dir.File("turn.VMR");
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nrotate=2\r\n"));
     const int layouts = host.layouts;
@@ -283,7 +289,7 @@ TEST_F(OpenSideFiles, ParameterFileRotationLaysTheFrameOutAgain)
     EXPECT_EQ(doc.Edit().Params().rotate, 2);
     EXPECT_EQ(host.layouts, layouts + 1);
     EXPECT_EQ(host.cropResends, resends + 1);
-    EXPECT_EQ(host.parameterChanges, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 
     // An out-of-range rotation never reaches the rotation command.
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nrotate=40\r\n"));

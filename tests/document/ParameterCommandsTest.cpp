@@ -23,12 +23,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Records the refresh hooks the parameter commands use.
+// Records the host calls the parameter commands make (the refreshes reach
+// the palettes through the edit state: test::EditLog).
 class CommandHost : public test::RecordingHost {
 public:
-    void OnParametersChanged() override { ++refreshes; }
-    void RefillWhiteBalanceLists() override { ++listRefills; }
-    void OnResetCommand() override { ++resets; }
     void SetStatusText(const std::string& text) override { status = text; }
     void SetPreviewProfile(int icc) override { profiles.push_back(icc); }
     void UpdatePreviewBitmap() override { ++bitmapUpdates; }
@@ -40,9 +38,6 @@ public:
         lensFocalLength = focalLength;
     }
 
-    int refreshes = 0;
-    int listRefills = 0;
-    int resets = 0;
     int bitmapUpdates = 0;
     std::string status;
     std::vector<int> profiles;
@@ -196,6 +191,7 @@ TEST_F(ParameterCommands, SharpnessPresets)
 TEST_F(ParameterCommands, NeutralResetLeavesTemperatureTypeAndFeatures)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     doc.Edit().ModifyParams([](DevParams& p) {
         p.whiteBalance = 3;
         p.gamma = 2.2f;
@@ -222,12 +218,13 @@ TEST_F(ParameterCommands, NeutralResetLeavesTemperatureTypeAndFeatures)
     EXPECT_TRUE(doc.Edit().FeatureOn(FeatureKind::LensCorrection));
     EXPECT_TRUE(doc.Edit().FeatureOn(FeatureKind::FreeCurve));
     EXPECT_FALSE(doc.Edit().FeatureOn(FeatureKind::SelectiveColors));
-    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 }
 
 TEST_F(ParameterCommands, FramesSwapWithTheirMapsOnlyWhenASecondFrameExists)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     EXPECT_FALSE(doc.SwapFrames());
     test::PrepareSyntheticDocument(doc, 64, 48, true);
     test::EditImage(doc, [](RawImage& img) {
@@ -238,7 +235,7 @@ TEST_F(ParameterCommands, FramesSwapWithTheirMapsOnlyWhenASecondFrameExists)
     const std::vector<uint16_t> map1 = doc.Image().previewMap1;
     const std::vector<uint16_t> full1 = doc.Image().fullMap1;
     const std::vector<uint16_t> full2 = doc.Image().fullMap2;
-    host.refreshes = 0;
+    log.changes.clear();
     EXPECT_TRUE(doc.SwapFrames());
     EXPECT_EQ(doc.Image().mainImage, (std::vector<uint16_t>{4, 5, 6}));
     EXPECT_EQ(doc.Image().secondFrame, (std::vector<uint16_t>{1, 2, 3}));
@@ -246,7 +243,7 @@ TEST_F(ParameterCommands, FramesSwapWithTheirMapsOnlyWhenASecondFrameExists)
     EXPECT_EQ(doc.Image().previewMap1, std::vector<uint16_t>(map1.size(), 7));
     EXPECT_EQ(doc.Image().fullMap1, full2);
     EXPECT_EQ(doc.Image().fullMap2, full1);
-    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 }
 
 TEST_F(ParameterCommands, HoneycombNeedsAnImageAndSaysItsState)
@@ -269,13 +266,20 @@ TEST_F(ParameterCommands, HoneycombNeedsAnImageAndSaysItsState)
 TEST_F(ParameterCommands, OldWhiteBalanceResetsToTheDefaultsOfTheNewMode)
 {
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     ASSERT_TRUE(doc.Edit().UseRafWB());
     doc.Edit().SetField(ParamField::contrast, 3);
+    const int layouts = host.layouts;
+    log.changes.clear();
     doc.ToggleUseRafWB();
     EXPECT_FALSE(doc.Edit().UseRafWB());
-    EXPECT_EQ(host.listRefills, 1);
-    EXPECT_EQ(host.resets, 1);
-    EXPECT_EQ(host.refreshes, 1);
+    // The palettes are told of the switch (they fill their lists again),
+    // the frame lays itself out for the defaults' turn.
+    ASSERT_FALSE(log.changes.empty());
+    EXPECT_EQ(log.changes.front().target, EditTarget::Switch);
+    EXPECT_EQ(log.changes.front().switchId, SwitchId::UseRafWB);
+    EXPECT_EQ(host.layouts, layouts + 1);
+    EXPECT_EQ(log.Refreshes(), 1);
     const DevParams defaults = DefaultParameters(doc.CameraFamily(), false, doc.Edit().Params());
     EXPECT_EQ(doc.Edit().Params().contrast, defaults.contrast);
     EXPECT_EQ(doc.Edit().Params().saturation, defaults.saturation);
@@ -294,13 +298,14 @@ TEST_F(ParameterCommands, OutputColourSpaceRetagsOrRedevelops)
     const std::string path = dir.File("space.RAF");
     ASSERT_TRUE(test::WriteRaf(path, test::RafFileSpec{}));
     CVelmoDoc doc(&host);
+    test::EditLog log(doc.Edit());
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.SetMagnifierCentre(256, 192);
     doc.UpdateMagnifier();
     ASSERT_NE(host.magnifier, nullptr);
 
     // The GUI converts: the pictures keep their pixels and take the profile.
-    host.refreshes = 0;
+    log.changes.clear();
     const std::vector<uint8_t> pixels = host.magnifier->bgr;
     EXPECT_TRUE(doc.SetOutputColorSpace(1));
     EXPECT_EQ(doc.Edit().Params().ICC, 1);
@@ -308,12 +313,12 @@ TEST_F(ParameterCommands, OutputColourSpaceRetagsOrRedevelops)
     EXPECT_EQ(host.bitmapUpdates, 1);
     EXPECT_EQ(host.magnifier->bgr, pixels);
     EXPECT_EQ(*host.magnifier->profile, *doc.Colors().ProfileForDisplay(1));
-    EXPECT_EQ(host.refreshes, 0);
+    EXPECT_EQ(log.Refreshes(), 0);
 
     // LittleCMS converts: everything is developed again.
     ASSERT_TRUE(doc.Colors().SetDisplayChoice(DisplayChoice::Srgb));
     EXPECT_TRUE(doc.SetOutputColorSpace(3));
-    EXPECT_EQ(host.refreshes, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 
     // Slots beyond the table are refused.
     for (int icc : {5, 9, -1})

@@ -45,21 +45,11 @@ public:
         openInto->OnOpenDocument(path);
         return true;
     }
-    void OnParametersChanged() override { ++parameterChanges; }
-    void RefillWhiteBalanceLists() override { ++whiteBalanceRefills; }
-    void OnResetCommand() override { ++resets; }
-    void OnFeatureToggled(FeatureKind kind, bool enabled) override { toggles.push_back({kind, enabled}); }
-    void RefreshFeaturePalettes(FeatureKind kind) override { paletteRefreshes.push_back(kind); }
 
     std::vector<Recent> recent;
     std::vector<std::string> cropReads;
     std::vector<std::string> cropWrites;
     std::vector<std::string> opened;
-    std::vector<std::pair<FeatureKind, bool>> toggles;
-    std::vector<FeatureKind> paletteRefreshes;
-    int parameterChanges = 0;
-    int whiteBalanceRefills = 0;
-    int resets = 0;
     bool cropWriteResult = true;
     CVelmoDoc* openInto = nullptr; // OpenDocumentFile opens here when set
 };

@@ -10,11 +10,9 @@ namespace {
 class SpotWhiteBalance : public ::testing::Test {
 protected:
     test::ScopedSettings settings;
-    struct Host : test::RecordingHost {
-        void OnParametersChanged() override { ++changes; }
-        int changes = 0;
-    } host;
+    test::RecordingHost host;
     CVelmoDoc doc{&host};
+    test::EditLog log{doc.Edit()};
 
     void SetUp() override
     {
@@ -50,7 +48,7 @@ TEST_F(SpotWhiteBalance, GreyAreaGivesEqualGains)
     EXPECT_EQ(doc.Edit().Params().customWB2, 4096);
     EXPECT_EQ(doc.Edit().Params().customWB3, 4096);
     EXPECT_EQ(doc.Edit().Params().whiteBalance, 7);
-    EXPECT_EQ(host.changes, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 }
 
 TEST_F(SpotWhiteBalance, PointTakesTheBlockAroundIt)
@@ -63,7 +61,7 @@ TEST_F(SpotWhiteBalance, PointTakesTheBlockAroundIt)
     EXPECT_EQ(doc.Edit().Params().whiteBalance, 11);
     // Two pixels from the border: ignored.
     EXPECT_FALSE(doc.SpotWhiteBalancePoint(8, 192));
-    EXPECT_EQ(host.changes, 1);
+    EXPECT_EQ(log.Refreshes(), 1);
 }
 
 TEST_F(SpotWhiteBalance, BlackOrReversedAreasAndLensCorrection)

@@ -180,12 +180,13 @@ TEST_F(FeatureFiles, UnusableCurveChannelsBecomeStraightLines)
     bad.channel[3].points[1] = bad.channel[3].points[0]; // x not ascending
     const std::string path = dir.File("bad.VMT");
     ASSERT_TRUE(WriteFreeCurveFile(path, 1, bad));
+    test::EditLog log(doc.Edit());
     ASSERT_TRUE(doc.LoadFreeCurve(path));
     const FreeCurveRecord identity = IdentityFreeCurveRecord();
     EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[1], &identity, sizeof identity), 0);
     EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[3], &identity, sizeof identity), 0);
     EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve().channel[0], &bad.channel[0], sizeof identity), 0);
-    EXPECT_EQ(host.paletteRefreshes, std::vector<FeatureKind>{FeatureKind::FreeCurve});
+    EXPECT_EQ(log.Tables(), std::vector<FeatureKind>{FeatureKind::FreeCurve});
 }
 
 // A family table with daylight gains R2 200, G2 255, B2 150.

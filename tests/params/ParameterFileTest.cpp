@@ -117,11 +117,12 @@ TEST_P(ParameterFileRoundTrip, EveryStoredFieldAndTheFeatureBlocks)
     const DevParams before = doc.Edit().Params();
     const FreeCurveStore curveBefore = doc.Edit().FreeCurve();
 
+    test::EditLog log(doc.Edit());
     ASSERT_TRUE(ReadParameterFile(path, doc));
     ExpectStoredFieldsEqual(doc.Edit().Params(), written);
     ExpectUnstoredFieldsEqual(doc.Edit().Params(), before);
     EXPECT_EQ(doc.Edit().Switch(SwitchId::UseRafWB), 1);
-    EXPECT_EQ(host.resets, 0);
+    EXPECT_EQ(log.Count(EditTarget::Switch), 0);
 
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::LensCorrection), featuresOn ? 1 : 0);
     EXPECT_EQ(doc.Edit().FeatureFlag(FeatureKind::SelectiveColors), featuresOn ? 1 : 0);
@@ -132,12 +133,12 @@ TEST_P(ParameterFileRoundTrip, EveryStoredFieldAndTheFeatureBlocks)
         const FreeCurveStore sample = test::SampleFreeCurve();
         EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &sample, sizeof sample), 0);
         EXPECT_FALSE(doc.PrepareDevelopment().freeCurve->IsIdentity());
-        EXPECT_EQ(host.paletteRefreshes.size(), 3u);
+        EXPECT_EQ(log.Tables().size(), 3u);
     } else {
         EXPECT_EQ(doc.Edit().Lens(), DefaultLensCorrection());
         EXPECT_EQ(doc.Edit().SelectiveColors(), SelectiveColorTable{});
         EXPECT_EQ(std::memcmp(&doc.Edit().FreeCurve(), &curveBefore, sizeof curveBefore), 0);
-        EXPECT_TRUE(host.paletteRefreshes.empty());
+        EXPECT_TRUE(log.Tables().empty());
     }
 }
 
@@ -321,10 +322,11 @@ TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
     doc.Edit().SetField(ParamField::hue, 40);
     const std::string path = dir.File("oldwb.VMR");
     ASSERT_TRUE(test::WriteText(path, "[Settings]\r\nUseRafWB=0\r\nhue=10\r\n"));
+    test::EditLog log(doc.Edit());
     ASSERT_TRUE(ReadParameterFile(path, doc));
     EXPECT_EQ(doc.Edit().Switch(SwitchId::UseRafWB), 0);
-    EXPECT_EQ(host.whiteBalanceRefills, 1);
-    EXPECT_EQ(host.resets, 1);
+    // The palettes are told of the switch (they fill their lists again).
+    EXPECT_EQ(log.Count(EditTarget::Switch), 1);
     EXPECT_EQ(doc.Edit().Params().hue, 10);       // the file's key over the reset
     EXPECT_EQ(doc.Edit().Params().contrast, 15);  // family 0's default without "UseRafWB"
     EXPECT_EQ(doc.Edit().Params().bGammaLog, 0);  // likewise (1 with "UseRafWB")
@@ -333,7 +335,7 @@ TEST_F(ParameterFile, UseRafWBFlipResetsBeforeTheKeysApply)
     // The same switch changes nothing before the keys.
     doc.Edit().SetField(ParamField::contrast, 50);
     ASSERT_TRUE(ReadParameterFile(path, doc));
-    EXPECT_EQ(host.resets, 1);
+    EXPECT_EQ(log.Count(EditTarget::Switch), 1);
     EXPECT_EQ(doc.Edit().Params().contrast, 50);
 }
 

@@ -57,6 +57,24 @@ public:
     int histogramClears = 0;
 };
 
+// What an edit state tells its listeners while the log lives: every change,
+// and the user's feature switches with the flag after each.
+class EditLog {
+public:
+    explicit EditLog(EditState& state);
+    int Count(EditTarget target) const;
+    // The document's refreshes (OnParametersChanged).
+    int Refreshes() const { return Count(EditTarget::Refresh); }
+    // The tables replaced, by feature, in order.
+    std::vector<FeatureKind> Tables() const;
+
+    std::vector<EditChange> changes;
+    std::vector<std::pair<FeatureKind, bool>> toggles;
+
+private:
+    EditSubscription token;
+};
+
 // Changes doc's image through a copy handed over whole (AdoptImage, which
 // also stops the worker and drops the previews and the cached image).
 template <class Edit>

@@ -1,20 +1,33 @@
 // A palette of the main frame: a dock widget with its caption and object
-// name (the saved layout refers to it). The palettes' own contents come with
-// their classes; until then each is an empty dock of its usual size.
+// name (the saved layout refers to it) and the contents of its class.
 #pragma once
 
+#include "platform/gui/CmdTarget.h"
+#include "platform/gui/QtMenus.h"
+
 #include <QDockWidget>
-#include <QSize>
 #include <QString>
 
 namespace velmo {
 
+// What a palette may ask of the program around it, handed to it by the
+// frame that makes it: to run a command (its "L", "S" and "..." buttons,
+// "Auto") along the frame's route, and that route (for the recent lists of
+// its file menus and the state of its buttons). Empty in a bare test window.
+struct PaletteCommands {
+    CommandSink run;
+    RouteProvider route;
+
+    void Run(unsigned id) const
+    {
+        if (run)
+            run(id);
+    }
+    CommandRoute Route() const { return route ? route() : CommandRoute(); }
+};
+
 class CPaletteDock : public QDockWidget {
 public:
-    // viewId: the View command that shows and hides it (33801 ... 33811).
-    CPaletteDock(unsigned viewId, const QString& objectName, const QString& caption, QSize contentSize,
-                 QWidget* parent);
-
     unsigned ViewId() const { return viewId; }
 
     // The tabbed parameters palette's pages: 0 Adjust1, 1 Adjust2, 2 Detail,
@@ -35,7 +48,8 @@ public:
     virtual void ApplyFont();
 
 protected:
-    // A palette with contents of its own (body becomes the dock's widget).
+    // viewId: the View command that shows and hides it (33801 ... 33811);
+    // body becomes the dock's widget.
     CPaletteDock(unsigned viewId, const QString& objectName, const QString& caption, QWidget* body,
                  QWidget* parent);
 
