@@ -52,8 +52,6 @@ bool GlobalSwitches::Set(SwitchId id, int value)
 
 const char* SwitchKey(SwitchId id) { return Row(id).key; }
 
-int SwitchDefault(SwitchId id) { return Row(id).def; }
-
 GlobalSwitches ReadSwitches(SettingsStore& s)
 {
     GlobalSwitches sw;

@@ -36,8 +36,6 @@ struct GlobalSwitches {
 
 // The settings value name of a switch ("CheckPrv" ...).
 const char* SwitchKey(SwitchId id);
-// The value a switch takes at first start.
-int SwitchDefault(SwitchId id);
 
 // Every switch from the settings; a value out of range keeps the default
 // ("Grid" is taken as stored).

@@ -71,13 +71,6 @@ std::string DefaultChooseFolder(QWidget* parent, const std::string& title, const
 
 } // namespace
 
-std::vector<std::string> SplitOptionList(const std::string& list)
-{
-    std::vector<std::string> items;
-    SplitStringList(list, &items);
-    return items;
-}
-
 std::vector<std::string> RotationChoices() { return ListOf(IDS_ROTATION_CHOICES); }
 std::vector<std::string> SharpnessChoices() { return ListOf(IDS_SHARPNESS_CHOICES); }
 

@@ -31,8 +31,6 @@ namespace velmo {
 class CVelmoDoc;
 
 // --- The dialog's rules, without widgets ----------------------------------------
-// The items of a '|' list of the string table ("None|Right|Left||").
-std::vector<std::string> SplitOptionList(const std::string& list);
 // The three override lists: rotation, sharpness and the white-balance modes
 // of the current "UseRafWB" (its numbering is the record's).
 std::vector<std::string> RotationChoices();

@@ -71,14 +71,6 @@ std::string ChooseOpenFile(QWidget* parent, const std::string& title, const std:
     return answer.accepted && !answer.paths.empty() ? answer.paths.front() : std::string();
 }
 
-std::vector<std::string> ChooseOpenFiles(QWidget* parent, const std::string& title, const std::string& filter,
-                                         const std::string& defaultName, const std::string& startDir)
-{
-    FileDialogAnswer answer =
-        RunFileDialog(parent, {FileDialogKind::Open, Setup(title, filter, defaultName, startDir, true)});
-    return answer.accepted ? std::move(answer.paths) : std::vector<std::string>{};
-}
-
 bool ChooseSaveFile(QWidget* parent, const std::string& title, const std::string& filter,
                     const std::string& defaultName, std::string& path, int* filterIndex)
 {

@@ -3,7 +3,7 @@
 // (never the desktop's):
 //   - ChooseRawFiles: the open dialog with the RAF preview and Exif panel
 //     (File Open, the batch dialog's "Add files");
-//   - ChooseOpenFile / ChooseOpenFiles: the open dialog of side files
+//   - ChooseOpenFile: the open dialog of side files
 //     (parameters, curves, lens, colours, white balance, crop frames,
 //     profiles);
 //   - ChooseSaveFile: the save dialog, whose name follows the chosen type and
@@ -45,9 +45,6 @@ std::vector<std::string> ChooseRawFiles(QWidget* parent, const FileDialogSetup& 
 // defaultName, else the current one).
 std::string ChooseOpenFile(QWidget* parent, const std::string& title, const std::string& filter,
                            const std::string& defaultName = {}, const std::string& startDir = {});
-// Any number of existing files, none when cancelled.
-std::vector<std::string> ChooseOpenFiles(QWidget* parent, const std::string& title, const std::string& filter,
-                                         const std::string& defaultName = {}, const std::string& startDir = {});
 
 // The file to write: true with path on OK. filterIndex, when given, selects
 // the type at the start and receives the type chosen. A name typed without

@@ -7,8 +7,6 @@
 // channel always returns 0.
 #pragma once
 
-#include <string>
-
 namespace velmo {
 
 class IProgress {
@@ -25,8 +23,5 @@ public:
 };
 
 NullProgress& NoProgress();
-
-// The status-bar text: "label NN%".
-std::string FormatProgressText(const char* label, int percent);
 
 } // namespace velmo
