@@ -4,8 +4,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -82,6 +86,29 @@ void ProcessEvents(int milliseconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::sendPostedEvents();
     } while (clock.elapsed() < milliseconds);
+}
+
+QImage OnScreen(QWidget* widget)
+{
+    ProcessEvents(50);
+    QWidget* top = widget->window();
+    QWindow* handle = top->windowHandle();
+    if (handle == nullptr || handle->screen() == nullptr)
+        return {};
+    const QPoint at = widget->mapTo(top, QPoint(0, 0));
+    return handle->screen()
+        ->grabWindow(top->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+int DarkestGrey(const QImage& image)
+{
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
 }
 
 std::string WriteSmallRaf(const std::string& dir, const std::string& name)

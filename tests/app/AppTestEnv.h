@@ -10,6 +10,7 @@
 #include "platform/gui/ProcessLauncher.h"
 #include "tests/support/TestEnv.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <functional>
@@ -87,6 +88,14 @@ private:
 
 // Lets queued calls, posted events and zero timers run.
 void ProcessEvents(int milliseconds = 0);
+
+// What the screen shows of widget: its window's backing store (the screen's
+// grabWindow) after the pending events and paints ran. A repaint that never
+// happened shows as the old picture (QWidget::grab would paint afresh).
+QImage OnScreen(QWidget* widget);
+// The darkest grey level (0..255) of a picture: text drawn disabled is
+// lighter than enabled text.
+int DarkestGrey(const QImage& image);
 
 // A small RAF file (FinePix S5600, a few rows) at dir/name.
 std::string WriteSmallRaf(const std::string& dir, const std::string& name);

@@ -1,0 +1,107 @@
+// What the palettes show on screen while a photographer works: a caption
+// greys with its controls. Each looks at the window's backing store
+// (OnScreen) once the events ran.
+#include "app/VelmoView.h"
+#include "app/palettes/PaletteDock.h"
+#include "document/VelmoDoc.h"
+#include "params/EditState.h"
+#include "platform/gui/ControlIds.h"
+#include "platform/gui/TrackBar.h"
+#include "res/ResourceIds.h"
+#include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace velmo::test {
+
+namespace {
+
+// The program on the sample picture, the tabbed palette showing `page`.
+struct PictureRun {
+    TempDir dir;
+    std::unique_ptr<AppRun> run;
+    CPaletteDock* tabbed = nullptr;
+
+    explicit PictureRun(int page, QSize size = QSize(1400, 1000))
+    {
+        AppRun::Setup setup;
+        setup.arguments = {SampleRafPath(dir.path())};
+        run = std::make_unique<AppRun>(setup);
+        run->Frame().resize(size);
+        tabbed = run->Frame().Palette(ID_VIEW_PARAMTAB);
+        tabbed->ShowPage(page);
+        ProcessEvents(100);
+    }
+    CVelmoDoc& Doc() { return run->Doc(); }
+    CMainFrame& Frame() { return run->Frame(); }
+    QWidget* Control(unsigned id) { return FindControl(tabbed->widget(), id); }
+    // Scrolls the palette's page until w shows.
+    void Reveal(QWidget* w)
+    {
+        for (QWidget* a = w->parentWidget(); a != nullptr; a = a->parentWidget())
+            if (auto* scroll = qobject_cast<QScrollArea*>(a)) {
+                scroll->ensureWidgetVisible(w);
+                break;
+            }
+        ProcessEvents(50);
+    }
+    QImage Picture() { return OnScreen(Frame().GetActiveView()->viewport()); }
+};
+
+// The caption of a value control: the label whose buddy is its edit.
+QLabel* CaptionOf(QWidget* edit)
+{
+    for (QLabel* label : edit->parentWidget()->findChildren<QLabel*>())
+        if (label->buddy() == edit)
+            return label;
+    return nullptr;
+}
+
+} // namespace
+
+class PaletteScreenTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The S/R threshold's caption greys with its edit and slider (easy mode
+    // leaves only the mix and the "S"/"R" checks).
+    void TheThresholdCaptionGreysWithItsControls()
+    {
+        PictureRun p(1);
+        QWidget* edit = p.Control(IDC_SR_LINEAR_EDIT);
+        QVERIFY(edit != nullptr);
+        QLabel* caption = CaptionOf(edit);
+        QVERIFY(caption != nullptr);
+        p.Reveal(edit);
+        auto show = [&](int easy, int type) {
+            p.Doc().Edit().ModifyParams([&](DevParams& r) {
+                r.twoFrames = 1;
+                r.easySR = easy;
+                r.typeSR = type;
+            });
+            p.Doc().OnParametersChanged();
+            return OnScreen(caption);
+        };
+        const QImage enabled = show(0, 6); // linear mixing: the threshold is in use
+        QVERIFY(edit->isEnabled());
+        const QImage disabled = show(1, 6);
+        QVERIFY(!edit->isEnabled());
+        qInfo("threshold caption: darkest %d in use, %d greyed", DarkestGrey(enabled), DarkestGrey(disabled));
+        QVERIFY2(DarkestGrey(disabled) > DarkestGrey(enabled) + 40, "the Threshold caption stays black");
+    }
+};
+
+VELMO_APP_TEST(PaletteScreenTest);
+
+} // namespace velmo::test
+
+#include "PaletteScreenTest.moc"
