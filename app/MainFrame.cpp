@@ -217,6 +217,7 @@ bool CMainFrame::OnCreate()
     statusBar()->setSizeGripEnabled(false);
 
     idle = new IdleUpdater([this] { UpdateToolBars(); }, this);
+    idleAfterEdits = doc.Edit().Subscribe([this](const EditChange&) { idle->Schedule(); });
     layoutTimer.setSingleShot(true);
     layoutTimer.setInterval(0);
     connect(&layoutTimer, &QTimer::timeout, this, [this] { RecalcLayout(); });
@@ -375,6 +376,12 @@ void CMainFrame::UpdateToolBars()
     }
     if (palettesBar != nullptr)
         palettesBar->UpdateButtons(route);
+    // The shown palettes' controls (the framework's idle update of its
+    // control bars).
+    for (CPaletteDock* p : {paramBar, paramTabBar, histogramBar, magnifierBar, selColorBar, lensBar, exifBar,
+                            curveBar, freeCurveBar})
+        if (p != nullptr && p->isVisible())
+            p->UpdateControls(route);
 }
 
 void CMainFrame::TrackPopupMenu(unsigned menuId, CCmdTarget* owner, QPoint globalPos)

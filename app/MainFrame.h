@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/ViewGeometry.h"
+#include "params/EditState.h"
 #include "platform/gui/CmdTarget.h"
 
 #include <QMainWindow>
@@ -194,6 +195,8 @@ private:
     QLabel* sizePane = nullptr;
     std::array<QLabel*, 3> indicators{};
     IdleUpdater* idle = nullptr;
+    // Every change of the edit state updates the controls once idle.
+    EditSubscription idleAfterEdits;
     QTimer layoutTimer;
     bool inLayout = false;
     bool closing = false;

@@ -17,10 +17,10 @@
 namespace velmo {
 
 CFeatureBar::CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId,
-                         Parts parts, PaletteCommands commands, QWidget* parent)
+                         Parts parts, PaletteCommands paletteCommands, QWidget* parent)
     : CPaletteDock(barViewId, QString::fromLatin1(objectName), caption, parts.body, parent), panel(parts.panel)
 {
-    panel->SetCommands(std::move(commands));
+    panel->SetCommands(std::move(paletteCommands));
     auto* layout = new QVBoxLayout(parts.body);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->addWidget(panel, 1);
@@ -63,6 +63,15 @@ void CFeatureBar::UpdateButtons()
     applyButton->setEnabled(panel->Countdown().Pending());
 }
 
+bool CFeatureBar::OnCmdMsg(unsigned id, CCmdUI* ui)
+{
+    if (ui != nullptr && id == IDC_APPLY) {
+        ui->Enable(panel->Countdown().Pending());
+        return true;
+    }
+    return panel->OnCmdMsg(id, ui);
+}
+
 void CFeatureBar::OnEditChange(const EditChange& change)
 {
     const EditState& state = panel->Doc().Edit();
@@ -92,9 +101,9 @@ CFeatureBar::Parts NewParts(CVelmoDoc& doc, unsigned dialogId)
 
 } // namespace
 
-CFreeCurveBar::CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
+CFreeCurveBar::CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent)
     : CFeatureBar(ID_VIEW_FREECURVE, "FreeCurveBar", caption, IDD_FREECURVE_BAR,
-                  NewParts<CFreeCurvePanel>(doc, IDD_FREECURVE_BAR), std::move(commands), parent)
+                  NewParts<CFreeCurvePanel>(doc, IDD_FREECURVE_BAR), std::move(paletteCommands), parent)
 {
 }
 
@@ -103,9 +112,9 @@ CFreeCurvePanel* CFreeCurveBar::CurvePanel() const
     return static_cast<CFreeCurvePanel*>(Panel());
 }
 
-CLensBar::CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
+CLensBar::CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent)
     : CFeatureBar(ID_VIEW_LENS, "LensBar", caption, IDD_LENS_BAR, NewParts<CLensPanel>(doc, IDD_LENS_BAR),
-                  std::move(commands), parent)
+                  std::move(paletteCommands), parent)
 {
 }
 
@@ -122,9 +131,9 @@ void CLensBar::SetLensInfo(const std::string& modelName, double focalLength)
             p->SetLensInfo(modelName, focalLength);
 }
 
-CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent)
+CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent)
     : CFeatureBar(ID_VIEW_SELCOLOR, "SelColorBar", caption, IDD_SELCOLOR_BAR,
-                  NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), std::move(commands), parent)
+                  NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), std::move(paletteCommands), parent)
 {
 }
 

@@ -24,7 +24,7 @@ class CVelmoDoc;
 
 // Each follows the edit state through its panel; when the user switches its
 // feature on in the classic UI, the palette shows itself and takes the focus.
-class CFeatureBar : public CPaletteDock {
+class CFeatureBar : public CPaletteDock, private CCmdTarget {
 public:
     // The palette's parts, made before the dock that holds them.
     struct Parts {
@@ -38,8 +38,12 @@ public:
     AutoCheckBox* PrvCheck() const { return prvCheck; }
 
 protected:
+    // "&Apply" while an edit waits for its development; then the panel's own.
+    CCmdTarget* OwnCommands() override { return this; }
+    bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
+
     CFeatureBar(unsigned barViewId, const char* objectName, const QString& caption, unsigned dialogId, Parts parts,
-                PaletteCommands commands, QWidget* parent);
+                PaletteCommands paletteCommands, QWidget* parent);
 
 private:
     void UpdateButtons();
@@ -55,13 +59,13 @@ private:
 
 class CFreeCurveBar final : public CFeatureBar {
 public:
-    CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
+    CFreeCurveBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent);
     CFreeCurvePanel* CurvePanel() const;
 };
 
 class CLensBar final : public CFeatureBar, public ILensPalette {
 public:
-    CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
+    CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent);
     CLensPanel* LensPanel() const;
     // Also the Lens page of the tabbed palette shows the captions.
     void SetLensInfo(const std::string& modelName, double focalLength) override;
@@ -69,7 +73,7 @@ public:
 
 class CSelColorBar final : public CFeatureBar {
 public:
-    CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands commands, QWidget* parent);
+    CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent);
     CSelColorPanel* ColorPanel() const;
 };
 

@@ -30,7 +30,8 @@ class ControlUnit;
 class ControlUnitListener;
 class FileMenuButtons;
 
-class CFeaturePanel : public QWidget {
+// Its own command-update entries serve the palette or page that holds it.
+class CFeaturePanel : public QWidget, public CCmdTarget {
 public:
     // dialogId: whose control captions the panel shows.
     CFeaturePanel(FeatureKind kind, CVelmoDoc& doc, unsigned dialogId, QWidget* parent);

@@ -161,6 +161,8 @@ CFreeCurvePanel::CFreeCurvePanel(CVelmoDoc& document, unsigned dialogId, QWidget
     buttons->addStretch(1);
     bottom->addLayout(buttons);
     layout->addLayout(bottom);
+    // "&Del" only for a point between the ends, while the curve is on.
+    OnUpdate(ID_DELETE_APEX, [this](CCmdUI& ui) { ui.Enable(DeleteAllowed()); });
 
     Reload();
 }
@@ -197,7 +199,7 @@ void CFreeCurvePanel::ShowSelection()
         if (editor.Selection() < 0)
             apexList->clearSelection();
     }
-    deleteButton->setEnabled(FeatureOn() && editor.CanDelete());
+    deleteButton->setEnabled(DeleteAllowed());
     // Resetting every channel is for a curve in use (as its menu command).
     resetAllButton->setEnabled(FeatureOn());
     plot->update();

@@ -69,6 +69,7 @@ public:
     AutoCheckBox* LinearCheck() const { return linearCheck; }
 
 private:
+    bool DeleteAllowed() const { return FeatureOn() && editor.CanDelete(); }
     void ShowReadout(const std::optional<CurvePosition>& p);
     void ShowSelection();
     void OnChannelChosen(int index);

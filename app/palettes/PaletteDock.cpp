@@ -1,5 +1,6 @@
 #include "app/palettes/PaletteDock.h"
 
+#include "platform/gui/ControlUpdate.h"
 #include "platform/gui/DialogFont.h"
 
 #include <algorithm>
@@ -25,6 +26,11 @@ void CPaletteDock::ShowPage(int newPage)
 void CPaletteDock::SetDockable(bool dockable)
 {
     setAllowedAreas(dockable ? Qt::AllDockWidgetAreas : Qt::NoDockWidgetArea);
+}
+
+void CPaletteDock::UpdateControls(const CommandRoute& route)
+{
+    UpdateDialogControls(widget(), OwnCommands(), route);
 }
 
 bool CPaletteDock::FocusControl(unsigned)

@@ -43,11 +43,20 @@ public:
 
     // Gives the control with that id the focus; false when the palette has none.
     virtual bool FocusControl(unsigned controlId);
+    // The idle update of its controls (the frame runs it for every shown
+    // palette when the program is idle): each control with an id takes the
+    // state the palette's own update entries give it, else the route's; a
+    // push button whose command nobody handles is disabled, check boxes,
+    // radio buttons and group boxes never are without a handler.
+    void UpdateControls(const CommandRoute& route);
     // The dialog font changed: the contents take it (the palette and its
     // state stay).
     virtual void ApplyFont();
 
 protected:
+    // The palette's own command-update entries (none by default).
+    virtual CCmdTarget* OwnCommands() { return nullptr; }
+
     // viewId: the View command that shows and hides it (33801 ... 33811);
     // body becomes the dock's widget.
     CPaletteDock(unsigned viewId, const QString& objectName, const QString& caption, QWidget* body,

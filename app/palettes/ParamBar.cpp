@@ -15,14 +15,14 @@
 
 namespace velmo {
 
-CParamBar::CParamBar(PaletteCommands commands, CVelmoDoc& document, const QString& caption, QWidget* parent)
+CParamBar::CParamBar(PaletteCommands paletteCommands, CVelmoDoc& document, const QString& caption, QWidget* parent)
     : CPaletteDock(ID_VIEW_PARAMS, QStringLiteral("ParamBar"), caption, new QWidget, parent), doc(document)
 {
     CParamControls::Options options;
     options.classic = true;
     options.dialogId = IDD_PARAM_BAR;
-    options.commands = std::move(commands.run);
-    options.route = std::move(commands.route);
+    options.commands = std::move(paletteCommands.run);
+    options.route = std::move(paletteCommands.route);
     params = std::make_unique<CParamControls>(&doc, std::move(options));
     params->onCountdownChanged = [this] { UpdateApplyButton(); };
 
@@ -49,10 +49,18 @@ CParamBar::CParamBar(PaletteCommands commands, CVelmoDoc& document, const QStrin
 
     params->InitControls();
     params->SetParams(doc.Edit().Params());
+    OnUpdate(IDC_APPLY, [this](CCmdUI& ui) { ui.Enable(params->Countdown().Pending()); });
     ApplyFont();
 }
 
 CParamBar::~CParamBar() = default;
+
+bool CParamBar::OnCmdMsg(unsigned id, CCmdUI* ui)
+{
+    if (ui != nullptr && params->UpdateOwnControl(id, *ui))
+        return true;
+    return CCmdTarget::OnCmdMsg(id, ui);
+}
 
 void CParamBar::UpdateApplyButton()
 {

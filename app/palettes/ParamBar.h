@@ -14,9 +14,9 @@ class QPushButton;
 
 namespace velmo {
 
-class CParamBar final : public CPaletteDock {
+class CParamBar final : public CPaletteDock, private CCmdTarget {
 public:
-    CParamBar(PaletteCommands commands, CVelmoDoc& doc, const QString& caption, QWidget* parent);
+    CParamBar(PaletteCommands paletteCommands, CVelmoDoc& doc, const QString& caption, QWidget* parent);
     ~CParamBar() override;
 
     // The palette's record (with what the user edited) to the document,
@@ -35,8 +35,13 @@ public:
     QPushButton* ApplyButton() const { return applyButton; }
     const DevParams& Record() const { return params->Record(); }
 
+protected:
+    // "&Apply" is enabled only while a change is waiting; the controls
+    // that the rows' rules enable stay as the rules set them.
+    CCmdTarget* OwnCommands() override { return this; }
+    bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
+
 private:
-    // "&Apply" is enabled only while a change is waiting.
     void UpdateApplyButton();
 
     CVelmoDoc& doc;

@@ -492,6 +492,16 @@ ControlUnit* CParamControls::Unit(ParamField field) const
     return it != units.end() ? it->second : nullptr;
 }
 
+bool CParamControls::UpdateOwnControl(unsigned id, CCmdUI& ui) const
+{
+    QWidget* control = Control(id);
+    const ControlRow* row = ControlRowById(id);
+    if (control == nullptr || row == nullptr || (row->rule == EnableRule::Always && !row->labelRule))
+        return false;
+    ui.Enable(!control->testAttribute(Qt::WA_Disabled));
+    return true;
+}
+
 // --- Exchange -----------------------------------------------------------------
 
 int& CParamControls::CheckValue(const ControlRow& row)

@@ -94,6 +94,11 @@ public:
     QWidget* Control(unsigned id) const;
     ControlUnit* Unit(ParamField field) const;
 
+    // The own update entry of a control whose enabling its row's rule
+    // decides: it stays as the rule set it (the idle update must not enable
+    // what the rule disabled). False for the other ids.
+    bool UpdateOwnControl(unsigned id, CCmdUI& ui) const;
+
     // ControlUnitListener
     void SliderScrolled(ControlUnit& unit, int code, int position) override;
     void EditChanged(ControlUnit& unit) override;

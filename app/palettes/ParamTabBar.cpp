@@ -59,16 +59,16 @@ void FitScrollWidth(QScrollArea* scroll)
 
 } // namespace
 
-CParamTabBar::CParamTabBar(PaletteCommands commands, CVelmoDoc& document, const QString& caption, QWidget* parent)
+CParamTabBar::CParamTabBar(PaletteCommands paletteCommands, CVelmoDoc& document, const QString& caption, QWidget* parent)
     : CPaletteDock(ID_VIEW_PARAMTAB, QStringLiteral("ParamTabBar"), caption, new QWidget, parent), doc(document)
 {
     CParamControls::Options options;
     options.dialogId = IDD_PARAMTAB_BAR;
-    options.commands = commands.run;
-    options.route = commands.route;
+    options.commands = paletteCommands.run;
+    options.route = paletteCommands.route;
     options.onApply = [this] { OnApply(); };
     params = std::make_unique<CParamControls>(&doc, std::move(options));
-    BuildBody(std::move(commands));
+    BuildBody(std::move(paletteCommands));
     params->InitControls();
     params->SetParams(doc.Edit().Params());
     subscription = doc.Edit().Subscribe([this](const EditChange& change) { OnEditChange(change); });
@@ -85,7 +85,7 @@ CParamTabBar::~CParamTabBar()
     Settings().WriteProfileInt(kSettingsSection, "CurrentPane", CurrentPage());
 }
 
-void CParamTabBar::BuildBody(PaletteCommands commands)
+void CParamTabBar::BuildBody(PaletteCommands paletteCommands)
 {
     QWidget* body = widget();
     auto* layout = new QVBoxLayout(body);
@@ -114,7 +114,7 @@ void CParamTabBar::BuildBody(PaletteCommands commands)
         params->Countdown().Arm();
     };
     host.applyNow = [this] { OnApply(); };
-    host.commands = std::move(commands);
+    host.commands = std::move(paletteCommands);
     for (int i = 0; i < 3; ++i) {
         std::unique_ptr<QWidget> pane = MakeFeaturePage(kFeatureOfTab[i], doc, host, nullptr);
         QWidget* raw = pane.release();
@@ -223,6 +223,18 @@ bool CParamTabBar::ShowControl(unsigned controlId)
     }
     // A control of the palette itself ("Prv", "Mgn", "&Reset") is there already.
     return FindControl(widget(), controlId) != nullptr;
+}
+
+bool CParamTabBar::OnCmdMsg(unsigned id, CCmdUI* ui)
+{
+    if (ui == nullptr)
+        return false;
+    if (params->UpdateOwnControl(id, *ui))
+        return true;
+    for (int i = 3; i < kPageCount; ++i)
+        if (auto* pane = dynamic_cast<CCmdTarget*>(Page(i)); pane != nullptr && pane->OnCmdMsg(id, ui))
+            return true;
+    return false;
 }
 
 void CParamTabBar::OnEditChange(const EditChange& change)

@@ -20,11 +20,11 @@ namespace velmo {
 
 // It follows the edit state as every palette does; when the user switches a
 // feature on while this is the palette in use, it shows the feature's page.
-class CParamTabBar final : public CPaletteDock {
+class CParamTabBar final : public CPaletteDock, private CCmdTarget {
 public:
     static constexpr int kPageCount = 6;
 
-    CParamTabBar(PaletteCommands commands, CVelmoDoc& doc, const QString& caption, QWidget* parent);
+    CParamTabBar(PaletteCommands paletteCommands, CVelmoDoc& doc, const QString& caption, QWidget* parent);
     ~CParamTabBar() override;
 
     // Selects the page that holds control controlId, shows it and gives the
@@ -58,9 +58,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The feature pages' own update entries ("&Del"), and the controls that
+    // the rows' rules enable, which stay as the rules set them.
+    CCmdTarget* OwnCommands() override { return this; }
+    bool OnCmdMsg(unsigned id, CCmdUI* ui) override;
 
 private:
-    void BuildBody(PaletteCommands commands);
+    void BuildBody(PaletteCommands paletteCommands);
     void OnEditChange(const EditChange& change);
     void WatchKeys(QWidget* root);
     void FocusFirstControl(int index);

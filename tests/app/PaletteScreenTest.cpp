@@ -1,6 +1,7 @@
-// What the palettes show on screen while a photographer works: a caption
-// greys with its controls. Each looks at the window's backing store
-// (OnScreen) once the events ran.
+// What the palettes show on screen while a photographer works: buttons
+// whose command cannot run look greyed, and a caption greys with its
+// controls.
+// Each looks at the window's backing store (OnScreen) once the events ran.
 #include "app/VelmoView.h"
 #include "app/palettes/PaletteDock.h"
 #include "document/VelmoDoc.h"
@@ -72,6 +73,41 @@ class PaletteScreenTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Spot WB "S" with a preset other than the custom one and the curve's
+    // "S" with the curve off look greyed (and do nothing); the "..."
+    // buttons stay active.
+    void ButtonsGreyWhenTheirCommandCannotRun()
+    {
+        PictureRun p(0);
+        QWidget* save = p.Control(ID_SAVE_SPOT_WB);
+        QWidget* menu = p.Control(ID_POPUP_WB_MENU);
+        QVERIFY(save != nullptr && menu != nullptr);
+        p.Reveal(save);
+
+        p.Frame().ExecuteCommand(ID_WB_FIRST + 1); // daylight
+        const QImage daylight = OnScreen(save);
+        const QImage menuDaylight = OnScreen(menu);
+        p.Frame().ExecuteCommand(ID_WB_FIRST + 11); // the custom preset
+        QCOMPARE(p.Doc().Edit().Params().whiteBalance, 11);
+        const QImage custom = OnScreen(save);
+        qInfo("spot WB S: darkest %d with daylight, %d with the custom preset", DarkestGrey(daylight),
+              DarkestGrey(custom));
+        QVERIFY2(DarkestGrey(daylight) > DarkestGrey(custom) + 40, "the S of a daylight preset does not look greyed");
+        QCOMPARE(OnScreen(menu), menuDaylight);
+        QVERIFY(menu->isEnabled());
+
+        p.tabbed->ShowPage(3);
+        QWidget* curveSave = p.Control(ID_SAVE_TONE_CURVE_AS);
+        QVERIFY(curveSave != nullptr);
+        QVERIFY(!p.Doc().Edit().FeatureOn(FeatureKind::FreeCurve));
+        const QImage off = OnScreen(curveSave);
+        p.Frame().ExecuteCommand(ID_FREECURVE_ENABLE);
+        QVERIFY(p.Doc().Edit().FeatureOn(FeatureKind::FreeCurve));
+        const QImage on = OnScreen(curveSave);
+        QVERIFY2(DarkestGrey(off) > DarkestGrey(on) + 40, "the curve's S with the curve off does not look greyed");
+        QVERIFY(p.Control(ID_POPUP_TONE_CURVE_MENU)->isEnabled());
+    }
+
     // The S/R threshold's caption greys with its edit and slider (easy mode
     // leaves only the mix and the "S"/"R" checks).
     void TheThresholdCaptionGreysWithItsControls()
