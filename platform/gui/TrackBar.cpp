@@ -162,6 +162,12 @@ void TrackBar::mouseReleaseEvent(QMouseEvent* event)
 
 void TrackBar::wheelEvent(QWheelEvent* event)
 {
+    // Turning the wheel over a palette scrolls it: a slider takes the wheel
+    // only when the user gave it the keyboard focus.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
     const int before = value();
     QSlider::wheelEvent(event);
     pendingCode = -1;

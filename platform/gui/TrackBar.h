@@ -7,7 +7,9 @@
 //   keys: Left/Up TB_LINEUP, Right/Down TB_LINEDOWN, Page Up TB_PAGEUP,
 //     Page Down TB_PAGEDOWN, Home TB_TOP, End TB_BOTTOM when the position
 //     moves, then TB_ENDTRACK when the key is released;
-//   wheel: TB_LINEUP or TB_LINEDOWN, then TB_ENDTRACK.
+//   wheel, only while the trackbar has the keyboard focus: TB_LINEUP or
+//     TB_LINEDOWN, then TB_ENDTRACK (without the focus the wheel goes on to
+//     the page, which scrolls).
 // "Up" codes move toward the minimum. A vertical trackbar has its minimum at
 // the top, as on Windows, so Up and Page Up move the thumb up. Setting the
 // position by code reports nothing.

@@ -1,6 +1,7 @@
 // What the palettes show on screen while a photographer works: buttons
-// whose command cannot run look greyed, and a caption greys with its
-// controls.
+// whose command cannot run look greyed, the wheel over a slider without the
+// keyboard focus scrolls the page instead of editing, and a caption greys
+// with its controls.
 // Each looks at the window's backing store (OnScreen) once the events ran.
 #include "app/VelmoView.h"
 #include "app/palettes/PaletteDock.h"
@@ -58,6 +59,16 @@ struct PictureRun {
     QImage Picture() { return OnScreen(Frame().GetActiveView()->viewport()); }
 };
 
+// A wheel turn over target; whether target took it.
+bool Wheel(QWidget* target, int steps)
+{
+    const QPointF at = QRectF(target->rect()).center();
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+    return wheel.isAccepted();
+}
+
 // The caption of a value control: the label whose buddy is its edit.
 QLabel* CaptionOf(QWidget* edit)
 {
@@ -106,6 +117,46 @@ private slots:
         const QImage on = OnScreen(curveSave);
         QVERIFY2(DarkestGrey(off) > DarkestGrey(on) + 40, "the curve's S with the curve off does not look greyed");
         QVERIFY(p.Control(ID_POPUP_TONE_CURVE_MENU)->isEnabled());
+    }
+
+    // The wheel over a slider without the keyboard focus scrolls the page
+    // and leaves the value; with the focus it moves the slider and develops.
+    void WheelEditsOnlyAFocusedSlider()
+    {
+        PictureRun p(1, QSize(1400, 700));
+        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST_SLIDER));
+        QVERIFY(slider != nullptr);
+        QScrollArea* scroll = nullptr;
+        for (QWidget* w = slider->parentWidget(); w != nullptr && scroll == nullptr; w = w->parentWidget())
+            scroll = qobject_cast<QScrollArea*>(w);
+        QVERIFY(scroll != nullptr);
+        QVERIFY2(scroll->verticalScrollBar()->maximum() > 0, "the page must be taller than its palette");
+        p.Frame().activateWindow();
+        QWidget* tabs = p.Control(IDC_PARAM_TABS);
+        tabs->setFocus();
+        QTRY_VERIFY(tabs->hasFocus());
+
+        const int contrast = p.Doc().Edit().Params().contrast;
+        const QImage sliderBefore = OnScreen(slider);
+        const QImage pictureBefore = p.Picture();
+        QVERIFY2(!Wheel(slider, -2), "the slider took the wheel without the focus");
+        QCOMPARE(p.Doc().Edit().Params().contrast, contrast);
+        QCOMPARE(slider->value(), contrast);
+        QCOMPARE(OnScreen(slider), sliderBefore);
+        QCOMPARE(p.Picture(), pictureBefore);
+        // The window system hands a wheel turn the slider leaves to its
+        // parents: the page scrolls.
+        const QImage pageBefore = OnScreen(scroll->viewport());
+        Wheel(scroll->viewport(), -2);
+        QVERIFY2(scroll->verticalScrollBar()->value() > 0, "the page did not scroll");
+        QVERIFY2(OnScreen(scroll->viewport()) != pageBefore, "the page on screen did not move");
+
+        slider->setFocus();
+        QTRY_VERIFY(slider->hasFocus());
+        QVERIFY(Wheel(slider, -2));
+        QVERIFY(p.Doc().Edit().Params().contrast != contrast);
+        QCOMPARE(slider->value(), p.Doc().Edit().Params().contrast);
+        QVERIFY2(p.Picture() != pictureBefore, "the focused slider's wheel did not develop");
     }
 
     // The S/R threshold's caption greys with its edit and slider (easy mode

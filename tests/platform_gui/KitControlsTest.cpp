@@ -193,6 +193,8 @@ private slots:
         QCOMPARE(slider->value(), 50);
     }
 
+    // The wheel moves a trackbar only while it has the keyboard focus;
+    // otherwise it leaves the event to the page.
     void WheelStepsAndEnds()
     {
         auto slider = ShownTrackBar(Qt::Horizontal);
@@ -201,6 +203,15 @@ private slots:
         const QPointF at = slider->rect().center();
         QWheelEvent up(at, slider->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                        Qt::NoScrollPhase, false);
+        QVERIFY(!slider->hasFocus());
+        QApplication::sendEvent(slider.get(), &up);
+        QVERIFY(!up.isAccepted());
+        QCOMPARE(slider->value(), 50);
+        QVERIFY(log.codes.empty());
+
+        slider->activateWindow();
+        slider->setFocus();
+        QTRY_VERIFY(slider->hasFocus());
         QApplication::sendEvent(slider.get(), &up);
         QVERIFY(slider->value() != 50);
         QCOMPARE(log.codes.size(), size_t(2));
