@@ -793,7 +793,9 @@ bool CParamControls::TakeSliderValue(ControlUnit& unit)
     const ControlRow* row = ControlRowById(unit.Row().sliderId);
     if (row == nullptr || !UpdateData(true))
         return false;
-    CancelCountdown();
+    // A value typed before and still counting down stays pending: it is
+    // applied with this slider's change, or by the countdown when the
+    // slider gives the value it had.
     const double value = RowPositionToValue(*row, positions[row->field]);
     bool changed;
     if (FieldInfo(row->field).type == ParamType::Float) {

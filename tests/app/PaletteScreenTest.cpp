@@ -1,7 +1,7 @@
 // What the palettes show on screen while a photographer works: buttons
 // whose command cannot run look greyed, the wheel over a slider without the
-// keyboard focus scrolls the page instead of editing, and a caption greys
-// with its controls.
+// keyboard focus scrolls the page instead of editing, a typed value survives
+// a click on another slider's thumb, and a caption greys with its controls.
 // Each looks at the window's backing store (OnScreen) once the events ran.
 #include "app/VelmoView.h"
 #include "app/palettes/PaletteDock.h"
@@ -157,6 +157,33 @@ private slots:
         QVERIFY(p.Doc().Edit().Params().contrast != contrast);
         QCOMPARE(slider->value(), p.Doc().Edit().Params().contrast);
         QVERIFY2(p.Picture() != pictureBefore, "the focused slider's wheel did not develop");
+    }
+
+    // Contrast typed as 50, then a click on the Brightness thumb without a
+    // move: the countdown still applies the 50.
+    void ATypedValueSurvivesAClickOnAnotherThumb()
+    {
+        PictureRun p(1);
+        auto* contrast = qobject_cast<QLineEdit*>(p.Control(IDC_CONTRAST_EDIT));
+        auto* brightness = dynamic_cast<TrackBar*>(p.Control(IDC_BRIGHTNESS_SLIDER));
+        QVERIFY(contrast != nullptr && brightness != nullptr);
+        QVERIFY(p.Doc().Edit().Params().contrast != 50);
+        const int brightnessBefore = p.Doc().Edit().Params().brightness;
+        const QImage before = p.Picture();
+
+        contrast->setFocus();
+        contrast->selectAll();
+        QTest::keyClicks(contrast, QStringLiteral("50"));
+        const QPoint thumb = brightness->ThumbRect().center();
+        QTest::mousePress(brightness, Qt::LeftButton, {}, thumb);
+        QTest::mouseRelease(brightness, Qt::LeftButton, {}, thumb);
+        QCOMPARE(p.Doc().Edit().Params().brightness, brightnessBefore);
+        // Four ticks of 500 ms after the last key.
+        QTRY_COMPARE_WITH_TIMEOUT(p.Doc().Edit().Params().contrast, 50, 4000);
+        ProcessEvents(100);
+        QCOMPARE(contrast->text(), QStringLiteral("50"));
+        QCOMPARE(dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST_SLIDER))->value(), 50);
+        QVERIFY2(p.Picture() != before, "the picture did not take the typed contrast");
     }
 
     // The S/R threshold's caption greys with its edit and slider (easy mode
