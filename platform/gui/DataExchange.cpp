@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QButtonGroup>
+#include <QSignalBlocker>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QWidget>
@@ -281,10 +282,13 @@ void DDX_Slider(CDataExchange& dx, unsigned id, int& value)
     auto* slider = qobject_cast<QAbstractSlider*>(dx.PrepareCtrl(id));
     if (slider == nullptr)
         return;
-    if (dx.SaveAndValidate())
+    if (dx.SaveAndValidate()) {
         value = slider->value();
-    else
-        slider->setValue(value);
+        return;
+    }
+    // Showing the member is not an edit of the slider.
+    const QSignalBlocker block(slider);
+    slider->setValue(value);
 }
 
 void DDV_MinMaxInt(CDataExchange& dx, int value, int minValue, int maxValue)

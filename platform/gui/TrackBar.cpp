@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
@@ -56,6 +58,18 @@ TrackBar::TrackBar(Qt::Orientation orientation, QWidget* parent) : QSlider(orien
     connect(this, &QAbstractSlider::valueChanged, this, [this] { OnValueChanged(); });
 }
 
+void TrackBar::SetRange(int minPosition, int maxPosition)
+{
+    const QSignalBlocker block(this);
+    setRange(minPosition, maxPosition);
+}
+
+void TrackBar::SetPos(int position)
+{
+    const QSignalBlocker block(this);
+    setValue(position);
+}
+
 void TrackBar::SetTicFreq(int step)
 {
     setTickInterval(step);
@@ -106,15 +120,21 @@ void TrackBar::OnAction(int action)
 
 void TrackBar::OnValueChanged()
 {
-    if (pendingCode < 0)
-        return; // set by code
-    const int code = pendingCode;
-    pendingCode = -1;
-    Report(code);
+    if (pendingCode >= 0) {
+        const int code = pendingCode;
+        pendingCode = -1;
+        Report(code);
+        return;
+    }
+    // Not the trackbar's own input, nor what its palette shows (SetPos): an
+    // edit from outside, ended at once.
+    if (!inInput)
+        Report(TB_ENDTRACK);
 }
 
 void TrackBar::keyPressEvent(QKeyEvent* event)
 {
+    const QScopedValueRollback<bool> input(inInput, true);
     KeyAction key;
     if (!KeyToAction(event->key(), key) || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         QSlider::keyPressEvent(event);
@@ -127,6 +147,7 @@ void TrackBar::keyPressEvent(QKeyEvent* event)
 
 void TrackBar::keyReleaseEvent(QKeyEvent* event)
 {
+    const QScopedValueRollback<bool> input(inInput, true);
     KeyAction key;
     if (!KeyToAction(event->key(), key) || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         QSlider::keyReleaseEvent(event);
@@ -140,6 +161,7 @@ void TrackBar::keyReleaseEvent(QKeyEvent* event)
 
 void TrackBar::mousePressEvent(QMouseEvent* event)
 {
+    const QScopedValueRollback<bool> input(inInput, true);
     if (event->button() == Qt::LeftButton)
         mouseActive = true;
     QSlider::mousePressEvent(event);
@@ -148,6 +170,7 @@ void TrackBar::mousePressEvent(QMouseEvent* event)
 
 void TrackBar::mouseReleaseEvent(QMouseEvent* event)
 {
+    const QScopedValueRollback<bool> input(inInput, true);
     const bool ends = mouseActive && event->button() == Qt::LeftButton;
     const bool wasDragging = isSliderDown();
     QSlider::mouseReleaseEvent(event);
@@ -168,6 +191,7 @@ void TrackBar::wheelEvent(QWheelEvent* event)
         event->ignore();
         return;
     }
+    const QScopedValueRollback<bool> input(inInput, true);
     const int before = value();
     QSlider::wheelEvent(event);
     pendingCode = -1;

@@ -9,10 +9,12 @@
 //     moves, then TB_ENDTRACK when the key is released;
 //   wheel, only while the trackbar has the keyboard focus: TB_LINEUP or
 //     TB_LINEDOWN, then TB_ENDTRACK (without the focus the wheel goes on to
-//     the page, which scrolls).
+//     the page, which scrolls);
+//   any other change of its value (the accessibility interface, code that
+//     calls QAbstractSlider::setValue): TB_ENDTRACK, an edit like any other.
 // "Up" codes move toward the minimum. A vertical trackbar has its minimum at
-// the top, as on Windows, so Up and Page Up move the thumb up. Setting the
-// position by code reports nothing.
+// the top, as on Windows, so Up and Page Up move the thumb up. SetPos and
+// SetRange (what a palette shows of its data) report nothing.
 #pragma once
 
 #include "platform/gui/TrackBarCodes.h"
@@ -33,13 +35,13 @@ public:
     void SetScrollHandler(ScrollHandler handler) { scrollHandler = std::move(handler); }
 
     // The trackbar settings of a dialog's set-up.
-    void SetRange(int minPosition, int maxPosition) { setRange(minPosition, maxPosition); }
+    void SetRange(int minPosition, int maxPosition);
     void SetPageSize(int size) { setPageStep(size); }
     void SetLineSize(int size) { setSingleStep(size); }
     // Tic marks every `step` positions (0: none).
     void SetTicFreq(int step);
     // Without a report.
-    void SetPos(int position) { setValue(position); }
+    void SetPos(int position);
     int GetPos() const { return value(); }
 
     // The thumb's rectangle in widget coordinates (for tests and tools).
@@ -62,6 +64,9 @@ private:
     // announces actions before it sets the value.
     int pendingCode = -1;
     bool mouseActive = false;
+    // Inside the trackbar's own handling of a mouse, key or wheel event,
+    // which reports what it does itself.
+    bool inInput = false;
 };
 
 } // namespace velmo

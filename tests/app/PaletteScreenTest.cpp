@@ -1,7 +1,8 @@
 // What the palettes show on screen while a photographer works: buttons
 // whose command cannot run look greyed, the wheel over a slider without the
 // keyboard focus scrolls the page instead of editing, a typed value survives
-// a click on another slider's thumb, and a caption greys with its controls.
+// a click on another slider's thumb, a value set through the accessibility
+// interface develops like any edit, and a caption greys with its controls.
 // Each looks at the window's backing store (OnScreen) once the events ran.
 #include "app/VelmoView.h"
 #include "app/palettes/PaletteDock.h"
@@ -41,6 +42,13 @@ struct PictureRun {
         run->Frame().resize(size);
         tabbed = run->Frame().Palette(ID_VIEW_PARAMTAB);
         tabbed->ShowPage(page);
+        Settle();
+    }
+    // Until the background worker built the full preview and the view shows
+    // it: the picture then changes only with an edit.
+    void Settle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(Doc().WorkerIdle() && Doc().FullPreview() != nullptr, 20000);
         ProcessEvents(100);
     }
     CVelmoDoc& Doc() { return run->Doc(); }
@@ -136,6 +144,7 @@ private slots:
         tabs->setFocus();
         QTRY_VERIFY(tabs->hasFocus());
 
+        p.Settle();
         const int contrast = p.Doc().Edit().Params().contrast;
         const QImage sliderBefore = OnScreen(slider);
         const QImage pictureBefore = p.Picture();
@@ -184,6 +193,24 @@ private slots:
         QCOMPARE(contrast->text(), QStringLiteral("50"));
         QCOMPARE(dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST_SLIDER))->value(), 50);
         QVERIFY2(p.Picture() != before, "the picture did not take the typed contrast");
+    }
+
+    // A screen reader or UI automation sets the slider through Qt's value
+    // interface: the value is an edit, the picture follows.
+    void AValueSetThroughAccessibilityDevelops()
+    {
+        PictureRun p(1);
+        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_SATURATION_SLIDER));
+        QVERIFY(slider != nullptr);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(slider);
+        QVERIFY(accessible != nullptr && accessible->valueInterface() != nullptr);
+        const QImage before = p.Picture();
+        accessible->valueInterface()->setCurrentValue(60);
+        ProcessEvents(100);
+        QCOMPARE(slider->value(), 60);
+        QCOMPARE(p.Doc().Edit().Params().saturation, 160); // shown as stored minus 100
+        QCOMPARE(qobject_cast<QLineEdit*>(p.Control(IDC_SATURATION_EDIT))->text(), QStringLiteral("60"));
+        QVERIFY2(p.Picture() != before, "the picture did not follow the slider");
     }
 
     // The S/R threshold's caption greys with its edit and slider (easy mode
