@@ -1,6 +1,7 @@
 // Screenshots of the main window on the developed sample with the tabbed
-// parameters palette, and with "Use old UI" the classic one, at the system
-// font and at a large dialog font (velmo-params-*.png in the build folder).
+// parameters palette (and each of its pages), and with "Use old UI" the
+// classic one, at the system font and at a large dialog font
+// (velmo-params-*.png in the build folder).
 // The palette holds the camera family's defaults, nothing in it is
 // clipped, and a slider moved with the mouse changes the preview.
 #include "app/VelmoView.h"
@@ -103,10 +104,13 @@ private slots:
             qInfo("screenshot: %s (%dx%d)", qPrintable(file), shot.width(), shot.height());
             QVERIFY(shot.save(file));
 
-            // The other parameter pages of the tabbed palette, each unclipped.
+            // The other pages of the tabbed palette, each unclipped: the
+            // parameters and the curve, lens and colour editors (switched on).
             if (k.useOldUI == 0) {
                 auto* tabbed = dynamic_cast<CParamTabBar*>(dock);
-                for (const int page : {0, 2}) {
+                for (FeatureKind f : {FeatureKind::FreeCurve, FeatureKind::LensCorrection, FeatureKind::SelectiveColors})
+                    run.Doc().Edit().SetFeature(f, true);
+                for (const int page : {0, 2, 3, 4, 5}) {
                     tabbed->ShowPage(page);
                     ProcessEvents(20);
                     const QStringList pageClipped = ClippedControls(*tabbed->Page(page));
