@@ -305,8 +305,12 @@ constexpr ControlRow kControls[] = {
      .rule = E::SRGroup, .hide = H::Classic},
     {.kind = K::Picture, .id = IDC_HUE_STRIP, .captionId = IDS_CAPTION_HUES, .page = P::Adjust2},
     {.kind = K::Picture, .id = IDC_HUE_STRIP_SHIFTED, .captionId = IDS_CAPTION_HUES_SHIFTED, .page = P::Adjust2},
+    // The "L", "S" and "..." buttons of the file menus.
     {.kind = K::FileMenu, .id = ID_POPUP_WB_MENU, .item = IDR_WB_MENU, .page = P::Adjust1},
     {.kind = K::FileMenu, .id = ID_POPUP_PARAMS_MENU, .item = IDR_PARAMS_MENU, .page = P::Adjust1},
+    {.kind = K::FileMenu, .id = ID_POPUP_TONE_CURVE_MENU, .item = IDR_TONE_CURVE_MENU, .page = P::Curve},
+    {.kind = K::FileMenu, .id = ID_POPUP_LENS_MENU, .item = IDR_LENS_MENU, .page = P::Lens},
+    {.kind = K::FileMenu, .id = ID_POPUP_SELCOLOR_MENU, .item = IDR_SELCOLOR_MENU, .page = P::Color},
     {.kind = K::Tabs, .id = IDC_PARAM_TABS, .caption = "Parameter pages", .classic = false},
 
     // The row every palette ends with ("Mgn" on the parameters palettes only).
@@ -319,7 +323,6 @@ constexpr ControlRow kControls[] = {
 
     // The free-curve editor.
     Feature({.kind = K::Check, .id = ID_FREECURVE_ENABLE}, IDD_FREECURVE_BAR, P::Curve),
-    {.kind = K::FileMenu, .id = ID_POPUP_TONE_CURVE_MENU, .item = IDR_TONE_CURVE_MENU, .page = P::Curve},
     Feature({.kind = K::Picture, .id = IDC_CURVE_PLOT}, IDD_FREECURVE_BAR, P::Curve),
     Feature({.kind = K::Picture, .id = IDC_CURVE_READOUT}, IDD_FREECURVE_BAR, P::Curve),
     Feature({.kind = K::Picture, .id = IDC_CURVE_APEX_LIST}, IDD_FREECURVE_BAR, P::Curve),
@@ -360,7 +363,6 @@ constexpr ControlRow kControls[] = {
                    100, 400, 30, 60),
             IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Check, .id = ID_LENS_ENABLE}, IDD_LENS_BAR, P::Lens),
-    {.kind = K::FileMenu, .id = ID_POPUP_LENS_MENU, .item = IDR_LENS_MENU, .page = P::Lens},
     Feature({.kind = K::Group, .id = IDC_LENS_GROUP_DISTORTION}, IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Group, .id = IDC_LENS_GROUP_CHROMA}, IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Group, .id = IDC_LENS_GROUP_VIGNETTE}, IDD_LENS_BAR, P::Lens),
@@ -384,7 +386,6 @@ constexpr ControlRow kControls[] = {
                      .spinId = IDC_SELCOLOR_BLACK_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Black}),
             IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Check, .id = ID_SELCOLOR_ENABLE}, IDD_SELCOLOR_BAR, P::Color),
-    {.kind = K::FileMenu, .id = ID_POPUP_SELCOLOR_MENU, .item = IDR_SELCOLOR_MENU, .page = P::Color},
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_SWATCH}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::List, .id = IDC_SELCOLOR_RANGE}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_HUE_BEFORE}, IDD_SELCOLOR_BAR, P::Color),
