@@ -8,6 +8,7 @@
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/ProcessingDlg.h"
+#include "develop/output/SaveDocument.h"
 #include "document/VelmoDoc.h"
 #include "params/EditState.h"
 #include "platform/core/MessageBox.h"
@@ -89,10 +90,15 @@ QSize PreviewDisplaySize(int index, bool portrait)
 
 DisplaySize FullModeDisplayFor(const CVelmoDoc& doc, int viewWidth, int viewHeight, bool portrait, int zoomPercent)
 {
-    int ow = 0, oh = 0;
-    if (zoomPercent != 0 && std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
-        ow = oh = 0;
-    return FullModeDisplaySize(viewWidth, viewHeight, portrait, zoomPercent, ow, oh);
+    // The scale of the saved picture: the output size of the whole image
+    // (a crop frame cuts the file, not the scale; the view shows the whole
+    // picture with the frame over it).
+    const int mode = doc.Output().sizeMode & 7;
+    const OutputSize out = OutputSizeFor(mode | (doc.Image().bayerFlag ? 8 : 0), doc.Image().imageWidth,
+                                         doc.Image().imageHeight, doc.Edit().Params().rotate);
+    // A preview-size file is the 4:3 preview, bands and all.
+    const bool letterboxed = HasLetterboxBand(doc.CameraFamily()) && !IsPreviewSizeMode(mode);
+    return FullModeDisplaySize(viewWidth, viewHeight, portrait, zoomPercent, out.width, out.height, letterboxed);
 }
 
 std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, const std::vector<QRect>& screens)
@@ -782,7 +788,7 @@ void CMainFrame::RecalcLayout()
         layout()->activate();
         const QSize client = view->size();
         const DisplaySize display = FullModeDisplayFor(doc, client.width(), client.height(), portrait, zoomPercent);
-        view->SetDisplaySize(display.width, display.height);
+        view->SetDisplaySize(display.width, display.height, display.pictureOnly);
     } else {
         // Everything below follows from the widgets' size hints, never from
         // the window's current size nor from the docks' current sizes: the
@@ -801,7 +807,7 @@ void CMainFrame::RecalcLayout()
         if (needs.size.height() > room.height())
             viewSize.setHeight(std::max(48, want.height() - (needs.size.height() - room.height())));
         view->setFixedSize(viewSize);
-        view->SetDisplaySize(want.width(), want.height());
+        view->SetDisplaySize(want.width(), want.height(), false);
         const QSize full = FrameSizeFor(viewSize).size;
         const bool clamped = full.width() > room.width() || full.height() > room.height() || viewSize != want;
         const QSize target = full.boundedTo(room);
