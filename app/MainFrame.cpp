@@ -21,6 +21,7 @@
 #include "res/StringTable.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -36,6 +37,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QShowEvent>
 #include <QStatusTipEvent>
 #include <QUrl>
 
@@ -141,6 +143,10 @@ CMainFrame::CMainFrame(CVelmoApp& application, CVelmoDoc& document, AppDocHost& 
     : app(application), doc(document), host(docHost), docCommands(std::make_unique<CDocCommands>(document, *this))
 {
     setObjectName(QStringLiteral("MainFrame"));
+    // A caption with the system menu, minimise, maximise and close: a
+    // maximise from the window manager enters full mode.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     SettingsStore& s = Settings();
     previewSize = s.GetProfileInt(kS, "PreviewSize", 0);
     if (previewSize < 0 || previewSize > 5)
@@ -811,14 +817,37 @@ void CMainFrame::RecalcLayout()
         const QSize full = FrameSizeFor(viewSize).size;
         const bool clamped = full.width() > room.width() || full.height() > room.height() || viewSize != want;
         const QSize target = full.boundedTo(room);
-        if (size() != target || minimumSize() != target || maximumSize() != target)
-            setFixedSize(target);
+        // The frame takes the size that shows the preview and cannot be made
+        // smaller; its maximum stays open, since window managers offer
+        // maximise (which starts full mode) only to a window whose size may
+        // change.
+        if (minimumSize() != target)
+            setMinimumSize(target);
+        if (maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX))
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (size() != target && !isMaximized())
+            resize(target);
         layout()->activate();
         if (clamped)
             move(DesktopRect().topLeft());
+        else
+            KeepOnDesktop(target + margins);
     }
     UpdateSizeIndicator();
     inLayout = false;
+}
+
+void CMainFrame::KeepOnDesktop(QSize frameSize)
+{
+    // A frame that grew (a turned picture is taller) moves back as far as
+    // needed to stay within the desktop's available area.
+    const QRect desktop = DesktopRect();
+    const QPoint at = frameGeometry().topLeft();
+    QPoint inside = at;
+    inside.setX(std::max(desktop.left(), std::min(at.x(), desktop.left() + desktop.width() - frameSize.width())));
+    inside.setY(std::max(desktop.top(), std::min(at.y(), desktop.top() + desktop.height() - frameSize.height())));
+    if (inside != at)
+        move(inside);
 }
 
 CMainFrame::FrameNeeds CMainFrame::FrameSizeFor(QSize viewSize) const
@@ -895,7 +924,10 @@ void CMainFrame::EnterFullMode()
 {
     previewFull = 1;
     SetResizable(true);
+    // The window manager maximised the frame already: it stays maximised.
+    keepMaximized = true;
     DockOrFloatPalettes(floatPalettes == 0);
+    keepMaximized = false;
     update();
 }
 
@@ -998,6 +1030,28 @@ void CMainFrame::changeEvent(QEvent* event)
     // Maximising enters full mode (the window then fills the screen).
     if (event->type() == QEvent::WindowStateChange && isMaximized() && !previewFull)
         EnterFullMode();
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || shownOnce)
+        return;
+    shownOnce = true;
+    // Palettes that float at start-up were put on screen before the frame
+    // (they are created with it). A window manager keeps a tool window above
+    // the window it belongs to only when that one was there first: once the
+    // frame is on screen, they are put there again.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            for (QDockWidget* dock : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (dock->isFloating() && dock->isVisible()) {
+                    dock->hide();
+                    dock->show();
+                }
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event)
