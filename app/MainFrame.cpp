@@ -21,8 +21,8 @@
 #include "res/StringTable.h"
 
 #include <QCloseEvent>
-#include <QDockWidget>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDialog>
@@ -34,15 +34,14 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QShowEvent>
 #include <QStatusTipEvent>
 #include <QUrl>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace velmo {
