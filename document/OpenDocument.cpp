@@ -296,6 +296,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         if (frameData.status == FrameDataStatus::Missing)
             return refuse(FrameDataMessage(frameData, path));
     }
+
     const int height = in.rawHeight - model->topMargin - model->bottomMargin;
     if (height <= 0 || (height & 1) || model->Width() <= 0)
         return refuse(RafErrorText(RafError::RawDataMissing));
