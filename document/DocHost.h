@@ -33,6 +33,12 @@ public:
     // window for the picture answers false: the document then neither keeps
     // nor builds the screen-sized preview maps.
     virtual bool ShowsFullPreview() const { return true; }
+    // The document keeps the user's settings: each family's stored parameter
+    // record when its contents go, its settings when it goes. One that only
+    // converts files for a batch answers false: the document then reads the
+    // stored records and writes none, so that nothing a run overrides
+    // reaches them.
+    virtual bool KeepsSettings() const { return true; }
 
     // CDocument::UpdateAllViews(NULL, 0, NULL).
     virtual void UpdateAllViews() {}

@@ -100,16 +100,20 @@ CVelmoDoc::~CVelmoDoc()
     worker->Quit();
 
     SettingsStore& s = Settings();
-    s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
-    s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
-    s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
-    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
-    s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
+    const bool keep = host->KeepsSettings();
+    if (keep) {
+        s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
+        s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
+        s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
+        s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
+        s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
+    }
 
     DeleteContents();
     image = RawImage{};
 
-    edit.SaveSettings(s);
+    if (keep)
+        edit.SaveSettings(s);
 }
 
 void CVelmoDoc::ReadColorSettings()
@@ -221,6 +225,8 @@ void CVelmoDoc::LoadParameterRecord()
 
 void CVelmoDoc::SaveParameterRecord()
 {
+    if (!host->KeepsSettings())
+        return;
     const char* name = ParamValueName(image.cameraFamily);
     Settings().WriteProfileBinary(kSettingsSection, name, &edit.Params(), sizeof(DevParams));
 }

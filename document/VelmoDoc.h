@@ -205,6 +205,8 @@ public:
     void SetCameraFamily(int family) { image.cameraFamily = family; }
     void SetDefaultParameters();
     void LoadParameterRecord();
+    // The live record becomes its family's stored record (not for a host
+    // that keeps no settings: a batch's document).
     void SaveParameterRecord();
     void SetWhiteBalance(int preset, int redevelop, int temperature);
     void SetVividColor(int level, int redevelop);

@@ -484,8 +484,8 @@ void CBatchDlg::OnStart()
     // The runner's events come on its thread; each is handed to this
     // dialog's thread (and dropped if the dialog is gone).
     BatchRunner::Events events;
-    events.fileStarted = [this](size_t, const std::string& input) {
-        QMetaObject::invokeMethod(this, [this, input] { OnFileStarted(input); }, Qt::QueuedConnection);
+    events.fileStarted = [this](size_t index, const std::string& input) {
+        QMetaObject::invokeMethod(this, [this, index, input] { OnFileStarted(index, input); }, Qt::QueuedConnection);
     };
     events.progress = [this](int percent, const std::string& label) {
         QMetaObject::invokeMethod(this, [this, percent, label] { OnProgress(percent, label); },
@@ -499,6 +499,7 @@ void CBatchDlg::OnStart()
     };
 
     running = true;
+    runFiles = inputs.size();
     closeWhenStopped = false;
     EnableControls();
     progress->setValue(0);
@@ -518,16 +519,16 @@ void CBatchDlg::OnAbort()
     runner.Abort();
 }
 
-void CBatchDlg::OnFileStarted(const std::string& input)
+void CBatchDlg::OnFileStarted(size_t index, const std::string& input)
 {
     currentInput = input;
     progress->setValue(0);
-    // Which file, and how far down the list.
-    const int total = inputList->count();
-    QString text = FromStd(LoadString(IDS_BATCH_FILE_PROGRESS))
-                       .arg(QFileInfo(FromStd(input)).fileName())
-                       .arg(resultList->count() + 1)
-                       .arg(total + resultList->count());
+    // Which file, and how far down this run's list (the results of earlier
+    // runs are not part of it).
+    const QString text = FromStd(LoadString(IDS_BATCH_FILE_PROGRESS))
+                             .arg(QFileInfo(FromStd(input)).fileName())
+                             .arg(qulonglong(index + 1))
+                             .arg(qulonglong(runFiles));
     if (!abortButton->isChecked())
         statusStatic->setText(text);
 }

@@ -130,7 +130,7 @@ private:
     void AddLine(QListWidget* list, const std::string& text);
     void ShowThumbnail();
     // Runner events, delivered on the user-interface thread.
-    void OnFileStarted(const std::string& input);
+    void OnFileStarted(size_t index, const std::string& input);
     void OnProgress(int percent, const std::string& label);
     void OnFileFinished(const BatchFileResult& result);
     void OnFinished(bool aborted);
@@ -139,6 +139,7 @@ private:
     BatchRunner runner;
     bool running = false;
     bool closeWhenStopped = false;
+    size_t runFiles = 0; // the files of the run going on
     std::string currentInput;
     QImage thumbnail;
 

@@ -210,6 +210,15 @@ private slots:
         QVERIFY(!dialog.AbortButton()->isChecked());
         QVERIFY(dialog.StartButton()->isEnabled());
         QVERIFY(dialog.isVisible());
+
+        // The next run counts its own files, not the lines of the one before.
+        QTest::mouseClick(dialog.StartButton(), Qt::LeftButton);
+        QVERIFY2(WaitForStatus(dialog, QStringLiteral("FILE3.RAF (1 of 3)")),
+                 qPrintable(dialog.StatusStatic()->text()));
+        QVERIFY(WaitForRunEnd(dialog));
+        QCOMPARE(dialog.Results(), (std::vector<std::string>{"Done:" + inputs[0], "Done:" + inputs[1], "Aborted.",
+                                                             "Done:" + inputs[2], "Done:" + inputs[3],
+                                                             "Done:" + inputs[4]}));
     }
 
     void EmptyListDoesNothing()
