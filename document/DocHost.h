@@ -75,8 +75,8 @@ public:
     // (the document's Colors().ProfileForDisplay(icc); tagged as sRGB when
     // Colors().GuiConvertsColors() is false, the pixels being converted).
     virtual void SetPreviewProfile(int /*icc*/) {}
-    // Both parameters palettes load the document's record and the Exif
-    // palette its text (before a preview is developed for the view).
+    // Both parameters palettes load the document's record (before a preview
+    // is developed for the view).
     virtual void RefreshPalettes() {}
     // The largest full-preview bitmap the frame shows.
     virtual ScreenSize FullScreenSize() const { return DesktopSize(); }

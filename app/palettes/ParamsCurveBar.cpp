@@ -81,8 +81,7 @@ CCurveBar::CCurveBar(unsigned id, const QString& caption, const CVelmoDoc* docum
     layout->addWidget(plot, 1);
     if (doc != nullptr)
         subscription = doc->Subscribe([this](DocImageEvent event) {
-            if (event == DocImageEvent::PreviewDeveloped || event == DocImageEvent::Closed ||
-                event == DocImageEvent::Loaded)
+            if (event == DocImageEvent::PreviewDeveloped || event == DocImageEvent::Closed)
                 plot->update();
         });
 }
