@@ -1,7 +1,8 @@
 // The kit's controls driven by real input events: the trackbar's scroll
 // codes, the spin button's delta, the check-box cycle, radio indices, the
 // own spin steps of a control unit, the data exchange with its refusals, and
-// the button shown held down.
+// the button shown held down (velmo-held-button.png in the build folder:
+// the held button above a button pressed down).
 #include "platform/core/MessageBox.h"
 #include "platform/gui/ApplyTimer.h"
 #include "platform/gui/AutoCheckBox.h"
@@ -456,6 +457,9 @@ private slots:
         const QImage down = OnScreen(&plain);
         QVERIFY(down != up);
         QVERIFY(OnScreen(&held) == down);
+        const QString file = QStringLiteral(VELMO_BINARY_DIR "/velmo-held-button.png");
+        QVERIFY(OnScreen(&window).save(file));
+        qInfo("screenshot: %s", qPrintable(file));
         QVERIFY(!held.isCheckable());
         QCOMPARE(QAccessible::queryAccessibleInterface(&held)->role(), QAccessible::Button);
         // A click still clicks, and neither it nor the focus moving away
