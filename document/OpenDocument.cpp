@@ -366,7 +366,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     if (!MakePreview1(img, progress) || !MakePreview2(img, progress))
         return fail("");
 
-    AdoptImage(std::move(img));
+    ReplaceImage(std::move(img));
     ApplyCameraSettings(path, bay, frames, raf.camera);
     loadTimings.previews = SecondsSince(mark);
     loadTimings.total = std::chrono::duration<double>(mark - start).count();
@@ -374,6 +374,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     progress.Report(-1, "");
     paths.source = path;
     paths.parameters.clear();
+    imageListeners.Notify(DocImageEvent::Loaded);
     ResumeWorker();
     if (frameData.status == FrameDataStatus::Short)
         ShowMessage(FrameDataMessage(frameData, path), MB_OK | MB_ICONEXCLAMATION);

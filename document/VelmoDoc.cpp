@@ -96,6 +96,8 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
 
 CVelmoDoc::~CVelmoDoc()
 {
+    // A document going away tells no one: its listeners may be going too.
+    imageListeners.Clear();
     saveCache.Drop();
     worker->Quit();
 
@@ -145,17 +147,24 @@ void CVelmoDoc::DeleteContents()
     saveCache.Drop();
     DropFullPreview();
     magnifierImage.reset();
+    magnifierStale = true;
     fringeRed = fringeBlue = 0;
-    if (host->HasMainWindow())
-        host->ClearHistograms();
+    imageListeners.Notify(DocImageEvent::Closed);
 }
 
-void CVelmoDoc::AdoptImage(RawImage newImage)
+void CVelmoDoc::ReplaceImage(RawImage newImage)
 {
     StopWorker();
     saveCache.Drop();
     DropFullPreview();
     image = std::move(newImage);
+    magnifierStale = true;
+}
+
+void CVelmoDoc::AdoptImage(RawImage newImage)
+{
+    ReplaceImage(std::move(newImage));
+    imageListeners.Notify(DocImageEvent::Loaded);
 }
 
 void CVelmoDoc::SetOutputOptions(const OutputOptions& options)
@@ -175,6 +184,7 @@ void CVelmoDoc::SetMagnifierCentre(int x, int y)
 {
     magnifierX = x;
     magnifierY = y;
+    imageListeners.Notify(DocImageEvent::MagnifierMoved);
 }
 
 int CVelmoDoc::DetectExrMode()

@@ -115,13 +115,13 @@ CBatchDlg::CBatchDlg(CVelmoDoc& document, QWidget* parent) : QDialog(parent), do
     chooseFolder = DefaultChooseFolder;
     outputDir = Settings().GetProfileString(kSettings, kOutputDirKey, "");
 
-    auto button = [this](unsigned id, unsigned tip) {
-        auto* b = new QPushButton(this);
+    auto setUp = [this]<class Button>(Button* b, unsigned id, unsigned tip) {
         SetControlCaption(b, IDD_BATCH, id);
         SetControlTips(b, tip);
         b->setAutoDefault(false);
         return b;
     };
+    auto button = [&](unsigned id, unsigned tip) { return setUp(new QPushButton(this), id, tip); };
     auto check = [this](unsigned id, unsigned tip) {
         auto* c = new AutoCheckBox(QString(), false, this);
         SetControlCaption(c, IDD_BATCH, id);
@@ -221,8 +221,8 @@ CBatchDlg::CBatchDlg(CVelmoDoc& document, QWidget* parent) : QDialog(parent), do
     startButton = button(IDC_BATCH_START, IDS_TIP_BATCH_START);
     startButton->setDefault(true);
     startButton->setAutoDefault(true);
-    abortButton = button(IDC_BATCH_ABORT, IDS_TIP_BATCH_ABORT);
-    abortButton->setCheckable(true); // shown pressed once asked
+    // Pressed once asked, and still a button, not a toggle.
+    abortButton = setUp(new HeldButton(this), IDC_BATCH_ABORT, IDS_TIP_BATCH_ABORT);
     closeButton = button(IDC_CANCEL, IDS_TIP_BATCH_CLOSE);
 
     // Layout: inputs with their buttons on the left, thumbnail and
@@ -363,7 +363,7 @@ void CBatchDlg::EnableControls()
     sameAsInputButton->setEnabled(!running && !outputDir.empty());
     abortButton->setEnabled(running);
     if (!running)
-        abortButton->setChecked(false);
+        abortButton->SetHeld(false);
     EnableCombos();
 }
 
@@ -514,7 +514,7 @@ void CBatchDlg::OnAbort()
 {
     if (!running)
         return;
-    abortButton->setChecked(true);
+    abortButton->SetHeld(true);
     statusStatic->setText(FromStd(LoadString(IDS_ABORTING)));
     runner.Abort();
 }
@@ -529,7 +529,7 @@ void CBatchDlg::OnFileStarted(size_t index, const std::string& input)
                              .arg(QFileInfo(FromStd(input)).fileName())
                              .arg(qulonglong(index + 1))
                              .arg(qulonglong(runFiles));
-    if (!abortButton->isChecked())
+    if (!abortButton->Held())
         statusStatic->setText(text);
 }
 

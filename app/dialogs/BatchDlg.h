@@ -10,6 +10,7 @@
 #pragma once
 
 #include "document/BatchConvert.h"
+#include "platform/gui/HeldButton.h"
 
 #include <QDialog>
 #include <QImage>
@@ -94,7 +95,7 @@ public:
     QListWidget* InputList() const { return inputList; }
     QListWidget* ResultList() const { return resultList; }
     QPushButton* StartButton() const { return startButton; }
-    QPushButton* AbortButton() const { return abortButton; }
+    HeldButton* AbortButton() const { return abortButton; }
     QPushButton* CloseButton() const { return closeButton; }
     QPushButton* AddButton() const { return addButton; }
     QPushButton* RemoveButton() const { return removeButton; }
@@ -149,7 +150,7 @@ private:
     QPushButton* removeButton = nullptr;
     QPushButton* removeAllButton = nullptr;
     QPushButton* startButton = nullptr;
-    QPushButton* abortButton = nullptr;
+    HeldButton* abortButton = nullptr; // shown pressed once asked
     QPushButton* closeButton = nullptr;
     QPushButton* browseButton = nullptr;
     QPushButton* sameAsInputButton = nullptr;
