@@ -30,7 +30,6 @@ class IExifPalette;
 class ILensPalette;
 class IMagnifierPalette;
 struct PaletteCommands;
-struct DisplayImage;
 enum class FeatureKind;
 class CHistogramBar;
 class CommandToolBar;
@@ -97,12 +96,6 @@ public:
     // The progress routine's drawing: percent 0..100, -1 erase, -2 label alone;
     // area -1 the whole first pane, else its right third.
     void Progress(int percent, const char* label, int area);
-    // The Exif palette shows the loaded picture's lines.
-    void ShowExifLines();
-    // The magnifier palette's hooks of the document.
-    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image);
-    void CenterMagnifierView();
-    void SetMagnifierSize(int size);
     // The automatic chromatic-aberration search: the magnifier floats at the
     // window's corner and "Processing..." shows, the rest of the program
     // takes no input until the end, when the palettes return to their places.
@@ -150,6 +143,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -175,6 +169,8 @@ private:
         int viewRow = 0;
     };
     FrameNeeds FrameSizeFor(QSize viewSize) const;
+    // Moves the frame (of that outer size) back onto the desktop's area.
+    void KeepOnDesktop(QSize frameSize);
 
     CVelmoApp& app;
     CVelmoDoc& doc;
@@ -200,6 +196,8 @@ private:
     QTimer layoutTimer;
     bool inLayout = false;
     bool closing = false;
+    bool shownOnce = false;
+    bool keepMaximized = false; // entering full mode from a maximise
 
     // The nine palettes: classic and tabbed parameters, histogram, magnifier,
     // selective colours, lens, Exif, curve, free curve.

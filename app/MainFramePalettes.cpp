@@ -46,11 +46,16 @@ bool CMainFrame::CreatePalettes()
     };
     paramBar = wire(new CParamBar(CommandsForPalettes(), doc, caption(0), this));
     paramTabBar = wire(new CParamTabBar(CommandsForPalettes(), doc, caption(0), this));
-    histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this));
-    magnifierBar = wire(new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this));
+    auto* histogram = new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this);
+    auto* magnifier = new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this);
+    // The magnifier's readout goes where the view's goes.
+    magnifier->SetReadoutCaption(histogram->LevelCaption());
+    magnifier->SetFloatingLayoutTest([this] { return FloatingPalettes(); });
+    histogramBar = wire(histogram);
+    magnifierBar = wire(magnifier);
     selColorBar = wire(new CSelColorBar(caption(6), doc, CommandsForPalettes(), this));
     lensBar = wire(new CLensBar(caption(7), doc, CommandsForPalettes(), this));
-    exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), this));
+    exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), &doc, this));
     curveBar = wire(new CCurveBar(ID_VIEW_CURVE, caption(3), &doc, this));
     freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, CommandsForPalettes(), this));
 
@@ -105,7 +110,7 @@ void CMainFrame::DockOrFloatPalettes(bool docked)
 {
     SettingsStore& s = Settings();
     if (docked) {
-        if (isMaximized())
+        if (isMaximized() && !keepMaximized)
             showNormal();
         std::vector<uint8_t> discarded;
         s.GetProfileBinary(kS, "WindowPosition2", discarded);

@@ -78,10 +78,19 @@ void CVelmoDoc::DevelopPreview(uint8_t* bits)
 {
     host->SetPreviewProfile(edit.Params().ICC);
     StopWorker();
-    MakePreview(bits, kPreviewWidth, kPreviewHeight, true);
+    const bool developed = MakePreview(bits, kPreviewWidth, kPreviewHeight, true) != nullptr;
     // Both are stale now; the worker builds a new full preview.
     saveCache.Drop();
     DropFullPreview();
+    if (developed) {
+        imageListeners.Notify(DocImageEvent::PreviewDeveloped);
+        // The square of a new image, where the magnifier was; after the
+        // preview, whose 16-bit copy the preview-size square is cut from.
+        if (magnifierStale && magnifierX != -1 && HasImage()) {
+            magnifierStale = false;
+            UpdateMagnifier();
+        }
+    }
     ResumeWorker();
     colors->ReportFallbackOnce();
 }
@@ -94,6 +103,18 @@ std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
     int width = 0, height = 0;
     FullPreviewTargetSize(outputOptions.sizeMode, image.imageWidth, image.imageHeight, preview->rotated, &width,
                           &height);
+    // The 3:2 cameras' full preview holds the picture between black bands
+    // of a 4:3 frame: the bitmap keeps that frame's shape around the output
+    // size (the view draws it over a frame of that shape), where squeezing
+    // the frame into the picture's 3:2 would stretch it back unevenly.
+    if ((image.cameraFamily == 1 || image.cameraFamily == 7) && !IsPreviewSizeMode(outputOptions.sizeMode) &&
+        preview->width > 0 && preview->height > 0) {
+        auto even = [](int64_t v) { return int(std::min<int64_t>(v + (v & 1), INT32_MAX - 1)); };
+        if (int64_t(width) * preview->height > int64_t(height) * preview->width)
+            height = even(int64_t(width) * preview->height / preview->width);
+        else if (int64_t(height) * preview->width > int64_t(width) * preview->height)
+            width = even(int64_t(height) * preview->width / preview->height);
+    }
     const ScreenSize screen = host->FullScreenSize();
     width = std::min({width, screen.width, preview->width});
     height = std::min({height, screen.height, preview->height});
@@ -120,6 +141,7 @@ void CVelmoDoc::ComputeRegionHistogram(int x0, int y0, int x1, int y1)
         bins = RegionHistogram(*preview, x0, y0, x1, y1);
     if (histogram.size() >= 3 * 1024)
         std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * 1024);
+    imageListeners.Notify(DocImageEvent::SelectionHistogram);
 }
 
 void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int height, int x0, int y0, int x1, int y1)
@@ -128,6 +150,7 @@ void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int heigh
         return;
     const std::array<int32_t, 1024> bins = SelectionHistogram(bgr, width, height, x0, y0, x1, y1);
     std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * kHistogramBins);
+    imageListeners.Notify(DocImageEvent::SelectionHistogram);
 }
 
 } // namespace velmo

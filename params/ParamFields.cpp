@@ -165,6 +165,21 @@ constexpr ControlRow Exponent(ControlRow r)
     return r;
 }
 
+// A value of a lens or colour record: the slider, the spin and the edit take
+// the record's range (a typed value outside it is refused), the steps are
+// the control's own.
+constexpr ControlRow Ranged(ControlRow r, IntRange range, int page, int tic)
+{
+    r = Amount(r, range.min, range.max, page, tic);
+    r.editRange = ValueRange{double(range.min), double(range.max)};
+    return r;
+}
+
+constexpr SliderRange FisheyeRange(IntRange range, int page, int tic)
+{
+    return {range.min, range.max, page, tic};
+}
+
 // A value of a feature editor: its caption is its palette's.
 constexpr ControlRow Feature(ControlRow r, unsigned dialogId, ControlPage page)
 {
@@ -332,35 +347,35 @@ constexpr ControlRow kControls[] = {
     Feature({.kind = K::Button, .id = ID_DELETE_APEX}, IDD_FREECURVE_BAR, P::Curve),
 
     // The lens-correction editor, in LensControl order first.
-    Feature(Amount({.id = IDC_LENS_DISTORTION_EDIT, .sliderId = IDC_LENS_DISTORTION_SLIDER,
+    Feature(Ranged({.id = IDC_LENS_DISTORTION_EDIT, .sliderId = IDC_LENS_DISTORTION_SLIDER,
                     .spinId = IDC_LENS_DISTORTION_SPIN, .data = DT::Lens, .item = int(LensControl::Distortion),
-                    .fisheyeRange = SliderRange{50, 179, 12, 25},
+                    .fisheyeRange = FisheyeRange(kFisheyeAngleRange, 12, 25),
                     .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_ANGLE_CAPTION)},
-                   -500, 500, 50, 100),
+                   kLensDistortionRange, 50, 100),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_RED_EDIT, .sliderId = IDC_LENS_RED_SLIDER, .spinId = IDC_LENS_RED_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::ChromaRed)}),
+    Feature(Ranged({.id = IDC_LENS_RED_EDIT, .sliderId = IDC_LENS_RED_SLIDER, .spinId = IDC_LENS_RED_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::ChromaRed)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_BLUE_EDIT, .sliderId = IDC_LENS_BLUE_SLIDER, .spinId = IDC_LENS_BLUE_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::ChromaBlue)}),
+    Feature(Ranged({.id = IDC_LENS_BLUE_EDIT, .sliderId = IDC_LENS_BLUE_SLIDER, .spinId = IDC_LENS_BLUE_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::ChromaBlue)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_AMOUNT_EDIT, .sliderId = IDC_LENS_AMOUNT_SLIDER, .spinId = IDC_LENS_AMOUNT_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::VignetteAmount)}),
+    Feature(Ranged({.id = IDC_LENS_AMOUNT_EDIT, .sliderId = IDC_LENS_AMOUNT_SLIDER, .spinId = IDC_LENS_AMOUNT_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::VignetteAmount)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_MIDPOINT_EDIT, .sliderId = IDC_LENS_MIDPOINT_SLIDER,
-                     .spinId = IDC_LENS_MIDPOINT_SPIN, .data = DT::Lens, .item = int(LensControl::VignetteMidpoint)}),
+    Feature(Ranged({.id = IDC_LENS_MIDPOINT_EDIT, .sliderId = IDC_LENS_MIDPOINT_SLIDER,
+                     .spinId = IDC_LENS_MIDPOINT_SPIN, .data = DT::Lens, .item = int(LensControl::VignetteMidpoint)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_X_EDIT, .sliderId = IDC_LENS_X_SLIDER, .spinId = IDC_LENS_X_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::StretchX)}),
+    Feature(Ranged({.id = IDC_LENS_X_EDIT, .sliderId = IDC_LENS_X_SLIDER, .spinId = IDC_LENS_X_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::StretchX)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Percent({.id = IDC_LENS_Y_EDIT, .sliderId = IDC_LENS_Y_SLIDER, .spinId = IDC_LENS_Y_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::StretchY)}),
+    Feature(Ranged({.id = IDC_LENS_Y_EDIT, .sliderId = IDC_LENS_Y_SLIDER, .spinId = IDC_LENS_Y_SPIN,
+                     .data = DT::Lens, .item = int(LensControl::StretchY)}, kLensPercentRange, 10, 20),
             IDD_LENS_BAR, P::Lens),
-    Feature(Amount({.id = IDC_LENS_COEFFICIENT_EDIT, .sliderId = IDC_LENS_COEFFICIENT_SLIDER,
+    Feature(Ranged({.id = IDC_LENS_COEFFICIENT_EDIT, .sliderId = IDC_LENS_COEFFICIENT_SLIDER,
                     .spinId = IDC_LENS_COEFFICIENT_SPIN, .data = DT::Lens, .item = int(LensControl::Coefficient),
-                    .fisheyeRange = SliderRange{0, 300, 30, 60},
+                    .fisheyeRange = FisheyeRange(kFisheyeScaleRange, 30, 60),
                     .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_SCALE_CAPTION)},
-                   100, 400, 30, 60),
+                   kLensCoefficientRange, 30, 60),
             IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Check, .id = ID_LENS_ENABLE}, IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Group, .id = IDC_LENS_GROUP_DISTORTION}, IDD_LENS_BAR, P::Lens),
@@ -373,17 +388,17 @@ constexpr ControlRow kControls[] = {
     Feature({.kind = K::Label, .id = IDC_LENS_MODEL_CAPTION}, IDD_LENS_BAR, P::Lens),
 
     // The selective-colours editor, in column order first.
-    Feature(Percent({.id = IDC_SELCOLOR_RED_EDIT, .sliderId = IDC_SELCOLOR_RED_SLIDER, .spinId = IDC_SELCOLOR_RED_SPIN,
-                     .data = DT::SelectiveColor, .item = SelectiveColorTable::Red}),
+    Feature(Ranged({.id = IDC_SELCOLOR_RED_EDIT, .sliderId = IDC_SELCOLOR_RED_SLIDER, .spinId = IDC_SELCOLOR_RED_SPIN,
+                     .data = DT::SelectiveColor, .item = SelectiveColorTable::Red}, kSelectiveColorRange, 10, 20),
             IDD_SELCOLOR_BAR, P::Color),
-    Feature(Percent({.id = IDC_SELCOLOR_GREEN_EDIT, .sliderId = IDC_SELCOLOR_GREEN_SLIDER,
-                     .spinId = IDC_SELCOLOR_GREEN_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Green}),
+    Feature(Ranged({.id = IDC_SELCOLOR_GREEN_EDIT, .sliderId = IDC_SELCOLOR_GREEN_SLIDER,
+                     .spinId = IDC_SELCOLOR_GREEN_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Green}, kSelectiveColorRange, 10, 20),
             IDD_SELCOLOR_BAR, P::Color),
-    Feature(Percent({.id = IDC_SELCOLOR_BLUE_EDIT, .sliderId = IDC_SELCOLOR_BLUE_SLIDER,
-                     .spinId = IDC_SELCOLOR_BLUE_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Blue}),
+    Feature(Ranged({.id = IDC_SELCOLOR_BLUE_EDIT, .sliderId = IDC_SELCOLOR_BLUE_SLIDER,
+                     .spinId = IDC_SELCOLOR_BLUE_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Blue}, kSelectiveColorRange, 10, 20),
             IDD_SELCOLOR_BAR, P::Color),
-    Feature(Percent({.id = IDC_SELCOLOR_BLACK_EDIT, .sliderId = IDC_SELCOLOR_BLACK_SLIDER,
-                     .spinId = IDC_SELCOLOR_BLACK_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Black}),
+    Feature(Ranged({.id = IDC_SELCOLOR_BLACK_EDIT, .sliderId = IDC_SELCOLOR_BLACK_SLIDER,
+                     .spinId = IDC_SELCOLOR_BLACK_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Black}, kSelectiveColorRange, 10, 20),
             IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Check, .id = ID_SELCOLOR_ENABLE}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_SWATCH}, IDD_SELCOLOR_BAR, P::Color),

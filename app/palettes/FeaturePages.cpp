@@ -19,8 +19,13 @@ public:
         this->SetPageHooks(host.armCountdown, host.applyNow);
         this->SetCommands(host.commands);
     }
-    // The edit state holds every edit already.
-    void ApplyPage() override { this->Countdown().Cancel(); }
+    // The edit state holds every edit already; a typed value out of its
+    // range is refused.
+    bool ApplyPage() override
+    {
+        this->Countdown().Cancel();
+        return this->CheckTypedValues();
+    }
     void ResetPage() override { this->ResetFeature(); }
 };
 

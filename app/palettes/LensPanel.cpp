@@ -32,6 +32,7 @@ CLensPanel::CLensPanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
         row.pageSize = range.pageSize;
         row.ticStep = range.ticStep;
         row.spinRange = UpDownRange{range.min, range.max};
+        row.editRange = ValueRange{double(range.min), double(range.max)};
         auto* unit = MakeUnit(row, this, parentWidget);
         units[size_t(control)] = unit;
         return unit;
@@ -89,6 +90,7 @@ void CLensPanel::ShowRanges(bool fisheye)
         unit->Slider()->SetTicFreq(r.ticStep);
         unit->Slider()->SetPageSize(r.pageSize);
         unit->Spin()->SetRange(r.min, r.max);
+        unit->SetEditRange(ValueRange{double(r.min), double(r.max)});
     }
     shownFisheye = fisheye;
     ShowCaptions(fisheye);

@@ -1,13 +1,14 @@
 #include "tests/app/AppTestEnv.h"
 
+#include "tests/support/PlacementOracle.h"
 #include "tests/support/RafBuilder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
-#include <QTest>
 
 #include <algorithm>
 #include <cmath>
@@ -88,16 +89,15 @@ void ProcessEvents(int milliseconds)
     } while (clock.elapsed() < milliseconds);
 }
 
-QImage OnScreen(QWidget* widget)
+QImage OnScreen(const QWidget* w)
 {
-    ProcessEvents(50);
-    QWidget* top = widget->window();
+    const QWidget* top = w->window();
     QWindow* handle = top->windowHandle();
     if (handle == nullptr || handle->screen() == nullptr)
         return {};
-    const QPoint at = widget->mapTo(top, QPoint(0, 0));
+    const QPoint at = w->mapTo(top, QPoint(0, 0));
     return handle->screen()
-        ->grabWindow(top->winId(), at.x(), at.y(), widget->width(), widget->height())
+        ->grabWindow(handle->winId(), at.x(), at.y(), w->width(), w->height())
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
@@ -152,6 +152,26 @@ std::string WriteSceneRaf(const std::string& dir, const std::string& name, int r
     recipe.frames = {frame};
     recipe.previewWidth = 160;
     recipe.previewHeight = 120;
+    const std::string path = dir + "/" + name;
+    return WriteRaf(path, recipe) ? path : std::string();
+}
+
+std::string WriteCheckerRaf(const std::string& dir, const std::string& name, int cell)
+{
+    PlacementCase checker;
+    checker.name = "checker";
+    checker.model = "FinePix S3Pro";
+    checker.formatCode = "2002"; // one frame
+    checker.scene = [cell](int, int row, int column, int colour) {
+        const bool light = ((row / cell) + (column / cell)) % 2 == 0;
+        // Grey under the camera's daylight preset: raw R and B below G.
+        const float g = light ? 9000.0f : 1200.0f;
+        return uint16_t(colour == 1 ? g : g * 0.7f);
+    };
+    PlacementPrediction placed;
+    RafFileSpec recipe = PlacementRecipe(checker, placed);
+    recipe.previewWidth = 160;
+    recipe.previewHeight = 106;
     const std::string path = dir + "/" + name;
     return WriteRaf(path, recipe) ? path : std::string();
 }

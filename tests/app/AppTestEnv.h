@@ -88,11 +88,11 @@ private:
 
 // Lets queued calls, posted events and zero timers run.
 void ProcessEvents(int milliseconds = 0);
+// What the screen shows of widget w: its part of its window's backing store
+// as the event loop left it (QScreen::grabWindow), not a fresh paint as
+// QWidget::grab makes. Run the event loop first. RGB32.
+QImage OnScreen(const QWidget* w);
 
-// What the screen shows of widget: its window's backing store (the screen's
-// grabWindow) after the pending events and paints ran. A repaint that never
-// happened shows as the old picture (QWidget::grab would paint afresh).
-QImage OnScreen(QWidget* widget);
 // The darkest grey level (0..255) of a picture: text drawn disabled is
 // lighter than enabled text.
 int DarkestGrey(const QImage& image);
@@ -102,6 +102,10 @@ std::string WriteSmallRaf(const std::string& dir, const std::string& name);
 // A FinePix S5500 file (2304 samples a row) of `rows` rows with a coloured
 // scene (sky, field, a red disc, a yellow square, a grey wedge) at dir/name.
 std::string WriteSceneRaf(const std::string& dir, const std::string& name, int rows);
+// A FinePix S3Pro file (one frame, 3:2, family 7: the previews show it
+// between black bands) whose picture is a grey checkerboard of cell x cell
+// pixels, at dir/name.
+std::string WriteCheckerRaf(const std::string& dir, const std::string& name, int cell);
 // The sample picture: the build's sample file when there is one, else a
 // 2304 x 1728 scene file (WriteSceneRaf) written into dir.
 std::string SampleRafPath(const std::string& dir);

@@ -203,24 +203,32 @@ private slots:
         QCOMPARE(run.App().DocTemplate()->PathName(), raf);
         QCOMPARE(run.Frame().windowTitle(), title);
         QVERIFY(run.Doc().HasImage());
-        // A RAW file that fails leaves no image: no file name in the title.
+        // A RAW file that cannot be read leaves the image open, with its
+        // name in the title.
         for (const std::string& other : {broken, dir.File("missing.RAF")}) {
             QVERIFY(run.App().OpenDocumentFile(other) == nullptr);
-            QCOMPARE(run.App().DocTemplate()->PathName(), std::string());
-            QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo -  "));
+            QCOMPARE(run.App().DocTemplate()->PathName(), raf);
+            QCOMPARE(run.Frame().windowTitle(), title);
+            QVERIFY(run.Doc().HasImage());
         }
         QCOMPARE((*run.App().RecentFileList())[0], raf);
         QCOMPARE((*run.App().RecentFileList())[1], std::string());
         QCOMPARE(run.Messages().calls.size(), size_t(3)); // each failure said why
     }
 
-    void EmptyDocumentHasTheBlankTitle()
+    void EmptyDocumentIsTitledWithTheProgramsNameAlone()
     {
+        TempDir dir;
         AppRun run;
-        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo -  "));
+        // No dash before a blank document title.
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo"));
         QVERIFY(!run.Doc().HasImage());
         QVERIFY(run.Frame().isVisible());
         QVERIFY(run.Frame().acceptDrops());
+        QVERIFY(run.App().OpenDocumentFile(WriteSmallRaf(dir.path(), "DSCF0003.RAF")) != nullptr);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo - DSCF0003.RAF"));
+        run.Frame().ExecuteCommand(ID_FILE_NEW);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo"));
     }
 
     void NumericLocaleIsC()

@@ -3,7 +3,8 @@
 // keyboard focus scrolls the page instead of editing, a typed value survives
 // a click on another slider's thumb, a value set through the accessibility
 // interface develops like any edit, and a caption greys with its controls.
-// Each looks at the window's backing store (OnScreen) once the events ran.
+// Each looks at the window's backing store (OnScreen) once the events ran
+// (Shown).
 #include "app/VelmoView.h"
 #include "app/palettes/PaletteDock.h"
 #include "document/VelmoDoc.h"
@@ -27,6 +28,13 @@
 namespace velmo::test {
 
 namespace {
+
+// What the screen shows of w once the pending events and paints ran.
+QImage Shown(const QWidget* w)
+{
+    ProcessEvents(50);
+    return OnScreen(w);
+}
 
 // The program on the sample picture, the tabbed palette showing `page`.
 struct PictureRun {
@@ -64,7 +72,7 @@ struct PictureRun {
             }
         ProcessEvents(50);
     }
-    QImage Picture() { return OnScreen(Frame().GetActiveView()->viewport()); }
+    QImage Picture() { return Shown(Frame().GetActiveView()->viewport()); }
 };
 
 // A wheel turn over target; whether target took it.
@@ -88,7 +96,7 @@ QLabel* CaptionOf(QWidget* edit)
 
 } // namespace
 
-class PaletteScreenTest : public QObject {
+class ControlsOnScreenTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -104,25 +112,25 @@ private slots:
         p.Reveal(save);
 
         p.Frame().ExecuteCommand(ID_WB_FIRST + 1); // daylight
-        const QImage daylight = OnScreen(save);
-        const QImage menuDaylight = OnScreen(menu);
+        const QImage daylight = Shown(save);
+        const QImage menuDaylight = Shown(menu);
         p.Frame().ExecuteCommand(ID_WB_FIRST + 11); // the custom preset
         QCOMPARE(p.Doc().Edit().Params().whiteBalance, 11);
-        const QImage custom = OnScreen(save);
+        const QImage custom = Shown(save);
         qInfo("spot WB S: darkest %d with daylight, %d with the custom preset", DarkestGrey(daylight),
               DarkestGrey(custom));
         QVERIFY2(DarkestGrey(daylight) > DarkestGrey(custom) + 40, "the S of a daylight preset does not look greyed");
-        QCOMPARE(OnScreen(menu), menuDaylight);
+        QCOMPARE(Shown(menu), menuDaylight);
         QVERIFY(menu->isEnabled());
 
         p.tabbed->ShowPage(3);
         QWidget* curveSave = p.Control(ID_SAVE_TONE_CURVE_AS);
         QVERIFY(curveSave != nullptr);
         QVERIFY(!p.Doc().Edit().FeatureOn(FeatureKind::FreeCurve));
-        const QImage off = OnScreen(curveSave);
+        const QImage off = Shown(curveSave);
         p.Frame().ExecuteCommand(ID_FREECURVE_ENABLE);
         QVERIFY(p.Doc().Edit().FeatureOn(FeatureKind::FreeCurve));
-        const QImage on = OnScreen(curveSave);
+        const QImage on = Shown(curveSave);
         QVERIFY2(DarkestGrey(off) > DarkestGrey(on) + 40, "the curve's S with the curve off does not look greyed");
         QVERIFY(p.Control(ID_POPUP_TONE_CURVE_MENU)->isEnabled());
     }
@@ -146,19 +154,19 @@ private slots:
 
         p.Settle();
         const int contrast = p.Doc().Edit().Params().contrast;
-        const QImage sliderBefore = OnScreen(slider);
+        const QImage sliderBefore = Shown(slider);
         const QImage pictureBefore = p.Picture();
         QVERIFY2(!Wheel(slider, -2), "the slider took the wheel without the focus");
         QCOMPARE(p.Doc().Edit().Params().contrast, contrast);
         QCOMPARE(slider->value(), contrast);
-        QCOMPARE(OnScreen(slider), sliderBefore);
+        QCOMPARE(Shown(slider), sliderBefore);
         QCOMPARE(p.Picture(), pictureBefore);
         // The window system hands a wheel turn the slider leaves to its
         // parents: the page scrolls.
-        const QImage pageBefore = OnScreen(scroll->viewport());
+        const QImage pageBefore = Shown(scroll->viewport());
         Wheel(scroll->viewport(), -2);
         QVERIFY2(scroll->verticalScrollBar()->value() > 0, "the page did not scroll");
-        QVERIFY2(OnScreen(scroll->viewport()) != pageBefore, "the page on screen did not move");
+        QVERIFY2(Shown(scroll->viewport()) != pageBefore, "the page on screen did not move");
 
         slider->setFocus();
         QTRY_VERIFY(slider->hasFocus());
@@ -230,7 +238,7 @@ private slots:
                 r.typeSR = type;
             });
             p.Doc().OnParametersChanged();
-            return OnScreen(caption);
+            return Shown(caption);
         };
         const QImage enabled = show(0, 6); // linear mixing: the threshold is in use
         QVERIFY(edit->isEnabled());
@@ -241,8 +249,8 @@ private slots:
     }
 };
 
-VELMO_APP_TEST(PaletteScreenTest);
+VELMO_APP_TEST(ControlsOnScreenTest);
 
 } // namespace velmo::test
 
-#include "PaletteScreenTest.moc"
+#include "ControlsOnScreenTest.moc"
