@@ -128,6 +128,40 @@ using P = ControlPage;
 using E = EnableRule;
 using H = HideRule;
 
+// The button of a radio group on the record's field `field` that stands for
+// the value `item`.
+constexpr ControlRow Radio(unsigned id, unsigned captionId, ParamField field, int item, ControlPage page)
+{
+    return {.kind = ControlKind::Radio, .id = id, .captionId = captionId, .data = ControlData::Param, .field = field,
+            .item = item, .page = page};
+}
+
+// The ids of a value control: its edit (the row's id), slider, spin and,
+// where it has one, its caption's own id.
+constexpr ControlRow Ids(ValueControlIds ids, ControlRow r)
+{
+    r.id = ids.edit;
+    r.sliderId = ids.slider;
+    r.spinId = ids.spin;
+    r.labelId = ids.label;
+    return r;
+}
+
+// A value control of the record's field `field`.
+constexpr ControlRow Param(ValueControlIds ids, unsigned captionId, ParamField field, ControlPage page,
+                           EnableRule rule = EnableRule::Always, HideRule hide = HideRule::Never)
+{
+    return Ids(ids, {.captionId = captionId, .data = ControlData::Param, .field = field, .page = page, .rule = rule,
+                     .hide = hide});
+}
+
+// The range a typed value must lie in.
+constexpr ControlRow Entry(ControlRow r, ValueRange range)
+{
+    r.editRange = range;
+    return r;
+}
+
 // The steps of the value controls that share them.
 constexpr ControlRow Percent(ControlRow r)
 {
@@ -148,6 +182,13 @@ constexpr ControlRow Amount(ControlRow r, int min, int max, int page, int tic)
     if (!r.spinRange)
         r.spinRange = UpDownRange{min, max};
     return r;
+}
+
+// A value of the tabbed palette only.
+constexpr ControlRow TabbedAmount(ControlRow r, int min, int max, int page, int tic)
+{
+    r.classic = false;
+    return Amount(r, min, max, page, tic);
 }
 
 // Gamma, the S/R exponent and coefficient: the exponent slider and own step.
@@ -188,88 +229,66 @@ constexpr ControlRow Feature(ControlRow r, unsigned dialogId, ControlPage page)
     return r;
 }
 
+// A value of the lens record, with the steps of a percentage.
+constexpr ControlRow LensValue(ValueControlIds ids, LensControl value, IntRange range)
+{
+    return Feature(Ranged(Ids(ids, {.data = DT::Lens, .item = int(value)}), range, 10, 20), IDD_LENS_BAR, P::Lens);
+}
+
+// A column of the chosen colour range.
+constexpr ControlRow ColorValue(ValueControlIds ids, int column)
+{
+    return Feature(Ranged(Ids(ids, {.data = DT::SelectiveColor, .item = column}), kSelectiveColorRange, 10, 20),
+                   IDD_SELCOLOR_BAR, P::Color);
+}
+
 constexpr ValueRange kPercentEntry{-100, 100};
 
 constexpr ControlRow kControls[] = {
     // The parameters palettes' value controls.
-    Exponent({.id = IDC_GAMMA_EDIT, .sliderId = IDC_GAMMA_SLIDER, .spinId = IDC_GAMMA_SPIN,
-              .captionId = IDS_CAPTION_GAMMA_LOG, .data = DT::Param, .field = F::gamma, .page = P::Adjust2}),
-    Percent({.id = IDC_BRIGHTNESS_EDIT, .sliderId = IDC_BRIGHTNESS_SLIDER, .spinId = IDC_BRIGHTNESS_SPIN,
-             .captionId = IDS_CAPTION_BRIGHTNESS, .data = DT::Param, .field = F::brightness,
-             .editRange = kPercentEntry, .page = P::Adjust2}),
-    Percent({.id = IDC_CONTRAST_EDIT, .sliderId = IDC_CONTRAST_SLIDER, .spinId = IDC_CONTRAST_SPIN,
-             .captionId = IDS_CAPTION_CONTRAST, .data = DT::Param, .field = F::contrast, .editRange = kPercentEntry,
-             .page = P::Adjust2}),
-    Amount({.id = IDC_SATURATION_EDIT, .sliderId = IDC_SATURATION_SLIDER, .spinId = IDC_SATURATION_SPIN,
-            .captionId = IDS_CAPTION_SATURATION, .data = DT::Param, .field = F::saturation, .shownOffset = -100,
-            .editRange = ValueRange{-100, 300}, .page = P::Adjust2},
+    Exponent(Param(IDC_GAMMA, IDS_CAPTION_GAMMA_LOG, F::gamma, P::Adjust2)),
+    Entry(Percent(Param(IDC_BRIGHTNESS, IDS_CAPTION_BRIGHTNESS, F::brightness, P::Adjust2)), kPercentEntry),
+    Entry(Percent(Param(IDC_CONTRAST, IDS_CAPTION_CONTRAST, F::contrast, P::Adjust2)), kPercentEntry),
+    Amount(Ids(IDC_SATURATION, {.captionId = IDS_CAPTION_SATURATION, .data = DT::Param, .field = F::saturation,
+                                .shownOffset = -100, .editRange = ValueRange{-100, 300}, .page = P::Adjust2}),
            -100, 300, 10, 20),
-    Percent({.id = IDC_HUE_EDIT, .sliderId = IDC_HUE_SLIDER, .spinId = IDC_HUE_SPIN, .captionId = IDS_CAPTION_HUE,
-             .data = DT::Param, .field = F::hue, .editRange = kPercentEntry, .page = P::Adjust2}),
-    Amount({.id = IDC_WB_TEMP_EDIT, .sliderId = IDC_WB_TEMP_SLIDER, .spinId = IDC_WB_TEMP_SPIN,
-            .captionId = IDS_CAPTION_COLOR_TEMP, .data = DT::Param, .field = F::wbTempt, .initialPosition = 55,
-            .scale = 100, .editRange = ValueRange{2500, 9500}, .spinRange = UpDownRange{2500, 9500},
-            .page = P::Adjust1, .rule = E::ColourTemperature},
+    Entry(Percent(Param(IDC_HUE, IDS_CAPTION_HUE, F::hue, P::Adjust2)), kPercentEntry),
+    Amount(Ids(IDC_WB_TEMP, {.captionId = IDS_CAPTION_COLOR_TEMP, .data = DT::Param, .field = F::wbTempt,
+                             .initialPosition = 55, .scale = 100, .editRange = ValueRange{2500, 9500},
+                             .spinRange = UpDownRange{2500, 9500}, .page = P::Adjust1, .rule = E::ColourTemperature}),
            25, 95, 5, 10),
-    {.id = IDC_SR_MIX_EDIT, .sliderId = IDC_SR_MIX_SLIDER, .spinId = IDC_SR_MIX_SPIN, .labelId = IDC_SR_MIX_LABEL,
-     .captionId = IDS_CAPTION_SR_MIX, .data = DT::Param, .field = F::mixSR, .pageSize = 5, .ticStep = 10,
-     .initialPosition = 100, .page = P::Adjust2, .rule = E::SRMix, .labelRule = E::SRNotEasy, .hide = H::Classic},
-    {.id = IDC_SR_LINEAR_EDIT, .sliderId = IDC_SR_LINEAR_SLIDER, .spinId = IDC_SR_LINEAR_SPIN,
-     .captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param, .field = F::linearSR, .pageSize = 5, .ticStep = 10,
-     .initialPosition = 100, .page = P::Adjust2, .rule = E::SRLinear, .hide = H::ClassicAndSpin},
-    Exponent({.id = IDC_SR_GAMMA_EDIT, .sliderId = IDC_SR_GAMMA_SLIDER, .spinId = IDC_SR_GAMMA_SPIN,
-              .labelId = IDC_SR_GAMMA_LABEL, .captionId = IDS_CAPTION_SR_GAMMA, .data = DT::Param,
-              .field = F::gammaSR, .page = P::Adjust2, .rule = E::SRNotEasy, .hide = H::Classic}),
-    {.id = IDC_SENSITIZE_EDIT, .sliderId = IDC_SENSITIZE_SLIDER, .spinId = IDC_SENSITIZE_SPIN,
-     .captionId = IDS_CAPTION_SENSITIZATION, .data = DT::Param, .field = F::sensitize, .type = ValueType::Float,
-     .sliderMin = -40, .sliderMax = 30, .pageSize = 5, .ticStep = 10, .lineSize = 2, .scale = 10,
-     .editRange = ValueRange{kSensitizeMin, kSensitizeMax}, .spinRange = UpDownRange{-4, 3},
-     .spinStep = SpinStepRule::Sensitize, .page = P::Adjust1},
-    Exponent({.id = IDC_SR_GAMMA2_EDIT, .sliderId = IDC_SR_GAMMA2_SLIDER, .spinId = IDC_SR_GAMMA2_SPIN,
-              .labelId = IDC_SR_GAMMA2_LABEL, .captionId = IDS_CAPTION_SR_GAMMA2, .data = DT::Param,
-              .field = F::gammaSR2, .page = P::Adjust2, .rule = E::SRNotEasy, .hide = H::Classic}),
-    Amount({.id = IDC_MOIRE_EDIT, .sliderId = IDC_MOIRE_SLIDER, .spinId = IDC_MOIRE_SPIN,
-            .captionId = IDS_CAPTION_MOIRE_CANCEL, .data = DT::Param, .field = F::iColorNR, .page = P::Detail},
-           0, 5, 0, 1),
+    Ids(IDC_SR_MIX, {.captionId = IDS_CAPTION_SR_MIX, .data = DT::Param, .field = F::mixSR, .pageSize = 5,
+                     .ticStep = 10, .initialPosition = 100, .page = P::Adjust2, .rule = E::SRMix,
+                     .labelRule = E::SRNotEasy, .hide = H::Classic}),
+    Ids(IDC_SR_LINEAR, {.captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param, .field = F::linearSR, .pageSize = 5,
+                        .ticStep = 10, .initialPosition = 100, .page = P::Adjust2, .rule = E::SRLinear,
+                        .hide = H::ClassicAndSpin}),
+    Exponent(Param(IDC_SR_GAMMA, IDS_CAPTION_SR_GAMMA, F::gammaSR, P::Adjust2, E::SRNotEasy, H::Classic)),
+    Ids(IDC_SENSITIZE, {.captionId = IDS_CAPTION_SENSITIZATION, .data = DT::Param, .field = F::sensitize,
+                        .type = ValueType::Float, .sliderMin = -40, .sliderMax = 30, .pageSize = 5, .ticStep = 10,
+                        .lineSize = 2, .scale = 10, .editRange = ValueRange{kSensitizeMin, kSensitizeMax},
+                        .spinRange = UpDownRange{-4, 3}, .spinStep = SpinStepRule::Sensitize, .page = P::Adjust1}),
+    Exponent(Param(IDC_SR_GAMMA2, IDS_CAPTION_SR_GAMMA2, F::gammaSR2, P::Adjust2, E::SRNotEasy, H::Classic)),
+    Amount(Param(IDC_MOIRE, IDS_CAPTION_MOIRE_CANCEL, F::iColorNR, P::Detail), 0, 5, 0, 1),
     // The classic palette has no room for the threshold: hidden and disabled there.
-    Amount({.id = IDC_MOIRE_THRESHOLD_EDIT, .sliderId = IDC_MOIRE_THRESHOLD_SLIDER,
-            .spinId = IDC_MOIRE_THRESHOLD_SPIN, .captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param,
-            .field = F::iColorNRthreshold, .initialPosition = 100, .page = P::Detail, .rule = E::TabbedOnly,
-            .hide = H::Classic},
+    Amount(Ids(IDC_MOIRE_THRESHOLD, {.captionId = IDS_CAPTION_THRESHOLD, .data = DT::Param,
+                                     .field = F::iColorNRthreshold, .initialPosition = 100, .page = P::Detail,
+                                     .rule = E::TabbedOnly, .hide = H::Classic}),
            0, 100, 5, 10),
-    Amount({.id = IDC_HARDEN_EDIT, .sliderId = IDC_HARDEN_SLIDER, .spinId = IDC_HARDEN_SPIN,
-            .labelId = IDC_HARDEN_LABEL, .captionId = IDS_CAPTION_SHARPEN, .data = DT::HardenValue,
-            .field = F::harden, .page = P::Detail, .rule = E::CustomSharpness},
+    Amount(Ids(IDC_HARDEN, {.captionId = IDS_CAPTION_SHARPEN, .data = DT::HardenValue, .field = F::harden,
+                            .page = P::Detail, .rule = E::CustomSharpness}),
            0, 100, 5, 10),
-    Amount({.id = IDC_SOFTEN_EDIT, .sliderId = IDC_SOFTEN_SLIDER, .spinId = IDC_SOFTEN_SPIN,
-            .labelId = IDC_SOFTEN_LABEL, .captionId = IDS_CAPTION_SOFTEN, .data = DT::SoftenValue,
-            .field = F::soften, .page = P::Detail, .rule = E::CustomSharpness},
+    Amount(Ids(IDC_SOFTEN, {.captionId = IDS_CAPTION_SOFTEN, .data = DT::SoftenValue, .field = F::soften,
+                            .page = P::Detail, .rule = E::CustomSharpness}),
            0, 100, 5, 10),
-    Percent({.id = IDC_WB_FINE_B_EDIT, .sliderId = IDC_WB_FINE_B_SLIDER, .spinId = IDC_WB_FINE_B_SPIN,
-             .labelId = IDC_WB_FINE_B_LABEL, .captionId = IDS_CAPTION_WB_FINE_B, .data = DT::Param,
-             .field = F::WBfineTuneB, .page = P::Adjust1, .rule = E::FineTune}),
-    Percent({.id = IDC_WB_FINE_G_EDIT, .sliderId = IDC_WB_FINE_G_SLIDER, .spinId = IDC_WB_FINE_G_SPIN,
-             .labelId = IDC_WB_FINE_G_LABEL, .captionId = IDS_CAPTION_WB_FINE_G, .data = DT::Param,
-             .field = F::WBfineTuneG, .page = P::Adjust1, .rule = E::FineTune}),
-    Percent({.id = IDC_WB_FINE_R_EDIT, .sliderId = IDC_WB_FINE_R_SLIDER, .spinId = IDC_WB_FINE_R_SPIN,
-             .labelId = IDC_WB_FINE_R_LABEL, .captionId = IDS_CAPTION_WB_FINE_R, .data = DT::Param,
-             .field = F::WBfineTuneR, .page = P::Adjust1, .rule = E::FineTune}),
-    Amount({.id = IDC_NR_RADIUS_EDIT, .sliderId = IDC_NR_RADIUS_SLIDER, .spinId = IDC_NR_RADIUS_SPIN,
-            .labelId = IDC_NR_RADIUS_LABEL, .captionId = IDS_CAPTION_NR_RADIUS, .data = DT::Param, .field = F::NR1,
-            .page = P::Detail, .rule = E::NoiseReduction, .classic = false},
-           1, 5, 0, 1),
-    Amount({.id = IDC_NR_AMOUNT_EDIT, .sliderId = IDC_NR_AMOUNT_SLIDER, .spinId = IDC_NR_AMOUNT_SPIN,
-            .labelId = IDC_NR_AMOUNT_LABEL, .captionId = IDS_CAPTION_NR_AMOUNT, .data = DT::Param, .field = F::NR2,
-            .page = P::Detail, .rule = E::NoiseReduction, .classic = false},
-           0, 100, 5, 10),
-    Amount({.id = IDC_NR_SMOOTH_EDIT, .sliderId = IDC_NR_SMOOTH_SLIDER, .spinId = IDC_NR_SMOOTH_SPIN,
-            .labelId = IDC_NR_SMOOTH_LABEL, .captionId = IDS_CAPTION_NR_SMOOTH, .data = DT::Param, .field = F::NR3,
-            .page = P::Detail, .rule = E::NoiseReductionNew, .classic = false},
-           1, 200, 10, 20),
-    Amount({.id = IDC_NR_EDGE_EDIT, .sliderId = IDC_NR_EDGE_SLIDER, .spinId = IDC_NR_EDGE_SPIN,
-            .labelId = IDC_NR_EDGE_LABEL, .captionId = IDS_CAPTION_NR_EDGE, .data = DT::Param, .field = F::NR4,
-            .page = P::Detail, .rule = E::NoiseReductionNew, .classic = false},
-           1, 100, 5, 10),
+    Percent(Param(IDC_WB_FINE_B, IDS_CAPTION_WB_FINE_B, F::WBfineTuneB, P::Adjust1, E::FineTune)),
+    Percent(Param(IDC_WB_FINE_G, IDS_CAPTION_WB_FINE_G, F::WBfineTuneG, P::Adjust1, E::FineTune)),
+    Percent(Param(IDC_WB_FINE_R, IDS_CAPTION_WB_FINE_R, F::WBfineTuneR, P::Adjust1, E::FineTune)),
+    // Noise reduction is the tabbed palette's only.
+    TabbedAmount(Param(IDC_NR_RADIUS, IDS_CAPTION_NR_RADIUS, F::NR1, P::Detail, E::NoiseReduction), 1, 5, 0, 1),
+    TabbedAmount(Param(IDC_NR_AMOUNT, IDS_CAPTION_NR_AMOUNT, F::NR2, P::Detail, E::NoiseReduction), 0, 100, 5, 10),
+    TabbedAmount(Param(IDC_NR_SMOOTH, IDS_CAPTION_NR_SMOOTH, F::NR3, P::Detail, E::NoiseReductionNew), 1, 200, 10, 20),
+    TabbedAmount(Param(IDC_NR_EDGE, IDS_CAPTION_NR_EDGE, F::NR4, P::Detail, E::NoiseReductionNew), 1, 100, 5, 10),
 
     // Their checks, radios (in button order), lists, captions and pictures.
     {.kind = K::ThreeState, .id = ID_VIVID_COLOR, .captionId = IDS_CAPTION_VIVID, .data = DT::Param,
@@ -286,24 +305,15 @@ constexpr ControlRow kControls[] = {
      .page = P::Adjust2, .rule = E::SRImages, .hide = H::Classic},
     {.kind = K::ThreeState, .id = ID_NOISE_REDUCTION, .captionId = IDS_CAPTION_NOISE_REDUCTION_CHECK,
      .data = DT::Param, .field = F::bNR, .page = P::Detail, .classic = false},
-    {.kind = K::Radio, .id = IDC_ROTATE_NONE, .captionId = IDS_CAPTION_ROTATE_NONE, .data = DT::Param,
-     .field = F::rotate, .item = 0, .page = P::Adjust1},
-    {.kind = K::Radio, .id = IDC_ROTATE_RIGHT, .captionId = IDS_CAPTION_ROTATE_RIGHT, .data = DT::Param,
-     .field = F::rotate, .item = 1, .page = P::Adjust1},
-    {.kind = K::Radio, .id = IDC_ROTATE_LEFT, .captionId = IDS_CAPTION_ROTATE_LEFT, .data = DT::Param,
-     .field = F::rotate, .item = 2, .page = P::Adjust1},
-    {.kind = K::Radio, .id = IDC_SHARPNESS_HARD, .captionId = IDS_CAPTION_SHARP_HARD, .data = DT::Param,
-     .field = F::sharpness, .item = 0, .page = P::Detail},
-    {.kind = K::Radio, .id = IDC_SHARPNESS_NORMAL, .captionId = IDS_CAPTION_SHARP_NORMAL, .data = DT::Param,
-     .field = F::sharpness, .item = 1, .page = P::Detail},
-    {.kind = K::Radio, .id = IDC_SHARPNESS_SOFT, .captionId = IDS_CAPTION_SHARP_SOFT, .data = DT::Param,
-     .field = F::sharpness, .item = 2, .page = P::Detail},
-    {.kind = K::Radio, .id = IDC_SHARPNESS_CUSTOM, .captionId = IDS_CAPTION_SHARP_CUSTOM, .data = DT::Param,
-     .field = F::sharpness, .item = 3, .page = P::Detail},
-    {.kind = K::Radio, .id = ID_TONE_GAMMA, .captionId = IDS_CAPTION_GAMMA, .data = DT::Param, .field = F::bGammaLog,
-     .item = 0, .page = P::Adjust2},
-    {.kind = K::Radio, .id = ID_TONE_LOG, .captionId = IDS_CAPTION_LOG, .data = DT::Param, .field = F::bGammaLog,
-     .item = 1, .page = P::Adjust2},
+    Radio(IDC_ROTATE_NONE, IDS_CAPTION_ROTATE_NONE, F::rotate, 0, P::Adjust1),
+    Radio(IDC_ROTATE_RIGHT, IDS_CAPTION_ROTATE_RIGHT, F::rotate, 1, P::Adjust1),
+    Radio(IDC_ROTATE_LEFT, IDS_CAPTION_ROTATE_LEFT, F::rotate, 2, P::Adjust1),
+    Radio(IDC_SHARPNESS_HARD, IDS_CAPTION_SHARP_HARD, F::sharpness, 0, P::Detail),
+    Radio(IDC_SHARPNESS_NORMAL, IDS_CAPTION_SHARP_NORMAL, F::sharpness, 1, P::Detail),
+    Radio(IDC_SHARPNESS_SOFT, IDS_CAPTION_SHARP_SOFT, F::sharpness, 2, P::Detail),
+    Radio(IDC_SHARPNESS_CUSTOM, IDS_CAPTION_SHARP_CUSTOM, F::sharpness, 3, P::Detail),
+    Radio(ID_TONE_GAMMA, IDS_CAPTION_GAMMA, F::bGammaLog, 0, P::Adjust2),
+    Radio(ID_TONE_LOG, IDS_CAPTION_LOG, F::bGammaLog, 1, P::Adjust2),
     {.kind = K::List, .id = IDC_WB_COMBO, .captionId = IDS_CAPTION_WHITE_BALANCE, .data = DT::Param,
      .field = F::whiteBalance, .page = P::Adjust1},
     {.kind = K::List, .id = IDC_SR_TYPE, .captionId = IDS_CAPTION_SR_MIXING, .data = DT::Param, .field = F::typeSR,
@@ -347,34 +357,22 @@ constexpr ControlRow kControls[] = {
     Feature({.kind = K::Button, .id = ID_DELETE_APEX}, IDD_FREECURVE_BAR, P::Curve),
 
     // The lens-correction editor, in LensControl order first.
-    Feature(Ranged({.id = IDC_LENS_DISTORTION_EDIT, .sliderId = IDC_LENS_DISTORTION_SLIDER,
-                    .spinId = IDC_LENS_DISTORTION_SPIN, .data = DT::Lens, .item = int(LensControl::Distortion),
-                    .fisheyeRange = FisheyeRange(kFisheyeAngleRange, 12, 25),
-                    .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_ANGLE_CAPTION)},
+    Feature(Ranged(Ids(IDC_LENS_DISTORTION,
+                       {.data = DT::Lens, .item = int(LensControl::Distortion),
+                        .fisheyeRange = FisheyeRange(kFisheyeAngleRange, 12, 25),
+                        .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_ANGLE_CAPTION)}),
                    kLensDistortionRange, 50, 100),
             IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_RED_EDIT, .sliderId = IDC_LENS_RED_SLIDER, .spinId = IDC_LENS_RED_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::ChromaRed)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_BLUE_EDIT, .sliderId = IDC_LENS_BLUE_SLIDER, .spinId = IDC_LENS_BLUE_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::ChromaBlue)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_AMOUNT_EDIT, .sliderId = IDC_LENS_AMOUNT_SLIDER, .spinId = IDC_LENS_AMOUNT_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::VignetteAmount)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_MIDPOINT_EDIT, .sliderId = IDC_LENS_MIDPOINT_SLIDER,
-                     .spinId = IDC_LENS_MIDPOINT_SPIN, .data = DT::Lens, .item = int(LensControl::VignetteMidpoint)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_X_EDIT, .sliderId = IDC_LENS_X_SLIDER, .spinId = IDC_LENS_X_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::StretchX)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_Y_EDIT, .sliderId = IDC_LENS_Y_SLIDER, .spinId = IDC_LENS_Y_SPIN,
-                     .data = DT::Lens, .item = int(LensControl::StretchY)}, kLensPercentRange, 10, 20),
-            IDD_LENS_BAR, P::Lens),
-    Feature(Ranged({.id = IDC_LENS_COEFFICIENT_EDIT, .sliderId = IDC_LENS_COEFFICIENT_SLIDER,
-                    .spinId = IDC_LENS_COEFFICIENT_SPIN, .data = DT::Lens, .item = int(LensControl::Coefficient),
-                    .fisheyeRange = FisheyeRange(kFisheyeScaleRange, 30, 60),
-                    .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_SCALE_CAPTION)},
+    LensValue(IDC_LENS_RED, LensControl::ChromaRed, kLensPercentRange),
+    LensValue(IDC_LENS_BLUE, LensControl::ChromaBlue, kLensPercentRange),
+    LensValue(IDC_LENS_AMOUNT, LensControl::VignetteAmount, kLensPercentRange),
+    LensValue(IDC_LENS_MIDPOINT, LensControl::VignetteMidpoint, kLensPercentRange),
+    LensValue(IDC_LENS_X, LensControl::StretchX, kLensPercentRange),
+    LensValue(IDC_LENS_Y, LensControl::StretchY, kLensPercentRange),
+    Feature(Ranged(Ids(IDC_LENS_COEFFICIENT,
+                       {.data = DT::Lens, .item = int(LensControl::Coefficient),
+                        .fisheyeRange = FisheyeRange(kFisheyeScaleRange, 30, 60),
+                        .fisheyeCaptionId = ControlCaption(IDD_LENS_BAR, IDC_LENS_SCALE_CAPTION)}),
                    kLensCoefficientRange, 30, 60),
             IDD_LENS_BAR, P::Lens),
     Feature({.kind = K::Check, .id = ID_LENS_ENABLE}, IDD_LENS_BAR, P::Lens),
@@ -388,18 +386,10 @@ constexpr ControlRow kControls[] = {
     Feature({.kind = K::Label, .id = IDC_LENS_MODEL_CAPTION}, IDD_LENS_BAR, P::Lens),
 
     // The selective-colours editor, in column order first.
-    Feature(Ranged({.id = IDC_SELCOLOR_RED_EDIT, .sliderId = IDC_SELCOLOR_RED_SLIDER, .spinId = IDC_SELCOLOR_RED_SPIN,
-                     .data = DT::SelectiveColor, .item = SelectiveColorTable::Red}, kSelectiveColorRange, 10, 20),
-            IDD_SELCOLOR_BAR, P::Color),
-    Feature(Ranged({.id = IDC_SELCOLOR_GREEN_EDIT, .sliderId = IDC_SELCOLOR_GREEN_SLIDER,
-                     .spinId = IDC_SELCOLOR_GREEN_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Green}, kSelectiveColorRange, 10, 20),
-            IDD_SELCOLOR_BAR, P::Color),
-    Feature(Ranged({.id = IDC_SELCOLOR_BLUE_EDIT, .sliderId = IDC_SELCOLOR_BLUE_SLIDER,
-                     .spinId = IDC_SELCOLOR_BLUE_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Blue}, kSelectiveColorRange, 10, 20),
-            IDD_SELCOLOR_BAR, P::Color),
-    Feature(Ranged({.id = IDC_SELCOLOR_BLACK_EDIT, .sliderId = IDC_SELCOLOR_BLACK_SLIDER,
-                     .spinId = IDC_SELCOLOR_BLACK_SPIN, .data = DT::SelectiveColor, .item = SelectiveColorTable::Black}, kSelectiveColorRange, 10, 20),
-            IDD_SELCOLOR_BAR, P::Color),
+    ColorValue(IDC_SELCOLOR_RED, SelectiveColorTable::Red),
+    ColorValue(IDC_SELCOLOR_GREEN, SelectiveColorTable::Green),
+    ColorValue(IDC_SELCOLOR_BLUE, SelectiveColorTable::Blue),
+    ColorValue(IDC_SELCOLOR_BLACK, SelectiveColorTable::Black),
     Feature({.kind = K::Check, .id = ID_SELCOLOR_ENABLE}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_SWATCH}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::List, .id = IDC_SELCOLOR_RANGE}, IDD_SELCOLOR_BAR, P::Color),

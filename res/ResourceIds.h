@@ -496,43 +496,35 @@ inline constexpr unsigned IDC_BATCH_PROGRESS = 2734;
 inline constexpr unsigned IDC_BATCH_STATUS = 2735;
 
 // --- Palette controls ----------------------------------------------------------
-// The parameters palettes (templates 137 to 140 and 143). A value control:
-// edit, slider, spin, and the id of its caption where it has one.
-inline constexpr unsigned IDC_GAMMA_EDIT = 1613, IDC_GAMMA_SLIDER = 2111, IDC_GAMMA_SPIN = 2212;
-inline constexpr unsigned IDC_CONTRAST_EDIT = 1609, IDC_CONTRAST_SLIDER = 2108, IDC_CONTRAST_SPIN = 2209;
-inline constexpr unsigned IDC_BRIGHTNESS_EDIT = 1603, IDC_BRIGHTNESS_SLIDER = 2102, IDC_BRIGHTNESS_SPIN = 2202;
-inline constexpr unsigned IDC_SATURATION_EDIT = 1621, IDC_SATURATION_SLIDER = 2120, IDC_SATURATION_SPIN = 2218;
-inline constexpr unsigned IDC_HUE_EDIT = 1616, IDC_HUE_SLIDER = 2114, IDC_HUE_SPIN = 2215;
-inline constexpr unsigned IDC_WB_TEMP_EDIT = 1624, IDC_WB_TEMP_SLIDER = 2123, IDC_WB_TEMP_SPIN = 2208;
-inline constexpr unsigned IDC_SR_MIX_EDIT = 1653, IDC_SR_MIX_SLIDER = 2116, IDC_SR_MIX_SPIN = 2216,
-                          IDC_SR_MIX_LABEL = 2415;
-inline constexpr unsigned IDC_SR_LINEAR_EDIT = 1654, IDC_SR_LINEAR_SLIDER = 2141, IDC_SR_LINEAR_SPIN = 2233;
-inline constexpr unsigned IDC_SR_GAMMA_EDIT = 1651, IDC_SR_GAMMA_SLIDER = 2112, IDC_SR_GAMMA_SPIN = 2213,
-                          IDC_SR_GAMMA_LABEL = 2410;
-inline constexpr unsigned IDC_SR_GAMMA2_EDIT = 1652, IDC_SR_GAMMA2_SLIDER = 2113, IDC_SR_GAMMA2_SPIN = 2214,
-                          IDC_SR_GAMMA2_LABEL = 2411;
-inline constexpr unsigned IDC_SENSITIZE_EDIT = 1622, IDC_SENSITIZE_SLIDER = 2121, IDC_SENSITIZE_SPIN = 2219;
-inline constexpr unsigned IDC_MOIRE_EDIT = 1608, IDC_MOIRE_SLIDER = 2107, IDC_MOIRE_SPIN = 2207;
-inline constexpr unsigned IDC_MOIRE_THRESHOLD_EDIT = 1667, IDC_MOIRE_THRESHOLD_SLIDER = 2136,
-                          IDC_MOIRE_THRESHOLD_SPIN = 2228;
-inline constexpr unsigned IDC_SOFTEN_EDIT = 1660, IDC_SOFTEN_SLIDER = 2130, IDC_SOFTEN_SPIN = 2222,
-                          IDC_SOFTEN_LABEL = 2416;
-inline constexpr unsigned IDC_HARDEN_EDIT = 1661, IDC_HARDEN_SLIDER = 2131, IDC_HARDEN_SPIN = 2223,
-                          IDC_HARDEN_LABEL = 2417;
-inline constexpr unsigned IDC_WB_FINE_R_EDIT = 1662, IDC_WB_FINE_R_SLIDER = 2132, IDC_WB_FINE_R_SPIN = 2224,
-                          IDC_WB_FINE_R_LABEL = 2418;
-inline constexpr unsigned IDC_WB_FINE_G_EDIT = 1663, IDC_WB_FINE_G_SLIDER = 2133, IDC_WB_FINE_G_SPIN = 2225,
-                          IDC_WB_FINE_G_LABEL = 2419;
-inline constexpr unsigned IDC_WB_FINE_B_EDIT = 1664, IDC_WB_FINE_B_SLIDER = 2134, IDC_WB_FINE_B_SPIN = 2226,
-                          IDC_WB_FINE_B_LABEL = 2420;
-inline constexpr unsigned IDC_NR_RADIUS_EDIT = 1631, IDC_NR_RADIUS_SLIDER = 2137, IDC_NR_RADIUS_SPIN = 2229,
-                          IDC_NR_RADIUS_LABEL = 2705;
-inline constexpr unsigned IDC_NR_AMOUNT_EDIT = 1632, IDC_NR_AMOUNT_SLIDER = 2138, IDC_NR_AMOUNT_SPIN = 2230,
-                          IDC_NR_AMOUNT_LABEL = 2706;
-inline constexpr unsigned IDC_NR_SMOOTH_EDIT = 1633, IDC_NR_SMOOTH_SLIDER = 2139, IDC_NR_SMOOTH_SPIN = 2231,
-                          IDC_NR_SMOOTH_LABEL = 2707;
-inline constexpr unsigned IDC_NR_EDGE_EDIT = 1634, IDC_NR_EDGE_SLIDER = 2140, IDC_NR_EDGE_SPIN = 2232,
-                          IDC_NR_EDGE_LABEL = 2708;
+// A value control's ids: its edit, slider and spin, and its caption's where
+// it has one.
+struct ValueControlIds {
+    unsigned edit, slider, spin, label = 0;
+};
+
+// The parameters palettes (templates 137 to 140 and 143).
+inline constexpr ValueControlIds IDC_GAMMA{1613, 2111, 2212};
+inline constexpr ValueControlIds IDC_CONTRAST{1609, 2108, 2209};
+inline constexpr ValueControlIds IDC_BRIGHTNESS{1603, 2102, 2202};
+inline constexpr ValueControlIds IDC_SATURATION{1621, 2120, 2218};
+inline constexpr ValueControlIds IDC_HUE{1616, 2114, 2215};
+inline constexpr ValueControlIds IDC_WB_TEMP{1624, 2123, 2208};
+inline constexpr ValueControlIds IDC_SR_MIX{1653, 2116, 2216, 2415};
+inline constexpr ValueControlIds IDC_SR_LINEAR{1654, 2141, 2233};
+inline constexpr ValueControlIds IDC_SR_GAMMA{1651, 2112, 2213, 2410};
+inline constexpr ValueControlIds IDC_SR_GAMMA2{1652, 2113, 2214, 2411};
+inline constexpr ValueControlIds IDC_SENSITIZE{1622, 2121, 2219};
+inline constexpr ValueControlIds IDC_MOIRE{1608, 2107, 2207};
+inline constexpr ValueControlIds IDC_MOIRE_THRESHOLD{1667, 2136, 2228};
+inline constexpr ValueControlIds IDC_SOFTEN{1660, 2130, 2222, 2416};
+inline constexpr ValueControlIds IDC_HARDEN{1661, 2131, 2223, 2417};
+inline constexpr ValueControlIds IDC_WB_FINE_R{1662, 2132, 2224, 2418};
+inline constexpr ValueControlIds IDC_WB_FINE_G{1663, 2133, 2225, 2419};
+inline constexpr ValueControlIds IDC_WB_FINE_B{1664, 2134, 2226, 2420};
+inline constexpr ValueControlIds IDC_NR_RADIUS{1631, 2137, 2229, 2705};
+inline constexpr ValueControlIds IDC_NR_AMOUNT{1632, 2138, 2230, 2706};
+inline constexpr ValueControlIds IDC_NR_SMOOTH{1633, 2139, 2231, 2707};
+inline constexpr ValueControlIds IDC_NR_EDGE{1634, 2140, 2232, 2708};
 // The colour temperature's scale: "2500", "5500K", "9500".
 inline constexpr unsigned IDC_WB_TEMP_LOW = 2400, IDC_WB_TEMP_MID = 2401, IDC_WB_TEMP_HIGH = 2402;
 // Checks (the commands of the same id are the menu's), radios, lists, the
@@ -556,17 +548,14 @@ inline constexpr unsigned IDC_CURVE_CHANNEL = 2622;
 inline constexpr unsigned IDC_CURVE_READOUT = 2623;
 
 // The lens-correction editor (palette 126, page 144).
-inline constexpr unsigned IDC_LENS_DISTORTION_EDIT = 1610, IDC_LENS_DISTORTION_SLIDER = 2109,
-                          IDC_LENS_DISTORTION_SPIN = 2210;
-inline constexpr unsigned IDC_LENS_RED_EDIT = 1606, IDC_LENS_RED_SLIDER = 2105, IDC_LENS_RED_SPIN = 2205;
-inline constexpr unsigned IDC_LENS_BLUE_EDIT = 1607, IDC_LENS_BLUE_SLIDER = 2106, IDC_LENS_BLUE_SPIN = 2206;
-inline constexpr unsigned IDC_LENS_AMOUNT_EDIT = 1629, IDC_LENS_AMOUNT_SLIDER = 2128, IDC_LENS_AMOUNT_SPIN = 2220;
-inline constexpr unsigned IDC_LENS_MIDPOINT_EDIT = 1630, IDC_LENS_MIDPOINT_SLIDER = 2129,
-                          IDC_LENS_MIDPOINT_SPIN = 2221;
-inline constexpr unsigned IDC_LENS_X_EDIT = 1604, IDC_LENS_X_SLIDER = 2103, IDC_LENS_X_SPIN = 2203;
-inline constexpr unsigned IDC_LENS_Y_EDIT = 1605, IDC_LENS_Y_SLIDER = 2104, IDC_LENS_Y_SPIN = 2204;
-inline constexpr unsigned IDC_LENS_COEFFICIENT_EDIT = 1666, IDC_LENS_COEFFICIENT_SLIDER = 2135,
-                          IDC_LENS_COEFFICIENT_SPIN = 2227;
+inline constexpr ValueControlIds IDC_LENS_DISTORTION{1610, 2109, 2210};
+inline constexpr ValueControlIds IDC_LENS_RED{1606, 2105, 2205};
+inline constexpr ValueControlIds IDC_LENS_BLUE{1607, 2106, 2206};
+inline constexpr ValueControlIds IDC_LENS_AMOUNT{1629, 2128, 2220};
+inline constexpr ValueControlIds IDC_LENS_MIDPOINT{1630, 2129, 2221};
+inline constexpr ValueControlIds IDC_LENS_X{1604, 2103, 2203};
+inline constexpr ValueControlIds IDC_LENS_Y{1605, 2104, 2204};
+inline constexpr ValueControlIds IDC_LENS_COEFFICIENT{1666, 2135, 2227};
 inline constexpr unsigned IDC_LENS_FISHEYE = 1226;
 inline constexpr unsigned IDC_LENS_FOCAL_CAPTION = 2414;
 inline constexpr unsigned IDC_LENS_MODEL_CAPTION = 2409;
@@ -582,12 +571,10 @@ inline constexpr unsigned IDC_LENS_SCALE_CAPTION = 2735;
 // The selective-colours editor (palette 124, page 141).
 inline constexpr unsigned IDC_SELCOLOR_SWATCH = 2403;
 inline constexpr unsigned IDC_SELCOLOR_RANGE = 1400;
-inline constexpr unsigned IDC_SELCOLOR_RED_EDIT = 1620, IDC_SELCOLOR_RED_SLIDER = 2118, IDC_SELCOLOR_RED_SPIN = 2217;
-inline constexpr unsigned IDC_SELCOLOR_GREEN_EDIT = 1612, IDC_SELCOLOR_GREEN_SLIDER = 2110,
-                          IDC_SELCOLOR_GREEN_SPIN = 2211;
-inline constexpr unsigned IDC_SELCOLOR_BLUE_EDIT = 1601, IDC_SELCOLOR_BLUE_SLIDER = 2100, IDC_SELCOLOR_BLUE_SPIN = 2200;
-inline constexpr unsigned IDC_SELCOLOR_BLACK_EDIT = 1602, IDC_SELCOLOR_BLACK_SLIDER = 2101,
-                          IDC_SELCOLOR_BLACK_SPIN = 2201;
+inline constexpr ValueControlIds IDC_SELCOLOR_RED{1620, 2118, 2217};
+inline constexpr ValueControlIds IDC_SELCOLOR_GREEN{1612, 2110, 2211};
+inline constexpr ValueControlIds IDC_SELCOLOR_BLUE{1601, 2100, 2200};
+inline constexpr ValueControlIds IDC_SELCOLOR_BLACK{1602, 2101, 2201};
 inline constexpr unsigned IDC_SELCOLOR_HUE_BEFORE = 2404;
 inline constexpr unsigned IDC_SELCOLOR_HUE_AFTER = 2405;
 inline constexpr unsigned IDC_SELCOLOR_GREY_BEFORE = 2406;

@@ -140,7 +140,7 @@ private slots:
     void WheelEditsOnlyAFocusedSlider()
     {
         PictureRun p(1, QSize(1400, 700));
-        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST_SLIDER));
+        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST.slider));
         QVERIFY(slider != nullptr);
         QScrollArea* scroll = nullptr;
         for (QWidget* w = slider->parentWidget(); w != nullptr && scroll == nullptr; w = w->parentWidget())
@@ -181,8 +181,8 @@ private slots:
     void ATypedValueSurvivesAClickOnAnotherThumb()
     {
         PictureRun p(1);
-        auto* contrast = qobject_cast<QLineEdit*>(p.Control(IDC_CONTRAST_EDIT));
-        auto* brightness = dynamic_cast<TrackBar*>(p.Control(IDC_BRIGHTNESS_SLIDER));
+        auto* contrast = qobject_cast<QLineEdit*>(p.Control(IDC_CONTRAST.edit));
+        auto* brightness = dynamic_cast<TrackBar*>(p.Control(IDC_BRIGHTNESS.slider));
         QVERIFY(contrast != nullptr && brightness != nullptr);
         QVERIFY(p.Doc().Edit().Params().contrast != 50);
         const int brightnessBefore = p.Doc().Edit().Params().brightness;
@@ -199,7 +199,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.Doc().Edit().Params().contrast, 50, 4000);
         ProcessEvents(100);
         QCOMPARE(contrast->text(), QStringLiteral("50"));
-        QCOMPARE(dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST_SLIDER))->value(), 50);
+        QCOMPARE(dynamic_cast<TrackBar*>(p.Control(IDC_CONTRAST.slider))->value(), 50);
         QVERIFY2(p.Picture() != before, "the picture did not take the typed contrast");
     }
 
@@ -208,7 +208,7 @@ private slots:
     void AValueSetThroughAccessibilityDevelops()
     {
         PictureRun p(1);
-        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_SATURATION_SLIDER));
+        auto* slider = dynamic_cast<TrackBar*>(p.Control(IDC_SATURATION.slider));
         QVERIFY(slider != nullptr);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(slider);
         QVERIFY(accessible != nullptr && accessible->valueInterface() != nullptr);
@@ -217,7 +217,7 @@ private slots:
         ProcessEvents(100);
         QCOMPARE(slider->value(), 60);
         QCOMPARE(p.Doc().Edit().Params().saturation, 160); // shown as stored minus 100
-        QCOMPARE(qobject_cast<QLineEdit*>(p.Control(IDC_SATURATION_EDIT))->text(), QStringLiteral("60"));
+        QCOMPARE(qobject_cast<QLineEdit*>(p.Control(IDC_SATURATION.edit))->text(), QStringLiteral("60"));
         QVERIFY2(p.Picture() != before, "the picture did not follow the slider");
     }
 
@@ -226,7 +226,7 @@ private slots:
     void TheThresholdCaptionGreysWithItsControls()
     {
         PictureRun p(1);
-        QWidget* edit = p.Control(IDC_SR_LINEAR_EDIT);
+        QWidget* edit = p.Control(IDC_SR_LINEAR.edit);
         QVERIFY(edit != nullptr);
         QLabel* caption = CaptionOf(edit);
         QVERIFY(caption != nullptr);
