@@ -22,6 +22,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs("usage: velmo-slider-bench [FILE.RAF]\n", stdout);
+        return 0;
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_NUMERIC", "C", 1);
     QApplication application(argc, argv);
@@ -44,7 +49,13 @@ int main(int argc, char** argv)
     options.settingsPath = settingsDir.filePath(QStringLiteral("Velmo.ini")).toStdString();
     options.installMessageBoxes = false;
     velmo::CVelmoApp app(options);
-    if (!app.InitInstance({file}) || app.Document() == nullptr || !app.Document()->HasImage()) {
+    // The program opens its command-line file after the window's first paint.
+    const bool started = app.InitInstance({file});
+    QElapsedTimer opening;
+    opening.start();
+    while (started && app.CommandLineOpenPending() && opening.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!started || app.Document() == nullptr || !app.Document()->HasImage()) {
         std::fprintf(stderr, "velmo-slider-bench: cannot open %s\n", file.c_str());
         app.Shutdown();
         return 1;
