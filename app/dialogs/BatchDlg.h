@@ -10,6 +10,7 @@
 #pragma once
 
 #include "document/BatchConvert.h"
+#include "platform/gui/ThreadHandOff.h"
 
 #include <QDialog>
 #include <QImage>
@@ -136,6 +137,8 @@ private:
     void OnFinished(bool aborted);
 
     CVelmoDoc& doc;
+    // Declared before the runner: destroyed after its thread has ended.
+    ThreadHandOff handOff;
     BatchRunner runner;
     bool running = false;
     bool closeWhenStopped = false;

@@ -2,13 +2,16 @@
 // parameters palette through 100 positions with "Prv" checked (every thumb
 // move develops) and prints the median and the worst time from the value
 // change to the repainted preview. Without FILE it opens the build's sample
-// file (velmo-sample.RAF, written by velmo-make-sample). Runs on the
-// offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// file (velmo-sample.RAF, written by velmo-make-sample). The file is opened
+// as the program opens its command-line file, after the window's first
+// paint. Runs on the offscreen platform unless QT_QPA_PLATFORM says
+// otherwise; exits 0 after a drag, 1 when the file does not open.
 #include "app/MainFrame.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/palettes/ParamTabBar.h"
 #include "document/VelmoDoc.h"
+#include "platform/core/XdgAssociation.h"
 #include "platform/gui/ProcessLauncher.h"
 #include "platform/gui/TrackBar.h"
 #include "platform/gui/TrackBarCodes.h"
@@ -42,10 +45,16 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
     const std::string file = argc > 1 ? argv[1] : VELMO_BENCH_SAMPLE;
 
+    // Settings and the desktop's file registration in a folder of this run:
+    // the bench leaves the user's own untouched.
     QTemporaryDir settingsDir;
+    velmo::XdgAssociationBackend desktop({settingsDir.filePath(QStringLiteral("data")).toStdString(),
+                                          settingsDir.filePath(QStringLiteral("config")).toStdString(),
+                                          {}});
     velmo::QtProcessLauncher launcher;
     velmo::CVelmoApp::Options options;
     options.launcher = &launcher;
+    options.association = &desktop;
     options.settingsPath = settingsDir.filePath(QStringLiteral("Velmo.ini")).toStdString();
     options.installMessageBoxes = false;
     velmo::CVelmoApp app(options);
