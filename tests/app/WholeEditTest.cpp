@@ -28,7 +28,9 @@
 #include "tests/app/dialogs/DialogTestUtil.h"
 #include "tests/support/RafBuilder.h"
 
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <filesystem>
@@ -100,6 +102,16 @@ struct DialogAnswers {
         return answer;
     }};
 };
+
+// The window as it reached the screen (its backing store), for looking at.
+bool Shot(QWidget& window, const char* name)
+{
+    ProcessEvents(100);
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    const QString file = QStringLiteral(VELMO_BINARY_DIR "/") + QString::fromLatin1(name);
+    qInfo("screenshot: %s (%dx%d)", qPrintable(file), shot.width(), shot.height());
+    return !shot.isNull() && shot.save(file);
+}
 
 void DragToEnd(ControlUnit& unit)
 {
@@ -197,6 +209,7 @@ private slots:
         QCoreApplication::sendEvent(view.viewport(), &move);
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, {200, 180});
         QVERIFY(view.Crop().IsSelected());
+        QVERIFY(Shot(frame, "velmo-whole-edit.png"));
 
         // Every output format through Save As, each with its type.
         doc.SetIncrementFileNumber(false);
@@ -309,6 +322,7 @@ private slots:
         QVERIFY(restarted.Started());
         QCOMPARE(restarted.App().CurrentLanguage(), 0x407);
         QCOMPARE((*restarted.App().RecentFileList())[0], raf);
+        QVERIFY(Shot(restarted.Frame(), "velmo-whole-edit-restarted.png"));
         restarted.Frame().ExecuteCommand(ID_APP_EXIT);
         ProcessEvents(50);
         QVERIFY(!restarted.Frame().isVisible());
