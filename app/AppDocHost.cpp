@@ -107,18 +107,6 @@ void AppDocHost::ResendCropFrame()
             view->CommitCropFrame();
 }
 
-void AppDocHost::ClearHistograms()
-{
-    CMainFrame* f = frame.load();
-    if (f == nullptr)
-        return;
-    if (CVelmoView* view = f->GetActiveView())
-        view->RefreshHistogram();
-    // The image's Exif lines went with it.
-    if (IExifPalette* exif = f->ExifPalette())
-        exif->SetExifLines({});
-}
-
 void AppDocHost::SetPreviewProfile(int icc)
 {
     if (CMainFrame* f = frame.load())
@@ -199,24 +187,6 @@ void AppDocHost::SetLensInfo(const std::string& modelName, float focalLength)
     if (CMainFrame* f = frame.load())
         if (ILensPalette* lens = f->LensPalette())
             lens->SetLensInfo(modelName, focalLength);
-}
-
-void AppDocHost::UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image)
-{
-    if (CMainFrame* f = frame.load())
-        f->UpdateMagnifierBitmap(std::move(image));
-}
-
-void AppDocHost::CenterMagnifierView()
-{
-    if (CMainFrame* f = frame.load())
-        f->CenterMagnifierView();
-}
-
-void AppDocHost::SetMagnifierSize(int size)
-{
-    if (CMainFrame* f = frame.load())
-        f->SetMagnifierSize(size);
 }
 
 void AppDocHost::BeginChromaticSearch()

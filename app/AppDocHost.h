@@ -42,7 +42,6 @@ public:
     void SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image) override;
 
     void ResendCropFrame() override;
-    void ClearHistograms() override;
     void SetPreviewProfile(int icc) override;
     bool ReadCropSettings(const std::string& path) override;
     bool WriteCropSettings(const std::string& path) override;
@@ -58,10 +57,6 @@ public:
     void OnFeatureToggled(FeatureKind kind, bool enabled) override;
     void RefreshFeaturePalettes(FeatureKind kind) override;
     void SetLensInfo(const std::string& modelName, float focalLength) override;
-
-    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override;
-    void CenterMagnifierView() override;
-    void SetMagnifierSize(int size) override;
 
     void BeginChromaticSearch() override;
     bool ChromaticSearchProgress(int percent) override;

@@ -96,10 +96,14 @@ void CFileAssociation::Update(int mode, const std::string& programPath)
         // Nothing saved: the program's binding is removed, not replaced by
         // an empty one.
         backend.SetBinding(raf, savedBinding);
-        backend.SetUserChoice(raf, savedChoice);
+        if (!savedChoice.empty())
+            backend.SetUserChoice(raf, savedChoice);
     } else if (mode == 1) {
-        // The user's own choice would win over the new binding.
-        backend.SetUserChoice(raf, std::string());
+        // The user's own choice would win over the new binding: it names the
+        // program meanwhile, on its own line, and the restore writes the
+        // saved one back. A choice that was not saved is left alone.
+        if (!savedChoice.empty())
+            backend.SetUserChoice(raf, backend.ProgramBinding());
     }
     backend.Flush();
 

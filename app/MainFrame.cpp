@@ -601,8 +601,6 @@ void CMainFrame::LoadRecordIntoPalettes()
 void CMainFrame::RefreshPalettes()
 {
     LoadRecordIntoPalettes();
-    if (IExifPalette* exif = ExifPalette())
-        exif->SetExifLines(doc.Image().exifLines);
 }
 
 void CMainFrame::OnParametersChanged()
@@ -679,30 +677,6 @@ void CMainFrame::RefreshFeaturePalettes(FeatureKind kind)
         p->RefreshFeature(kind);
     if (IFeaturePalette* palette = FeaturePalette(kind))
         palette->Refresh();
-}
-
-void CMainFrame::UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image)
-{
-    if (IMagnifierPalette* m = MagnifierPalette())
-        m->UpdateBitmap(std::move(image));
-    // Source 1 of the histogram is the square's.
-    if (CHistogramBar* histogram = HistogramBar())
-        histogram->Invalidate();
-}
-
-void CMainFrame::CenterMagnifierView()
-{
-    if (IMagnifierPalette* m = MagnifierPalette()) {
-        m->SetCenter();
-        if (magnifierBar != nullptr)
-            magnifierBar->repaint();
-    }
-}
-
-void CMainFrame::SetMagnifierSize(int size)
-{
-    if (IMagnifierPalette* m = MagnifierPalette())
-        m->SetSize(size);
 }
 
 void CMainFrame::BeginChromaticSearch()

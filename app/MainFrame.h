@@ -30,7 +30,6 @@ class IFeaturePalette;
 class ILensPalette;
 class IMagnifierPalette;
 class IParamPalette;
-struct DisplayImage;
 enum class FeatureKind;
 class CHistogramBar;
 class CommandToolBar;
@@ -110,7 +109,7 @@ public:
     void HoldMagnifier(bool hold);
     // Both parameters palettes take the document's record.
     void LoadRecordIntoPalettes();
-    // The same, and the Exif palette the image's lines.
+    // The same (before a preview is developed).
     void RefreshPalettes();
     // After the record went back to the defaults: the palettes take it and
     // repaint; the frame lays itself out again.
@@ -122,10 +121,6 @@ public:
     void OnFeatureToggled(FeatureKind kind, bool on);
     // A feature's table was replaced: the palettes that edit it load it again.
     void RefreshFeaturePalettes(FeatureKind kind);
-    // The magnifier palette's hooks of the document.
-    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image);
-    void CenterMagnifierView();
-    void SetMagnifierSize(int size);
     // The automatic chromatic-aberration search: the magnifier floats at the
     // window's corner and "Processing..." shows, the rest of the program
     // takes no input until the end, when the palettes return to their places.

@@ -48,11 +48,16 @@ bool CMainFrame::CreatePalettes()
     // Each palette class takes its placeholder's place here.
     paramBar = wire(new CParamBar(this, doc, caption(0), this));
     paramTabBar = wire(new CParamTabBar(this, doc, caption(0), this));
-    histogramBar = wire(new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this));
-    magnifierBar = wire(new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this));
+    auto* histogram = new CHistogramBar(ID_VIEW_HISTOGRAM, caption(1), &doc, this);
+    auto* magnifier = new CMagnifierBar(ID_VIEW_MAGNIFIER, caption(2), &doc, this);
+    // The magnifier's readout goes where the view's goes.
+    magnifier->SetReadoutCaption(histogram->LevelCaption());
+    magnifier->SetFloatingLayoutTest([this] { return FloatingPalettes(); });
+    histogramBar = wire(histogram);
+    magnifierBar = wire(magnifier);
     selColorBar = wire(new CSelColorBar(caption(6), doc, this));
     lensBar = wire(new CLensBar(caption(7), doc, this));
-    exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), this));
+    exifBar = wire(new CExifBar(ID_VIEW_EXIF, caption(4), &doc, this));
     curveBar = wire(new CCurveBar(ID_VIEW_CURVE, caption(3), &doc, this));
     freeCurveBar = wire(new CFreeCurveBar(caption(5), doc, this));
 

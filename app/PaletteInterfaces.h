@@ -2,10 +2,11 @@
 //
 // The palettes follow the edit state by listening to it (params/EditState.h):
 // a palette shows the current values and writes back only what the user
-// edited. The calls below are the explicit ones on top of that: loading a
-// whole record, cancelling a pending deferred apply, focusing a control,
-// refilling a list, the magnifier's own operations and the texts a command
-// copies. Each palette class of app/palettes/ derives from CPaletteDock and
+// edited. The magnifier, histogram, parameters-curve and Exif palettes
+// follow the document's image in the same way (CVelmoDoc::Subscribe). The
+// calls below are the explicit ones on top of that: loading a whole record,
+// cancelling a pending deferred apply, focusing a control, refilling a list,
+// the magnifier's commands and the texts a command copies. Each palette class of app/palettes/ derives from CPaletteDock and
 // the interface of its kind; the frame finds the interface on the dock it
 // created (CMainFrame::ParamPalettes() ...).
 #pragma once
@@ -13,13 +14,9 @@
 #include "params/DevParams.h"
 #include "params/EditState.h"
 
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace velmo {
-
-struct DisplayImage;
 
 // The tabbed (CParamTabBar) and the classic (CParamBar) parameters palettes.
 class IParamPalette {
@@ -80,19 +77,11 @@ public:
     virtual void SetLensInfo(const std::string& modelName, double focalLength) = 0;
 };
 
-// The magnifier palette (CMagnifierBar).
+// The magnifier palette's commands (CMagnifierBar).
 class IMagnifierPalette {
 public:
     virtual ~IMagnifierPalette() = default;
 
-    // SetSize: the square is n x n ("MagnifierSize" is already n); the
-    // bitmap is made anew.
-    virtual void SetSize(int n) = 0;
-    // UpdateBitmap: the document rendered a square (image->colorManaged:
-    // the GUI converts from image->profile, else the pixels are converted).
-    virtual void UpdateBitmap(std::shared_ptr<const DisplayImage> image) = 0;
-    // SetCenter: the view shows the middle of the square.
-    virtual void SetCenter() = 0;
     // SetZoom: 1..5, 0 keeps the zoom (the view's centre stays).
     virtual void SetZoom(int zoom) = 0;
     virtual int Zoom() const = 0;
@@ -109,8 +98,6 @@ class IExifPalette {
 public:
     virtual ~IExifPalette() = default;
 
-    // The image's Exif lines (copied; empty when no image is open).
-    virtual void SetExifLines(const std::vector<std::string>& lines) = 0;
     // The text shown: every line or the digest ("All").
     virtual std::string Text() const = 0;
 };

@@ -176,17 +176,14 @@ void CVelmoView::RefreshPreviewImage()
     if (doc.HasImage()) {
         doc.DevelopPreview(previewBits.data());
     } else {
-        // No picture (File New, a failed load): the empty grey view, and no
-        // readout of the picture that went.
+        // No picture (File New, a failed load): the empty grey view.
         std::fill(previewBits.begin(), previewBits.end(), kEmptyGrey);
         SetPreviewProfile(doc.Edit().Params().ICC);
-        ClearReadout();
     }
     // The document's crop follows the frame for this image and turn.
     SetCropFrame();
     UpdatePreviewBitmap();
     viewport()->update();
-    InvalidateHistogram();
 }
 
 void CVelmoView::UpdatePreviewBitmap()
@@ -229,11 +226,6 @@ void CVelmoView::SetPreviewProfile(int icc)
         icc = 0;
     previewProfile = doc.Colors().ProfileForDisplay(icc);
     previewSrgb = Frame() != nullptr && !doc.Colors().GuiConvertsColors();
-}
-
-void CVelmoView::RefreshHistogram()
-{
-    SetHistogramSource(0);
 }
 
 void CVelmoView::OnEditCopy()
@@ -418,7 +410,6 @@ void CVelmoView::RefreshSelectionHistogram()
         doc.ComputeRegionHistogram(x0, y0, x1, y1);
     else
         doc.ComputePreviewHistogram(previewBits.data(), dibWidth, dibHeight, x0, y0, x1, y1);
-    InvalidateHistogram();
 }
 
 void CVelmoView::CropUpdate()
@@ -543,9 +534,9 @@ void CVelmoView::SetMagnifierPoint(IntPoint p)
     case 2: p = {CVelmoDoc::kPreviewWidth - 1 - p.y, p.x}; break;
     default: break;
     }
+    // The magnifier palette follows: it goes to the middle of the new square.
     doc.SetMagnifierCentre(p.x, p.y);
     doc.UpdateMagnifier();
-    doc.Host().CenterMagnifierView();
 }
 
 QString CVelmoView::ReadoutText(IntPoint client, bool hsi, QColor* colour) const
@@ -580,29 +571,11 @@ void CVelmoView::ShowReadout(IntPoint client, Qt::KeyboardModifiers modifiers)
         caption->SetReadout(text, colour);
 }
 
-void CVelmoView::ClearReadout()
-{
-    CMainFrame* f = Frame();
-    CHistogramBar* bar = f != nullptr ? f->HistogramBar() : nullptr;
-    if (CLevelCaption* caption = bar != nullptr ? bar->LevelCaption() : nullptr)
-        caption->ClearReadout();
-}
-
 void CVelmoView::SetHistogramSource(int source)
 {
     if (CMainFrame* f = Frame())
         if (CHistogramBar* bar = f->HistogramBar())
             bar->SetSource(source);
-}
-
-void CVelmoView::InvalidateHistogram()
-{
-    if (CMainFrame* f = Frame()) {
-        if (CHistogramBar* bar = f->HistogramBar())
-            bar->Invalidate();
-        if (CPaletteDock* curve = f->Palette(ID_VIEW_CURVE))
-            curve->update();
-    }
 }
 
 void CVelmoView::UpdateCursor(IntPoint client, Qt::KeyboardModifiers modifiers)
@@ -668,7 +641,6 @@ void CVelmoView::mousePressEvent(QMouseEvent* event)
     if (CMainFrame* f = Frame())
         if (CPaletteDock* magnifier = f->Palette(ID_VIEW_MAGNIFIER))
             magnifier->show();
-    InvalidateHistogram();
     SetHistogramSource(1);
 }
 
@@ -878,10 +850,8 @@ void CVelmoView::BuildCommandMap()
 
     // The grid over the preview (and the magnifier): count = id - 33860.
     OnCommandRange(ID_GRID_OFF, ID_GRID_MENU - 1, [this](unsigned id) {
+        // The magnifier follows the switch.
         doc.Edit().SetSwitch(SwitchId::Grid, int(id - ID_GRID_OFF));
-        if (CMainFrame* f = Frame())
-            if (CPaletteDock* magnifier = f->Palette(ID_VIEW_MAGNIFIER))
-                magnifier->update();
         viewport()->update();
     });
     OnUpdateRange(ID_GRID_OFF, ID_GRID_MENU - 1,

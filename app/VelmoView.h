@@ -60,8 +60,6 @@ public:
     void SetPreviewProfile(int icc);
     const std::vector<uint8_t>* PreviewProfile() const { return previewProfile.get(); }
     bool PreviewTaggedSrgb() const { return previewSrgb; }
-    // The histogram palette shows the preview's histogram again.
-    void RefreshHistogram();
     // "&Copy preview image": the 512 x 384 (384 x 512) preview, never the
     // full-size picture, as shown on the screen.
     void OnEditCopy();
@@ -156,9 +154,6 @@ private:
     void ShowReadout(IntPoint client, Qt::KeyboardModifiers modifiers);
     void UpdateCursor(IntPoint client, Qt::KeyboardModifiers modifiers);
     void SetHistogramSource(int source);
-    // The histogram palette's colour readout back to its caption.
-    void ClearReadout();
-    void InvalidateHistogram();
     void OnCropTool();
     void OnLoadCropFrame();
     void OnSaveCropFrameAs();

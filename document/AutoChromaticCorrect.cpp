@@ -48,7 +48,6 @@ FringeSums ScoreChromaticTrial(CVelmoDoc& doc, const DevelopContext& base, int c
         doc.SetMagnifierCentre(points[i].x, points[i].y);
         doc.KeepMagnifierInside();
         doc.UpdateMagnifier(ctx);
-        doc.Host().CenterMagnifierView();
     }
     return doc.Fringe();
 }
@@ -78,7 +77,6 @@ void CVelmoDoc::OnAutoChromaticCorrect()
         ToggleFeature(FeatureKind::LensCorrection);
     if (edit.Switch(SwitchId::MagnifierSize) != kSearchMagnifierSize) {
         edit.SetSwitch(SwitchId::MagnifierSize, kSearchMagnifierSize);
-        host->SetMagnifierSize(kSearchMagnifierSize);
         UpdateMagnifier();
     }
     host->BeginChromaticSearch();
@@ -121,10 +119,8 @@ void CVelmoDoc::OnAutoChromaticCorrect()
     host->SetStatusText(StatusText(result.aborted || aborted, seconds));
     host->EndChromaticSearch();
 
-    magnifierX = savedX;
-    magnifierY = savedY;
+    SetMagnifierCentre(savedX, savedY);
     UpdateMagnifier();
-    host->CenterMagnifierView();
     host->UpdateAllViews();
 }
 

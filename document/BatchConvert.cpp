@@ -168,6 +168,8 @@ public:
     bool HasMainWindow() const override { return true; }
     // It converts files and shows no picture: no screen-sized preview maps.
     bool ShowsFullPreview() const override { return false; }
+    // What a run overrides stays in its document.
+    bool KeepsSettings() const override { return false; }
     IProgress& LoadProgress() override { return channel; }
 
     std::function<void(int, const std::string&)> progress;

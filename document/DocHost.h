@@ -1,6 +1,9 @@
 // What the document asks of the program around it. The GUI implements this
 // with its frame, views and palettes; the headless harness and the tests use
-// the defaults or record the calls.
+// the defaults or record the calls. What the views and palettes show of the
+// image (previews, histograms, tone response, Exif lines, the magnifier
+// square) follows the document's listeners (document/DocImageEvents.h), not
+// this interface.
 #pragma once
 
 #include "params/EditState.h"
@@ -33,6 +36,12 @@ public:
     // window for the picture answers false: the document then neither keeps
     // nor builds the screen-sized preview maps.
     virtual bool ShowsFullPreview() const { return true; }
+    // The document keeps the user's settings: each family's stored parameter
+    // record when its contents go, its settings when it goes. One that only
+    // converts files for a batch answers false: the document then reads the
+    // stored records and writes none, so that nothing a run overrides
+    // reaches them.
+    virtual bool KeepsSettings() const { return true; }
 
     // CDocument::UpdateAllViews(NULL, 0, NULL).
     virtual void UpdateAllViews() {}
@@ -44,9 +53,6 @@ public:
     // last, with the profile it was given last (the output colour space
     // changed while the GUI converts colours).
     virtual void UpdatePreviewBitmap() {}
-    // The image was closed: the histogram palette and the view's histogram
-    // display are cleared, the Exif palette shows nothing.
-    virtual void ClearHistograms() {}
     // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
     virtual void FocusNoiseReductionControl() {}
 
@@ -75,8 +81,8 @@ public:
     // (the document's Colors().ProfileForDisplay(icc); tagged as sRGB when
     // Colors().GuiConvertsColors() is false, the pixels being converted).
     virtual void SetPreviewProfile(int /*icc*/) {}
-    // Both parameters palettes load the document's record and the Exif
-    // palette its text (before a preview is developed for the view).
+    // Both parameters palettes load the document's record (before a preview
+    // is developed for the view).
     virtual void RefreshPalettes() {}
     // The largest full-preview bitmap the frame shows.
     virtual ScreenSize FullScreenSize() const { return DesktopSize(); }
@@ -124,18 +130,6 @@ public:
     // After a RAF load: the lens palette shows the camera's model name and
     // the focal length (millimetres) from the Exif data.
     virtual void SetLensInfo(const std::string& /*modelName*/, float /*focalLength*/) {}
-
-    // --- Magnifier -------------------------------------------------------------
-    // The magnifier palette rebuilds its bitmap from a new rendering
-    // (CMagnifierBar::UpdateBitmap): M x M pixels, with the profile to attach
-    // when image->colorManaged (the GUI converts), else already converted.
-    virtual void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> /*image*/) {}
-    // The palette's view moves to the middle of the square and repaints at
-    // once (CMagnifierBar::SetCenter, then UpdateWindow).
-    virtual void CenterMagnifierView() {}
-    // The magnifier size changed to size ("MagnifierSize" already set): the
-    // palette reallocates its bitmap (CMagnifierBar::SetSize).
-    virtual void SetMagnifierSize(int /*size*/) {}
 
     // --- Automatic chromatic-aberration correction ---------------------------
     // Before the search: save the bar layout under "DockingBarState2", show

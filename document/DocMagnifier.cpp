@@ -65,7 +65,8 @@ DevelopStatus CVelmoDoc::UpdateMagnifier(const DevelopContext& ctx, IProgress* p
         magnifierOriginX = render.originX;
         magnifierOriginY = render.originY;
     }
-    host->UpdateMagnifierBitmap(magnifierImage);
+    magnifierStale = false;
+    imageListeners.Notify(DocImageEvent::MagnifierRendered);
     return DevelopStatus::Ok;
 }
 

@@ -197,7 +197,7 @@ bool CVelmoDoc::SetOutputColorSpace(int icc)
             auto retagged = std::make_shared<DisplayImage>(*magnifierImage);
             retagged->profile = colors->ProfileForDisplay(icc);
             magnifierImage = std::move(retagged);
-            host->UpdateMagnifierBitmap(magnifierImage);
+            imageListeners.Notify(DocImageEvent::MagnifierRendered);
         }
         MakeFullPreviewBitmap();
         return true;
@@ -219,7 +219,6 @@ bool CVelmoDoc::SetMagnifierSize(int size)
 {
     if (!edit.SetSwitch(SwitchId::MagnifierSize, size))
         return false;
-    host->SetMagnifierSize(size);
     UpdateMagnifier();
     return true;
 }

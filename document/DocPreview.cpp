@@ -80,10 +80,19 @@ void CVelmoDoc::DevelopPreview(uint8_t* bits)
 {
     host->SetPreviewProfile(edit.Params().ICC);
     StopWorker();
-    MakePreview(bits, kPreviewWidth, kPreviewHeight, true);
+    const bool developed = MakePreview(bits, kPreviewWidth, kPreviewHeight, true) != nullptr;
     // Both are stale now; the worker builds a new full preview.
     saveCache.Drop();
     DropFullPreview();
+    if (developed) {
+        imageListeners.Notify(DocImageEvent::PreviewDeveloped);
+        // The square of a new image, where the magnifier was; after the
+        // preview, whose 16-bit copy the preview-size square is cut from.
+        if (magnifierStale && magnifierX != -1 && HasImage()) {
+            magnifierStale = false;
+            UpdateMagnifier();
+        }
+    }
     ResumeWorker();
     colors->ReportFallbackOnce();
 }
@@ -122,6 +131,7 @@ void CVelmoDoc::ComputeRegionHistogram(int x0, int y0, int x1, int y1)
         bins = RegionHistogram(*preview, x0, y0, x1, y1);
     if (histogram.size() >= 3 * 1024)
         std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * 1024);
+    imageListeners.Notify(DocImageEvent::SelectionHistogram);
 }
 
 void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int height, int x0, int y0, int x1, int y1)
@@ -130,6 +140,7 @@ void CVelmoDoc::ComputePreviewHistogram(const uint8_t* bgr, int width, int heigh
         return;
     const std::array<int32_t, 1024> bins = SelectionHistogram(bgr, width, height, x0, y0, x1, y1);
     std::copy(bins.begin(), bins.end(), histogram.begin() + 2 * kHistogramBins);
+    imageListeners.Notify(DocImageEvent::SelectionHistogram);
 }
 
 } // namespace velmo

@@ -64,21 +64,33 @@ bool FileExists(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A new image that takes over from `from` what a load keeps: the sample maps
-// (reused), and the white-balance presets, their unit and the lens factor
-// (a BAY dump has none of its own).
+// What a load keeps of the image before it: the white-balance presets (the
+// reader keeps the user's custom row), their unit and the lens factor (a BAY
+// dump has none of its own).
+void CopyLoadSettings(const RawImage& from, RawImage& to)
+{
+    to.rafPresets = from.rafPresets;
+    to.wbUnit = from.wbUnit;
+    to.focalLengthFactor = from.focalLengthFactor;
+}
+
+// The sample maps, reused by the next image.
+void MoveSampleMaps(RawImage& from, RawImage& to)
+{
+    to.previewMap1 = std::move(from.previewMap1);
+    to.previewMap2 = std::move(from.previewMap2);
+    to.fullMap1 = std::move(from.fullMap1);
+    to.fullMap2 = std::move(from.fullMap2);
+    to.fullWidth = from.fullWidth;
+    to.fullHeight = from.fullHeight;
+}
+
+// A new image that takes over from `from` what a load keeps.
 RawImage CarryOver(RawImage& from)
 {
     RawImage img;
-    img.previewMap1 = std::move(from.previewMap1);
-    img.previewMap2 = std::move(from.previewMap2);
-    img.fullMap1 = std::move(from.fullMap1);
-    img.fullMap2 = std::move(from.fullMap2);
-    img.fullWidth = from.fullWidth;
-    img.fullHeight = from.fullHeight;
-    img.rafPresets = from.rafPresets;
-    img.wbUnit = from.wbUnit;
-    img.focalLengthFactor = from.focalLengthFactor;
+    MoveSampleMaps(from, img);
+    CopyLoadSettings(from, img);
     return img;
 }
 
@@ -147,16 +159,15 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
 {
     auto mark = std::chrono::steady_clock::now();
     const auto start = mark;
-    loadTimings = {};
-    DeleteContents();
-    if (host->HasMainWindow())
-        host->RecalcLayout();
-    StopWorker();
+    LoadTimings timings;
 
-    // The image is built aside and handed over whole once it is complete; a
-    // failed load leaves no image and the family whose record the document
-    // holds, so that no other family's stored record is overwritten.
-    RawImage img = CarryOver(image);
+    // The image is built aside and handed over whole once it is complete.
+    // The file is read and checked first (container, raw data, frames),
+    // while the open picture stays: a file that cannot be read leaves the
+    // picture, the edit state, the crop, the paths and the stored records
+    // as they were.
+    RawImage img;
+    CopyLoadSettings(image, img);
     // The host's channel, which also answers a stop asked of the document.
     class LoadChannel final : public IProgress {
     public:
@@ -171,19 +182,16 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         IProgress& inner;
         const std::atomic<int>& stopRequest;
     } progress(host->LoadProgress(), stopRequest);
-    auto fail = [&](const std::string& message) {
+    auto refuse = [&](const std::string& message) {
         if (!message.empty())
             ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
-        RawImage empty = CarryOver(img);
-        empty.cameraFamily = image.cameraFamily;
-        image = std::move(empty);
         progress.Report(-1, "");
         return false;
     };
 
     CBufferedFile file;
     if (!file.Open(path))
-        return fail(RafErrorText(RafError::CannotOpen));
+        return refuse(RafErrorText(RafError::CannotOpen));
     img.fileLength = int(std::min<uint64_t>(file.GetLength(), INT32_MAX));
 
     RafContainer raf;
@@ -192,7 +200,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     if (bay) {
         img.bayerFlag = 1;
         if (file.GetLength() != kBayFileLength)
-            return fail(LoadString(61216));
+            return refuse(LoadString(61216));
         img.model = &BayModel();
         img.cameraFamily = 3;
         in.model = img.model;
@@ -205,10 +213,10 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
         RafReadOptions options;
         options.familyTable = [this](int family) { return &familyWb[FamilyTableIndex(family)]; };
         const RafStatus status = ReadRafContainer(file, raf, img.rafPresets, options);
-        loadTimings.read = SecondsSince(mark);
+        timings.read = SecondsSince(mark);
         img.header = raf.header;
         if (!status)
-            return fail(status.message);
+            return refuse(status.message);
         img.rafFlag = 1;
         img.cfaRecords = raf.records;
         img.model = raf.model;
@@ -266,9 +274,9 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
 
         SecondsSince(mark);
         const RafStatus data = OpenRawData(file, raf, &progress);
-        loadTimings.unpack = SecondsSince(mark);
+        timings.unpack = SecondsSince(mark);
         if (!data)
-            return fail(data.message);
+            return refuse(data.message);
         in.model = img.model;
         in.rawWidth = img.model->rawWidth;
         in.rawHeight = img.model->RawHeight(raf.cfaDataLength);
@@ -286,12 +294,30 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     if (!bay) {
         frameData = CheckFrameData(raf, in);
         if (frameData.status == FrameDataStatus::Missing)
-            return fail(FrameDataMessage(frameData, path));
+            return refuse(FrameDataMessage(frameData, path));
     }
 
     const int height = in.rawHeight - model->topMargin - model->bottomMargin;
     if (height <= 0 || (height & 1) || model->Width() <= 0)
-        return fail(RafErrorText(RafError::RawDataMissing));
+        return refuse(RafErrorText(RafError::RawDataMissing));
+
+    // The file can be read: the open picture goes, and the new one takes
+    // over its sample maps. A load that fails from here on (a damaged block
+    // found while placing, a stop, a lack of memory) leaves no image and the
+    // family whose record the document holds, so that no other family's
+    // stored record is overwritten.
+    loadTimings = timings;
+    DeleteContents();
+    if (host->HasMainWindow())
+        host->RecalcLayout();
+    StopWorker();
+    MoveSampleMaps(image, img);
+    auto fail = [&](const std::string& message) {
+        RawImage empty = CarryOver(img);
+        empty.cameraFamily = image.cameraFamily;
+        image = std::move(empty);
+        return refuse(message);
+    };
 
     PlacedFrames placed;
     SecondsSince(mark);
@@ -340,7 +366,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     if (!MakePreview1(img, progress) || !MakePreview2(img, progress))
         return fail("");
 
-    AdoptImage(std::move(img));
+    ReplaceImage(std::move(img));
     ApplyCameraSettings(path, bay, frames, raf.camera);
     loadTimings.previews = SecondsSince(mark);
     loadTimings.total = std::chrono::duration<double>(mark - start).count();
@@ -348,6 +374,7 @@ bool CVelmoDoc::LoadRaw(const std::string& path, bool bay)
     progress.Report(-1, "");
     paths.source = path;
     paths.parameters.clear();
+    imageListeners.Notify(DocImageEvent::Loaded);
     ResumeWorker();
     if (frameData.status == FrameDataStatus::Short)
         ShowMessage(FrameDataMessage(frameData, path), MB_OK | MB_ICONEXCLAMATION);

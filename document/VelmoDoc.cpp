@@ -96,20 +96,26 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
 
 CVelmoDoc::~CVelmoDoc()
 {
+    // A document going away tells no one: its listeners may be going too.
+    imageListeners.Clear();
     saveCache.Drop();
     worker->Quit();
 
     SettingsStore& s = Settings();
-    s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
-    s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
-    s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
-    s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
-    s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
+    const bool keep = host->KeepsSettings();
+    if (keep) {
+        s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
+        s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
+        s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
+        s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
+        s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
+    }
 
     DeleteContents();
     image = RawImage{};
 
-    edit.SaveSettings(s);
+    if (keep)
+        edit.SaveSettings(s);
 }
 
 void CVelmoDoc::ReadColorSettings()
@@ -141,17 +147,24 @@ void CVelmoDoc::DeleteContents()
     saveCache.Drop();
     DropFullPreview();
     magnifierImage.reset();
+    magnifierStale = true;
     fringeRed = fringeBlue = 0;
-    if (host->HasMainWindow())
-        host->ClearHistograms();
+    imageListeners.Notify(DocImageEvent::Closed);
 }
 
-void CVelmoDoc::AdoptImage(RawImage newImage)
+void CVelmoDoc::ReplaceImage(RawImage newImage)
 {
     StopWorker();
     saveCache.Drop();
     DropFullPreview();
     image = std::move(newImage);
+    magnifierStale = true;
+}
+
+void CVelmoDoc::AdoptImage(RawImage newImage)
+{
+    ReplaceImage(std::move(newImage));
+    imageListeners.Notify(DocImageEvent::Loaded);
 }
 
 void CVelmoDoc::SetOutputOptions(const OutputOptions& options)
@@ -171,6 +184,7 @@ void CVelmoDoc::SetMagnifierCentre(int x, int y)
 {
     magnifierX = x;
     magnifierY = y;
+    imageListeners.Notify(DocImageEvent::MagnifierMoved);
 }
 
 int CVelmoDoc::DetectExrMode()
@@ -221,6 +235,8 @@ void CVelmoDoc::LoadParameterRecord()
 
 void CVelmoDoc::SaveParameterRecord()
 {
+    if (!host->KeepsSettings())
+        return;
     const char* name = ParamValueName(image.cameraFamily);
     Settings().WriteProfileBinary(kSettingsSection, name, &edit.Params(), sizeof(DevParams));
 }

@@ -6,7 +6,9 @@
 // flags, the switches), the preview worker (PreviewWorker) and the save cache
 // (SaveCache), beside the document's own settings (paths, output options,
 // crop, magnifier, histograms). The view and the palettes read through const
-// accessors and change the document through its methods.
+// accessors, change the document through its methods, and follow the edit
+// state (Edit().Subscribe) and the image and what is derived from it
+// (Subscribe, document/DocImageEvents.h) through listeners.
 #pragma once
 
 #include "develop/colour/ColorManagement.h"
@@ -14,6 +16,7 @@
 #include "develop/output/SaveDocument.h"
 #include "develop/preview/AutoChromatic.h"
 #include "document/DocHost.h"
+#include "document/DocImageEvents.h"
 #include "document/LoadTimings.h"
 #include "document/SaveCache.h"
 #include "exif/ExifParser.h"
@@ -86,8 +89,14 @@ public:
     // Replaces the image whole: the loader's last step, and how tests hand
     // over a synthetic image. The worker is stopped (and stays paused until
     // ResumeWorker), the full preview and the cached developed image are
-    // dropped; the record is left as it is.
+    // dropped; the record is left as it is. The listeners are told Loaded.
     void AdoptImage(RawImage newImage);
+    // The image's listeners: Loaded, Closed, a developed preview, a new
+    // selection histogram, a rendered or moved magnifier square.
+    [[nodiscard]] DocImageSubscription Subscribe(DocImageListener listener) const
+    {
+        return imageListeners.Subscribe(std::move(listener));
+    }
     // The edit state: the parameter record, the feature tables and flags and
     // the switches. Writers go through its methods, which tell its listeners
     // (params/EditState.h).
@@ -146,7 +155,10 @@ public:
     uint8_t* MakePreview(uint8_t* bits, int width, int height, bool refreshPalettes);
     // The view's entry after a parameter change: pauses the worker, develops
     // the 512 x 384 preview into bits (512 x 384 x 3 bytes), drops the stale
-    // full preview and cached image and lets the worker start again.
+    // full preview and cached image and lets the worker start again. The
+    // listeners are told PreviewDeveloped. The first preview of an image
+    // also renders its magnifier square once the magnifier has a centre (the
+    // previous image's square went with it).
     void DevelopPreview(uint8_t* bits);
     // The full preview scaled for the view (handed to the host too); null
     // without a full preview or while a developed image is cached.
@@ -157,6 +169,7 @@ public:
     // The selection histogram (source 2 of the histogram block) of a
     // rectangle in preview units, bounds inclusive, taken from the full
     // preview; all zeros for a reversed rectangle or without a full preview.
+    // Both forms tell the listeners SelectionHistogram.
     void ComputeRegionHistogram(int x0, int y0, int x1, int y1);
     // The same from the view's 8-bit preview (width x height pixels of blue,
     // green, red bytes), the rectangle clamped to it; while no full preview
@@ -205,6 +218,8 @@ public:
     void SetCameraFamily(int family) { image.cameraFamily = family; }
     void SetDefaultParameters();
     void LoadParameterRecord();
+    // The live record becomes its family's stored record (not for a host
+    // that keeps no settings: a batch's document).
     void SaveParameterRecord();
     void SetWhiteBalance(int preset, int redevelop, int temperature);
     void SetVividColor(int level, int redevelop);
@@ -275,7 +290,7 @@ public:
     // built again and the pictures are developed again. False (nothing
     // changed) for another value.
     bool SetOutputColorSpace(int icc);
-    // "MagnifierSize" (256 or 512): the magnifier palette reallocates, and
+    // "MagnifierSize" (256 or 512; the magnifier palette follows the switch):
     // the square is rendered again at the new size. False for another size.
     bool SetMagnifierSize(int size);
     // The full preview is built again from the current state (after a change
@@ -429,14 +444,15 @@ public:
     // --- Magnifier (document/DocMagnifier.cpp) -------------------------------------
     // Renders the square around the magnifier centre at "MagnifierSize",
     // keeps the image, the magnifier histograms (source 1), the fringe sums
-    // and the origin, and hands the image to the host. Nothing without an
-    // image; an aborted or failed development keeps the previous image. The
+    // and the origin, and tells the listeners MagnifierRendered. Nothing
+    // without an image; an aborted or failed development keeps the previous
+    // image. The
     // second form renders with a context of the caller's (trial lens values)
     // and returns the status.
     void UpdateMagnifier();
     DevelopStatus UpdateMagnifier(const DevelopContext& ctx, IProgress* progress = nullptr);
     // The magnifier centre in the unturned 512 x 384 preview frame; -1 -1
-    // before the first.
+    // before the first. Setting it tells the listeners MagnifierMoved.
     int MagnifierX() const { return magnifierX; }
     int MagnifierY() const { return magnifierY; }
     void SetMagnifierCentre(int x, int y);
@@ -479,6 +495,9 @@ public:
 
 private:
     void ResetToDefaults();
+    // AdoptImage without telling the listeners (the loader tells them once
+    // the load is complete).
+    void ReplaceImage(RawImage newImage);
     // The preview-size image of a save from the 16-bit preview copy, darkened
     // outside the crop; false without a preview copy.
     bool MakePreviewSizeImage(int x0, int y0, int width, int height, bool hasCrop);
@@ -544,12 +563,18 @@ private:
     int magnifierX = -1;
     int magnifierY = -1;
     std::shared_ptr<const DisplayImage> magnifierImage;
+    // The image changed since the square was rendered: the next preview
+    // development renders it again.
+    bool magnifierStale = false;
     int64_t fringeRed = 0;
     int64_t fringeBlue = 0;
     bool magnifierKeepInside = false;
     std::vector<int32_t> histogram;
     std::vector<uint16_t> toneResponse;
     std::vector<uint16_t> preview16;
+
+    // Not state of the document: subscribing through a const document is allowed.
+    mutable DocImageListeners imageListeners;
 
     // Started last, so that it never sees a half-built document.
     std::unique_ptr<PreviewWorker> worker;

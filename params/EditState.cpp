@@ -45,8 +45,8 @@ constexpr size_t kLensShortValue = sizeof(LensCorrectionSettings) - sizeof(int32
 // The fisheye fields take the ranges of their controls.
 void ClampFisheyeFields(LensCorrectionSettings& s)
 {
-    s.fisheyeAngle = std::clamp(s.fisheyeAngle, 50, 179);
-    s.fisheyeScale = std::clamp(s.fisheyeScale, 0, 300);
+    s.fisheyeAngle = kFisheyeAngleRange.Clamp(s.fisheyeAngle);
+    s.fisheyeScale = kFisheyeScaleRange.Clamp(s.fisheyeScale);
 }
 
 } // namespace

@@ -19,9 +19,9 @@ namespace {
 
 constexpr const char* S = kParamFileSection;
 
-int ClampField(int32_t& v, int32_t lo, int32_t hi)
+int ClampField(int32_t& v, IntRange range)
 {
-    const int32_t c = std::clamp(v, lo, hi);
+    const int32_t c = range.Clamp(v);
     const int changed = c != v ? 1 : 0;
     v = c;
     return changed;
@@ -97,10 +97,10 @@ bool ReadSelectiveColorBlock(const std::string& path, SelectiveColorTable& table
 
 int ClampLensCorrectionFileFields(LensCorrectionSettings& s)
 {
-    int changed = ClampField(s.distortion, -500, 500);
-    changed += ClampField(s.coefficient, 100, 400);
+    int changed = ClampField(s.distortion, kLensDistortionRange);
+    changed += ClampField(s.coefficient, kLensCoefficientRange);
     for (int32_t* f : {&s.chromaRed, &s.chromaBlue, &s.vignetteAmount, &s.vignetteMidpoint, &s.stretchX, &s.stretchY})
-        changed += ClampField(*f, -100, 100);
+        changed += ClampField(*f, kLensPercentRange);
     return changed;
 }
 
@@ -109,7 +109,7 @@ int ClampSelectiveColorTable(SelectiveColorTable& table)
     int changed = 0;
     for (auto& row : table.rows)
         for (int32_t& v : row)
-            changed += ClampField(v, -100, 100);
+            changed += ClampField(v, kSelectiveColorRange);
     return changed;
 }
 

@@ -31,10 +31,10 @@ bool ReadLensCorrectionBlock(const std::string& path, LensCorrectionSettings& se
 // it cannot be read.
 bool ReadSelectiveColorBlock(const std::string& path, SelectiveColorTable& table);
 
-// The ranges of the lens and selective-colour controls; values outside are
-// clamped. Lens: distortion -500..500, coefficient 100..400, the others of the
-// file form -100..100 (the fisheye fields are not file fields and stay).
-// Selective colours: every entry -100..100. Return the number of fields changed.
+// The lens fields of the file form and the selective-colour entries brought
+// into their ranges (beside the records: the ranges of the controls); the
+// fisheye fields are not file fields and stay. Return the number of fields
+// changed.
 int ClampLensCorrectionFileFields(LensCorrectionSettings& settings);
 int ClampSelectiveColorTable(SelectiveColorTable& table);
 

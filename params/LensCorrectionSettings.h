@@ -4,6 +4,8 @@
 // lens palettes and the lens files edit; every development run copies it.
 #pragma once
 
+#include "params/IntRange.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -40,6 +42,15 @@ static_assert(offsetof(LensCorrectionSettings, fisheyeScale) == 40);
 
 // Bit 0 of flags.
 constexpr int32_t kLensFisheyeFlag = 1;
+
+// The range of each field: what the lens controls take, and what every
+// stored, read or loaded record is brought into.
+inline constexpr IntRange kLensDistortionRange{-500, 500};
+inline constexpr IntRange kLensCoefficientRange{100, 400};
+// chromaRed, chromaBlue, vignetteAmount, vignetteMidpoint, stretchX, stretchY.
+inline constexpr IntRange kLensPercentRange{-100, 100};
+inline constexpr IntRange kFisheyeAngleRange{50, 179};
+inline constexpr IntRange kFisheyeScaleRange{0, 300};
 
 // Files store the fields up to and including coefficient; older files stop
 // before coefficient.

@@ -3,6 +3,8 @@
 // palettes edit; every development run copies it.
 #pragma once
 
+#include "params/IntRange.h"
+
 #include <cstdint>
 
 namespace velmo {
@@ -15,5 +17,9 @@ struct SelectiveColorTable {
     bool operator==(const SelectiveColorTable&) const = default;
 };
 static_assert(sizeof(SelectiveColorTable) == 144);
+
+// The range of every entry: what the controls take, and what every stored or
+// read table is brought into.
+inline constexpr IntRange kSelectiveColorRange{-100, 100};
 
 } // namespace velmo

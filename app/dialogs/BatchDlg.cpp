@@ -115,13 +115,13 @@ CBatchDlg::CBatchDlg(CVelmoDoc& document, QWidget* parent) : QDialog(parent), do
     chooseFolder = DefaultChooseFolder;
     outputDir = Settings().GetProfileString(kSettings, kOutputDirKey, "");
 
-    auto button = [this](unsigned id, unsigned tip) {
-        auto* b = new QPushButton(this);
+    auto setUp = [this]<class Button>(Button* b, unsigned id, unsigned tip) {
         SetControlCaption(b, IDD_BATCH, id);
         SetControlTips(b, tip);
         b->setAutoDefault(false);
         return b;
     };
+    auto button = [&](unsigned id, unsigned tip) { return setUp(new QPushButton(this), id, tip); };
     auto check = [this](unsigned id, unsigned tip) {
         auto* c = new AutoCheckBox(QString(), false, this);
         SetControlCaption(c, IDD_BATCH, id);
@@ -221,8 +221,8 @@ CBatchDlg::CBatchDlg(CVelmoDoc& document, QWidget* parent) : QDialog(parent), do
     startButton = button(IDC_BATCH_START, IDS_TIP_BATCH_START);
     startButton->setDefault(true);
     startButton->setAutoDefault(true);
-    abortButton = button(IDC_BATCH_ABORT, IDS_TIP_BATCH_ABORT);
-    abortButton->setCheckable(true); // shown pressed once asked
+    // Pressed once asked, and still a button, not a toggle.
+    abortButton = setUp(new HeldButton(this), IDC_BATCH_ABORT, IDS_TIP_BATCH_ABORT);
     closeButton = button(IDC_CANCEL, IDS_TIP_BATCH_CLOSE);
 
     // Layout: inputs with their buttons on the left, thumbnail and
@@ -363,7 +363,7 @@ void CBatchDlg::EnableControls()
     sameAsInputButton->setEnabled(!running && !outputDir.empty());
     abortButton->setEnabled(running);
     if (!running)
-        abortButton->setChecked(false);
+        abortButton->SetHeld(false);
     EnableCombos();
 }
 
@@ -484,8 +484,8 @@ void CBatchDlg::OnStart()
     // The runner's events come on its thread; each is handed to this
     // dialog's thread (and dropped if the dialog is gone).
     BatchRunner::Events events;
-    events.fileStarted = [this](size_t, const std::string& input) {
-        handOff.Post([this, input] { OnFileStarted(input); });
+    events.fileStarted = [this](size_t index, const std::string& input) {
+        handOff.Post([this, index, input] { OnFileStarted(index, input); });
     };
     events.progress = [this](int percent, const std::string& label) {
         handOff.Post([this, percent, label] { OnProgress(percent, label); });
@@ -496,6 +496,7 @@ void CBatchDlg::OnStart()
     events.finished = [this](bool aborted) { handOff.Post([this, aborted] { OnFinished(aborted); }); };
 
     running = true;
+    runFiles = inputs.size();
     closeWhenStopped = false;
     EnableControls();
     progress->setValue(0);
@@ -510,22 +511,22 @@ void CBatchDlg::OnAbort()
 {
     if (!running)
         return;
-    abortButton->setChecked(true);
+    abortButton->SetHeld(true);
     statusStatic->setText(FromStd(LoadString(IDS_ABORTING)));
     runner.Abort();
 }
 
-void CBatchDlg::OnFileStarted(const std::string& input)
+void CBatchDlg::OnFileStarted(size_t index, const std::string& input)
 {
     currentInput = input;
     progress->setValue(0);
-    // Which file, and how far down the list.
-    const int total = inputList->count();
-    QString text = FromStd(LoadString(IDS_BATCH_FILE_PROGRESS))
-                       .arg(QFileInfo(FromStd(input)).fileName())
-                       .arg(resultList->count() + 1)
-                       .arg(total + resultList->count());
-    if (!abortButton->isChecked())
+    // Which file, and how far down this run's list (the results of earlier
+    // runs are not part of it).
+    const QString text = FromStd(LoadString(IDS_BATCH_FILE_PROGRESS))
+                             .arg(QFileInfo(FromStd(input)).fileName())
+                             .arg(qulonglong(index + 1))
+                             .arg(qulonglong(runFiles));
+    if (!abortButton->Held())
         statusStatic->setText(text);
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "document/BatchConvert.h"
+#include "platform/gui/HeldButton.h"
 #include "platform/gui/ThreadHandOff.h"
 
 #include <QDialog>
@@ -95,7 +96,7 @@ public:
     QListWidget* InputList() const { return inputList; }
     QListWidget* ResultList() const { return resultList; }
     QPushButton* StartButton() const { return startButton; }
-    QPushButton* AbortButton() const { return abortButton; }
+    HeldButton* AbortButton() const { return abortButton; }
     QPushButton* CloseButton() const { return closeButton; }
     QPushButton* AddButton() const { return addButton; }
     QPushButton* RemoveButton() const { return removeButton; }
@@ -131,7 +132,7 @@ private:
     void AddLine(QListWidget* list, const std::string& text);
     void ShowThumbnail();
     // Runner events, delivered on the user-interface thread.
-    void OnFileStarted(const std::string& input);
+    void OnFileStarted(size_t index, const std::string& input);
     void OnProgress(int percent, const std::string& label);
     void OnFileFinished(const BatchFileResult& result);
     void OnFinished(bool aborted);
@@ -142,6 +143,7 @@ private:
     BatchRunner runner;
     bool running = false;
     bool closeWhenStopped = false;
+    size_t runFiles = 0; // the files of the run going on
     std::string currentInput;
     QImage thumbnail;
 
@@ -151,7 +153,7 @@ private:
     QPushButton* removeButton = nullptr;
     QPushButton* removeAllButton = nullptr;
     QPushButton* startButton = nullptr;
-    QPushButton* abortButton = nullptr;
+    HeldButton* abortButton = nullptr; // shown pressed once asked
     QPushButton* closeButton = nullptr;
     QPushButton* browseButton = nullptr;
     QPushButton* sameAsInputButton = nullptr;

@@ -1,5 +1,6 @@
 #include "app/palettes/ExifBar.h"
 
+#include "document/VelmoDoc.h"
 #include "exif/ExifDigest.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/DialogText.h"
@@ -31,8 +32,8 @@ public:
 
 } // namespace
 
-CExifBar::CExifBar(unsigned id, const QString& caption, QWidget* parent)
-    : CPaletteDock(id, QStringLiteral("ExifBar"), caption, new QWidget, parent)
+CExifBar::CExifBar(unsigned id, const QString& caption, const CVelmoDoc* document, QWidget* parent)
+    : CPaletteDock(id, QStringLiteral("ExifBar"), caption, new QWidget, parent), doc(document)
 {
     QWidget* body = widget();
     auto* layout = new QVBoxLayout(body);
@@ -45,6 +46,23 @@ CExifBar::CExifBar(unsigned id, const QString& caption, QWidget* parent)
     SetControlCaption(allCheck, IDD_EXIF_BAR, IDC_EXIF_ALL);
     layout->addWidget(allCheck);
     connect(allCheck, &QCheckBox::clicked, this, [this](bool on) { SetAll(on); });
+
+    if (doc == nullptr)
+        return;
+    // The lines change only with the image.
+    subscription = doc->Subscribe([this](DocImageEvent event) {
+        if (event == DocImageEvent::Loaded)
+            SetExifLines(doc->Image().exifLines);
+        else if (event == DocImageEvent::Closed)
+            SetExifLines({});
+    });
+    if (doc->HasImage())
+        SetExifLines(doc->Image().exifLines);
+}
+
+CExifBar::~CExifBar()
+{
+    subscription.Reset();
 }
 
 void CExifBar::SetExifLines(const std::vector<std::string>& newLines)

@@ -1,12 +1,14 @@
 // The Exif palette (CExifBar, "Exif info"): the Exif lines of the open image,
 // every line or the digest ("All"), in a read-only text whose lines can be
-// selected and copied. The palette keeps its own copy of the lines. When
+// selected and copied. The palette keeps its own copy of the lines, taken
+// whenever the document tells that an image was loaded or closed. When
 // "All" is switched, the line at the top of the text stays at the top (or,
 // when the digest leaves it out, the next line the digest shows).
 #pragma once
 
 #include "app/PaletteDock.h"
 #include "app/PaletteInterfaces.h"
+#include "document/DocImageEvents.h"
 
 #include <cstddef>
 #include <string>
@@ -17,11 +19,17 @@ class QPlainTextEdit;
 
 namespace velmo {
 
+class CVelmoDoc;
+
 class CExifBar final : public CPaletteDock, public IExifPalette {
 public:
-    CExifBar(unsigned id, const QString& caption, QWidget* parent);
+    // doc may be null (the lines then come only from SetExifLines).
+    CExifBar(unsigned id, const QString& caption, const CVelmoDoc* doc, QWidget* parent);
+    CExifBar(unsigned id, const QString& caption, QWidget* parent) : CExifBar(id, caption, nullptr, parent) {}
+    ~CExifBar() override;
 
-    void SetExifLines(const std::vector<std::string>& lines) override;
+    // The image's Exif lines (copied; empty when no image is open).
+    void SetExifLines(const std::vector<std::string>& lines);
     // The text as the clipboard copy takes it (lines end in "\r\n").
     std::string Text() const override;
 
@@ -42,6 +50,8 @@ private:
     // OnAllDigest: the text again from the lines and "All".
     void OnAllDigest();
 
+    const CVelmoDoc* doc;
+    DocImageSubscription subscription;
     std::vector<std::string> lines;
     bool all = false;
     // The image line of each shown line.

@@ -18,8 +18,13 @@ public:
     {
         this->SetPageHooks(host.armCountdown, host.applyNow);
     }
-    // The edit state holds every edit already.
-    void ApplyPage() override { this->Countdown().Cancel(); }
+    // The edit state holds every edit already; a typed value out of its
+    // range is refused.
+    bool ApplyPage() override
+    {
+        this->Countdown().Cancel();
+        return this->CheckTypedValues();
+    }
     void ResetPage() override { this->ResetFeature(); }
     void RefreshPage() override { this->Reload(); }
 };

@@ -28,7 +28,8 @@ public:
     virtual ~IFeaturePage() = default;
     // The page's step of the palette's apply: what the user edited on the
     // page goes into the edit state (the palette develops afterwards).
-    virtual void ApplyPage() = 0;
+    // False when a typed value was refused: the palette applies nothing.
+    virtual bool ApplyPage() = 0;
     // "&Reset" while the page's tab is shown: only this feature is reset.
     virtual void ResetPage() = 0;
     // The feature's table was replaced or its flag switched: reload.

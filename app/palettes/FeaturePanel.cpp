@@ -84,8 +84,22 @@ void CFeaturePanel::Arm()
 void CFeaturePanel::ApplyNow()
 {
     countdown.Cancel();
+    if (!CheckTypedValues())
+        return;
     if (FeatureOn())
         Develop();
+}
+
+bool CFeaturePanel::CheckTypedValues()
+{
+    return RunDataExchange(this, true, [this](CDataExchange& dx) {
+        for (const QWidget* w : findChildren<QWidget*>()) {
+            if (const auto* unit = dynamic_cast<const ControlUnit*>(w)) {
+                int value = 0;
+                unit->ExchangeValue(dx, value);
+            }
+        }
+    });
 }
 
 QWidget* CFeaturePanel::MakeHeader(unsigned dialogId, unsigned enableId, unsigned popupButtonId)
@@ -146,7 +160,11 @@ void CFeaturePanel::AfterSlider(int code)
 
 std::optional<int> CFeaturePanel::UnitEditValue(const ControlUnit& unit)
 {
-    return ParseIntText(unit.Edit()->text().toStdString());
+    const std::optional<int> value = ParseIntText(unit.Edit()->text().toStdString());
+    const std::optional<ValueRange>& range = unit.Row().editRange;
+    if (value && range && (*value < range->min || *value > range->max))
+        return std::nullopt;
+    return value;
 }
 
 void CFeaturePanel::ShowUnitValue(ControlUnit& unit, int value)

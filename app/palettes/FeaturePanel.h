@@ -39,8 +39,13 @@ public:
 
     // The pictures follow what the edit state holds now (the palette's
     // "Apply", the end of the countdown): they develop when the feature is
-    // on. The countdown stops.
+    // on and no typed value is refused (CheckTypedValues). The countdown stops.
     void ApplyNow();
+    // The typed values of the panel's controls checked as the parameter
+    // controls check theirs when they apply: a text that is no integer or
+    // lies outside its control's range is refused with the range message
+    // and its edit gets the focus. False when one was refused.
+    bool CheckTypedValues();
     // The feature's reset ("&Reset" of the host).
     virtual void ResetFeature() = 0;
     // Every control shows the edit state again.
@@ -82,7 +87,8 @@ protected:
     // Shows value in a unit: the slider always, the edit only when its text
     // does not already read value (so typing is not disturbed).
     static void ShowUnitValue(ControlUnit& unit, int value);
-    // The unit's edit as an integer, when it reads as one.
+    // The unit's edit as an integer, when it reads as one within the unit's
+    // range (only such a value reaches the edit state while typing).
     static std::optional<int> UnitEditValue(const ControlUnit& unit);
 
 private:

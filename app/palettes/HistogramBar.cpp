@@ -114,14 +114,26 @@ void CLevelCaption::ClearReadout()
 void CLevelCaption::SetText(const QString& newText)
 {
     text = newText;
+    swatch.reset();
     update();
+}
+
+int CLevelCaption::TextLeft() const
+{
+    // A gap of a space beside the swatch.
+    return swatch ? height() + fontMetrics().horizontalAdvance(QLatin1Char(' ')) : 0;
 }
 
 QSize CLevelCaption::sizeHint() const
 {
-    // Room for the longest readout, "__ H:0.00 S:0.00 I:0.00".
-    return {std::max(200, fontMetrics().horizontalAdvance(QStringLiteral("__ R:000 G:000 B:000 Level 000 : Count"))),
-            fontMetrics().height() + 4};
+    // Room for the longest readouts, "H:0.00 S:0.00 I:0.00" beside the
+    // swatch and the level's, and never less than the palette's usual width.
+    const QFontMetrics m = fontMetrics();
+    const int side = m.height() + 4;
+    const int pixel = side + m.horizontalAdvance(QStringLiteral(" H:0.00 S:0.00 I:0.00"));
+    const int level = m.horizontalAdvance(QStringLiteral("Level 000 : Count 000000000"));
+    const int both = m.horizontalAdvance(QStringLiteral("__ R:000 G:000 B:000 Level 000 : Count"));
+    return {std::max({200, pixel, level, both}), side};
 }
 
 QSize CLevelCaption::minimumSizeHint() const
@@ -137,9 +149,13 @@ void CLevelCaption::paintEvent(QPaintEvent*)
     // One line, as the static shows it (a trailing line break is not drawn).
     QString line = text;
     line.remove(QLatin1Char('\n'));
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, line);
-    if (swatch)
+    if (swatch) {
         p.fillRect(QRect(0, 0, height(), height()), *swatch);
+        // The swatch stands where the readout keeps room for it.
+        if (line.startsWith(QLatin1String("__ ")))
+            line.remove(0, 3);
+    }
+    p.drawText(rect().adjusted(TextLeft(), 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line);
 }
 
 CHistogramBar::CHistogramBar(unsigned id, const QString& caption, const CVelmoDoc* document, QWidget* parent)
@@ -185,6 +201,27 @@ CHistogramBar::CHistogramBar(unsigned id, const QString& caption, const CVelmoDo
 
     levelCaption = new CLevelCaption(body);
     layout->addWidget(levelCaption);
+
+    if (doc != nullptr)
+        subscription = doc->Subscribe([this](DocImageEvent event) { OnImageEvent(event); });
+}
+
+CHistogramBar::~CHistogramBar()
+{
+    subscription.Reset();
+}
+
+void CHistogramBar::OnImageEvent(DocImageEvent event)
+{
+    if (event == DocImageEvent::Closed) {
+        // Every source is empty; the preview's is the one to show next, and
+        // no readout of the picture that went stays.
+        SetSource(0);
+        levelCaption->ClearReadout();
+        return;
+    }
+    if (HistogramSourceOf(event) == source)
+        Invalidate();
 }
 
 void CHistogramBar::SetSource(int newSource)

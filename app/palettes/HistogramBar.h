@@ -3,10 +3,13 @@
 // square, 2 selected area), each channel switched on or off, with the level
 // caption (static 2500) below. The caption also takes the pixel readouts of
 // the preview and the magnifier, with a swatch of the pixel's colour at its
-// left end. Without an image the plot stays black.
+// left end. Without an image the plot stays black. The plot follows the
+// document through its listeners: a new histogram of the source shown, the
+// image closed (the preview source again, the caption's own text).
 #pragma once
 
 #include "app/PaletteDock.h"
+#include "document/DocImageEvents.h"
 
 #include <QColor>
 #include <QImage>
@@ -48,11 +51,12 @@ public:
     explicit CLevelCaption(QWidget* parent);
 
     // The readout: text, and a square of the caption's height in colour at
-    // its left edge (the text's leading "__ " keeps clear of it).
+    // its left edge. The readouts' leading "__ " stands for the swatch: the
+    // swatch is drawn in its place and the rest of the text beside it.
     void SetReadout(const QString& text, QColor swatch);
     // The caption again, no swatch (no picture to read).
     void ClearReadout();
-    // Text only (the swatch stays).
+    // A text of no pixel (the level readout): no swatch.
     void SetText(const QString& text);
     const QString& Text() const { return text; }
     std::optional<QColor> Swatch() const { return swatch; }
@@ -64,6 +68,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Where the text starts: beside the swatch while one shows.
+    int TextLeft() const;
+
     QString text;
     std::optional<QColor> swatch;
 };
@@ -73,6 +80,7 @@ public:
     // doc may be null (the plot then stays black).
     CHistogramBar(unsigned id, const QString& caption, const CVelmoDoc* doc, QWidget* parent);
     CHistogramBar(unsigned id, const QString& caption, QWidget* parent) : CHistogramBar(id, caption, nullptr, parent) {}
+    ~CHistogramBar() override;
 
     // CHistogramBar::SetSource: the source shown (0..2); the palette repaints.
     void SetSource(int source);
@@ -94,8 +102,10 @@ public:
 private:
     // The current source's 1024 counts; null without an image.
     const int32_t* SourceTable() const;
+    void OnImageEvent(DocImageEvent event);
 
     const CVelmoDoc* doc;
+    DocImageSubscription subscription;
     int source = 0;
     HistogramChannels channels{true, true, true, true};
     QWidget* plot = nullptr;

@@ -10,10 +10,14 @@ namespace velmo {
 
 LensControlRange LensRange(LensControl control, bool fisheye)
 {
+    // The values are the record's ranges; the steps are the controls' own.
+    auto range = [](IntRange r, int ticStep, int pageSize) { return LensControlRange{r.min, r.max, ticStep, pageSize}; };
     switch (control) {
-    case LensControl::Distortion: return fisheye ? LensControlRange{50, 179, 25, 12} : LensControlRange{-500, 500, 100, 50};
-    case LensControl::Coefficient: return fisheye ? LensControlRange{0, 300, 60, 30} : LensControlRange{100, 400, 60, 30};
-    default: return {-100, 100, 20, 10};
+    case LensControl::Distortion:
+        return fisheye ? range(kFisheyeAngleRange, 25, 12) : range(kLensDistortionRange, 100, 50);
+    case LensControl::Coefficient:
+        return fisheye ? range(kFisheyeScaleRange, 60, 30) : range(kLensCoefficientRange, 60, 30);
+    default: return range(kLensPercentRange, 20, 10);
     }
 }
 

@@ -51,6 +51,7 @@ ControlRow RowOf(const LensUnitIds& ids, unsigned dialogId, bool fisheye)
     row.pageSize = range.pageSize;
     row.ticStep = range.ticStep;
     row.spinRange = UpDownRange{range.min, range.max};
+    row.editRange = ValueRange{double(range.min), double(range.max)};
     row.dialogId = dialogId;
     return row;
 }
@@ -130,6 +131,7 @@ void CLensPanel::ShowRanges(bool fisheye)
         unit->Slider()->SetTicFreq(r.ticStep);
         unit->Slider()->SetPageSize(r.pageSize);
         unit->Spin()->SetRange(r.min, r.max);
+        unit->SetEditRange(ValueRange{double(r.min), double(r.max)});
     }
     shownFisheye = fisheye;
     ShowCaptions(fisheye);

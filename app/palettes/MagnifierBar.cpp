@@ -1,6 +1,5 @@
 #include "app/palettes/MagnifierBar.h"
 
-#include "app/MainFrame.h"
 #include "app/palettes/HistogramBar.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
@@ -78,11 +77,6 @@ private:
     CMagnifierBar* bar;
 };
 
-CMainFrame* FrameOf(QWidget* palette)
-{
-    return dynamic_cast<CMainFrame*>(palette->parentWidget());
-}
-
 } // namespace
 
 CMagnifierBar::CMagnifierBar(unsigned id, const QString& caption, CVelmoDoc* document, QWidget* parent)
@@ -140,6 +134,10 @@ CMagnifierBar::CMagnifierBar(unsigned id, const QString& caption, CVelmoDoc* doc
     dockFlag = Settings().GetProfileInt(kSettingsSection, "DockMagnifier", 0) != 0;
     dockCheck->setChecked(dockFlag);
     SetSize(-1);
+    if (doc != nullptr) {
+        imageSubscription = doc->Subscribe([this](DocImageEvent event) { OnImageEvent(event); });
+        editSubscription = doc->Edit().Subscribe([this](const EditChange& change) { OnEditChange(change); });
+    }
 
     // Floating, the view takes the square's size and starts at its corner;
     // docked, its own size again.
@@ -159,7 +157,41 @@ CMagnifierBar::CMagnifierBar(unsigned id, const QString& caption, CVelmoDoc* doc
 
 CMagnifierBar::~CMagnifierBar()
 {
+    imageSubscription.Reset();
+    editSubscription.Reset();
     Settings().WriteProfileInt(kSettingsSection, "DockMagnifier", dockFlag ? 1 : 0);
+}
+
+void CMagnifierBar::OnImageEvent(DocImageEvent event)
+{
+    switch (event) {
+    case DocImageEvent::MagnifierMoved:
+        SetCenter();
+        break;
+    case DocImageEvent::Loaded:
+    case DocImageEvent::Closed:
+    case DocImageEvent::MagnifierRendered:
+        // The square shown (or none) is another now.
+        bitmapValid = false;
+        view->update();
+        break;
+    case DocImageEvent::PreviewDeveloped:
+    case DocImageEvent::SelectionHistogram:
+        break;
+    }
+}
+
+void CMagnifierBar::OnEditChange(const EditChange& change)
+{
+    if (change.target != EditTarget::Switch)
+        return;
+    if (change.switchId == SwitchId::MagnifierSize) {
+        const int n = doc->Edit().Switch(SwitchId::MagnifierSize);
+        if (n != scroll.size)
+            SetSize(n);
+    } else if (change.switchId == SwitchId::Grid) {
+        view->update();
+    }
 }
 
 QWidget* CMagnifierBar::View() const
@@ -181,9 +213,11 @@ void CMagnifierBar::SetSize(int n)
         square.reset();
     bitmapValid = false;
     view->updateGeometry();
+    // Floating, the palette takes the view's new size; docked, the view's
+    // size does not depend on the square's.
+    if (isFloating())
+        adjustSize();
     SetZoom(0);
-    if (CMainFrame* frame = FrameOf(this))
-        frame->ScheduleLayout();
 }
 
 void CMagnifierBar::UpdateBitmap(std::shared_ptr<const DisplayImage> image)
@@ -236,9 +270,8 @@ void CMagnifierBar::ToggleDock()
 
 void CMagnifierBar::ApplyDockFlag()
 {
-    CMainFrame* frame = FrameOf(this);
     // The floating layout places every palette itself.
-    if (frame != nullptr && frame->FloatingPalettes())
+    if (floatingLayout && floatingLayout())
         return;
     if (dockFlag) {
         const QPoint corner = mapToGlobal(QPoint(0, 0));
@@ -369,10 +402,8 @@ void CMagnifierBar::ViewReleased(Qt::MouseButton button)
 void CMagnifierBar::ShowReadout(const QString& text, QColor swatch)
 {
     lastReadout = text;
-    if (CMainFrame* frame = FrameOf(this))
-        if (CHistogramBar* histogram = frame->HistogramBar())
-            if (CLevelCaption* caption = histogram->LevelCaption())
-                caption->SetReadout(text, swatch);
+    if (readoutCaption != nullptr)
+        readoutCaption->SetReadout(text, swatch);
 }
 
 bool CMagnifierBar::OnCopyImage()

@@ -4,17 +4,23 @@
 // histogram palette's caption (HSI with Ctrl), a right click takes a spot
 // white balance there, and the whole square copies to the clipboard at 1:1.
 // Until the document renders a square the test pattern shows; without an
-// image the view stays empty.
+// image the view stays empty. The palette follows the document through its
+// listeners: the image loaded or closed, a square rendered, the centre moved,
+// and the "MagnifierSize" and "Grid" switches.
 #pragma once
 
 #include "app/PaletteDock.h"
 #include "app/PaletteInterfaces.h"
 #include "app/palettes/MagnifierModel.h"
 #include "develop/preview/FullPreviewBitmap.h"
+#include "document/DocImageEvents.h"
+#include "params/EditState.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -23,6 +29,7 @@ class QScrollBar;
 
 namespace velmo {
 
+class CLevelCaption;
 class CVelmoDoc;
 class TrackBar;
 
@@ -32,9 +39,20 @@ public:
     CMagnifierBar(unsigned id, const QString& caption, CVelmoDoc* doc, QWidget* parent);
     ~CMagnifierBar() override;
 
-    void SetSize(int n) override;
-    void UpdateBitmap(std::shared_ptr<const DisplayImage> image) override;
-    void SetCenter() override;
+    // The caption the readout writes into (the histogram palette's; none:
+    // the readout is only kept).
+    void SetReadoutCaption(CLevelCaption* caption) { readoutCaption = caption; }
+    // Tells whether the frame lays the palettes out floating, where the
+    // dock check changes nothing.
+    void SetFloatingLayoutTest(std::function<bool()> test) { floatingLayout = std::move(test); }
+
+    // SetSize: the square is n x n (-1: "MagnifierSize"; the switch takes
+    // n); the bitmap is made anew. The palette follows the switch itself.
+    void SetSize(int n);
+    // UpdateBitmap: the square of a palette without a document.
+    void UpdateBitmap(std::shared_ptr<const DisplayImage> image);
+    // SetCenter: the view shows the middle of the square.
+    void SetCenter();
     void SetZoom(int zoom) override;
     int Zoom() const override { return scroll.zoom; }
     void ToggleDock() override;
@@ -67,6 +85,8 @@ public:
     void ViewReleased(Qt::MouseButton button);
 
 private:
+    void OnImageEvent(DocImageEvent event);
+    void OnEditChange(const EditChange& change);
     void OnDockCheck();
     void ApplyDockFlag();
     void SyncScrollBars();
@@ -88,6 +108,10 @@ private:
     QPoint panScroll;
     QString lastReadout;
     bool syncing = false;
+    QPointer<CLevelCaption> readoutCaption;
+    std::function<bool()> floatingLayout;
+    DocImageSubscription imageSubscription;
+    EditSubscription editSubscription;
 
     QLabel* label = nullptr;
     TrackBar* zoomSlider = nullptr;

@@ -278,8 +278,11 @@ void CParamTabBar::OnApply()
         if (!pendingPages[size_t(i)])
             continue;
         pendingPages[size_t(i)] = false;
-        if (auto* pane = dynamic_cast<IFeaturePage*>(Page(i)))
-            pane->ApplyPage();
+        auto* pane = dynamic_cast<IFeaturePage*>(Page(i));
+        if (pane != nullptr && !pane->ApplyPage()) {
+            pendingPages[size_t(i)] = true;
+            return;
+        }
     }
     Apply();
 }

@@ -79,6 +79,16 @@ CCurveBar::CCurveBar(unsigned id, const QString& caption, const CVelmoDoc* docum
     plot = new CurvePlot(this, body);
     SetupControl(plot, IDC_PARAMS_CURVE_PLOT, PlainCaption(ControlText(IDD_CURVE_BAR, IDC_PARAMS_CURVE_PLOT)));
     layout->addWidget(plot, 1);
+    if (doc != nullptr)
+        subscription = doc->Subscribe([this](DocImageEvent event) {
+            if (event == DocImageEvent::PreviewDeveloped || event == DocImageEvent::Closed)
+                plot->update();
+        });
+}
+
+CCurveBar::~CCurveBar()
+{
+    subscription.Reset();
 }
 
 void CCurveBar::PaintPlot(QImage& image) const

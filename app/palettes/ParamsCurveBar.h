@@ -2,10 +2,13 @@
 // response of the current development parameters, the output of the tone
 // and colour pipeline for each grey input, in red, green, blue and white
 // (luminosity) points over a dark grid. Without an image the plot stays
-// black.
+// black. The plot follows the document through its listeners: it is drawn
+// again whenever the preview was developed (and with it the tone response)
+// and when the image goes.
 #pragma once
 
 #include "app/PaletteDock.h"
+#include "document/DocImageEvents.h"
 
 #include <QImage>
 
@@ -26,6 +29,7 @@ class CCurveBar final : public CPaletteDock {
 public:
     // doc may be null (the plot then stays black).
     CCurveBar(unsigned id, const QString& caption, const CVelmoDoc* doc, QWidget* parent);
+    ~CCurveBar() override;
 
     QWidget* Plot() const { return plot; }
     void PaintPlot(QImage& image) const;
@@ -33,6 +37,7 @@ public:
 private:
     const CVelmoDoc* doc;
     QWidget* plot = nullptr;
+    DocImageSubscription subscription;
 };
 
 } // namespace velmo

@@ -113,11 +113,12 @@ CSelColorPanel::CSelColorPanel(CVelmoDoc& document, unsigned dialogId, QWidget* 
         row.sliderId = ids.sliderId;
         row.spinId = ids.spinId;
         row.caption = ids.caption;
-        row.sliderMin = -100;
-        row.sliderMax = 100;
+        row.sliderMin = kSelectiveColorRange.min;
+        row.sliderMax = kSelectiveColorRange.max;
         row.pageSize = 10;
         row.ticStep = 20;
-        row.spinRange = UpDownRange{-100, 100};
+        row.spinRange = UpDownRange{kSelectiveColorRange.min, kSelectiveColorRange.max};
+        row.editRange = ValueRange{double(kSelectiveColorRange.min), double(kSelectiveColorRange.max)};
         row.dialogId = dialogId;
         auto* unit = new ControlUnit(row, this);
         unit->SetListener(this);

@@ -35,7 +35,10 @@ public:
     // The user's own choice for the type, which wins over the binding
     // (nullopt when the desktop keeps no such choice for the user).
     virtual std::optional<std::string> UserChoice(const DocumentType& type) = 0;
-    // Writes the choice back, where the desktop keeps one; "" deletes it.
+    // Replaces the user's own choice where the desktop keeps one for the type,
+    // in its place, so that writing the earlier choice back later gives the
+    // desktop's lists back byte for byte. Where it keeps none nothing is
+    // written; an empty choice is refused (false).
     virtual bool SetUserChoice(const DocumentType& type, const std::string& choice) = 0;
 
     // Makes the changes visible to the desktop (refreshes its databases).

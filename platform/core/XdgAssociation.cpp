@@ -355,24 +355,19 @@ std::optional<std::string> XdgAssociationBackend::UserChoice(const DocumentType&
 
 bool XdgAssociationBackend::SetUserChoice(const DocumentType& type, const std::string& choice)
 {
-    if (HasControlCharacters(choice))
+    if (choice.empty() || HasControlCharacters(choice))
         return false;
-    bool ok = true;
+    // On the line of the first list that holds a choice for the type, in its
+    // place: no file is created or removed and no line added or moved, so
+    // that writing the earlier choice back gives each list back as it was.
     for (const std::string& path : DesktopMimeAppsPaths()) {
-        if (::access(path.c_str(), F_OK) != 0)
-            continue; // the desktop keeps no choices there: nothing to do
-        if (choice.empty()) {
-            ok = EditMimeApps(path, [&](MimeAppsList& list) {
-                     return list.Remove(kDefaultApplicationsSection, type.mimeType);
-                 }) && ok;
+        if (!ReadMimeAppsValue(path, type.mimeType, nullptr))
             continue;
-        }
-        // The choice goes back into the first file there is.
         return EditMimeApps(path, [&](MimeAppsList& list) {
             return list.Set(kDefaultApplicationsSection, type.mimeType, choice);
         });
     }
-    return ok;
+    return true; // the desktop keeps no choice for the type: nothing to do
 }
 
 void XdgAssociationBackend::Flush()

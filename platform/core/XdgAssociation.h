@@ -7,7 +7,8 @@
 //   - a type's binding: its line in the "Default Applications" section of
 //     $XDG_CONFIG_HOME/mimeapps.list;
 //   - the user's own choice that overrides it: the same line in the current
-//     desktop's $XDG_CONFIG_HOME/<desktop>-mimeapps.list, where that file exists.
+//     desktop's $XDG_CONFIG_HOME/<desktop>-mimeapps.list, where that file
+//     holds one (only its value is ever changed: the file is the user's).
 // Files are written only when their contents change, atomically; the
 // mimeapps.list files are edited line by line. Flush runs
 // update-mime-database and update-desktop-database when they are installed

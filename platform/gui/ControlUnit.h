@@ -110,6 +110,9 @@ public:
     explicit ControlUnit(const ControlRow& row, QWidget* parent = nullptr);
 
     const ControlRow& Row() const { return row; }
+    // The edit's range from now on (for a control that switches to editing
+    // another field).
+    void SetEditRange(std::optional<ValueRange> range) { row.editRange = range; }
     void SetListener(ControlUnitListener* unitListener) { listener = unitListener; }
 
     QLabel* Label() const { return label; }

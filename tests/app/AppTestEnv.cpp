@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTest>
+#include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 #include <filesystem>
@@ -82,6 +85,19 @@ void ProcessEvents(int milliseconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QCoreApplication::sendPostedEvents();
     } while (clock.elapsed() < milliseconds);
+}
+
+QImage OnScreen(const QWidget* w)
+{
+    const QWidget* top = w->window();
+    QWindow* handle = top->windowHandle();
+    if (handle == nullptr || handle->screen() == nullptr)
+        return {};
+    const QPoint at = w->mapTo(top, QPoint(0, 0));
+    return handle->screen()
+        ->grabWindow(handle->winId(), at.x(), at.y(), w->width(), w->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 std::string WriteSmallRaf(const std::string& dir, const std::string& name)

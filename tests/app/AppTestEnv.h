@@ -10,6 +10,7 @@
 #include "platform/gui/ProcessLauncher.h"
 #include "tests/support/TestEnv.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <functional>
@@ -87,6 +88,10 @@ private:
 
 // Lets queued calls, posted events and zero timers run.
 void ProcessEvents(int milliseconds = 0);
+// What the screen shows of widget w: its part of its window's backing store
+// as the event loop left it (QScreen::grabWindow), not a fresh paint as
+// QWidget::grab makes. Run the event loop first. RGB32.
+QImage OnScreen(const QWidget* w);
 
 // A small RAF file (FinePix S5600, a few rows) at dir/name.
 std::string WriteSmallRaf(const std::string& dir, const std::string& name);

@@ -11,9 +11,11 @@
 
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace velmo::test {
 
@@ -56,12 +58,10 @@ public:
     }
     bool SetUserChoice(const DocumentType& type, const std::string& choice) override
     {
-        if (readOnly || !hasChoices)
+        if (readOnly || choice.empty())
             return false;
-        if (choice.empty())
-            choices.erase(type.mimeType);
-        else
-            choices[type.mimeType] = choice;
+        if (auto found = choices.find(type.mimeType); hasChoices && found != choices.end())
+            found->second = choice;
         return true;
     }
     void Flush() override { ++flushes; }
@@ -87,6 +87,33 @@ std::string ReadFile(const std::string& path)
     bool missing = false;
     return ReadWholeFile(path, text, missing) ? text : std::string("(absent)");
 }
+
+// Environment variables set for a scope, then put back as they were.
+class ScopedEnv {
+public:
+    explicit ScopedEnv(std::initializer_list<std::pair<const char*, std::string>> values)
+    {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            saved.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+            setenv(name, value.c_str(), 1);
+        }
+    }
+    ~ScopedEnv()
+    {
+        for (const auto& [name, value] : saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+};
 
 bool MenuChecked(AppRun& run)
 {
@@ -132,7 +159,7 @@ private slots:
         association.Update(1, "/opt/velmo/velmo");
         QVERIFY(association.Associated());
         QCOMPARE(desktop.bindings[kRaf], std::string("velmo.desktop;"));
-        QCOMPARE(desktop.choices.count(kRaf), size_t(0)); // it would win over the binding
+        QCOMPARE(desktop.choices[kRaf], std::string("velmo.desktop;")); // another would win over the binding
         association.Update(0, "/opt/velmo/velmo");
         QVERIFY(!association.Associated());
         QCOMPARE(desktop.bindings[kRaf], std::string("rawviewer.desktop;"));
@@ -189,10 +216,13 @@ private slots:
         QVERIFY(association.Associated());
     }
 
-    // The menu item over real files: associating then restoring leaves the
-    // user's mimeapps.list byte for byte as it was, comments and unrelated
-    // lines included, and gives the desktop's own file its choice back.
-    void MenuItemTogglesTheDesktopsBindingAndRestoresItsFiles()
+    // The menu item over real files: associating then restoring gives every
+    // list back byte for byte, present or absent, comments and unrelated
+    // lines included: mimeapps.list as the start left it (with the
+    // program's own types) and the desktop's own lists as the user keeps
+    // them. Meanwhile the desktop's own choice names the program, so that it
+    // does not win over the binding. The restore in a later run does the same.
+    void MenuItemTogglesTheBindingAndRestoresEveryListByteForByte()
     {
         const std::string userFile = "# my file types\n"
                                      "[Default Applications]\n"
@@ -201,46 +231,97 @@ private slots:
                                      "\n"
                                      "[Added Associations]\n"
                                      "image/x-fuji-raf=gimp.desktop;rawviewer.desktop;\n";
-        const std::string desktopFile = "[Default Applications]\nimage/x-fuji-raf=darkroom.desktop;\nimage/png=eog.desktop;\n";
+        using Lists = std::map<std::string, std::optional<std::string>>; // file name -> text, nullopt: absent
         struct Case {
             const char* name;
-            std::optional<std::string> mimeApps; // nullopt: no file yet
+            const char* currentDesktop; // XDG_CURRENT_DESKTOP
+            Lists lists;                // the files in $XDG_CONFIG_HOME before the start
         };
-        const Case cases[] = {{"the user's file", userFile}, {"no file yet", std::nullopt}};
+        const Case cases[] = {
+            {"a desktop list holding only the RAF choice", "GNOME",
+             {{"mimeapps.list", userFile},
+              {"gnome-mimeapps.list", "[Default Applications]\nimage/x-fuji-raf=other.desktop;\n"}}},
+            {"the choice before another line, no mimeapps.list yet", "KDE",
+             {{"mimeapps.list", std::nullopt},
+              {"kde-mimeapps.list",
+               "[Default Applications]\nimage/x-fuji-raf=darkroom.desktop;\nimage/png=eog.desktop;\n"}}},
+            {"two desktops, the choice in the second", "ubuntu:GNOME",
+             {{"mimeapps.list", userFile},
+              {"ubuntu-mimeapps.list", "[Added Associations]\nimage/png=eog.desktop;\n"},
+              {"gnome-mimeapps.list", "# chosen in Settings\r\n[Default Applications]\r\n"
+                                      "image/x-fuji-raf = other.desktop;\r\n"}}},
+            {"no desktop list", "GNOME", {{"mimeapps.list", userFile}, {"gnome-mimeapps.list", std::nullopt}}},
+        };
         for (const Case& c : cases) {
-            TempDir xdg;
-            XdgAssociationBackend desktop({xdg.File("data"), xdg.File("config"), {"kde"}});
-            desktop.SetToolRunner({});
-            std::filesystem::create_directories(xdg.File("config"));
-            if (c.mimeApps)
-                std::ofstream(desktop.MimeAppsPath(), std::ios::binary) << *c.mimeApps;
-            const std::string kdeFile = xdg.File("config") + "/kde-mimeapps.list";
-            std::ofstream(kdeFile, std::ios::binary) << desktopFile;
+            for (const bool laterRun : {false, true}) {
+                const std::string what = std::string(c.name) + (laterRun ? ", restored in a later run" : "");
+                TempDir xdg;
+                const std::string config = xdg.File("config");
+                std::filesystem::create_directories(config);
+                for (const auto& [name, text] : c.lists)
+                    if (text)
+                        std::ofstream(config + "/" + name, std::ios::binary) << *text;
+                // The desktop as the program finds it in its environment.
+                XdgRoots roots;
+                {
+                    ScopedEnv env({{"XDG_CURRENT_DESKTOP", c.currentDesktop},
+                                   {"XDG_CONFIG_HOME", config},
+                                   {"XDG_DATA_HOME", xdg.File("data")}});
+                    roots = XdgRoots::FromEnvironment();
+                }
+                XdgAssociationBackend desktop(roots);
+                desktop.SetToolRunner({});
+                auto listsNow = [&] {
+                    Lists now;
+                    for (const auto& entry : c.lists) {
+                        const std::string text = ReadFile(config + "/" + entry.first);
+                        now[entry.first] = text == "(absent)" ? std::nullopt : std::optional<std::string>(text);
+                    }
+                    return now;
+                };
 
-            AppRun::Setup setup;
-            setup.association = &desktop;
-            AppRun run(setup);
-            QVERIFY2(!MenuChecked(run), c.name);
-            QVERIFY2(std::filesystem::exists(desktop.DesktopEntryPath()), c.name);
-            QVERIFY2(std::filesystem::exists(desktop.MimePackagePath()), c.name);
-            const std::string started = ReadFile(desktop.MimeAppsPath());
-            QVERIFY2(started.find("application/x-velmo-parameters=velmo.desktop;") != std::string::npos, c.name);
-            if (c.mimeApps) // the start adds the program's own types and nothing else
-                QVERIFY2(started.rfind(userFile.substr(0, userFile.find("\n\n")), 0) == 0, c.name);
+                AppRun::Setup setup;
+                setup.settingsPath = xdg.File("Velmo.ini");
+                setup.association = &desktop;
+                auto run = std::make_unique<AppRun>(setup);
+                QVERIFY2(!MenuChecked(*run), what.c_str());
+                // The start adds the program's own types to mimeapps.list and
+                // touches nothing else.
+                const Lists started = listsNow();
+                for (const auto& [name, text] : c.lists)
+                    if (name != "mimeapps.list")
+                        QVERIFY2(started.at(name) == text, (what + ": " + name).c_str());
+                const std::optional<std::string> startedMimeApps = started.at("mimeapps.list");
+                QVERIFY2(startedMimeApps && startedMimeApps->find("application/x-velmo-parameters=velmo.desktop;") !=
+                                                std::string::npos,
+                         what.c_str());
+                if (c.lists.at("mimeapps.list"))
+                    QVERIFY2(startedMimeApps->rfind(userFile.substr(0, userFile.find("\n\n")), 0) == 0, what.c_str());
 
-            run.Frame().ExecuteCommand(ID_ASSOCIATE);
-            QVERIFY2(MenuChecked(run), c.name);
-            QVERIFY2(MimeAppsList(ReadFile(desktop.MimeAppsPath())).Get(kDefaultApplicationsSection, kRaf) ==
-                         "velmo.desktop;",
-                     c.name);
-            QVERIFY2(ReadFile(kdeFile) == "[Default Applications]\nimage/png=eog.desktop;\n", c.name);
+                run->Frame().ExecuteCommand(ID_ASSOCIATE);
+                QVERIFY2(MenuChecked(*run), what.c_str());
+                QVERIFY2(MimeAppsList(*listsNow().at("mimeapps.list")).Get(kDefaultApplicationsSection, kRaf) ==
+                             "velmo.desktop;",
+                         what.c_str());
+                const std::optional<std::string> choice = desktop.UserChoice(VelmoDocumentTypes().front());
+                QVERIFY2(!choice || choice->empty() || *choice == "velmo.desktop;", what.c_str());
+                for (const auto& [name, text] : listsNow())
+                    QVERIFY2(text.has_value() == started.at(name).has_value(), (what + ": " + name).c_str());
 
-            run.Frame().ExecuteCommand(ID_ASSOCIATE);
-            QVERIFY2(!MenuChecked(run), c.name);
-            QCOMPARE(ReadFile(desktop.MimeAppsPath()), started);
-            // The desktop's own choice is back, at the end of its section.
-            QCOMPARE(ReadFile(kdeFile),
-                     std::string("[Default Applications]\nimage/png=eog.desktop;\nimage/x-fuji-raf=darkroom.desktop;\n"));
+                if (laterRun) {
+                    run.reset();
+                    run = std::make_unique<AppRun>(setup);
+                    QVERIFY2(MenuChecked(*run), what.c_str());
+                }
+                run->Frame().ExecuteCommand(ID_ASSOCIATE);
+                QVERIFY2(!MenuChecked(*run), what.c_str());
+                const Lists restored = listsNow();
+                for (const auto& [name, text] : started) {
+                    const std::string shown = (what + ": " + name + " is\n" + restored.at(name).value_or("(absent)") +
+                                               "\ninstead of\n" + text.value_or("(absent)"));
+                    QVERIFY2(restored.at(name) == text, shown.c_str());
+                }
+            }
         }
     }
 };

@@ -1,13 +1,18 @@
 // Dropped files and the progress display: one dropped file opens, more give
-// the prompt; the worker's reports reach the status bar on this thread.
+// the prompt, one that cannot be read leaves the window as it was; the
+// worker's reports reach the status bar on this thread.
 #include "app/DocTemplate.h"
+#include "app/VelmoView.h"
 #include "platform/gui/StatusProgress.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
+#include "tests/support/RafBuilder.h"
 
 #include <QDropEvent>
+#include <QImage>
+#include <QScreen>
 #include <QMimeData>
 #include <QTest>
 #include <QStatusTipEvent>
@@ -64,6 +69,60 @@ private slots:
         QCOMPARE(run.Messages().calls[0].text, LoadString(IDS_DROP_ONE_FILE));
         QCOMPARE(run.Messages().calls[0].text,
                  std::string("Please drop 1 file.\nor open Batchjob dialog,in order to process two or more files."));
+    }
+
+    // A file that cannot be read, dropped or opened from File Open, is
+    // refused with its message and leaves the window as it was: the title,
+    // the path, the picture on screen and its crop frame.
+    void AFileThatCannotBeReadLeavesTheWindowAsItWas()
+    {
+        for (const bool dropped : {true, false}) {
+            TempDir dir;
+            AppRun::Setup setup;
+            setup.arguments = {WriteSceneRaf(dir.path(), "DSCF0020.RAF", 432)};
+            AppRun run(setup);
+            QVERIFY(run.Doc().HasImage());
+            CMainFrame& frame = run.Frame();
+            CVelmoView& view = *frame.GetActiveView();
+            for (int i = 0; i < 200 && !view.HasFullSizeBitmap(); ++i)
+                ProcessEvents(50);
+            frame.ExecuteCommand(ID_CROP_SIZE_HALF);
+            ProcessEvents(100);
+            const QString title = frame.windowTitle();
+            const std::string path = run.App().DocTemplate()->PathName();
+            const Rect crop = run.Doc().CropUnits();
+            QVERIFY(!crop.IsNull());
+            const QImage before = frame.screen()->grabWindow(frame.winId()).toImage();
+
+            const std::string broken = dir.File("BROKEN.RAF");
+            std::vector<uint8_t> bytes(5000);
+            for (size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = uint8_t(i * 7 + 3);
+            QVERIFY(WriteFile(broken, bytes));
+            if (dropped)
+                Drop(frame, {broken});
+            else
+                QVERIFY(run.App().OpenDocumentFile(broken) == nullptr);
+            ProcessEvents(200);
+
+            QCOMPARE(run.Messages().calls.size(), size_t(1));
+            QCOMPARE(run.Messages().calls[0].text, std::string("This is not FUJI CCD-RAW."));
+            QVERIFY(run.Doc().HasImage());
+            QCOMPARE(frame.windowTitle(), title);
+            QCOMPARE(run.App().DocTemplate()->PathName(), path);
+            QVERIFY(view.Crop().IsSelected());
+            const Rect now = run.Doc().CropUnits();
+            QVERIFY(now.left == crop.left && now.top == crop.top && now.right == crop.right && now.bottom == crop.bottom);
+            const QImage after = frame.screen()->grabWindow(frame.winId()).toImage();
+            if (!dropped) {
+                QVERIFY(before.save(QStringLiteral(VELMO_BINARY_DIR "/velmo-failed-open-before.png")));
+                QVERIFY(after.save(QStringLiteral(VELMO_BINARY_DIR "/velmo-failed-open-after.png")));
+            }
+            QCOMPARE(after.size(), before.size());
+            // The picture with its frame, as it was on screen.
+            const QRect shown(view.viewport()->mapTo(&frame, QPoint(0, 0)), view.viewport()->size());
+            QCOMPARE(after.copy(shown), before.copy(shown));
+        }
     }
 
     void WorkerProgressReachesTheStatusBarOnTheGuiThread()

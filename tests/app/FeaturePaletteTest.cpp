@@ -405,6 +405,82 @@ private slots:
         }
     }
 
+    // A typed value outside the range the program reads its field back in
+    // (from the settings and from files) is refused as the parameter
+    // controls refuse theirs: it never reaches the edit state, so it is
+    // neither saved nor developed, and the apply shows the range message
+    // with the edit focused. The bounds themselves are taken.
+    void TypedValuesOutsideTheirRangesAreRefused()
+    {
+        using T = SelectiveColorTable;
+        struct Case {
+            const char* name;
+            FeatureKind kind;
+            bool fisheye;
+            int control; // a LensControl or a selective-colour column
+            const char* typed;
+            int min, max;
+            int bound; // typed afterwards: taken
+        };
+        const Case cases[] = {
+            {"stretch X", FeatureKind::LensCorrection, false, int(LensControl::StretchX), "9999", -100, 100, -100},
+            {"distortion", FeatureKind::LensCorrection, false, int(LensControl::Distortion), "600", -500, 500, 500},
+            {"coefficient", FeatureKind::LensCorrection, false, int(LensControl::Coefficient), "50", 100, 400, 100},
+            {"fisheye angle", FeatureKind::LensCorrection, true, int(LensControl::Distortion), "180", 50, 179, 179},
+            {"fisheye scale", FeatureKind::LensCorrection, true, int(LensControl::Coefficient), "301", 0, 300, 0},
+            {"red of a colour range", FeatureKind::SelectiveColors, false, T::Red, "150", -100, 100, 100},
+            {"black of a colour range", FeatureKind::SelectiveColors, false, T::Black, "-101", -100, 100, -100},
+        };
+        for (const Case& c : cases) {
+            for (const bool onPage : {false, true}) {
+                const std::string what = std::string(c.name) + (onPage ? " on the page" : " in the palette");
+                RecordingMessages messages;
+                TwoHosts hosts(c.kind);
+                CFeaturePanel& host = onPage ? hosts.Page() : *hosts.palette;
+                ClickCheckBox(*host.EnableCheck());
+                ControlUnit* unit = nullptr;
+                std::function<int()> stored;
+                if (c.kind == FeatureKind::LensCorrection) {
+                    auto& lens = static_cast<CLensPanel&>(host);
+                    if (c.fisheye)
+                        ClickCheckBox(*lens.FisheyeCheck());
+                    unit = lens.Unit(LensControl(c.control));
+                    stored = [&hosts, control = LensControl(c.control)] {
+                        return int(LensValue(hosts.doc.Edit().Lens(), control));
+                    };
+                } else {
+                    unit = static_cast<CSelColorPanel&>(host).Unit(T::Column(c.control));
+                    stored = [&hosts, column = c.control] { return int(hosts.doc.Edit().SelectiveColors().rows[0][column]); };
+                }
+                const int developed = hosts.host.developments;
+                const int pageApplies = hosts.pageApplies;
+                messages.calls.clear();
+
+                // Only what lies in the range reaches the edit state while
+                // typing (here the first digits of the typed value).
+                unit->Edit()->clear();
+                QTest::keyClicks(unit->Edit(), c.typed);
+                const int held = stored();
+                QVERIFY2(held >= c.min && held <= c.max, (what + ": " + std::to_string(held)).c_str());
+                host.ApplyNow();
+                QCOMPARE(messages.calls.size(), size_t(1));
+                QCOMPARE(messages.calls[0].text, "Please enter an integer between " + std::to_string(c.min) + " and " +
+                                                     std::to_string(c.max) + ".");
+                QVERIFY2(host.window()->focusWidget() == unit->Edit(), what.c_str());
+                QCOMPARE(unit->Edit()->selectedText(), QString::fromLatin1(c.typed));
+                QVERIFY2(hosts.host.developments == developed && hosts.pageApplies == pageApplies, what.c_str());
+                QCOMPARE(stored(), held);
+
+                unit->Edit()->clear();
+                QTest::keyClicks(unit->Edit(), QString::number(c.bound));
+                QCOMPARE(stored(), c.bound);
+                host.ApplyNow();
+                QCOMPARE(messages.calls.size(), size_t(1));
+                QVERIFY2(hosts.host.developments > developed, what.c_str());
+            }
+        }
+    }
+
     void FisheyeRoundTripAcrossHostsAndALensFile()
     {
         TwoHosts hosts(FeatureKind::LensCorrection);
@@ -578,6 +654,40 @@ private slots:
         QCOMPARE(lensBar->LensPanel()->Unit(LensControl::ChromaRed)->Edit()->text(), QString::number(lens.chromaRed));
         QCOMPARE(lensBar->LensPanel()->Unit(LensControl::ChromaBlue)->Slider()->value(), lens.chromaBlue);
         QCOMPARE(lensBar->LensPanel()->EnableCheck()->State(), BST_CHECKED);
+    }
+
+    // In the program: a stretch of 9999 typed on the tabbed palette's Lens
+    // page and applied with Enter is refused there, and what the next start
+    // finds is the lens record this run held, not one clamped on reading.
+    void ARefusedLensValueIsTheSameInTheNextRun()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.settingsPath = dir.File("Velmo.ini");
+        setup.arguments = {WriteSceneRaf(dir.path(), "DSCF0003.RAF", 432)};
+        LensCorrectionSettings held{};
+        {
+            AppRun run(setup);
+            CMainFrame& frame = run.Frame();
+            auto* tabbed = dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
+            QVERIFY(tabbed != nullptr);
+            auto* page = dynamic_cast<CLensPanel*>(dynamic_cast<CFeaturePanel*>(tabbed->FeaturePage(FeatureKind::LensCorrection)));
+            QVERIFY(page != nullptr);
+            frame.ExecuteCommand(ID_LENS_ENABLE);
+            QCOMPARE(tabbed->CurrentPage(), 4);
+            NumberEdit* edit = page->Unit(LensControl::StretchX)->Edit();
+            edit->clear();
+            QTest::keyClicks(edit, "9999");
+            run.Messages().calls.clear();
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(run.Messages().calls.size(), size_t(1));
+            QCOMPARE(run.Messages().calls[0].text, std::string("Please enter an integer between -100 and 100."));
+            held = run.Doc().Edit().Lens();
+            QVERIFY(kLensPercentRange.Contains(held.stretchX));
+            run.Quit();
+        }
+        AppRun again(setup);
+        QVERIFY(again.Doc().Edit().Lens() == held);
     }
 
     void TablesAndFisheyeModeSurviveARestart()

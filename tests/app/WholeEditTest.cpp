@@ -4,6 +4,7 @@
 // its dialog, a batch with a bad file, a change of language with its
 // restart, and the restarted program quit again. The sanitizer build runs
 // it too: any report there ends the run with an error.
+#include "app/PaletteInterfaces.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/BatchDlg.h"
 #include "app/dialogs/FileDialogs.h"
@@ -11,7 +12,6 @@
 #include "app/palettes/FreeCurvePanel.h"
 #include "app/palettes/LensEditor.h"
 #include "app/palettes/LensPanel.h"
-#include "app/palettes/MagnifierBar.h"
 #include "app/palettes/ParamBar.h"
 #include "app/palettes/ParamControlTable.h"
 #include "app/palettes/ParamControls.h"

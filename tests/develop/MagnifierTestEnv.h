@@ -1,5 +1,6 @@
 // Shared by the magnifier and chromatic-correction tests: a host that records
-// the magnifier and search hooks and a document with a synthetic image.
+// the search hooks, a document with a synthetic image, and what the document
+// tells the magnifier palette (a rendered square, a moved centre, a size).
 #pragma once
 
 #include "develop/preview/FullPreviewBitmap.h"
@@ -16,15 +17,18 @@ namespace velmo::test {
 
 class MagnifierHost : public RecordingHost {
 public:
-    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override
+    // What the magnifier palette is told.
+    void OnImageEvent(const CVelmoDoc& doc, DocImageEvent event)
     {
+        if (event == DocImageEvent::MagnifierMoved)
+            ++centres;
+        if (event != DocImageEvent::MagnifierRendered)
+            return;
         ++bitmaps;
-        last = std::move(image);
+        last = doc.MagnifierImage();
         if (onBitmap)
             onBitmap();
     }
-    void CenterMagnifierView() override { ++centres; }
-    void SetMagnifierSize(int size) override { sizes.push_back(size); }
     void BeginChromaticSearch() override { ++begins; }
     bool ChromaticSearchProgress(int percent) override
     {
@@ -58,6 +62,11 @@ struct MagnifierDoc {
     ScopedSettings settings;
     MagnifierHost host;
     CVelmoDoc doc{&host};
+    DocImageSubscription images = doc.Subscribe([this](DocImageEvent event) { host.OnImageEvent(doc, event); });
+    EditSubscription sizes = doc.Edit().Subscribe([this](const EditChange& change) {
+        if (change.target == EditTarget::Switch && change.switchId == SwitchId::MagnifierSize)
+            host.sizes.push_back(doc.Edit().Switch(SwitchId::MagnifierSize));
+    });
 
     MagnifierDoc()
     {

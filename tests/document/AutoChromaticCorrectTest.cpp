@@ -140,6 +140,7 @@ TEST_F(AutoChromatic, CommandFindsAKnownRadialShift)
     doc.Edit().SetLens(record);
     doc.SetMagnifierCentre(300, doc.MagnifierY());
     doc.SetMagnifierCentre(doc.MagnifierX(), 100);
+    host.sizes.clear();
 
     doc.OnAutoChromaticCorrect();
 

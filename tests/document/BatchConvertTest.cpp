@@ -1,6 +1,8 @@
 #include "document/BatchConvert.h"
 
 #include "document/VelmoDoc.h"
+#include "params/ParamFields.h"
+#include "platform/core/SettingsStore.h"
 #include "support/ExternalTool.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
@@ -198,6 +200,63 @@ TEST_F(BatchConvertTest, OutputFolderAndOverrides)
     EXPECT_EQ(turned.first, plain.second);
     EXPECT_EQ(turned.second, plain.first);
     EXPECT_TRUE(user->Edit().Params() == before);
+}
+
+// A batch's overrides stay in its own document. Started from an empty
+// window, a run that turns two S5Pro files right, sharpens them hard and
+// changes their white balance leaves the settings file byte for byte as it
+// was (the family's stored record in particular), also once the batch's
+// document is gone; the user's document and the next document to open such
+// a file start from the record as it was stored.
+TEST_F(BatchConvertTest, OverridesNeverReachTheStoredRecords)
+{
+    const std::string ini = dir.File("Velmo.ini");
+    InstallSettings(std::make_shared<FileSettingsStore>(ini));
+    {
+        // The family's record as an earlier session stored it.
+        CVelmoDoc earlier(&host);
+        earlier.SetCameraFamily(7);
+        earlier.LoadParameterRecord();
+        earlier.Edit().SetField(ParamField::hue, 33);
+        earlier.SaveParameterRecord();
+    }
+    SetUpUserDocument();
+    user->SaveParameterRecord(); // what a run stores first
+    const DevParams userRecord = user->Edit().Params();
+    auto settingsFile = [&] { return test::ReadBytes(ini); };
+    const std::vector<uint8_t> before = settingsFile();
+    ASSERT_FALSE(before.empty());
+
+    test::RafFileSpec recipe;
+    recipe.model = "FinePix S5Pro";
+    std::vector<std::string> inputs;
+    for (const char* name : {"one.RAF", "two.RAF"}) {
+        inputs.push_back(dir.File(name));
+        ASSERT_TRUE(test::WriteRaf(inputs.back(), recipe));
+    }
+    BatchOptions options;
+    options.overrideRotation = true;
+    options.rotation = 1;
+    options.overrideSharpness = true;
+    options.sharpness = 0;
+    options.overrideWhiteBalance = true;
+    options.whiteBalance = 3;
+    const Run run = RunBatch(inputs, options);
+    ASSERT_EQ(run.results.size(), 2u);
+    for (const BatchFileResult& r : run.results)
+        EXPECT_EQ(r.outcome, BatchOutcome::Done) << r.input << ": " << r.message;
+
+    EXPECT_TRUE(settingsFile() == before) << "the batch wrote into the settings";
+    EXPECT_TRUE(user->Edit().Params() == userRecord);
+    CVelmoDoc stored(&host);
+    stored.SetCameraFamily(7);
+    stored.LoadParameterRecord();
+    EXPECT_EQ(stored.Edit().Params().rotate, 0);
+    EXPECT_EQ(stored.Edit().Params().hue, 33);
+    CVelmoDoc next(&host);
+    ASSERT_TRUE(next.OnOpenDocument(inputs[0]));
+    EXPECT_EQ(next.Edit().Params().hue, 33);
+    EXPECT_EQ(next.Edit().Params().rotate, 0);
 }
 
 // The crop callback is asked for each file on the runner's thread, after

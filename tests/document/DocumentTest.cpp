@@ -131,6 +131,7 @@ TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
     test::ScopedSettings settings;
     test::RecordingHost host;
     CVelmoDoc doc(&host);
+    const test::ImageEventLog log(doc);
     test::EditImage(doc, [&](RawImage& img) {
         img.mainImage.assign(30, 7);
         img.secondFrame.assign(30, 7);
@@ -145,7 +146,9 @@ TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
     EXPECT_TRUE(doc.Image().secondFrame.empty());
     EXPECT_TRUE(doc.Image().header.empty());
     EXPECT_EQ(doc.Histogram()[2048 + 5], 0);
-    EXPECT_EQ(host.histogramClears, 1);
+    // Told Loaded, then SelectionHistogram and Closed.
+    EXPECT_EQ(log.events, (std::vector<DocImageEvent>{DocImageEvent::Loaded, DocImageEvent::SelectionHistogram,
+                                                       DocImageEvent::Closed}));
     DevParams stored;
     ASSERT_TRUE(settings.store().GetProfileBinaryExact(S, "Param", &stored, sizeof stored));
     EXPECT_EQ(stored.hue, 12);

@@ -1,6 +1,7 @@
 #include "develop/colour/ColorManagement.h"
 #include "develop/preview/PreviewWorker.h"
 #include "document/VelmoDoc.h"
+#include "params/ParamFields.h"
 #include "res/IccProfiles.h"
 #include "support/RafBuilder.h"
 #include "support/TestEnv.h"
@@ -97,6 +98,104 @@ TEST(OpenDocument, FailuresKeepTheOtherFamilysStoredRecord)
     EXPECT_EQ(other.Edit().Params().hue, 33);
     std::vector<uint8_t> stored;
     EXPECT_FALSE(settings.store().GetProfileBinary(kSettingsSection, "ParamS9", stored));
+}
+
+// A RAW file that cannot be read is refused before the open picture is
+// closed: the picture, the edit state, the crop, the paths, the family and
+// the stored records stay as they were, whatever is wrong with the file.
+TEST(OpenDocument, AFileThatCannotBeReadLeavesEverythingAsItWas)
+{
+    test::ScopedSettings settings;
+    test::TempDir dir;
+    test::RecordingMessages messages;
+    test::RecordingHost host;
+    CVelmoDoc doc(&host);
+    test::RafFileSpec good;
+    good.model = "FinePix S20Pro";
+    const std::string opened = dir.File("opened.RAF");
+    ASSERT_TRUE(test::WriteRaf(opened, good));
+    ASSERT_TRUE(doc.OnOpenDocument(opened));
+    // The user's edits since it was opened.
+    doc.Edit().SetField(ParamField::hue, 33);
+    doc.Edit().SetField(ParamField::rotate, 1);
+    LensCorrectionSettings lens = DefaultLensCorrection();
+    lens.chromaRed = 12;
+    doc.Edit().SetLens(lens);
+    doc.Edit().SetFeature(FeatureKind::LensCorrection, true);
+    doc.SetCrop({100, 200, 900, 1000}, {50, 60, 400, 500});
+
+    std::vector<uint8_t> notRaf(5000);
+    for (size_t i = 0; i < notRaf.size(); ++i)
+        notRaf[i] = uint8_t(i * 7 + 3);
+    test::RafFileSpec unknown;
+    unknown.model = "FinePix XYZ";
+    test::RafFileSpec damaged;
+    damaged.model = "FinePix S7000";
+    damaged.compressed = true;
+    damaged.faults.corruptStream = true;
+    test::RafFileSpec oneFrame = good;
+    oneFrame.faults.patch = [](std::vector<uint8_t>& b, const test::RafLayout& at) {
+        b.resize(at.dataOffset + at.dataLength);
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes; // empty: no such file
+        const char* message;        // the start of the message
+    };
+    const Case cases[] = {
+        {"not a RAF file", notRaf, "This is not FUJI CCD-RAW."},
+        {"an unknown camera", test::BuildRaf(unknown), "Unknown file type."},
+        {"damaged compressed data", test::BuildRaf(damaged), ""},
+        {"the second frame missing", test::BuildRaf(oneFrame), ""},
+        {"no such file", {}, ""},
+    };
+
+    const RawImage& image = doc.Image();
+    const std::vector<uint16_t> picture = image.mainImage;
+    const std::vector<uint16_t> second = image.secondFrame;
+    const std::vector<uint16_t> previewMap = image.previewMap1;
+    const std::vector<std::string> exif = image.exifLines;
+    const DevParams record = doc.Edit().Params();
+    int family = doc.CameraFamily();
+    const char* recordName = ParamValueName(family);
+    const DocumentPaths paths = doc.Paths();
+    std::vector<uint8_t> storedBefore;
+    const bool stored = settings.store().GetProfileBinary(kSettingsSection, recordName, storedBefore);
+    int files = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File("broken" + std::to_string(++files) + ".RAF");
+        if (!c.bytes.empty()) {
+            ASSERT_TRUE(test::WriteFile(path, c.bytes));
+        }
+        messages.calls.clear();
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        ASSERT_EQ(messages.calls.size(), 1u);
+        EXPECT_EQ(messages.calls[0].text.rfind(c.message, 0), 0u) << messages.calls[0].text;
+
+        ASSERT_TRUE(doc.HasImage());
+        EXPECT_TRUE(image.mainImage == picture);
+        EXPECT_TRUE(image.secondFrame == second);
+        EXPECT_TRUE(image.previewMap1 == previewMap);
+        EXPECT_EQ(image.exifLines, exif);
+        EXPECT_TRUE(doc.Edit().Params() == record);
+        EXPECT_TRUE(doc.Edit().Lens() == lens);
+        EXPECT_TRUE(doc.Edit().FeatureOn(FeatureKind::LensCorrection));
+        const Rect& units = doc.CropUnits();
+        const Rect& cut = doc.CropImage();
+        EXPECT_TRUE(units.left == 100 && units.top == 200 && units.right == 900 && units.bottom == 1000);
+        EXPECT_TRUE(cut.left == 50 && cut.top == 60 && cut.right == 400 && cut.bottom == 500);
+        EXPECT_EQ(doc.CameraFamily(), family);
+        EXPECT_EQ(doc.SourcePath(), paths.source);
+        EXPECT_EQ(doc.Paths().parameters, paths.parameters);
+        std::vector<uint8_t> storedNow;
+        EXPECT_EQ(settings.store().GetProfileBinary(kSettingsSection, recordName, storedNow), stored);
+        EXPECT_TRUE(storedNow == storedBefore) << "the record was stored";
+    }
+    // And the picture still develops and saves as before.
+    doc.SetCrop({}, {});
+    doc.SetOutputFormat(OutputFormat::Tiff8);
+    EXPECT_TRUE(doc.OnSaveDocument(opened));
 }
 
 TEST(OpenDocument, UnknownExtensionAndMissingSideFiles)

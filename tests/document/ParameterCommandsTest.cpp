@@ -32,8 +32,6 @@ public:
     void SetStatusText(const std::string& text) override { status = text; }
     void SetPreviewProfile(int icc) override { profiles.push_back(icc); }
     void UpdatePreviewBitmap() override { ++bitmapUpdates; }
-    void UpdateMagnifierBitmap(std::shared_ptr<const DisplayImage> image) override { magnifier = std::move(image); }
-    void SetMagnifierSize(int size) override { magnifierSizes.push_back(size); }
     void SetLensInfo(const std::string& model, float focalLength) override
     {
         lensModel = model;
@@ -46,8 +44,6 @@ public:
     int bitmapUpdates = 0;
     std::string status;
     std::vector<int> profiles;
-    std::vector<int> magnifierSizes;
-    std::shared_ptr<const DisplayImage> magnifier;
     std::string lensModel;
     float lensFocalLength = -1.0f;
 };
@@ -297,17 +293,19 @@ TEST_F(ParameterCommands, OutputColourSpaceRetagsOrRedevelops)
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.SetMagnifierCentre(256, 192);
     doc.UpdateMagnifier();
-    ASSERT_NE(host.magnifier, nullptr);
+    ASSERT_NE(doc.MagnifierImage(), nullptr);
 
     // The GUI converts: the pictures keep their pixels and take the profile.
     host.refreshes = 0;
-    const std::vector<uint8_t> pixels = host.magnifier->bgr;
+    const test::ImageEventLog log(doc);
+    const std::vector<uint8_t> pixels = doc.MagnifierImage()->bgr;
     EXPECT_TRUE(doc.SetOutputColorSpace(1));
     EXPECT_EQ(doc.Edit().Params().ICC, 1);
     EXPECT_EQ(host.profiles, std::vector<int>{1});
     EXPECT_EQ(host.bitmapUpdates, 1);
-    EXPECT_EQ(host.magnifier->bgr, pixels);
-    EXPECT_EQ(*host.magnifier->profile, *doc.Colors().ProfileForDisplay(1));
+    EXPECT_EQ(log.events, std::vector<DocImageEvent>{DocImageEvent::MagnifierRendered});
+    EXPECT_EQ(doc.MagnifierImage()->bgr, pixels);
+    EXPECT_EQ(*doc.MagnifierImage()->profile, *doc.Colors().ProfileForDisplay(1));
     EXPECT_EQ(host.refreshes, 0);
 
     // LittleCMS converts: everything is developed again.
@@ -324,10 +322,16 @@ TEST_F(ParameterCommands, OutputColourSpaceRetagsOrRedevelops)
 TEST_F(ParameterCommands, MagnifierSizeTakesOnlyItsTwoSizes)
 {
     CVelmoDoc doc(&host);
+    // The magnifier palette follows the switch.
+    std::vector<int> sizes;
+    const EditSubscription listener = doc.Edit().Subscribe([&](const EditChange& change) {
+        if (change.target == EditTarget::Switch && change.switchId == SwitchId::MagnifierSize)
+            sizes.push_back(doc.Edit().Switch(SwitchId::MagnifierSize));
+    });
     EXPECT_TRUE(doc.SetMagnifierSize(512));
     EXPECT_FALSE(doc.SetMagnifierSize(300));
     EXPECT_EQ(doc.Edit().Switch(SwitchId::MagnifierSize), 512);
-    EXPECT_EQ(host.magnifierSizes, std::vector<int>{512});
+    EXPECT_EQ(sizes, std::vector<int>{512});
 }
 
 TEST_F(ParameterCommands, ClosingAnImageDropsItsExifAndALoadNamesTheLens)

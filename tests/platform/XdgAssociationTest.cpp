@@ -139,20 +139,38 @@ TEST(XdgAssociationTest, BindingsLiveInMimeAppsAndTheDesktopsOwnChoices)
     ASSERT_TRUE(d.backend.SetBinding(raf, ""));
     EXPECT_EQ(ReadFile(d.backend.MimeAppsPath()), "# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n");
 
-    // The desktop's own file: read, deleted from, written back only where it exists.
+    // The desktop's own file is the user's: its choice is replaced on its
+    // line and written back there; the file is never removed or created and
+    // gets no line it did not have.
     const std::string own = d.dir.File("config") + "/gnome-mimeapps.list";
-    WriteFile(own, "[Default Applications]\nimage/x-fuji-raf=darkroom.desktop;\n");
-    EXPECT_EQ(d.backend.UserChoice(raf), "darkroom.desktop;");
-    ASSERT_TRUE(d.backend.SetUserChoice(raf, ""));
-    EXPECT_FALSE(std::filesystem::exists(own)); // nothing was left in it
+    const std::string only = "[Default Applications]\nimage/x-fuji-raf=other.desktop;\n";
+    WriteFile(own, only);
+    EXPECT_EQ(d.backend.UserChoice(raf), "other.desktop;");
+    ASSERT_TRUE(d.backend.SetUserChoice(raf, "velmo.desktop;"));
+    EXPECT_EQ(ReadFile(own), "[Default Applications]\nimage/x-fuji-raf=velmo.desktop;\n");
+    ASSERT_TRUE(d.backend.SetUserChoice(raf, "other.desktop;"));
+    EXPECT_EQ(ReadFile(own), only);
+    EXPECT_FALSE(d.backend.SetUserChoice(raf, "")) << "no choice is no value to write";
+    EXPECT_EQ(ReadFile(own), only);
+
+    const std::string between = "# mine\r\n[Default Applications]\r\ntext/plain=gedit.desktop;\r\n"
+                                "image/x-fuji-raf = darkroom.desktop;gimp.desktop; \r\nimage/png=eog.desktop;\r\n";
+    WriteFile(own, between);
+    EXPECT_EQ(d.backend.UserChoice(raf), "darkroom.desktop;gimp.desktop; ");
+    ASSERT_TRUE(d.backend.SetUserChoice(raf, "velmo.desktop;"));
+    EXPECT_EQ(ReadFile(own), "# mine\r\n[Default Applications]\r\ntext/plain=gedit.desktop;\r\n"
+                             "image/x-fuji-raf = velmo.desktop;\r\nimage/png=eog.desktop;\r\n");
+    ASSERT_TRUE(d.backend.SetUserChoice(raf, "darkroom.desktop;gimp.desktop; "));
+    EXPECT_EQ(ReadFile(own), between);
+
+    std::filesystem::remove(own);
     EXPECT_EQ(d.backend.UserChoice(raf), std::nullopt);
     ASSERT_TRUE(d.backend.SetUserChoice(raf, "darkroom.desktop;"));
     EXPECT_FALSE(std::filesystem::exists(own)); // not created
     WriteFile(own, "[Added Associations]\nimage/png=eog.desktop;\n");
     EXPECT_EQ(d.backend.UserChoice(raf), "");
     ASSERT_TRUE(d.backend.SetUserChoice(raf, "darkroom.desktop;"));
-    EXPECT_EQ(ReadFile(own), "[Added Associations]\nimage/png=eog.desktop;\n[Default Applications]\n"
-                             "image/x-fuji-raf=darkroom.desktop;\n");
+    EXPECT_EQ(ReadFile(own), "[Added Associations]\nimage/png=eog.desktop;\n"); // no line added
 }
 
 TEST(XdgAssociationTest, ALinkedMimeAppsListStaysALink)

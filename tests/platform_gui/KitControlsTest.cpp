@@ -1,6 +1,8 @@
 // The kit's controls driven by real input events: the trackbar's scroll
 // codes, the spin button's delta, the check-box cycle, radio indices, the
-// own spin steps of a control unit, and the data exchange with its refusals.
+// own spin steps of a control unit, the data exchange with its refusals, and
+// the button shown held down (velmo-held-button.png in the build folder:
+// the held button above a button pressed down).
 #include "platform/core/MessageBox.h"
 #include "platform/gui/ApplyTimer.h"
 #include "platform/gui/AutoCheckBox.h"
@@ -8,19 +10,23 @@
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DataExchange.h"
 #include "platform/gui/ExponentMapping.h"
+#include "platform/gui/HeldButton.h"
 #include "platform/gui/RadioGroup.h"
 #include "platform/gui/SpinButton.h"
 #include "platform/gui/TrackBar.h"
 #include "tests/platform_gui/KitTest.h"
 #include "tests/support/TestEnv.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <memory>
 #include <utility>
@@ -31,6 +37,14 @@ namespace velmo::test {
 namespace {
 
 using Codes = std::vector<int>;
+
+// What the window's backing store holds of w once the event loop ran.
+QImage OnScreen(const QWidget* w)
+{
+    QWindow* handle = w->window()->windowHandle();
+    const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+    return handle->screen()->grabWindow(handle->winId(), at.x(), at.y(), w->width(), w->height()).toImage();
+}
 
 struct ScrollLog {
     Codes codes;
@@ -414,6 +428,52 @@ private slots:
             states.push_back(mgn.State());
         }
         QCOMPARE(states, (std::vector<int>{1, 0, 1}));
+    }
+
+    void HeldButtonLooksPressedAndStaysAButton()
+    {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto& held = *new HeldButton(QStringLiteral("&Abort"));
+        auto& plain = *new QPushButton(QStringLiteral("&Abort"));
+        auto& other = *new QLineEdit;
+        layout->addWidget(&held);
+        layout->addWidget(&plain);
+        layout->addWidget(&other);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        other.setFocus();
+        QTest::qWait(20);
+        QCOMPARE(held.size(), plain.size());
+        const QImage up = OnScreen(&held);
+        QVERIFY(up == OnScreen(&plain));
+
+        // Held: the look of a button pressed down, and still a button.
+        int clicks = 0;
+        QObject::connect(&held, &QPushButton::clicked, [&clicks] { ++clicks; });
+        held.SetHeld(true);
+        plain.setDown(true);
+        QTest::qWait(20);
+        const QImage down = OnScreen(&plain);
+        QVERIFY(down != up);
+        QVERIFY(OnScreen(&held) == down);
+        const QString file = QStringLiteral(VELMO_BINARY_DIR "/velmo-held-button.png");
+        QVERIFY(OnScreen(&window).save(file));
+        qInfo("screenshot: %s", qPrintable(file));
+        QVERIFY(!held.isCheckable());
+        QCOMPARE(QAccessible::queryAccessibleInterface(&held)->role(), QAccessible::Button);
+        // A click still clicks, and neither it nor the focus moving away
+        // lets the button up.
+        QTest::mouseClick(&held, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
+        QVERIFY(!held.isChecked());
+        other.setFocus();
+        QTest::qWait(20);
+        QVERIFY(held.Held());
+        QVERIFY(OnScreen(&held) == down);
+        held.SetHeld(false);
+        QTest::qWait(20);
+        QVERIFY(OnScreen(&held) == up);
     }
 
     void RadioGroupGivesTheIndexInTemplateOrder()

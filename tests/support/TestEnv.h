@@ -1,5 +1,6 @@
 // Test helpers: a fresh settings store per test, a recorder for message
-// boxes and a recording document host.
+// boxes, a recording document host and a recorder of a document's image
+// events.
 #pragma once
 
 #include "document/DocHost.h"
@@ -47,14 +48,34 @@ public:
     void UpdateAllViews() override { ++viewUpdates; }
     void RecalcLayout() override { ++layouts; }
     void ResendCropFrame() override { ++cropResends; }
-    void ClearHistograms() override { ++histogramClears; }
 
     bool mainWindow = true;
     ScreenSize desktop{1920, 1080};
     int viewUpdates = 0;
     int layouts = 0;
     int cropResends = 0;
-    int histogramClears = 0;
+};
+
+// Records the events a document tells its image listeners, for as long as
+// it lives.
+class ImageEventLog {
+public:
+    explicit ImageEventLog(const CVelmoDoc& doc)
+        : subscription(doc.Subscribe([this](DocImageEvent event) { events.push_back(event); }))
+    {
+    }
+    int Count(DocImageEvent event) const
+    {
+        int n = 0;
+        for (DocImageEvent e : events)
+            n += e == event ? 1 : 0;
+        return n;
+    }
+
+    std::vector<DocImageEvent> events;
+
+private:
+    DocImageSubscription subscription;
 };
 
 // Changes doc's image through a copy handed over whole (AdoptImage, which

@@ -8,11 +8,13 @@
 #include "platform/core/SettingsStore.h"
 #include "platform/gui/DialogFont.h"
 #include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
 #include "tests/app/dialogs/DialogTestFiles.h"
 #include "tests/app/dialogs/DialogTestUtil.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/TestEnv.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -201,15 +203,57 @@ private slots:
         QTest::mouseClick(dialog.StartButton(), Qt::LeftButton);
         QVERIFY(WaitForStatus(dialog, QStringLiteral("FILE3.RAF (3 of 5)")));
         QTest::mouseClick(dialog.AbortButton(), Qt::LeftButton);
-        QVERIFY(dialog.AbortButton()->isChecked());
+        QVERIFY(dialog.AbortButton()->Held());
         QCOMPARE(dialog.StatusStatic()->text(), QStringLiteral("Aborting, Please wait."));
         QVERIFY(WaitForRunEnd(dialog));
         QCOMPARE(dialog.Inputs(), (std::vector<std::string>{inputs[2], inputs[3], inputs[4]}));
         QCOMPARE(dialog.Results(), (std::vector<std::string>{"Done:" + inputs[0], "Done:" + inputs[1], "Aborted."}));
         QVERIFY(!fs::exists(dir.File("FILE3.TIF")));
-        QVERIFY(!dialog.AbortButton()->isChecked());
+        QVERIFY(!dialog.AbortButton()->Held());
         QVERIFY(dialog.StartButton()->isEnabled());
         QVERIFY(dialog.isVisible());
+
+        // The next run counts its own files, not the lines of the one before.
+        QTest::mouseClick(dialog.StartButton(), Qt::LeftButton);
+        QVERIFY2(WaitForStatus(dialog, QStringLiteral("FILE3.RAF (1 of 3)")),
+                 qPrintable(dialog.StatusStatic()->text()));
+        QVERIFY(WaitForRunEnd(dialog));
+        QCOMPARE(dialog.Results(), (std::vector<std::string>{"Done:" + inputs[0], "Done:" + inputs[1], "Aborted.",
+                                                             "Done:" + inputs[2], "Done:" + inputs[3],
+                                                             "Done:" + inputs[4]}));
+    }
+
+    void AbortShowsPressedAndStaysAButton()
+    {
+        ScopedSettings settings;
+        RecordingMessages messages;
+        TempDir dir;
+        CVelmoDoc doc;
+        QuickTiffOutput(doc);
+        CBatchDlg dialog(doc);
+        dialog.show();
+        dialog.AddInputs({WriteLargeRaf(dir.path(), "LARGE1.RAF"), WriteLargeRaf(dir.path(), "LARGE2.RAF")});
+        HeldButton* abort = dialog.AbortButton();
+        // Assistive technologies announce a push button, never a check box.
+        auto role = [abort] { return QAccessible::queryAccessibleInterface(abort)->role(); };
+        QVERIFY(!abort->isCheckable());
+        QCOMPARE(role(), QAccessible::Button);
+        QTest::qWait(50);
+        const QImage idle = OnScreen(abort);
+
+        QTest::mouseClick(dialog.StartButton(), Qt::LeftButton);
+        QVERIFY(WaitForStatus(dialog, QStringLiteral("LARGE1.RAF (1 of 2)")));
+        QTest::mouseClick(abort, Qt::LeftButton);
+        // Held down (the run may end at once, which lets it up).
+        QVERIFY(abort->Held() || !dialog.Running());
+        QCOMPARE(role(), QAccessible::Button);
+        QVERIFY(!abort->isChecked());
+        QVERIFY(WaitForRunEnd(dialog));
+        QTest::qWait(50);
+        // Released with the run: as before it.
+        QVERIFY(!abort->Held());
+        QVERIFY(OnScreen(abort) == idle);
+        QCOMPARE(role(), QAccessible::Button);
     }
 
     void EmptyListDoesNothing()

@@ -402,11 +402,14 @@ private slots:
         bar.ViewPressed({40, 40}, Qt::RightButton);
         QCOMPARE(doc.Edit().Params().whiteBalance, doc.Edit().UseRafWB() ? 11 : 7);
 
-        // A new file: its own pattern, not the old square.
+        // A new file: its own square at the same centre, not the old one.
+        const std::shared_ptr<const DisplayImage> first = doc.MagnifierImage();
         run.App().OpenDocumentFile(WriteSceneRaf(dir.path(), "SECOND.RAF", 432));
         QVERIFY(doc.HasImage());
-        QVERIFY(bar.Square() == nullptr);
-        QCOMPARE(Rgb(bar.Bitmap(), 10, 3), qRgb(7, 3, 13) & 0xFFFFFF);
+        QVERIFY(bar.Square() != nullptr);
+        QVERIFY(bar.Square() != first);
+        QCOMPARE(bar.Square(), doc.MagnifierImage());
+        QCOMPARE(doc.MagnifierX(), 256);
 
         // No image: nothing shown, nothing copied, no readout.
         run.App().OnFileNew();

@@ -2,8 +2,9 @@
 // synthetic data (pixel checks on the plots), the level readout, the
 // palettes following the document (an image, none), the Exif text and its
 // "All" switch; and the screenshot of the magnifier at zoom 3 on the sample
-// beside the histogram and the Exif text (velmo-view-palettes.png and
-// velmo-view-palettes-font.png in the build folder).
+// beside the histogram, the parameters curve and the Exif text, as the
+// screen shows them (velmo-view-palettes.png and velmo-view-palettes-font.png
+// in the build folder).
 #include "app/MainFrame.h"
 #include "app/VelmoView.h"
 #include "app/palettes/ExifBar.h"
@@ -360,13 +361,13 @@ private slots:
         // The edge of the resolution chart.
         doc.SetMagnifierCentre(300, 262);
         doc.UpdateMagnifier();
-        frame.CenterMagnifierView();
         frame.ExecuteCommand(ID_MAGNIFIER_ZOOM1 + 2);
         frame.ExecuteCommand(ID_HISTOGRAM_SOURCE_FIRST);
         ProcessEvents(100);
 
         auto& magnifier = *dynamic_cast<CMagnifierBar*>(frame.Palette(ID_VIEW_MAGNIFIER));
         auto& exif = *dynamic_cast<CExifBar*>(frame.Palette(ID_VIEW_EXIF));
+        auto& curve = *dynamic_cast<CCurveBar*>(frame.Palette(ID_VIEW_CURVE));
         CHistogramBar& histogram = *frame.HistogramBar();
         QCOMPARE(magnifier.Zoom(), 3);
         QVERIFY(magnifier.Square() != nullptr);
@@ -374,25 +375,29 @@ private slots:
 
         auto check = [&](const char* name) {
             ProcessEvents(100);
-            const QImage window = frame.grab().toImage();
+            const QImage window = OnScreen(&frame);
             const QString file = QStringLiteral(VELMO_BINARY_DIR "/") + QLatin1String(name);
             QVERIFY(window.save(file));
             qInfo("screenshot: %s (%dx%d)", qPrintable(file), window.width(), window.height());
             // The magnifier shows the rendered square at zoom 3.
-            const QImage shown = magnifier.View()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage shown = OnScreen(magnifier.View());
             const QImage square = magnifier.Bitmap();
             const QPoint origin = magnifier.Scroll().Origin();
             for (QPoint p : {QPoint(1, 1), QPoint(31, 61), QPoint(100, 50)})
                 QCOMPARE(Rgb(shown, p.x(), p.y()), Rgb(square, origin.x() + p.x() / 3, origin.y() + p.y() / 3));
             // A filled histogram: bars in many columns.
-            const QImage plot = PlotOf(histogram.Plot());
+            const QImage plot = OnScreen(histogram.Plot());
             int filled = 0;
             for (int x = 0; x < plot.width(); ++x)
                 filled += Rgb(plot, x, plot.height() - 1) != kBlack;
             QVERIFY(filled > plot.width() / 4);
+            // The tone response of the sample's parameters.
+            QImage response(curve.Plot()->size(), QImage::Format_RGB32);
+            PaintToneResponse(response, doc.ToneResponse().data());
+            QVERIFY(OnScreen(curve.Plot()) == response);
             // Every palette fully visible in the window.
             for (QWidget* w : {static_cast<QWidget*>(&magnifier), static_cast<QWidget*>(&histogram),
-                               static_cast<QWidget*>(&exif)}) {
+                               static_cast<QWidget*>(&curve), static_cast<QWidget*>(&exif)}) {
                 QVERIFY(w->isVisible());
                 QVERIFY(w->width() >= w->minimumSizeHint().width());
             }
