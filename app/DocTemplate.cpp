@@ -115,8 +115,12 @@ void CSingleDocTemplate::SetDefaultTitle()
 
 void CSingleDocTemplate::UpdateFrameTitle()
 {
-    if (frame != nullptr)
-        frame->setWindowTitle(QString::fromStdString(DocString(0) + " - " + title));
+    if (frame == nullptr)
+        return;
+    // Without a file the document's title is blank: the program's name
+    // stands alone, without a dash before nothing.
+    const bool blank = title.find_first_not_of(" \t") == std::string::npos;
+    frame->setWindowTitle(QString::fromStdString(blank ? DocString(0) : DocString(0) + " - " + title));
 }
 
 void CSingleDocTemplate::CloseAllDocuments()

@@ -8,6 +8,7 @@
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/ProcessingDlg.h"
+#include "develop/output/SaveDocument.h"
 #include "document/VelmoDoc.h"
 #include "params/EditState.h"
 #include "platform/core/MessageBox.h"
@@ -21,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDialog>
@@ -32,6 +34,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -39,7 +42,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace velmo {
@@ -89,10 +91,15 @@ QSize PreviewDisplaySize(int index, bool portrait)
 
 DisplaySize FullModeDisplayFor(const CVelmoDoc& doc, int viewWidth, int viewHeight, bool portrait, int zoomPercent)
 {
-    int ow = 0, oh = 0;
-    if (zoomPercent != 0 && std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &ow, &oh) != 2)
-        ow = oh = 0;
-    return FullModeDisplaySize(viewWidth, viewHeight, portrait, zoomPercent, ow, oh);
+    // The scale of the saved picture: the output size of the whole image
+    // (a crop frame cuts the file, not the scale; the view shows the whole
+    // picture with the frame over it).
+    const int mode = doc.Output().sizeMode & 7;
+    const OutputSize out = OutputSizeFor(mode | (doc.Image().bayerFlag ? 8 : 0), doc.Image().imageWidth,
+                                         doc.Image().imageHeight, doc.Edit().Params().rotate);
+    // A preview-size file is the 4:3 preview, bands and all.
+    const bool letterboxed = HasLetterboxBand(doc.CameraFamily()) && !IsPreviewSizeMode(mode);
+    return FullModeDisplaySize(viewWidth, viewHeight, portrait, zoomPercent, out.width, out.height, letterboxed);
 }
 
 std::optional<QRect> WindowPositionFromBytes(const std::vector<uint8_t>& bytes, const std::vector<QRect>& screens)
@@ -135,6 +142,10 @@ CMainFrame::CMainFrame(CVelmoApp& application, CVelmoDoc& document, AppDocHost& 
     : app(application), doc(document), host(docHost), docCommands(std::make_unique<CDocCommands>(document, *this))
 {
     setObjectName(QStringLiteral("MainFrame"));
+    // A caption with the system menu, minimise, maximise and close: a
+    // maximise from the window manager enters full mode.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     SettingsStore& s = Settings();
     previewSize = s.GetProfileInt(kS, "PreviewSize", 0);
     if (previewSize < 0 || previewSize > 5)
@@ -762,7 +773,7 @@ void CMainFrame::RecalcLayout()
         layout()->activate();
         const QSize client = view->size();
         const DisplaySize display = FullModeDisplayFor(doc, client.width(), client.height(), portrait, zoomPercent);
-        view->SetDisplaySize(display.width, display.height);
+        view->SetDisplaySize(display.width, display.height, display.pictureOnly);
     } else {
         // Everything below follows from the widgets' size hints, never from
         // the window's current size nor from the docks' current sizes: the
@@ -781,18 +792,41 @@ void CMainFrame::RecalcLayout()
         if (needs.size.height() > room.height())
             viewSize.setHeight(std::max(48, want.height() - (needs.size.height() - room.height())));
         view->setFixedSize(viewSize);
-        view->SetDisplaySize(want.width(), want.height());
+        view->SetDisplaySize(want.width(), want.height(), false);
         const QSize full = FrameSizeFor(viewSize).size;
         const bool clamped = full.width() > room.width() || full.height() > room.height() || viewSize != want;
         const QSize target = full.boundedTo(room);
-        if (size() != target || minimumSize() != target || maximumSize() != target)
-            setFixedSize(target);
+        // The frame takes the size that shows the preview and cannot be made
+        // smaller; its maximum stays open, since window managers offer
+        // maximise (which starts full mode) only to a window whose size may
+        // change.
+        if (minimumSize() != target)
+            setMinimumSize(target);
+        if (maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX))
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (size() != target && !isMaximized())
+            resize(target);
         layout()->activate();
         if (clamped)
             move(DesktopRect().topLeft());
+        else
+            KeepOnDesktop(target + margins);
     }
     UpdateSizeIndicator();
     inLayout = false;
+}
+
+void CMainFrame::KeepOnDesktop(QSize frameSize)
+{
+    // A frame that grew (a turned picture is taller) moves back as far as
+    // needed to stay within the desktop's available area.
+    const QRect desktop = DesktopRect();
+    const QPoint at = frameGeometry().topLeft();
+    QPoint inside = at;
+    inside.setX(std::max(desktop.left(), std::min(at.x(), desktop.left() + desktop.width() - frameSize.width())));
+    inside.setY(std::max(desktop.top(), std::min(at.y(), desktop.top() + desktop.height() - frameSize.height())));
+    if (inside != at)
+        move(inside);
 }
 
 CMainFrame::FrameNeeds CMainFrame::FrameSizeFor(QSize viewSize) const
@@ -869,7 +903,10 @@ void CMainFrame::EnterFullMode()
 {
     previewFull = 1;
     SetResizable(true);
+    // The window manager maximised the frame already: it stays maximised.
+    keepMaximized = true;
     DockOrFloatPalettes(floatPalettes == 0);
+    keepMaximized = false;
     update();
 }
 
@@ -972,6 +1009,28 @@ void CMainFrame::changeEvent(QEvent* event)
     // Maximising enters full mode (the window then fills the screen).
     if (event->type() == QEvent::WindowStateChange && isMaximized() && !previewFull)
         EnterFullMode();
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || shownOnce)
+        return;
+    shownOnce = true;
+    // Palettes that float at start-up were put on screen before the frame
+    // (they are created with it). A window manager keeps a tool window above
+    // the window it belongs to only when that one was there first: once the
+    // frame is on screen, they are put there again.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            for (QDockWidget* dock : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (dock->isFloating() && dock->isVisible()) {
+                    dock->hide();
+                    dock->show();
+                }
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event)

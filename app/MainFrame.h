@@ -168,6 +168,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -191,6 +192,8 @@ private:
         int viewRow = 0;
     };
     FrameNeeds FrameSizeFor(QSize viewSize) const;
+    // Moves the frame (of that outer size) back onto the desktop's area.
+    void KeepOnDesktop(QSize frameSize);
 
     CVelmoApp& app;
     CVelmoDoc& doc;
@@ -214,6 +217,8 @@ private:
     QTimer layoutTimer;
     bool inLayout = false;
     bool closing = false;
+    bool shownOnce = false;
+    bool keepMaximized = false; // entering full mode from a maximise
     bool magnifierHeld = false;   // HoldMagnifier
     bool magnifierPending = false; // a refresh waits for the end of the hold
 

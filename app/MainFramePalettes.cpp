@@ -112,7 +112,7 @@ void CMainFrame::DockOrFloatPalettes(bool docked)
 {
     SettingsStore& s = Settings();
     if (docked) {
-        if (isMaximized())
+        if (isMaximized() && !keepMaximized)
             showNormal();
         std::vector<uint8_t> discarded;
         s.GetProfileBinary(kS, "WindowPosition2", discarded);

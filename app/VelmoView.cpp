@@ -209,12 +209,13 @@ void CVelmoView::SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image)
     RefreshSelectionHistogram();
 }
 
-void CVelmoView::SetDisplaySize(int width, int height)
+void CVelmoView::SetDisplaySize(int width, int height, bool onlyPicture)
 {
-    if (width == displayWidth && height == displayHeight)
+    if (width == displayWidth && height == displayHeight && onlyPicture == pictureOnly)
         return;
     displayWidth = width;
     displayHeight = height;
+    pictureOnly = onlyPicture;
     UpdateScrollBars();
     doc.MakeFullPreviewBitmap();
     viewport()->update();
@@ -238,16 +239,17 @@ void CVelmoView::UpdateScrollBars()
 {
     // A picture that fits the whole view needs no scroll bars (which would
     // themselves take the room that makes it fit).
-    if (displayWidth <= width() && displayHeight <= height()) {
+    const Rect shown = FixedGeometry().ShownArea();
+    if (shown.Width() <= width() && shown.Height() <= height()) {
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
         return;
     }
     const QSize client = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, displayWidth - client.width()));
+    horizontalScrollBar()->setRange(0, std::max(0, shown.Width() - client.width()));
     horizontalScrollBar()->setPageStep(client.width());
     horizontalScrollBar()->setSingleStep(std::max(1, client.width() / 100));
-    verticalScrollBar()->setRange(0, std::max(0, displayHeight - client.height()));
+    verticalScrollBar()->setRange(0, std::max(0, shown.Height() - client.height()));
     verticalScrollBar()->setPageStep(client.height());
     verticalScrollBar()->setSingleStep(std::max(1, client.height() / 100));
 }
@@ -273,14 +275,24 @@ IntPoint CVelmoView::ScrollPosition() const
 
 ViewGeometry CVelmoView::Geometry() const
 {
+    ViewGeometry g = FixedGeometry();
+    // The scroll bars run over the shown area: content points start at its
+    // corner.
+    const Rect shown = g.ShownArea();
+    const IntPoint scroll = ScrollPosition();
+    g.scrollX = shown.left + scroll.x;
+    g.scrollY = shown.top + scroll.y;
+    return g;
+}
+
+ViewGeometry CVelmoView::FixedGeometry() const
+{
     ViewGeometry g;
     g.displayWidth = displayWidth;
     g.displayHeight = displayHeight;
+    g.pictureOnly = pictureOnly;
     g.clientWidth = viewport()->width();
     g.clientHeight = viewport()->height();
-    const IntPoint scroll = ScrollPosition();
-    g.scrollX = scroll.x;
-    g.scrollY = scroll.y;
     g.unitWidth = unitWidth;
     g.unitHeight = unitHeight;
     g.dibWidth = dibWidth;
@@ -312,6 +324,8 @@ QImage CVelmoView::RenderCanvas(QSize size) const
     if (hasPreviewBitmap && w > 0 && h > 0) {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const Rect shown = g.ShownArea();
+        p.setClipRect(QRect(shown.left - g.scrollX, shown.top - g.scrollY, shown.Width(), shown.Height()));
         const QRect target(-g.scrollX, -g.scrollY, w, h);
         p.drawImage(target, fullShown.isNull() ? preview : fullShown);
         p.end();
@@ -465,16 +479,16 @@ void CVelmoView::CropButtonDown(IntPoint client)
     // picture, wherever it happened to lie.
     if (!doc.HasImage())
         return;
-    const IntPoint scroll = ScrollPosition();
+    const ViewGeometry g = Geometry();
     capture = Capture::Crop;
-    crop.ButtonDown({client.x + scroll.x, client.y + scroll.y}, Geometry());
+    crop.ButtonDown({client.x + g.scrollX, client.y + g.scrollY}, g);
     viewport()->update();
 }
 
 void CVelmoView::CropMouseMove(IntPoint client)
 {
-    const IntPoint scroll = ScrollPosition();
-    crop.Drag({client.x + scroll.x, client.y + scroll.y}, Geometry());
+    const ViewGeometry g = Geometry();
+    crop.Drag({client.x + g.scrollX, client.y + g.scrollY}, g);
     CropUpdate();
     AutoScroll(client);
 }
@@ -497,7 +511,8 @@ void CVelmoView::CropButtonUp()
 void CVelmoView::AutoScroll(IntPoint client)
 {
     const QSize size = viewport()->size();
-    if (size.width() == displayWidth && size.height() == displayHeight)
+    const Rect shown = FixedGeometry().ShownArea();
+    if (size.width() == shown.Width() && size.height() == shown.Height())
         return;
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
@@ -543,8 +558,12 @@ QString CVelmoView::ReadoutText(IntPoint client, bool hsi, QColor* colour) const
 {
     const ViewGeometry g = Geometry();
     // The pixel under the pointer, band included: the letterboxed bitmap is
-    // read where it is shown.
-    const IntPoint p = g.ContentToPreview({client.x + g.scrollX, client.y + g.scrollY});
+    // read where it is shown (and nothing is read where it is not).
+    const IntPoint content{client.x + g.scrollX, client.y + g.scrollY};
+    const Rect shown = g.ShownArea();
+    if (content.x < shown.left || content.y < shown.top || content.x >= shown.right || content.y >= shown.bottom)
+        return {};
+    const IntPoint p = g.ContentToPreview(content);
     if (p.x < 0 || p.y < 0 || p.x >= dibWidth || p.y >= dibHeight)
         return {};
     const uint8_t* px = previewBits.data() + (size_t(p.y) * size_t(dibWidth) + size_t(p.x)) * 3;
@@ -586,9 +605,9 @@ void CVelmoView::UpdateCursor(IntPoint client, Qt::KeyboardModifiers modifiers)
         return;
     }
     if (CropModeHolds(modifiers)) {
-        const IntPoint scroll = ScrollPosition();
-        const int code = capture == Capture::Crop ? crop.dragMode
-                                            : crop.HitTest({client.x + scroll.x, client.y + scroll.y}, Geometry());
+        const ViewGeometry g = Geometry();
+        const int code =
+            capture == Capture::Crop ? crop.dragMode : crop.HitTest({client.x + g.scrollX, client.y + g.scrollY}, g);
         if (code != kCropHitNone)
             target->setCursor(SizingCursor(code));
         else
@@ -606,8 +625,9 @@ void CVelmoView::Pan(IntPoint client)
     const int x = panStartScroll.x + panStartPoint.x - client.x;
     const int y = panStartScroll.y + panStartPoint.y - client.y;
     const QSize size = viewport()->size();
-    horizontalScrollBar()->setValue(std::clamp(x, 0, std::max(0, displayWidth - size.width())));
-    verticalScrollBar()->setValue(std::clamp(y, 0, std::max(0, displayHeight - size.height())));
+    const Rect shown = FixedGeometry().ShownArea();
+    horizontalScrollBar()->setValue(std::clamp(x, 0, std::max(0, shown.Width() - size.width())));
+    verticalScrollBar()->setValue(std::clamp(y, 0, std::max(0, shown.Height() - size.height())));
 }
 
 void CVelmoView::mousePressEvent(QMouseEvent* event)
@@ -709,10 +729,12 @@ void CVelmoView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_PageDown:
         pageBar->triggerAction(line ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderPageStepAdd);
         break;
-    case Qt::Key_End:
-        h->setValue(displayWidth - size.width());
-        v->setValue(displayHeight - size.height());
+    case Qt::Key_End: {
+        const Rect shown = FixedGeometry().ShownArea();
+        h->setValue(shown.Width() - size.width());
+        v->setValue(shown.Height() - size.height());
         break;
+    }
     case Qt::Key_Home:
         h->setValue(0);
         v->setValue(0);

@@ -49,11 +49,15 @@ public:
     // until the next refresh; null drops it.
     void SetFullSizeBitmap(std::shared_ptr<const DisplayImage> image);
     bool HasFullSizeBitmap() const { return fullImage != nullptr; }
-    // The size the picture is shown at. Unchanged sizes do nothing; a new one
-    // asks the document for a full preview at that size.
-    void SetDisplaySize(int width, int height);
+    // The size the picture is shown at, and whether only the picture area
+    // of it shows (the zoomed 3:2 picture without the black bands of its
+    // 4:3 frame). Unchanged sizes do nothing; a new one asks the document
+    // for a full preview at that size.
+    void SetDisplaySize(int width, int height, bool pictureOnly = false);
     int DisplayWidth() const { return displayWidth; }
     int DisplayHeight() const { return displayHeight; }
+    // The part of the display that shows and scrolls (content pixels).
+    Rect ShownArea() const { return Geometry().ShownArea(); }
     // The profile of output colour space icc goes with the preview (slot 0
     // for an index outside the table or an empty user slot); the preview is
     // tagged sRGB when the pixels come converted for the display.
@@ -79,6 +83,7 @@ public:
     {
         return Geometry().ClientToPreview(client, bandCorrect);
     }
+    // The scroll bars' position: where in the shown area the window starts.
     IntPoint ScrollPosition() const;
     int UnitWidth() const { return unitWidth; }
     int UnitHeight() const { return unitHeight; }
@@ -139,6 +144,8 @@ private:
 
     void BuildCommandMap();
     void UpdateScrollBars();
+    // The geometry without the scroll position.
+    ViewGeometry FixedGeometry() const;
     CMainFrame* Frame() const;
     QImage RenderCanvas(QSize size) const;
     void DrawGrid(QImage& canvas) const;
@@ -172,6 +179,7 @@ private:
     int dibHeight = kPreviewHeight;
     int displayWidth = 0;
     int displayHeight = 0;
+    bool pictureOnly = false;
     int unitWidth = 1;
     int unitHeight = 1;
 

@@ -33,6 +33,11 @@ Rect ViewGeometry::PictureArea() const
             Scale(h, f.maxY, f.unitHeight)};
 }
 
+Rect ViewGeometry::ShownArea() const
+{
+    return pictureOnly ? PictureArea() : Rect{0, 0, DisplayW(), DisplayH()};
+}
+
 IntPoint ViewGeometry::UnitsToClient(IntPoint units) const
 {
     return {Scale(DisplayW(), units.x, unitWidth), Scale(DisplayH(), units.y, unitHeight)};
@@ -94,7 +99,8 @@ IntPoint ViewGeometry::ClientToPreview(IntPoint client, bool bandCorrect) const
     return p;
 }
 
-DisplaySize FullModeDisplaySize(int cw, int ch, bool portrait, int zoomPercent, int outputWidth, int outputHeight)
+DisplaySize FullModeDisplaySize(int cw, int ch, bool portrait, int zoomPercent, int outputWidth, int outputHeight,
+                                bool letterboxed)
 {
     if (!portrait) {
         cw = std::min(cw, int(int64_t(ch) * 4 / 3));
@@ -104,11 +110,22 @@ DisplaySize FullModeDisplaySize(int cw, int ch, bool portrait, int zoomPercent, 
         ch = int(int64_t(cw) * 4 / 3);
     }
     cw = (cw + 3) & ~3;
+    bool pictureOnly = false;
     if (zoomPercent != 0 && outputWidth > 0 && outputHeight > 0) {
-        cw = int(std::min<int64_t>(int64_t(outputWidth) * zoomPercent / 100, INT32_MAX));
-        ch = int(std::min<int64_t>(int64_t(outputHeight) * zoomPercent / 100, INT32_MAX));
+        int64_t w = int64_t(outputWidth) * zoomPercent / 100;
+        int64_t h = int64_t(outputHeight) * zoomPercent / 100;
+        // The 4:3 (3:4) frame around a picture wider (taller) than it.
+        if (letterboxed && !portrait && w * 3 > h * 4) {
+            h = w * 3 / 4;
+            pictureOnly = true;
+        } else if (letterboxed && portrait && h * 3 > w * 4) {
+            w = h * 3 / 4;
+            pictureOnly = true;
+        }
+        cw = int(std::min<int64_t>(w, INT32_MAX));
+        ch = int(std::min<int64_t>(h, INT32_MAX));
     }
-    return {std::max(cw, 1), std::max(ch, 1)};
+    return {std::max(cw, 1), std::max(ch, 1), pictureOnly};
 }
 
 UnitFrame UnitFrameFor(bool rotated, int cameraFamily, int imageWidth, int imageHeight)

@@ -51,6 +51,9 @@ struct ViewGeometry {
     int imageWidth = 0; // the image as stored (not turned)
     int imageHeight = 0;
     bool rotated = false;
+    // Only the picture area of the display is shown and scrolled over (the
+    // zoomed view of a 3:2 picture, without the black bands).
+    bool pictureOnly = false;
 
     // The display size, with the client size for a side still 0.
     int DisplayW() const { return displayWidth != 0 ? displayWidth : clientWidth; }
@@ -63,6 +66,9 @@ struct ViewGeometry {
     // families the band between the black letterbox bars. The grid divides
     // this area.
     Rect PictureArea() const;
+    // The part of the display the view shows and scrolls over (content
+    // pixels): the picture area when pictureOnly, else the whole display.
+    Rect ShownArea() const;
 
     // Units to display (content) pixels.
     IntPoint UnitsToClient(IntPoint units) const;
@@ -85,12 +91,19 @@ struct ViewGeometry {
 // fitted to 4:3 (3:4 for a portrait image), the width rounded up to a
 // multiple of 4; with a zoom percentage instead the output size (already
 // turned for a portrait image) at that percentage. At least 1 x 1.
+//
+// A letterboxed output (a 3:2 picture, which the previews hold in a 4:3
+// frame between black bands) is zoomed as the frame around it: the frame's
+// width is the output's width at that percentage (its height, turned), so
+// that the picture inside keeps the output's aspect, and only the picture
+// is shown (pictureOnly).
 struct DisplaySize {
     int width = 0;
     int height = 0;
+    bool pictureOnly = false;
 };
 DisplaySize FullModeDisplaySize(int clientWidth, int clientHeight, bool portrait, int zoomPercent, int outputWidth,
-                                int outputHeight);
+                                int outputHeight, bool letterboxed = false);
 
 // The unit frame and the bounds a crop frame must keep to.
 struct UnitFrame {

@@ -105,6 +105,18 @@ std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
     int width = 0, height = 0;
     FullPreviewTargetSize(outputOptions.sizeMode, image.imageWidth, image.imageHeight, preview->rotated, &width,
                           &height);
+    // The 3:2 cameras' full preview holds the picture between black bands
+    // of a 4:3 frame: the bitmap keeps that frame's shape around the output
+    // size (the view draws it over a frame of that shape), where squeezing
+    // the frame into the picture's 3:2 would stretch it back unevenly.
+    if ((image.cameraFamily == 1 || image.cameraFamily == 7) && !IsPreviewSizeMode(outputOptions.sizeMode) &&
+        preview->width > 0 && preview->height > 0) {
+        auto even = [](int64_t v) { return int(std::min<int64_t>(v + (v & 1), INT32_MAX - 1)); };
+        if (int64_t(width) * preview->height > int64_t(height) * preview->width)
+            height = even(int64_t(width) * preview->height / preview->width);
+        else if (int64_t(height) * preview->width > int64_t(width) * preview->height)
+            width = even(int64_t(height) * preview->width / preview->height);
+    }
     const ScreenSize screen = host->FullScreenSize();
     width = std::min({width, screen.width, preview->width});
     height = std::min({height, screen.height, preview->height});

@@ -31,7 +31,7 @@ public:
     // A plain, enabled command item.
     virtual void InsertItem(int index, unsigned id, const std::string& text) = 0;
     virtual void RemoveItem(int index) = 0;
-    // check: 0 unchecked, 1 checked, 2 indeterminate (shown checked);
+    // check: 0 unchecked, 1 checked, 2 indeterminate (shown partly checked);
     // text nullptr leaves the text.
     virtual void SetItemState(int index, bool enabled, std::optional<int> check, const std::string* text) = 0;
 

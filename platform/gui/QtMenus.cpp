@@ -11,12 +11,18 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace velmo {
 
 namespace {
 
 constexpr const char* kCommandProperty = "velmoCommandId";
+// Set on an item whose icon shows the third check state.
+constexpr const char* kPartlyCheckedProperty = "velmoPartlyChecked";
 // The main toolbar's pictures, in logical pixels.
 constexpr QSize kButtonPictureSize(16, 15);
 
@@ -27,6 +33,29 @@ QAction* MakeCommandAction(const QString& text, unsigned id, const CommandSink& 
     action->setStatusTip(CommandPrompt(id));
     QObject::connect(action, &QAction::triggered, action, [sink, id] { sink(id); });
     return action;
+}
+
+// The third check state (Vivid Color and Green Enhancer at half strength):
+// the style's partly checked box, as an icon in the check column where the
+// menu draws a checked box for "on".
+QIcon PartlyCheckedIcon(const QWidget* widget)
+{
+    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    const int size = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, widget);
+    const int boxWidth = std::min(size, style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget));
+    const int boxHeight = std::min(size, style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, widget));
+    const qreal ratio = widget != nullptr ? widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QStyleOptionButton box;
+    box.rect = QRect((size - boxWidth) / 2, (size - boxHeight) / 2, boxWidth, boxHeight);
+    box.state = QStyle::State_Enabled | QStyle::State_NoChange;
+    box.palette = widget != nullptr ? widget->palette() : QApplication::palette();
+    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &painter, widget);
+    painter.end();
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -109,8 +138,15 @@ void QMenuAccess::SetItemState(int index, bool enabled, std::optional<int> check
     QAction* action = actions[index];
     action->setEnabled(enabled);
     if (check) {
+        const bool partly = *check == 2;
         action->setCheckable(true);
-        action->setChecked(*check != 0);
+        // The icon stands for the check mark: styles frame the icon of a
+        // checked item, which would set the third state apart twice.
+        action->setChecked(*check != 0 && !partly);
+        if (partly != action->property(kPartlyCheckedProperty).toBool()) {
+            action->setIcon(partly ? PartlyCheckedIcon(menu) : QIcon());
+            action->setProperty(kPartlyCheckedProperty, partly);
+        }
     }
     if (text != nullptr)
         action->setText(QString::fromStdString(*text));

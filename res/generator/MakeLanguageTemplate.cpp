@@ -3,18 +3,23 @@
 // comment block and its translations are kept; texts it lacks are printed as
 // commented-out lines with the English text, for the translator to fill in:
 //     velmo-lang-template res/lang/velmo0407.lang > updated.lang
+// Items of one menu that share an access key (the letter after '&') are
+// warned about on the error output, for FILE's texts (English without FILE).
 #include "res/LanguageFile.h"
+#include "res/MenuMnemonics.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 
 int main(int argc, char** argv)
 {
     using namespace velmo;
     LanguageFile existing;
+    std::map<unsigned, std::string> accepted; // the texts the program would take from FILE
     std::string header = "# Velmo language file. One text a line: KIND ID = TEXT, KIND being\n"
                          "# string, menu, text, dialog or control (control DIALOG ID). \\n is a line\n"
                          "# break, \\t a tab; quotes keep blanks at the ends. Keep the %\n"
@@ -32,6 +37,7 @@ int main(int argc, char** argv)
         existing = std::move(*file);
         for (const std::string& problem : existing.problems)
             std::fprintf(stderr, "%s: %s\n", argv[1], problem.c_str());
+        accepted = AcceptedTranslations(existing.texts, nullptr);
         // The file's own first comment lines describe it.
         std::ifstream in(argv[1]);
         std::string line;
@@ -41,6 +47,14 @@ int main(int argc, char** argv)
         if (!own.empty())
             header = own;
     }
+    const auto text = [&accepted](unsigned id) {
+        const auto found = accepted.find(id);
+        const char* english = EnglishString(id);
+        return found != accepted.end() ? found->second : std::string(english != nullptr ? english : "");
+    };
+    for (const MnemonicClash& clash : FindMnemonicClashes(text))
+        std::fprintf(stderr, "velmo-lang-template: %s: warning: %s\n", argc > 1 ? argv[1] : "English",
+                     DescribeClash(clash).c_str());
     std::fputs(header.c_str(), stdout);
     for (size_t i = 0; i < kEnglishStringCount; ++i) {
         const StringEntry& entry = kEnglishStrings[i];

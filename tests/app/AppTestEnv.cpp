@@ -1,5 +1,6 @@
 #include "tests/app/AppTestEnv.h"
 
+#include "tests/support/PlacementOracle.h"
 #include "tests/support/RafBuilder.h"
 
 #include <QCoreApplication>
@@ -141,6 +142,26 @@ std::string WriteSceneRaf(const std::string& dir, const std::string& name, int r
     recipe.frames = {frame};
     recipe.previewWidth = 160;
     recipe.previewHeight = 120;
+    const std::string path = dir + "/" + name;
+    return WriteRaf(path, recipe) ? path : std::string();
+}
+
+std::string WriteCheckerRaf(const std::string& dir, const std::string& name, int cell)
+{
+    PlacementCase checker;
+    checker.name = "checker";
+    checker.model = "FinePix S3Pro";
+    checker.formatCode = "2002"; // one frame
+    checker.scene = [cell](int, int row, int column, int colour) {
+        const bool light = ((row / cell) + (column / cell)) % 2 == 0;
+        // Grey under the camera's daylight preset: raw R and B below G.
+        const float g = light ? 9000.0f : 1200.0f;
+        return uint16_t(colour == 1 ? g : g * 0.7f);
+    };
+    PlacementPrediction placed;
+    RafFileSpec recipe = PlacementRecipe(checker, placed);
+    recipe.previewWidth = 160;
+    recipe.previewHeight = 106;
     const std::string path = dir + "/" + name;
     return WriteRaf(path, recipe) ? path : std::string();
 }

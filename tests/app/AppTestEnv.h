@@ -98,6 +98,10 @@ std::string WriteSmallRaf(const std::string& dir, const std::string& name);
 // A FinePix S5500 file (2304 samples a row) of `rows` rows with a coloured
 // scene (sky, field, a red disc, a yellow square, a grey wedge) at dir/name.
 std::string WriteSceneRaf(const std::string& dir, const std::string& name, int rows);
+// A FinePix S3Pro file (one frame, 3:2, family 7: the previews show it
+// between black bands) whose picture is a grey checkerboard of cell x cell
+// pixels, at dir/name.
+std::string WriteCheckerRaf(const std::string& dir, const std::string& name, int cell);
 // The sample picture: the build's sample file when there is one, else a
 // 2304 x 1728 scene file (WriteSceneRaf) written into dir.
 std::string SampleRafPath(const std::string& dir);

@@ -36,6 +36,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -385,6 +386,66 @@ private slots:
             if (c.text)
                 QVERIFY2(ui.text.value_or("") == *c.text, qPrintable(QString::fromStdString(ui.text.value_or("(none)")) + " " + c.name));
         }
+    }
+
+    void HalfStrengthShowsItsOwnCheckInTheMenu()
+    {
+        AppRun run;
+        CMainFrame& frame = run.Frame();
+        QMenu* menu = nullptr;
+        for (QAction* a : frame.menuBar()->actions())
+            if (a->menu() != nullptr && a->text() == StringText(IDS_POPUP_PARAMETERS))
+                menu = a->menu();
+        QVERIFY(menu != nullptr);
+        auto item = [menu](unsigned id) {
+            for (QAction* a : menu->actions())
+                if (ActionCommandId(a) == id)
+                    return a;
+            return static_cast<QAction*>(nullptr);
+        };
+        QAction* vivid = item(ID_VIVID_COLOR);
+        QAction* green = item(ID_GREEN_ENHANCER);
+        QVERIFY(vivid != nullptr && green != nullptr);
+        // The menu as the screen shows it; the check column of an item.
+        auto shown = [&] {
+            menu->popup(QPoint(40, 40));
+            menu->setActiveAction(nullptr);
+            ProcessEvents(20);
+            const QImage image =
+                menu->screen()->grabWindow(menu->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            menu->hide();
+            ProcessEvents();
+            return image;
+        };
+        auto checkColumn = [menu](const QImage& image, QAction* a) {
+            const QRect r = menu->actionGeometry(a);
+            return image.copy(QRect(r.left(), r.top(), r.height(), r.height()));
+        };
+
+        // Vivid on, the green enhancer at half strength, each by its command.
+        frame.ExecuteCommand(ID_VIVID_COLOR);
+        frame.ExecuteCommand(ID_GREEN_ENHANCER);
+        frame.ExecuteCommand(ID_GREEN_ENHANCER);
+        QCOMPARE(run.Doc().Edit().Params().iEnhColor, 1);
+        QCOMPARE(run.Doc().Edit().Params().iEnhGreen, 2);
+        const QImage half = shown();
+        const QString shot = QStringLiteral(VELMO_BINARY_DIR "/velmo-menu-half-check.png");
+        QVERIFY(half.save(shot));
+        qInfo("screenshot: %s (%dx%d)", qPrintable(shot), half.width(), half.height());
+        QVERIFY2(checkColumn(half, green) != checkColumn(half, vivid), "half looks like on");
+        // Back to on, then off: the same look as the other item in that state.
+        frame.ExecuteCommand(ID_GREEN_ENHANCER);
+        frame.ExecuteCommand(ID_GREEN_ENHANCER);
+        QCOMPARE(run.Doc().Edit().Params().iEnhGreen, 1);
+        const QImage on = shown();
+        QCOMPARE(checkColumn(on, green), checkColumn(on, vivid));
+        frame.ExecuteCommand(ID_VIVID_COLOR);
+        frame.ExecuteCommand(ID_VIVID_COLOR);
+        QCOMPARE(run.Doc().Edit().Params().iEnhColor, 0);
+        const QImage off = shown();
+        QVERIFY(checkColumn(off, vivid) != checkColumn(off, green));
+        QVERIFY2(checkColumn(off, vivid) != checkColumn(half, green), "half looks like off");
+        QVERIFY(green->isChecked() && !vivid->isChecked());
     }
 
     void WithoutAnImageNoCommandFailsOrWrites()

@@ -10,13 +10,42 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTest>
+#include <QWindow>
+
+#include <algorithm>
 
 #include <cstring>
 
 namespace velmo::test {
 
 namespace {
+
+// Records the order of the Show events of the frame and its palettes.
+class ShowOrder final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show &&
+            (qobject_cast<QMainWindow*>(watched) != nullptr || dynamic_cast<CPaletteDock*>(watched) != nullptr))
+            shown.push_back(watched);
+        return false;
+    }
+    int First(const QObject* o) const
+    {
+        const auto at = std::find(shown.begin(), shown.end(), o);
+        return at == shown.end() ? -1 : int(at - shown.begin());
+    }
+    int Last(const QObject* o) const
+    {
+        const auto at = std::find(shown.rbegin(), shown.rend(), o);
+        return at == shown.rend() ? -1 : int(shown.rend() - at) - 1;
+    }
+
+private:
+    std::vector<const QObject*> shown;
+};
 
 std::vector<uint8_t> RectBytes(int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
@@ -129,7 +158,113 @@ private slots:
         ProcessEvents();
         QVERIFY(!frame.IsFullMode());
         QCOMPARE(view.size(), QSize(512, 384));
-        QCOMPARE(frame.minimumSize(), frame.maximumSize()); // no sizing border
+        QCOMPARE(frame.minimumSize(), frame.size()); // the normal size again
+    }
+
+    void WindowManagerMayMaximiseAndAMaximiseEntersFullMode()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.arguments = {WriteSmallRaf(dir.path(), "DSCF0006.RAF")};
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        CVelmoView& view = *frame.GetActiveView();
+        QWindow* window = frame.windowHandle();
+        QVERIFY(window != nullptr);
+        // What the window manager reads: the caption's buttons from the
+        // window flags, and the size constraints. It offers maximise only
+        // when the maximum lies above the minimum.
+        for (const Qt::WindowType hint : {Qt::WindowTitleHint, Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint,
+                                          Qt::WindowMaximizeButtonHint, Qt::WindowCloseButtonHint})
+            QVERIFY2(window->flags().testFlag(hint), qPrintable(QString::number(int(hint), 16)));
+        QVERIFY(!frame.IsFullMode());
+        QCOMPARE(window->minimumSize(), frame.size()); // the normal size is the least
+        QVERIFY(window->maximumSize().width() > frame.width() && window->maximumSize().height() > frame.height());
+
+        // The window manager maximises: full mode, and the frame stays maximised.
+        window->setWindowStates(Qt::WindowMaximized);
+        ProcessEvents(20);
+        QVERIFY(frame.IsFullMode());
+        QVERIFY(frame.isMaximized());
+        QVERIFY(frame.statusBar()->isSizeGripEnabled());
+        QCOMPARE(view.DisplayWidth(), (std::min(view.width(), view.height() * 4 / 3) + 3) & ~3);
+
+        // A preview size leaves it: the window is restored to the size that
+        // shows the preview, and may be maximised again.
+        frame.ExecuteCommand(ID_PREVIEW_SIZE_FIRST);
+        ProcessEvents(20);
+        QVERIFY(!frame.IsFullMode());
+        QVERIFY(!frame.isMaximized());
+        QCOMPARE(view.size(), QSize(512, 384));
+        QCOMPARE(window->minimumSize(), frame.size());
+        QVERIFY(window->maximumSize().width() > frame.width() && window->maximumSize().height() > frame.height());
+    }
+
+    void TurningToPortraitKeepsTheFrameOnTheDesktop()
+    {
+        const QRect desktop(0, 0, 1600, 1000);
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.desktop = [desktop] { return desktop; };
+        setup.arguments = {WriteSmallRaf(dir.path(), "DSCF0007.RAF")};
+        AppRun run(setup);
+        CMainFrame& frame = run.Frame();
+        // Near the desktop's lower right corner.
+        const QSize before = frame.frameGeometry().size();
+        frame.move(desktop.right() - before.width() - 20, desktop.bottom() - before.height() - 10);
+        ProcessEvents(20);
+        QVERIFY(desktop.contains(frame.frameGeometry()));
+        const int left = frame.frameGeometry().left();
+
+        frame.ExecuteCommand(ID_ROTATE_RIGHT);
+        ProcessEvents(20);
+        QCOMPARE(frame.GetActiveView()->size(), QSize(384, 512));
+        QVERIFY(frame.frameGeometry().height() > before.height());
+        const auto describe = [&frame] {
+            const QRect r = frame.frameGeometry();
+            return QStringLiteral("%1,%2 %3x%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+        };
+        QVERIFY2(desktop.contains(frame.frameGeometry()), qPrintable(describe()));
+        QCOMPARE(frame.frameGeometry().left(), left); // moved up only, as far as needed
+        QCOMPARE(frame.frameGeometry().bottom(), desktop.bottom());
+        frame.ExecuteCommand(ID_ROTATE_NONE);
+        ProcessEvents(20);
+        QVERIFY2(desktop.contains(frame.frameGeometry()), qPrintable(describe()));
+    }
+
+    void FloatingPalettesStayToolWindowsAboveTheFrameAfterARestart()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.settingsPath = dir.File("Velmo.ini");
+        {
+            AppRun run(setup);
+            run.Frame().ExecuteCommand(ID_FLOAT_PALETTES);
+            QVERIFY(run.Frame().FloatingPalettes());
+            run.Quit();
+        }
+        // The order in which the frame and the palettes go on screen: a
+        // window manager keeps a tool window above its frame when the frame
+        // was there first.
+        ShowOrder order;
+        QCoreApplication::instance()->installEventFilter(&order);
+        AppRun run(setup);
+        ProcessEvents(50);
+        QCoreApplication::instance()->removeEventFilter(&order);
+        CMainFrame& frame = run.Frame();
+        QVERIFY(frame.FloatingPalettes());
+        const int frameShown = order.First(&frame);
+        QVERIFY(frameShown >= 0);
+        for (const unsigned id : {ID_VIEW_PARAMTAB, ID_VIEW_HISTOGRAM, ID_VIEW_MAGNIFIER, ID_VIEW_CURVE, ID_VIEW_EXIF}) {
+            CPaletteDock* palette = frame.Palette(id);
+            const QByteArray name = palette->objectName().toUtf8();
+            QVERIFY2(palette->isFloating() && palette->isVisible(), name);
+            QVERIFY2(palette->windowType() == Qt::Tool, name);
+            QVERIFY2(palette->windowHandle() != nullptr && palette->windowHandle()->transientParent() ==
+                                                                frame.windowHandle(),
+                     name);
+            QVERIFY2(order.Last(palette) > frameShown, name);
+        }
     }
 
     void StoredWindowPositionIsCheckedAgainstTheScreens()

@@ -14,6 +14,7 @@
 #include "platform/gui/QtMenus.h"
 #include "platform/gui/StatusProgress.h"
 #include "res/LanguageFile.h"
+#include "res/MenuMnemonics.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "tests/app/AppTest.h"
@@ -310,7 +311,7 @@ private slots:
         QStringList titles;
         for (QAction* a : run.Frame().menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Parameter", "A&usgabe", "&Beschnitt",
+        QCOMPARE(titles, (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Parameter", "A&usgabe", "Be&schnitt",
                                       "&Hilfe"}));
 
         CVelmoView& view = *run.Frame().GetActiveView();
@@ -341,6 +342,43 @@ private slots:
             QVERIFY(dialog.grab().save(Shot(QStringLiteral("velmo-about-de.png"))));
         });
         QVERIFY(shown);
+    }
+
+    // Two items of one menu on the same access key: the key reaches only
+    // the first. The shipped German file has none; the English texts stand
+    // as the program gives them, and their clashes are listed as warnings.
+    void AccessKeysOfOneMenuStayApart()
+    {
+        const std::optional<LanguageFile> german =
+            ReadLanguageFile(LanguageFilePath(VELMO_BINARY_DIR "/app/velmo", 0x407));
+        QVERIFY(german.has_value());
+        const std::map<unsigned, std::string> accepted = AcceptedTranslations(german->texts, nullptr);
+        auto texts = [](const std::map<unsigned, std::string>* translated) {
+            return [translated](unsigned id) {
+                if (translated != nullptr)
+                    if (const auto found = translated->find(id); found != translated->end())
+                        return found->second;
+                const char* english = EnglishString(id);
+                return std::string(english != nullptr ? english : "");
+            };
+        };
+        QStringList clashes;
+        for (const MnemonicClash& clash : FindMnemonicClashes(texts(&accepted)))
+            clashes << QString::fromStdString(DescribeClash(clash));
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+        for (const MnemonicClash& clash : FindMnemonicClashes(texts(nullptr)))
+            qWarning("English: %s", DescribeClash(clash).c_str());
+
+        // The menu bar in German, as it is built: one title per key.
+        AppRun::Setup setup;
+        setup.programPath = VELMO_BINARY_DIR "/app/velmo";
+        setup.presets = [](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "Language", 0x407); };
+        AppRun run(setup);
+        QCOMPARE(run.App().CurrentLanguage(), 0x407);
+        QStringList keys;
+        for (QAction* a : run.Frame().menuBar()->actions())
+            keys << QString::fromStdString(MnemonicOf(a->text().toStdString()));
+        QCOMPARE(keys, (QStringList{"d", "b", "a", "p", "u", "s", "h"}));
     }
 
     // The parameter palettes in German: the groups', units' and buttons'

@@ -216,13 +216,19 @@ private slots:
         QCOMPARE(run.Messages().calls.size(), size_t(3)); // each failure said why
     }
 
-    void EmptyDocumentHasTheBlankTitle()
+    void EmptyDocumentIsTitledWithTheProgramsNameAlone()
     {
+        TempDir dir;
         AppRun run;
-        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo -  "));
+        // No dash before a blank document title.
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo"));
         QVERIFY(!run.Doc().HasImage());
         QVERIFY(run.Frame().isVisible());
         QVERIFY(run.Frame().acceptDrops());
+        QVERIFY(run.App().OpenDocumentFile(WriteSmallRaf(dir.path(), "DSCF0003.RAF")) != nullptr);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo - DSCF0003.RAF"));
+        run.Frame().ExecuteCommand(ID_FILE_NEW);
+        QCOMPARE(run.Frame().windowTitle(), QStringLiteral("velmo"));
     }
 
     void NumericLocaleIsC()

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 
 namespace velmo::test {
@@ -191,21 +192,48 @@ private slots:
             int cw, ch;
             bool portrait;
             int zoom, ow, oh;
+            bool letterboxed;
             int width, height;
+            bool pictureOnly;
         } cases[] = {
-            {"wide window: 4:3 by the height", 1000, 600, false, 0, 0, 0, 800, 600},
-            {"tall window: the width rounded up to 4", 801, 900, false, 0, 0, 0, 804, 600},
-            {"portrait: 3:4", 1000, 600, true, 0, 0, 0, 452, 600},
-            {"zoom 200% of the output size", 1000, 600, false, 200, 2142, 1440, 4284, 2880},
-            {"zoom 50%", 1000, 600, false, 50, 2142, 1440, 1071, 720},
-            {"zoom without an output size fits", 1000, 600, false, 300, 0, 0, 800, 600},
-            {"no client area", 0, 0, false, 0, 0, 0, 1, 1},
+            {"wide window: 4:3 by the height", 1000, 600, false, 0, 0, 0, false, 800, 600, false},
+            {"tall window: the width rounded up to 4", 801, 900, false, 0, 0, 0, false, 804, 600, false},
+            {"portrait: 3:4", 1000, 600, true, 0, 0, 0, false, 452, 600, false},
+            {"zoom 200% of the output size", 1000, 600, false, 200, 2142, 1440, false, 4284, 2880, false},
+            {"zoom 50%", 1000, 600, false, 50, 2142, 1440, false, 1071, 720, false},
+            {"zoom without an output size fits", 1000, 600, false, 300, 0, 0, false, 800, 600, false},
+            {"no client area", 0, 0, false, 0, 0, 0, false, 1, 1, false},
+            // A 3:2 picture in its 4:3 frame: the frame at the output's width.
+            {"3:2 at 200%: the frame around it", 1000, 600, false, 200, 2142, 1440, true, 4284, 3213, true},
+            {"3:2 at 50%", 1000, 600, false, 50, 2142, 1440, true, 1071, 803, true},
+            {"3:2 turned at 100%: the frame at its height", 1000, 600, true, 100, 1440, 2142, true, 1606, 2142, true},
+            {"3:2 fitted: the 4:3 frame as always", 1000, 600, false, 0, 2142, 1440, true, 800, 600, false},
+            {"a letterboxed 4:3 output (preview size) as it is", 1000, 600, false, 100, 512, 384, true, 512, 384,
+             false},
         };
         for (const Case& c : cases) {
-            const DisplaySize d = FullModeDisplaySize(c.cw, c.ch, c.portrait, c.zoom, c.ow, c.oh);
-            QVERIFY2(d.width == c.width && d.height == c.height,
-                     QByteArray(c.label) + ": " + QByteArray::number(d.width) + "x" + QByteArray::number(d.height));
+            const DisplaySize d = FullModeDisplaySize(c.cw, c.ch, c.portrait, c.zoom, c.ow, c.oh, c.letterboxed);
+            QVERIFY2(d.width == c.width && d.height == c.height && d.pictureOnly == c.pictureOnly,
+                     QByteArray(c.label) + ": " + QByteArray::number(d.width) + "x" + QByteArray::number(d.height) +
+                         (d.pictureOnly ? " picture only" : ""));
         }
+        // The shown area of a 3:2 frame is the band the picture fills.
+        ViewGeometry g;
+        g.displayWidth = 4284;
+        g.displayHeight = 3213;
+        g.cameraFamily = 7;
+        g.imageWidth = 2142;
+        g.imageHeight = 1440;
+        g.pictureOnly = true;
+        const Rect shown = g.ShownArea();
+        QVERIFY2(shown.left == 0 && shown.right == 4284 && std::abs(shown.Height() - 2880) <= 2,
+                 qPrintable(QStringLiteral("%1 x %2 from row %3")
+                                .arg(shown.Width())
+                                .arg(shown.Height())
+                                .arg(shown.top)));
+        QVERIFY(std::abs(shown.top - (3213 - shown.bottom)) <= 1); // centred
+        g.pictureOnly = false;
+        QVERIFY(g.ShownArea().top == 0 && g.ShownArea().bottom == 3213);
     }
 
     void UnitFrameAndBounds()

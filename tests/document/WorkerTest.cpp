@@ -357,6 +357,41 @@ TEST_F(WorkerFixture, FullPreviewBitmapForTheView)
     EXPECT_EQ(image->height, kFullW);
 }
 
+// The 3:2 cameras' full preview holds the picture in a 4:3 frame between
+// black bands: the bitmap for a smaller output keeps the frame's shape
+// (the view draws it over a frame of that shape) instead of squeezing the
+// frame into the picture's 3:2; other cameras keep the output size.
+TEST(WorkerBitmap, ThreeTwoPictureKeepsItsFrame)
+{
+    struct Case {
+        const char* label;
+        int family;
+        int rotate;
+        int width, height;
+    } cases[] = {
+        {"3:2 camera", 7, 0, 1024, 768},
+        {"3:2 camera turned", 1, 1, 768, 1024},
+        {"4:3 camera with the same picture", 0, 0, 1024, 682},
+    };
+    for (const Case& c : cases) {
+        test::ScopedSettings settings;
+        test::WorkerHost host;
+        CVelmoDoc doc(&host);
+        test::PrepareSyntheticDocument(doc, 1280, 960, false, 1365, c.family);
+        doc.SetSizeMode(10); // half the 2048 x 1365 picture: 1024 x 682
+        doc.Edit().SetField(ParamField::rotate, c.rotate);
+        Bytes bits(size_t(CVelmoDoc::kPreviewWidth) * CVelmoDoc::kPreviewHeight * 3);
+        doc.DevelopPreview(bits.data());
+        ASSERT_TRUE(host.WaitForReady(1)) << c.label;
+        ASSERT_TRUE(test::WaitForWorkerIdle(doc)) << c.label;
+        host.fullScreen = {4096, 4096};
+        const auto image = doc.MakeFullPreviewBitmap();
+        ASSERT_NE(image, nullptr) << c.label;
+        EXPECT_EQ(image->width, c.width) << c.label;
+        EXPECT_EQ(image->height, c.height) << c.label;
+    }
+}
+
 TEST(WorkerLoad, ARawFileGetsItsFullPreviewAfterLoading)
 {
     test::ScopedSettings settings;
