@@ -65,21 +65,19 @@ int AppDocHost::StatusBarProgress::Report(int percent, const char* label)
 
 void AppDocHost::PostWorkerProgress(int percent, const std::string& label)
 {
-    CMainFrame* f = frame.load();
-    if (f == nullptr)
-        return;
-    // Queued on the frame: dropped when the frame is gone before it runs.
-    QMetaObject::invokeMethod(
-        f, [f, percent, label] { f->OnDevelopProgress(percent, label); }, Qt::QueuedConnection);
+    // Dropped when the frame is gone before it runs.
+    handOff->Post([this, percent, label] {
+        if (CMainFrame* f = frame.load())
+            f->OnDevelopProgress(percent, label);
+    });
 }
 
 void AppDocHost::PostFullPreviewReady()
 {
-    CMainFrame* f = frame.load();
-    if (f == nullptr)
-        return;
-    QMetaObject::invokeMethod(
-        f, [f] { f->OnFullPreviewReady(); }, Qt::QueuedConnection);
+    handOff->Post([this] {
+        if (CMainFrame* f = frame.load())
+            f->OnFullPreviewReady();
+    });
 }
 
 void AppDocHost::SetStatusText(const std::string& text)

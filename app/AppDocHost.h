@@ -5,7 +5,10 @@
 
 #include "document/DocHost.h"
 
+#include "platform/gui/ThreadHandOff.h"
+
 #include <atomic>
+#include <memory>
 
 namespace velmo {
 
@@ -69,6 +72,8 @@ private:
     std::atomic<CMainFrame*> frame{nullptr};
     CVelmoDoc* doc = nullptr;
     StatusBarProgress progress{*this};
+    // The worker's reports, run on this host's thread.
+    std::unique_ptr<ThreadHandOff> handOff = std::make_unique<ThreadHandOff>();
 };
 
 } // namespace velmo

@@ -20,6 +20,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace velmo {
 
@@ -336,8 +337,12 @@ void CDocCommands::BuildSideFileCommands()
         OnCommand(f.loadId, [this, &f](unsigned) {
             const std::string path =
                 ChooseOpenFile(&frame, LoadString(f.loadTitle), f.filter, doc.Paths().*f.remembered);
+            // std::invoke rather than (doc.*f.load)(path): GCC 12's UBSan
+            // checks a stale register instead of this for a member-pointer
+            // call on a member reached through a lambda's captured this,
+            // and stops the program with a false report.
             if (!path.empty())
-                (doc.*f.load)(path);
+                std::invoke(f.load, doc, path);
         });
         OnCommand(f.saveId, [this, &f](unsigned) {
             std::string initial = doc.Paths().*f.remembered;
@@ -345,7 +350,7 @@ void CDocCommands::BuildSideFileCommands()
                 initial = doc.MakeOutputFileName(doc.SourcePath(), f.kind);
             std::string path;
             if (ChooseSaveFile(&frame, LoadString(f.saveTitle), f.filter, initial, path))
-                (doc.*f.save)(path);
+                std::invoke(f.save, doc, path);
         });
     }
     OnCommand(ID_SAVE_PARAMS, [this](unsigned) { doc.OnSaveParameters(); });

@@ -165,6 +165,12 @@ std::unique_ptr<CMainFrame> CMainFrame::Create(CVelmoApp& app, CVelmoDoc& doc, A
 
 CMainFrame::~CMainFrame()
 {
+    // QWidget's destructor, which runs after this one, closes a window still
+    // on screen and takes the palettes and toolbars down: their visibility
+    // and dock signals must not reach this frame then.
+    layoutTimer.stop();
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     SettingsStore& s = Settings();
     s.WriteProfileInt(kS, "PreviewSize", previewSize);
     s.WriteProfileInt(kS, "PreviewFull", previewFull);

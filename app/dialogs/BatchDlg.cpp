@@ -478,18 +478,15 @@ void CBatchDlg::OnStart()
     // dialog's thread (and dropped if the dialog is gone).
     BatchRunner::Events events;
     events.fileStarted = [this](size_t index, const std::string& input) {
-        QMetaObject::invokeMethod(this, [this, index, input] { OnFileStarted(index, input); }, Qt::QueuedConnection);
+        handOff.Post([this, index, input] { OnFileStarted(index, input); });
     };
     events.progress = [this](int percent, const std::string& label) {
-        QMetaObject::invokeMethod(this, [this, percent, label] { OnProgress(percent, label); },
-                                  Qt::QueuedConnection);
+        handOff.Post([this, percent, label] { OnProgress(percent, label); });
     };
     events.fileFinished = [this](const BatchFileResult& result) {
-        QMetaObject::invokeMethod(this, [this, result] { OnFileFinished(result); }, Qt::QueuedConnection);
+        handOff.Post([this, result] { OnFileFinished(result); });
     };
-    events.finished = [this](bool aborted) {
-        QMetaObject::invokeMethod(this, [this, aborted] { OnFinished(aborted); }, Qt::QueuedConnection);
-    };
+    events.finished = [this](bool aborted) { handOff.Post([this, aborted] { OnFinished(aborted); }); };
 
     running = true;
     runFiles = inputs.size();

@@ -11,6 +11,7 @@
 
 #include "document/BatchConvert.h"
 #include "platform/gui/HeldButton.h"
+#include "platform/gui/ThreadHandOff.h"
 
 #include <QDialog>
 #include <QImage>
@@ -135,6 +136,8 @@ private:
     void OnFinished(bool aborted);
 
     CVelmoDoc& doc;
+    // Declared before the runner: destroyed after its thread has ended.
+    ThreadHandOff handOff;
     BatchRunner runner;
     bool running = false;
     bool closeWhenStopped = false;

@@ -255,18 +255,23 @@ int main(int argc, char** argv)
     std::string output, header;
     bool compressed = false;
     bool usage = false;
+    constexpr char kUsage[] = "usage: velmo-make-sample OUTPUT.RAF [--compressed | --header CAMERA.RAF]\n";
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--compressed") == 0)
             compressed = true;
         else if (std::strcmp(argv[i], "--header") == 0 && i + 1 < argc)
             header = argv[++i];
-        else if (output.empty())
+        else if (output.empty() && argv[i][0] != '-')
             output = argv[i];
         else
             usage = true;
     }
     if (output.empty() || usage || (compressed && !header.empty())) {
-        std::fprintf(stderr, "usage: velmo-make-sample OUTPUT.RAF [--compressed | --header CAMERA.RAF]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const velmo::CameraModelInfo* model = velmo::FindCameraModel(kModel);

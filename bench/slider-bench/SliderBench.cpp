@@ -2,13 +2,16 @@
 // parameters palette through 100 positions with "Prv" checked (every thumb
 // move develops) and prints the median and the worst time from the value
 // change to the repainted preview. Without FILE it opens the build's sample
-// file (velmo-sample.RAF, written by velmo-make-sample). Runs on the
-// offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// file (velmo-sample.RAF, written by velmo-make-sample). The file is opened
+// as the program opens its command-line file, after the window's first
+// paint. Runs on the offscreen platform unless QT_QPA_PLATFORM says
+// otherwise; exits 0 after a drag, 1 when the file does not open.
 #include "app/MainFrame.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
 #include "app/palettes/ParamTabBar.h"
 #include "document/VelmoDoc.h"
+#include "platform/core/XdgAssociation.h"
 #include "platform/gui/ProcessLauncher.h"
 #include "platform/gui/TrackBar.h"
 #include "platform/gui/TrackBarCodes.h"
@@ -22,6 +25,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,20 +35,36 @@
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs("usage: velmo-slider-bench [FILE.RAF]\n", stdout);
+        return 0;
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_NUMERIC", "C", 1);
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const std::string file = argc > 1 ? argv[1] : VELMO_BENCH_SAMPLE;
 
+    // Settings and the desktop's file registration in a folder of this run:
+    // the bench leaves the user's own untouched.
     QTemporaryDir settingsDir;
+    velmo::XdgAssociationBackend desktop({settingsDir.filePath(QStringLiteral("data")).toStdString(),
+                                          settingsDir.filePath(QStringLiteral("config")).toStdString(),
+                                          {}});
     velmo::QtProcessLauncher launcher;
     velmo::CVelmoApp::Options options;
     options.launcher = &launcher;
+    options.association = &desktop;
     options.settingsPath = settingsDir.filePath(QStringLiteral("Velmo.ini")).toStdString();
     options.installMessageBoxes = false;
     velmo::CVelmoApp app(options);
-    if (!app.InitInstance({file}) || app.Document() == nullptr || !app.Document()->HasImage()) {
+    // The program opens its command-line file after the window's first paint.
+    const bool started = app.InitInstance({file});
+    QElapsedTimer opening;
+    opening.start();
+    while (started && app.CommandLineOpenPending() && opening.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!started || app.Document() == nullptr || !app.Document()->HasImage()) {
         std::fprintf(stderr, "velmo-slider-bench: cannot open %s\n", file.c_str());
         app.Shutdown();
         return 1;

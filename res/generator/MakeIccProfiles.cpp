@@ -179,8 +179,13 @@ std::string CppArray(const MatrixProfile& p, const std::vector<uint8_t>& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: velmo-make-icc RES_DIR\n");
+    constexpr char kUsage[] = "usage: velmo-make-icc RES_DIR\n";
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string resDir = argv[1];

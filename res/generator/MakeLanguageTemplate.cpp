@@ -24,6 +24,10 @@ int main(int argc, char** argv)
                          "# string, menu, text, dialog or control (control DIALOG ID). \\n is a line\n"
                          "# break, \\t a tab; quotes keep blanks at the ends. Keep the %\n"
                          "# conversions and the number of '|' items of the English text.\n";
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs("usage: velmo-lang-template [FILE.lang]\n", stdout);
+        return 0;
+    }
     if (argc > 1) {
         std::optional<LanguageFile> file = ReadLanguageFile(argv[1]);
         if (!file) {

@@ -328,6 +328,33 @@ private slots:
         QCOMPARE(frame.geometry().size(), placed.size());
     }
 
+    // The program ending with its window still on screen (no close first):
+    // the frame's destruction closes the window and hides the palettes, and
+    // their visibility signals must not reach the frame half destroyed (an
+    // error of the sanitizer build), docked, tabbed or floating.
+    void ShutdownWithTheWindowAndPalettesOnScreen()
+    {
+        for (const bool floating : {false, true}) {
+            AppRun::Setup setup;
+            setup.presets = [floating](SettingsStore& s) {
+                s.WriteProfileInt(kSettingsSection, "FlaotPalettes", floating ? 1 : 0);
+            };
+            AppRun run(setup);
+            CMainFrame& frame = run.Frame();
+            for (const unsigned id : {ID_VIEW_SELCOLOR, ID_VIEW_LENS, ID_VIEW_FREECURVE})
+                frame.Palette(id)->show();
+            // Two docked palettes in one tabbed group, as a drag makes them.
+            if (!floating)
+                frame.tabifyDockWidget(frame.Palette(ID_VIEW_EXIF), frame.Palette(ID_VIEW_CURVE));
+            ProcessEvents();
+            for (const unsigned id : {ID_VIEW_SELCOLOR, ID_VIEW_LENS, ID_VIEW_FREECURVE, ID_VIEW_HISTOGRAM}) {
+                QVERIFY(frame.Palette(id)->isVisible());
+                QCOMPARE(frame.Palette(id)->isFloating(), floating || id != ID_VIEW_HISTOGRAM);
+            }
+            run.FinishShutdown();
+        }
+    }
+
     void LayoutOfAnotherVersionIsReplacedByTheDefault()
     {
         TempDir dir;

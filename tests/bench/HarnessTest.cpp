@@ -92,5 +92,37 @@ TEST(Harness, PreviewOntoAFullDiskFailsAndLeavesNoFile)
     EXPECT_TRUE(left.empty()) << left.front();
 }
 
+// Every harness and generator of the build answers --help (and -h) with its
+// usage on standard output and exit status 0, writing no file: the working
+// directory it runs in stays empty.
+TEST(Harness, EveryHarnessAnswersHelpWithItsUsageAndWritesNothing)
+{
+    struct Harness {
+        const char* name;
+        std::string path;
+    };
+    std::vector<Harness> harnesses = {
+        {"velmo-bench", kBench},
+        {"velmo-make-sample", VELMO_MAKE_SAMPLE_PATH},
+        {"velmo-make-icc", VELMO_MAKE_ICC_PATH},
+        {"velmo-lang-template", VELMO_LANG_TEMPLATE_PATH},
+    };
+#ifdef VELMO_SLIDER_BENCH_PATH
+    harnesses.push_back({"velmo-slider-bench", VELMO_SLIDER_BENCH_PATH});
+#endif
+    const fs::path home = fs::current_path();
+    for (const Harness& h : harnesses)
+        for (const char* option : {"--help", "-h"}) {
+            SCOPED_TRACE(std::string(h.name) + " " + option);
+            test::TempDir dir;
+            fs::current_path(dir.path());
+            const test::ToolOutput run = test::RunTool(h.path, {option});
+            fs::current_path(home);
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_EQ(run.out.rfind(std::string("usage: ") + h.name, 0), 0u) << run.out;
+            EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{});
+        }
+}
+
 } // namespace
 } // namespace velmo

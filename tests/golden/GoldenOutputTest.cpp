@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -729,6 +730,18 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool kThreadSanitized = true;
+#else
+constexpr bool kThreadSanitized = false;
+#endif
+#else
+constexpr bool kThreadSanitized = false;
+#endif
+
 // Sensors of a fixed size (the sample included): millions of pixels.
 bool IsLarge(const GoldenCase& c)
 {
@@ -822,7 +835,14 @@ TEST_P(Golden, OutputsMatchTheRecordedChecksums)
         { OutputOptions o = doc.Output(); o.jpegQuality = c.params->jpegQuality; doc.SetOutputOptions(o); }
         { OutputOptions o = doc.Output(); o.jpegProgressive = c.params->jpegProgressive; doc.SetOutputOptions(o); }
         const std::string target = dir.File("out.RAF");
-        for (int size : c.sizes) {
+        // ThreadSanitizer looks for races between the rows that the cores
+        // share, which every size shows alike: a large frame is developed
+        // there at the smaller of its two sizes only (the larger code; the
+        // other builds check both sizes).
+        std::vector<int> sizes(std::begin(c.sizes), std::end(c.sizes));
+        if (kThreadSanitized && IsLarge(c))
+            sizes = {std::max(c.sizes[0], c.sizes[1])};
+        for (int size : sizes) {
             doc.SetSizeMode((doc.Output().sizeMode & 8) | size);
             const std::string sizeName = SizeName(doc.Output().sizeMode);
             for (int format = 0; format < 5; ++format) {
