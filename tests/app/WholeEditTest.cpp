@@ -4,7 +4,6 @@
 // its dialog, a batch with a bad file, a change of language with its
 // restart, and the restarted program quit again. The sanitizer build runs
 // it too: any report there ends the run with an error.
-#include "app/PaletteInterfaces.h"
 #include "app/VelmoView.h"
 #include "app/dialogs/BatchDlg.h"
 #include "app/dialogs/FileDialogs.h"
@@ -12,12 +11,13 @@
 #include "app/palettes/FreeCurvePanel.h"
 #include "app/palettes/LensEditor.h"
 #include "app/palettes/LensPanel.h"
+#include "app/palettes/PaletteInterfaces.h"
 #include "app/palettes/ParamBar.h"
-#include "app/palettes/ParamControlTable.h"
 #include "app/palettes/ParamControls.h"
 #include "app/palettes/ParamTabBar.h"
 #include "app/palettes/SelColorPanel.h"
 #include "params/FreeCurveStore.h"
+#include "params/ParamFields.h"
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/TrackBar.h"
@@ -160,9 +160,7 @@ private slots:
         auto& tabbed = *dynamic_cast<CParamTabBar*>(frame.Palette(ID_VIEW_PARAMTAB));
         auto& classic = *dynamic_cast<CParamBar*>(frame.Palette(ID_VIEW_PARAMS));
         doc.Edit().SetSwitch(SwitchId::CheckPrv, kPrvOnRelease);
-        for (const ParamControl& c : ParamControlTable())
-            if (c.field == ParamField::saturation)
-                tabbed.ShowControl(c.row.editId);
+        QVERIFY(tabbed.ShowControl(ValueControlOf(ParamField::saturation)->id));
         DragToEnd(*tabbed.Controls().Unit(ParamField::saturation));
         const int saturation = doc.Edit().Params().saturation;
         QVERIFY(saturation > 100);
