@@ -162,6 +162,11 @@ CMagnifierBar::~CMagnifierBar()
     Settings().WriteProfileInt(kSettingsSection, "DockMagnifier", dockFlag ? 1 : 0);
 }
 
+void CMagnifierBar::SetReadoutCaption(CLevelCaption* caption)
+{
+    readoutCaption = caption;
+}
+
 void CMagnifierBar::OnImageEvent(DocImageEvent event)
 {
     switch (event) {

@@ -9,9 +9,9 @@
 // and the "MagnifierSize" and "Grid" switches.
 #pragma once
 
+#include "app/palettes/MagnifierModel.h"
 #include "app/palettes/PaletteDock.h"
 #include "app/palettes/PaletteInterfaces.h"
-#include "app/palettes/MagnifierModel.h"
 #include "develop/preview/FullPreviewBitmap.h"
 #include "document/DocImageEvents.h"
 #include "params/EditState.h"
@@ -41,7 +41,7 @@ public:
 
     // The caption the readout writes into (the histogram palette's; none:
     // the readout is only kept).
-    void SetReadoutCaption(CLevelCaption* caption) { readoutCaption = caption; }
+    void SetReadoutCaption(CLevelCaption* caption);
     // Tells whether the frame lays the palettes out floating, where the
     // dock check changes nothing.
     void SetFloatingLayoutTest(std::function<bool()> test) { floatingLayout = std::move(test); }
