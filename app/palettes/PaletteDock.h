@@ -8,7 +8,14 @@
 #include <QDockWidget>
 #include <QString>
 
+class QScrollArea;
+
 namespace velmo {
+
+// Keeps the scroll area at least as wide as the minimum of the pane it
+// shows, now and whenever the pane's layout changes (a font, a list filled
+// with longer items), so that a palette's controls are never cut at the side.
+void FitScrollToPane(QScrollArea* scroll);
 
 // What a palette may ask of the program around it, handed to it by the
 // frame that makes it: to run a command (its "L", "S" and "..." buttons,

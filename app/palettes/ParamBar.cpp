@@ -87,11 +87,8 @@ bool CParamBar::ShowControl(unsigned controlId)
 void CParamBar::ApplyFont()
 {
     CPaletteDock::ApplyFont();
-    if (auto* scroll = widget() != nullptr ? widget()->findChild<QScrollArea*>() : nullptr) {
-        if (scroll->widget() != nullptr)
-            scroll->setMinimumWidth(scroll->widget()->minimumSizeHint().width() +
-                                    scroll->verticalScrollBar()->sizeHint().width());
-    }
+    if (widget() != nullptr)
+        FitScrollToPane(widget()->findChild<QScrollArea*>());
 }
 
 } // namespace velmo

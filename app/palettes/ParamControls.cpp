@@ -160,11 +160,8 @@ QWidget* CParamControls::Make(unsigned id, QWidget* parent)
     default: break;
     }
     QWidget* control = MakeRowControl(row, parent);
-    if (auto* list = qobject_cast<QComboBox*>(control)) {
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(12);
+    if (auto* list = qobject_cast<QComboBox*>(control))
         list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
     if (row.kind == ControlKind::Radio)
         RadioGroupOf(row.field)->Add(qobject_cast<QAbstractButton*>(control));
     Register(control, row.id);

@@ -49,14 +49,6 @@ QScrollArea* Scrolled(QWidget* pane, QWidget* parent)
     return scroll;
 }
 
-void FitScrollWidth(QScrollArea* scroll)
-{
-    if (scroll == nullptr || scroll->widget() == nullptr)
-        return;
-    const int bar = scroll->verticalScrollBar()->sizeHint().width();
-    scroll->setMinimumWidth(scroll->widget()->minimumSizeHint().width() + bar + 2 * scroll->frameWidth());
-}
-
 } // namespace
 
 CParamTabBar::CParamTabBar(PaletteCommands paletteCommands, CVelmoDoc& document, const QString& caption, QWidget* parent)
@@ -301,7 +293,7 @@ void CParamTabBar::ApplyFont()
     if (stack == nullptr)
         return;
     for (int i = 0; i < stack->count(); ++i)
-        FitScrollWidth(qobject_cast<QScrollArea*>(stack->widget(i)));
+        FitScrollToPane(qobject_cast<QScrollArea*>(stack->widget(i)));
 }
 
 } // namespace velmo

@@ -60,6 +60,18 @@ QString RowCaption(const ControlRow& row)
     return QString::fromUtf8(row.caption);
 }
 
+namespace {
+
+// A drop-down list as wide as its longest item, at any font: whichever item
+// is chosen shows whole, and a layout never squeezes it narrower.
+class FittedList : public QComboBox {
+public:
+    explicit FittedList(QWidget* parent) : QComboBox(parent) { setSizeAdjustPolicy(QComboBox::AdjustToContents); }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+} // namespace
+
 void SetupRowControl(QWidget* control, const ControlRow& row)
 {
     SetupControl(control, row.id, PlainCaption(RowCaption(row)));
@@ -75,7 +87,7 @@ QWidget* MakeRowControl(const ControlRow& row, QWidget* parent)
         control = new AutoCheckBox(text, row.kind == ControlKind::ThreeState, parent);
         break;
     case ControlKind::Radio: control = new QRadioButton(text, parent); break;
-    case ControlKind::List: control = new QComboBox(parent); break;
+    case ControlKind::List: control = new FittedList(parent); break;
     case ControlKind::Label: control = new QLabel(text, parent); break;
     case ControlKind::Group: control = new QGroupBox(text, parent); break;
     case ControlKind::Button: {

@@ -3,6 +3,7 @@
 #include "platform/gui/ControlUnit.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -66,12 +69,34 @@ void ClickAcceptButton(QFileDialog& dialog)
         QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Whether every item of a drop-down list fits the field that shows the
+// chosen one (any item may be chosen).
+bool ComboShowsEveryItem(const QComboBox& combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    option.editable = combo.isEditable();
+    option.frame = combo.hasFrame();
+    const QRect field = combo.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &combo);
+    for (int i = 0; i < combo.count(); ++i)
+        if (combo.fontMetrics().horizontalAdvance(combo.itemText(i)) > field.width())
+            return false;
+    return true;
+}
+
 QStringList ClippedControls(QWidget& root)
 {
     QStringList clipped;
     for (QWidget* w : root.findChildren<QWidget*>()) {
         if (!w->isVisible())
             continue;
+        if (const auto* combo = qobject_cast<QComboBox*>(w)) {
+            if (!ComboShowsEveryItem(*combo))
+                clipped << QStringLiteral("QComboBox '%1' %2 wide, its text cut off")
+                               .arg(combo->accessibleName())
+                               .arg(combo->width());
+            continue;
+        }
         const auto* button = qobject_cast<QAbstractButton*>(w);
         const auto* label = qobject_cast<QLabel*>(w);
         const auto* edit = qobject_cast<QLineEdit*>(w);

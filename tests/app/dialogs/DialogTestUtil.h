@@ -55,7 +55,8 @@ void WhenModal(std::function<void(Dialog&)> answer, bool* answered)
 }
 
 // Every visible label, captioned button and edit of root as large as its
-// content needs; the names of those that are not.
+// content needs, and every drop-down list wide enough for each of its
+// items; the names of those that are not.
 QStringList ClippedControls(QWidget& root);
 
 } // namespace velmo::test
