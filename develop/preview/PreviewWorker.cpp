@@ -43,6 +43,7 @@ public:
             worker.hooks.progress(percent, label);
         return worker.abort.load();
     }
+    const std::atomic<int>* StopFlag() const override { return &worker.abort; }
 
 private:
     PreviewWorker& worker;

@@ -6,7 +6,9 @@
 // live edit state.
 //
 // The protocol, all of it under one mutex:
-// - Stop sets abort and pause, then waits until no build runs.
+// - Stop sets abort and pause, then waits until no build runs. A build's
+//   row loops see the abort between their chunks (the progress channel's
+//   stop flag), so the wait is about one chunk, not up to the next report.
 // - A build starts only when neither pause is set and a job is pending; the
 //   check, clearing abort and setting busy happen under one lock, so once
 //   Stop has returned no build can start until Resume.

@@ -58,7 +58,7 @@ bool RunRowPass(IProgress& progress, const char* label, int rows, int minRowsPer
     bool aborted = false;
     // Every 64th row is reported once, in order, as soon as that many rows are
     // done; after an abort the chunks in flight finish but no new one starts.
-    const bool done = ParallelRows(rows, minRowsPerChunk, body, nullptr, [&](int rowsDone) {
+    const bool done = ParallelRows(rows, minRowsPerChunk, body, progress.StopFlag(), [&](int rowsDone) {
         if (aborted)
             return false;
         while (nextReport < rows && nextReport <= rowsDone) {

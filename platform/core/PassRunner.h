@@ -25,8 +25,8 @@ inline constexpr const char* kAllocatingMemory = "Allocating memory";
 
 // Runs the rows of one pass over all cores with the progress protocol: a
 // report with the pass name and row x 100 / rows on row 0 and every 64th row,
-// always from the calling thread. False when a report asked to stop (no
-// further chunk is started).
+// always from the calling thread. False when a report asked to stop or the
+// channel's stop flag was raised (no further chunk is started).
 bool RunRowPass(IProgress& progress, const char* label, int rows, int minRowsPerChunk, const RowBody& body);
 
 // The largest plane a development allocates, in elements; planes are indexed

@@ -7,6 +7,8 @@
 // channel always returns 0.
 #pragma once
 
+#include <atomic>
+
 namespace velmo {
 
 class IProgress {
@@ -14,6 +16,10 @@ public:
     virtual ~IProgress() = default;
     // Returns non-zero when the operation should stop.
     virtual int Report(int percent, const char* label) = 0;
+    // A flag that is non-zero once Report would ask to stop, for row loops
+    // to check between their chunks (an abort then takes effect within a
+    // chunk, not only at the next report); null when there is none.
+    virtual const std::atomic<int>* StopFlag() const { return nullptr; }
 };
 
 // A channel that shows nothing and never asks to stop.

@@ -1,4 +1,5 @@
 #include "platform/core/ParallelRows.h"
+#include "platform/core/PassRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -262,6 +263,48 @@ TEST_F(ParallelRowsTest, TwoCallersAtOnceAndNestedCalls)
     other.join();
     EXPECT_EQ(a, 20LL * 8 * (2999LL * 3000 / 2));
     EXPECT_EQ(b, 20LL * 8 * (1999LL * 2000 / 2));
+}
+
+// A pass whose channel raises its stop flag between two reports (as the
+// worker's does when the user-interface thread asks it to stop): the pass
+// ends before its next chunk, not 64 rows later at the next report.
+TEST_F(ParallelRowsTest, RowPassStopsAtTheChunkAfterItsStopFlagRises)
+{
+    class FlagProgress final : public IProgress {
+    public:
+        int Report(int percent, const char*) override
+        {
+            reports.push_back(percent);
+            return stop.load();
+        }
+        const std::atomic<int>* StopFlag() const override { return &stop; }
+        std::atomic<int> stop{0};
+        std::vector<int> reports;
+    };
+    for (int threads : {1, 4}) {
+        SetWorkerThreads(threads);
+        FlagProgress progress;
+        std::atomic<int> chunks{0};
+        std::atomic<int> startedAfterStop{0};
+        const int rows = 384, minRows = 4;
+        ASSERT_EQ(RowChunkSize(rows, minRows), 4);
+        const bool done = RunRowPass(progress, "Make preview1", rows, minRows, [&](int begin, int) {
+            if (progress.stop.load() != 0)
+                ++startedAfterStop;
+            ++chunks;
+            if (begin == 8)
+                progress.stop = 1;
+        });
+        EXPECT_FALSE(done) << threads;
+        // Only the first report ran: the stop came before row 64.
+        EXPECT_EQ(progress.reports, std::vector<int>{0}) << threads;
+        // One thread runs no chunk after the one holding row 8; with more,
+        // each other thread may have been past its check when the flag rose.
+        if (threads == 1) {
+            EXPECT_EQ(chunks.load(), 3);
+        }
+        EXPECT_LE(startedAfterStop.load(), threads - 1) << threads;
+    }
 }
 
 TEST_F(ParallelRowsTest, ThreadCountIsSettable)
