@@ -13,29 +13,31 @@ namespace velmo {
 
 namespace {
 
-// Refits its scroll area each time the pane asks for a new layout.
+// Refits its scroll area each time the pane asks for a new layout. A child
+// of the pane: it goes with the pane, and it reads the event's type before
+// anything else, since the pane's children report their removal to it while
+// the scroll area is being destroyed.
 class ScrollWidthFollower : public QObject {
 public:
-    explicit ScrollWidthFollower(QScrollArea* area) : QObject(area), scroll(area) {}
+    ScrollWidthFollower(QScrollArea* area, QWidget* shown) : QObject(shown), scroll(area), pane(shown) {}
 
     void Fit()
     {
-        if (QWidget* pane = scroll->widget()) {
-            const int bar = scroll->verticalScrollBar()->sizeHint().width();
-            scroll->setMinimumWidth(pane->minimumSizeHint().width() + bar + 2 * scroll->frameWidth());
-        }
+        const int bar = scroll->verticalScrollBar()->sizeHint().width();
+        scroll->setMinimumWidth(pane->minimumSizeHint().width() + bar + 2 * scroll->frameWidth());
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == scroll->widget() && event->type() == QEvent::LayoutRequest)
+        if (event->type() == QEvent::LayoutRequest && watched == pane && scroll->widget() == pane)
             Fit();
         return false;
     }
 
 private:
     QScrollArea* scroll;
+    QWidget* pane;
 };
 
 } // namespace
@@ -44,13 +46,14 @@ void FitScrollToPane(QScrollArea* scroll)
 {
     if (scroll == nullptr || scroll->widget() == nullptr)
         return;
+    QWidget* pane = scroll->widget();
     ScrollWidthFollower* follower = nullptr;
-    for (QObject* child : scroll->children())
+    for (QObject* child : pane->children())
         if (auto* f = dynamic_cast<ScrollWidthFollower*>(child))
             follower = f;
     if (follower == nullptr) {
-        follower = new ScrollWidthFollower(scroll);
-        scroll->widget()->installEventFilter(follower);
+        follower = new ScrollWidthFollower(scroll, pane);
+        pane->installEventFilter(follower);
     }
     follower->Fit();
 }

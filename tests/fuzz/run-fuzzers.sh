@@ -5,8 +5,8 @@
 #
 #   tests/fuzz/run-fuzzers.sh [SECONDS] [BUILD_DIR]
 #
-# SECONDS per target (default 20); BUILD_DIR defaults to build-fuzz in the
-# repository. Exits non-zero when a target crashes, leaks or times out; the
+# SECONDS per target (default 20); the targets run side by side, each on
+# one core. BUILD_DIR defaults to build-fuzz in the repository. Exits non-zero when a target crashes, leaks or times out; the
 # input that did it is left in BUILD_DIR/fuzz-artifacts/. The targets that
 # run the document print at the end how many inputs they took and how many
 # outputs of each format they wrote.
@@ -16,7 +16,7 @@ seconds=${1:-20}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${2:-$root/build-fuzz}
-jobs=${VELMO_FUZZ_JOBS:-4}
+jobs=${VELMO_FUZZ_JOBS:-$(nproc)}
 
 targets="RafContainerFuzzer ExifParserFuzzer PipelineFuzzer SideFileFuzzer IccProfileFuzzer EmbeddedJpegFuzzer"
 
@@ -35,16 +35,27 @@ rm -rf "$corpus/seeds"
 "$build/tests/fuzz/FuzzSeeds" "$corpus/seeds"
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-status=0
+# Starts a target in the background; report then prints what it did.
 run() {
     target=$1
     name=$2
     shift 2
     mkdir -p "$corpus/$name"
+    (
+        if "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" \
+            "$corpus/$name" "$corpus/seeds/$name" 2>"$build/$target.log"; then
+            echo 0 >"$build/$target.status"
+        else
+            echo 1 >"$build/$target.status"
+        fi
+    ) &
+}
+status=0
+report() {
+    target=$1
     echo "== $target for ${seconds}s"
-    if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$@" \
-        "$corpus/$name" "$corpus/seeds/$name" 2>"$build/$target.log"; then
+    if [ "$(cat "$build/$target.status" 2>/dev/null)" != 0 ]; then
         echo "$target FAILED; see $build/$target.log"
         tail -n 40 "$build/$target.log"
         status=1
@@ -53,10 +64,15 @@ run() {
     fi
 }
 
+rm -f "$build"/*.status
 run RafContainerFuzzer raf -max_len=262144
 run ExifParserFuzzer exif -max_len=4096
 run PipelineFuzzer pipeline -max_len=262144
 run SideFileFuzzer side -max_len=65536
 run IccProfileFuzzer icc -max_len=65536
 run EmbeddedJpegFuzzer jpeg -max_len=65536
+wait
+for target in $targets; do
+    report "$target"
+done
 exit $status
