@@ -70,32 +70,17 @@ BatchCrop MapBatchCrop(const BatchCropSource& source, const CVelmoDoc& doc, int 
     if (units.IsNull())
         return {};
 
-    // The view's geometry for this picture (CVelmoView::Geometry), with the
-    // display size the frame lays out for it (CMainFrame::RecalcLayout):
-    // the display's size enters the mapping through its rounding.
+    // The picture as the view shows it (CVelmoView::Geometry); the display
+    // size does not enter the mapping.
     const bool portrait = rotate != 0;
     ViewGeometry g;
-    if (source.fullMode) {
-        const DisplaySize display =
-            FullModeDisplayFor(doc, source.viewWidth, source.viewHeight, portrait, source.zoomPercent);
-        g.displayWidth = display.width;
-        g.displayHeight = display.height;
-    } else {
-        const QSize display = PreviewDisplaySize(source.previewSize, portrait);
-        g.displayWidth = display.width();
-        g.displayHeight = display.height();
-    }
-    g.clientWidth = source.clientWidth;
-    g.clientHeight = source.clientHeight;
     g.unitWidth = f.unitWidth;
     g.unitHeight = f.unitHeight;
-    g.dibWidth = portrait ? CVelmoDoc::kPreviewHeight : CVelmoDoc::kPreviewWidth;
-    g.dibHeight = portrait ? CVelmoDoc::kPreviewWidth : CVelmoDoc::kPreviewHeight;
     g.cameraFamily = doc.CameraFamily();
     g.imageWidth = doc.Image().imageWidth;
     g.imageHeight = doc.Image().imageHeight;
     g.rotated = portrait;
-    return {units, CropUnitsToImage(units, g)};
+    return {units, CropImageRect(units, crop.cropAspect, g)};
 }
 
 std::function<BatchCrop(const CVelmoDoc&, int)> BatchCropFromWindow(const CMainFrame& frame)

@@ -37,8 +37,8 @@ BatchCropSource TakeBatchCropSource(const CMainFrame& frame);
 
 // The crop the window would hand doc for its picture: the frame kept within
 // the unit frame and picture band of the picture as opened (turn
-// rotateAsOpened) and then as it is now, mapped onto the image through the
-// display size the window lays out for it. Empty without a frame.
+// rotateAsOpened) and then as it is now, mapped onto the image as the view
+// maps it (CropImageRect). Empty without a frame.
 BatchCrop MapBatchCrop(const BatchCropSource& source, const CVelmoDoc& doc, int rotateAsOpened);
 
 // The batch options' crop callback for the window's current frame (a copy

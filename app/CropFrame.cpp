@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <vector>
 
 namespace velmo {
@@ -97,6 +98,27 @@ int CropWidthForHeight(int aspect, int height)
     if (aspect <= 0 || aspect >= kCropAspectCount)
         return 0;
     return int(int64_t(height) * kAspects[aspect].den / kAspects[aspect].num);
+}
+
+Rect CropImageRect(const Rect& units, int aspect, const ViewGeometry& g)
+{
+    Rect r = CropUnitsToImage(units, g);
+    if (aspect <= 0 || aspect >= kCropAspectCount)
+        return r;
+    // width : height = den : num, in lowest terms; the largest multiple of
+    // it inside the mapped rectangle. An exact ratio stays within a pixel
+    // at every output scale, which rounds each side by itself.
+    const int g0 = std::gcd(kAspects[aspect].num, kAspects[aspect].den);
+    const int a = kAspects[aspect].den / g0, b = kAspects[aspect].num / g0;
+    const int n = std::min(r.Width() / a, r.Height() / b);
+    if (n <= 0)
+        return r;
+    const int w = n * a, h = n * b;
+    r.left += (r.Width() - w) / 2;
+    r.top += (r.Height() - h) / 2;
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
 }
 
 bool CropFrame::IsSelected() const

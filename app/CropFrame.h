@@ -22,6 +22,13 @@ inline constexpr int kCropAspectCount = 8; // Free, 4x3, 3x2, 16x9, 16x10, 1x1, 
 int CropHeightForWidth(int aspect, int width);
 int CropWidthForHeight(int aspect, int height);
 
+// The crop in image pixels that saving cuts and the size caption shows:
+// the units rectangle mapped onto the image (CropUnitsToImage) and, with an
+// aspect, narrowed about its centre to exactly that aspect in pixels. The
+// unit frame is coarser than the image (a unit is one to two output
+// pixels), so only the pixels themselves can hold the ratio exactly.
+Rect CropImageRect(const Rect& units, int aspect, const ViewGeometry& g);
+
 // Hit codes of a point over the frame.
 enum CropHit : int {
     kCropHitNone = 0,

@@ -404,7 +404,7 @@ void CVelmoView::SetCropFrame()
 {
     const Rect units = crop.UnitsRect();
     // The next save develops the new area.
-    doc.SetCrop(units, units.IsNull() ? Rect{} : CropUnitsToImage(units, Geometry()));
+    doc.SetCrop(units, units.IsNull() ? Rect{} : CropImageRect(units, crop.cropAspect, Geometry()));
 }
 
 void CVelmoView::RefreshSelectionHistogram()

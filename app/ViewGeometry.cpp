@@ -148,41 +148,24 @@ UnitFrame UnitFrameFor(bool rotated, int cameraFamily, int imageWidth, int image
     return f;
 }
 
-Rect CropUnitsToImage(const Rect& units, const ViewGeometry& geometry)
+Rect CropUnitsToImage(const Rect& units, const ViewGeometry& g)
 {
-    ViewGeometry g = geometry;
-    g.displayWidth = g.DisplayW();
-    g.displayHeight = g.DisplayH();
-    if (g.displayWidth <= 0 || g.displayHeight <= 0) {
-        // No window yet: the mapping does not depend on the display's size.
-        g.displayWidth = g.dibWidth;
-        g.displayHeight = g.dibHeight;
-        g.scrollX = g.scrollY = 0;
-    }
+    // Straight from units to pixels: through the display and the 512 x 384
+    // preview each corner lost up to a preview pixel (about four image
+    // pixels), which bent every aspect.
     const int W = std::max(g.imageWidth, 0);
     const int H = std::max(g.imageHeight, 0);
     const int shownW = g.rotated ? H : W;
     const int shownH = g.rotated ? W : H;
-    auto corner = [&](int ux, int uy) {
-        IntPoint d = g.UnitsToClient({ux, uy});
-        d.x -= g.scrollX;
-        d.y -= g.scrollY;
-        const IntPoint p = g.ClientToPreview(d, true);
-        IntPoint image;
-        if (!g.rotated) {
-            image.x = Scale(W, p.x, kPreviewFrameLong);
-            image.y = Scale(H, p.y, kPreviewFrameShort);
-        } else {
-            image.x = Scale(H, p.x, kPreviewFrameShort);
-            image.y = Scale(W, p.y, kPreviewFrameLong);
-        }
-        image.x = std::clamp(image.x, 0, shownW);
-        image.y = std::clamp(image.y, 0, shownH);
-        return image;
+    // The picture fills the bounds: the whole unit frame, or the band of a
+    // 3:2 picture.
+    const UnitFrame f = UnitFrameFor(g.rotated, g.cameraFamily, g.imageWidth, g.imageHeight);
+    auto map = [](int u, int lo, int hi, int size) {
+        return std::clamp(Scale(int64_t(u) - lo, size, hi - lo), 0, size);
     };
-    const IntPoint a = corner(units.left, units.top);
-    const IntPoint b = corner(units.right, units.bottom);
-    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    const int x0 = map(units.left, f.minX, f.maxX, shownW), x1 = map(units.right, f.minX, f.maxX, shownW);
+    const int y0 = map(units.top, f.minY, f.maxY, shownH), y1 = map(units.bottom, f.minY, f.maxY, shownH);
+    return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
 }
 
 } // namespace velmo

@@ -117,9 +117,9 @@ struct UnitFrame {
 UnitFrame UnitFrameFor(bool rotated, int cameraFamily, int imageWidth, int imageHeight);
 
 // The crop rectangle in image pixels (display orientation, right and bottom
-// exclusive) of an ordered, non-empty units rectangle: each corner through
-// the display and the preview frame, then scaled to the image; clipped to
-// the image.
+// exclusive) of an ordered, non-empty units rectangle: the unit frame's
+// bounds (the picture band of the 3:2 families) scaled onto the image, each
+// axis by itself; clipped to the image. The display does not enter.
 Rect CropUnitsToImage(const Rect& units, const ViewGeometry& g);
 
 } // namespace velmo

@@ -9,11 +9,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMetaObject>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace velmo {
 
@@ -79,6 +85,24 @@ CFileDialogBase::CFileDialogBase(QWidget* parent, bool openFileDialog, const Fil
         if (index >= 0)
             OnTypeChange(index);
     });
+    // Qt sizes the detail view's columns once, by sample texts at the font
+    // it was made with: sizes such as "24.0 MiB" and longer type names came
+    // out elided, more so at a larger dialog font. They follow what the
+    // folder shows instead, once its entries (and their sizes) are read.
+    columnFit = new QTimer(this);
+    columnFit->setSingleShot(true);
+    columnFit->setInterval(0);
+    connect(columnFit, &QTimer::timeout, this, &CFileDialogBase::FitFileColumns);
+    if (QFileSystemModel* model = DialogModel(*this)) {
+        auto fit = [this] { columnFit->start(); };
+        connect(model, &QFileSystemModel::directoryLoaded, columnFit, fit);
+        connect(model, &QAbstractItemModel::dataChanged, columnFit, fit);
+        connect(model, &QAbstractItemModel::rowsInserted, columnFit, fit);
+        connect(model, &QAbstractItemModel::layoutChanged, columnFit, fit);
+    }
+    if (auto* tree = findChild<QTreeView*>(QStringLiteral("treeView")))
+        tree->installEventFilter(this); // shown when the user picks the detail view
+
     if (openFileDialog) {
         // Every folder change, by the user or by code, reaches the model's
         // root; the selection is made once the dialog has shown the folder.
@@ -130,6 +154,55 @@ void CFileDialogBase::accept()
         }
     }
     QFileDialog::accept();
+}
+
+void CFileDialogBase::showEvent(QShowEvent* event)
+{
+    QFileDialog::showEvent(event);
+    columnFit->start();
+}
+
+bool CFileDialogBase::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
+        columnFit->start();
+    return QFileDialog::eventFilter(watched, event);
+}
+
+void CFileDialogBase::FitFileColumns()
+{
+    auto* tree = findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (tree == nullptr || !tree->isVisible())
+        return;
+    QHeaderView* header = tree->header();
+    int others = 0;
+    int nameColumn = -1;
+    int nameWidth = 0;
+    for (int c = 0; c < header->count(); ++c) {
+        if (header->isSectionHidden(c))
+            continue;
+        // Its heading and the items shown, as the view measures them.
+        tree->resizeColumnToContents(c);
+        const int want = header->sectionSize(c);
+        if (nameColumn < 0) {
+            nameColumn = c;
+            nameWidth = want;
+            continue;
+        }
+        others += want;
+    }
+    if (nameColumn < 0)
+        return;
+    const int room = tree->viewport()->width();
+    const int lack = nameWidth + others - room;
+    header->resizeSection(nameColumn, std::max(nameWidth, room - others));
+    if (lack > 0 && isVisible()) {
+        const QScreen* shown = screen();
+        const int most = shown != nullptr ? shown->availableGeometry().width() : width() + lack;
+        const int wider = std::min(width() + lack, std::max(most, width()));
+        if (wider > width())
+            resize(wider, height());
+    }
 }
 
 void CFileDialogBase::OnTypeChange(int index)

@@ -18,6 +18,7 @@
 #include <vector>
 
 class QLineEdit;
+class QTimer;
 
 namespace velmo {
 
@@ -52,6 +53,8 @@ public:
 
 protected:
     void accept() override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The chosen type changed to index (save dialogs rewrite the name).
     virtual void OnTypeChange(int index);
 
@@ -59,10 +62,15 @@ private:
     void OnFolderChange(const QString& folder);
     void SelectFolderItem(const QString& path);
     void UpdateDefaultSuffix(int index);
+    // The detail view's columns as wide as their headings and the items
+    // shown, the name taking the rest; the dialog grows (within the screen)
+    // when the list is too narrow for them.
+    void FitFileColumns();
 
     std::vector<FileTypeFilter> types;
     std::string defaultExtension;
     QString lastFolder;
+    QTimer* columnFit = nullptr;
 };
 
 } // namespace velmo

@@ -9,16 +9,20 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "tests/app/AppTest.h"
+#include "tests/app/AppTestEnv.h"
 #include "tests/app/dialogs/DialogTestFiles.h"
 #include "tests/app/dialogs/DialogTestUtil.h"
 #include "tests/support/TestEnv.h"
 
 #include <QCheckBox>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 namespace velmo::test {
 
@@ -79,6 +83,69 @@ private slots:
             QVERIFY(dialog.Panel()->width() >= dialog.PreviewStatic()->width());
             QVERIFY(dialog.PreviewStatic()->width() > previousWidth);
             previousWidth = dialog.PreviewStatic()->width();
+        }
+    }
+
+    // The open dialog's file list shows each column whole, its heading and
+    // every shown item, at the system font and the large dialog font (the
+    // size and type columns came out as "24....MiB" and "Fin...age").
+    void OpenDialogColumnsShowTheirContents()
+    {
+        TempDir dir;
+        WriteSceneRaf(dir.path(), "DSCF0001.RAF");
+        WriteSceneRaf(dir.path(), "DSCF0002_with_a_longer_name.RAF");
+        for (const FontCase& f : kFonts) {
+            ScopedDialogFont font(f.font);
+            FileDialogSetup setup;
+            setup.filter = LoadString(IDS_FILE_OPEN_FILTER);
+            setup.startDir = dir.path();
+            COpenRawDialog dialog(setup);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+            auto* model = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+            QVERIFY(tree != nullptr && model != nullptr);
+            // The detail view, with the sizes and types read.
+            dialog.setViewMode(QFileDialog::Detail);
+            QTRY_VERIFY(model->rowCount(tree->rootIndex()) == 2);
+            QTRY_VERIFY(!model->index(0, 1, tree->rootIndex()).data().toString().isEmpty());
+            QTest::qWait(100);
+            QVERIFY(tree->isVisible());
+            const QHeaderView* header = tree->header();
+            const int shownWidth = tree->viewport()->width();
+            for (int c = 0; c < header->count(); ++c) {
+                if (header->isSectionHidden(c))
+                    continue;
+                const QString column = model->headerData(c, Qt::Horizontal).toString();
+                const int section = header->sectionSize(c);
+                const int left = header->sectionViewportPosition(c);
+                const QByteArray what = QByteArray(f.suffix) + ": column " + column.toUtf8();
+                // Inside the list, not scrolled off its right edge.
+                QVERIFY2(left >= 0 && left + section <= shownWidth,
+                         what + " at " + QByteArray::number(left) + "+" + QByteArray::number(section) + " of " +
+                             QByteArray::number(shownWidth));
+                QVERIFY2(header->sectionSizeHint(c) <= section,
+                         what + ": heading " + QByteArray::number(header->sectionSizeHint(c)) +
+                             " > " + QByteArray::number(section));
+                for (int r = 0; r < model->rowCount(tree->rootIndex()); ++r) {
+                    const QModelIndex item = model->index(r, c, tree->rootIndex());
+                    // The item as the view draws it: text, icon and margins.
+                    QStyleOptionViewItem option;
+                    option.initFrom(tree);
+                    option.font = tree->font();
+                    option.fontMetrics = tree->fontMetrics();
+                    option.decorationSize = tree->iconSize().isValid() ? tree->iconSize() : QSize(16, 16);
+                    const int need = tree->itemDelegateForIndex(item)->sizeHint(option, item).width();
+                    QVERIFY2(need <= section, what + " item \"" + item.data().toString().toUtf8() + "\" needs " +
+                                                  QByteArray::number(need) + " > " + QByteArray::number(section));
+                }
+            }
+            const QImage shown = OnScreen(&dialog);
+            QVERIFY(!shown.isNull());
+            const QString file = QStringLiteral(VELMO_BINARY_DIR "/velmo-open-dialog-columns-%1.png")
+                                     .arg(QLatin1String(f.suffix));
+            qInfo("screenshot: %s (%dx%d)", qPrintable(file), shown.width(), shown.height());
+            QVERIFY(shown.save(file));
         }
     }
 
