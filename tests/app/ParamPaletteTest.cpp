@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTest>
 
@@ -441,6 +442,17 @@ private slots:
             QVERIFY2(doc.Edit().Lens() == lensBefore, c.where);
             QCOMPARE(edit->text(), c.partial);
             QCOMPARE(QApplication::focusWidget(), edit);
+            // What the photographer sees after the pause: the control with the
+            // text as typed.
+            for (QWidget* a = unit->parentWidget(); a != nullptr; a = a->parentWidget())
+                if (auto* scroll = qobject_cast<QScrollArea*>(a)) {
+                    scroll->ensureWidgetVisible(unit);
+                    break;
+                }
+            ProcessEvents(50);
+            const QString shot = QStringLiteral(VELMO_BINARY_DIR "/velmo-typing-%1.png")
+                                     .arg(QString::fromLatin1(c.where).replace(QLatin1Char(' '), QLatin1Char('-')));
+            QVERIFY2(OnScreen(unit).save(shot), qPrintable(shot));
             // Still waiting: "&Apply" stays there to press.
             if (QPushButton* apply = c.applyButton()) {
                 ProcessEvents(150);
