@@ -17,7 +17,14 @@ namespace velmo {
 
 CFeaturePanel::CFeaturePanel(FeatureKind featureKind, CVelmoDoc& document, unsigned captionDialogId, QWidget* parent)
     : QWidget(parent), kind(featureKind), doc(document), captionDialog(captionDialogId),
-      timer(countdown, [this] { ApplyNow(); }, this)
+      timer(countdown, [this] {
+          // A number still being typed waits, still pending; leaving its
+          // edit or applying reports it.
+          if (TypedValuesReady())
+              ApplyNow();
+          else
+              countdown.Arm();
+      }, this)
 {
     subscription = doc.Edit().Subscribe([this](const EditChange& change) {
         // The state was developed: an edit waiting for the countdown is in it.
@@ -84,6 +91,14 @@ bool CFeaturePanel::CheckTypedValues()
             }
         }
     });
+}
+
+bool CFeaturePanel::TypedValuesReady() const
+{
+    for (const QWidget* w : findChildren<QWidget*>())
+        if (const auto* unit = dynamic_cast<const ControlUnit*>(w); unit != nullptr && !unit->TypedValueReady())
+            return false;
+    return true;
 }
 
 ControlRow CFeaturePanel::Row(unsigned id) const

@@ -50,6 +50,9 @@ public:
     // lies outside its control's range is refused with the range message
     // and its edit gets the focus. False when one was refused.
     bool CheckTypedValues();
+    // Whether the countdown may apply: no typed value of the panel is a
+    // number still being typed or one CheckTypedValues would refuse.
+    bool TypedValuesReady() const;
     // The feature's reset ("&Reset" of the host).
     virtual void ResetFeature() = 0;
     // Every control shows the edit state again.

@@ -105,7 +105,7 @@ QVBoxLayout* Column(QWidget* w)
 } // namespace
 
 CParamControls::CParamControls(CVelmoDoc* document, Options opts, QObject* parent)
-    : QObject(parent), doc(document), options(std::move(opts)), timer(countdown, [this] { RunOnApply(); }, this)
+    : QObject(parent), doc(document), options(std::move(opts)), timer(countdown, [this] { CountdownEnded(); }, this)
 {
     // The record before the first SetParams: zeroed with 5500 K.
     record.wbTempt = 5500;
@@ -764,6 +764,26 @@ void CParamControls::RunOnApply()
         onCountdownChanged();
 }
 
+bool CParamControls::TypedValuesReady() const
+{
+    for (const auto& [field, unit] : units)
+        if (!unit->TypedValueReady())
+            return false;
+    return !options.typedValuesReady || options.typedValuesReady();
+}
+
+void CParamControls::CountdownEnded()
+{
+    // A number still being typed ("-") waits, and the change stays pending
+    // ("&Apply" enabled); leaving the edit or applying reports a text that
+    // cannot be taken. The record keeps its last good value meanwhile.
+    if (!TypedValuesReady()) {
+        Arm();
+        return;
+    }
+    RunOnApply();
+}
+
 void CParamControls::Arm()
 {
     countdown.Arm();
@@ -861,8 +881,8 @@ void CParamControls::OnEditChange(const EditChange& change)
     switch (change.target) {
     case EditTarget::Commit:
         // A development for another palette's edit: what was typed here and
-        // waits for the countdown goes with it.
-        if (countdown.Pending())
+        // waits for the countdown goes with it, once it can be taken.
+        if (countdown.Pending() && TypedValuesReady())
             WriteBack();
         return;
     case EditTarget::Refresh: SetParams(doc->Edit().Params()); return;

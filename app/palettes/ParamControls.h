@@ -49,6 +49,10 @@ public:
         // "Noise Reduction" run: the tabbed palette's OnApply; the classic
         // palette's Apply when unset.
         std::function<void()> onApply;
+        // Whether the palette's other typed values (the tabbed palette's
+        // feature pages) let the countdown apply; only this palette's
+        // parameter edits count when unset.
+        std::function<bool()> typedValuesReady;
     };
 
     CParamControls(CVelmoDoc* doc, Options options, QObject* parent = nullptr);
@@ -82,6 +86,9 @@ public:
     void CancelCountdown();
     // One 500 ms tick of the countdown (what the timer does).
     void Tick() { timer.Tick(); }
+    // Whether every typed value may be applied by the countdown: none is a
+    // number still being typed or one the exchange would refuse.
+    bool TypedValuesReady() const;
     // Countdown armed or cancelled (for the "&Apply" button's state).
     std::function<void()> onCountdownChanged;
 
@@ -132,6 +139,8 @@ private:
     void SoftenHardenFromDocument();
     void ShowHue();
     void RunOnApply();
+    // The countdown reached 0: applies unless a typed value is not ready.
+    void CountdownEnded();
     void Arm();
     void OnEditChange(const EditChange& change);
     // The part of Apply before the development; false when nothing was

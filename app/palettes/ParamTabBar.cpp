@@ -1,5 +1,6 @@
 #include "app/palettes/ParamTabBar.h"
 
+#include "app/palettes/FeaturePanel.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/SettingsStore.h"
 #include "params/ParamFields.h"
@@ -58,6 +59,17 @@ CParamTabBar::CParamTabBar(PaletteCommands paletteCommands, CVelmoDoc& document,
     options.commands = paletteCommands.run;
     options.route = paletteCommands.route;
     options.onApply = [this] { OnApply(); };
+    // The feature pages that OnApply would apply hold typed values too.
+    options.typedValuesReady = [this] {
+        for (int i = 3; i < kPageCount; ++i) {
+            if (i != CurrentPage() && !pendingPages[size_t(i)])
+                continue;
+            const auto* panel = dynamic_cast<const CFeaturePanel*>(Page(i));
+            if (panel != nullptr && !panel->TypedValuesReady())
+                return false;
+        }
+        return true;
+    };
     params = std::make_unique<CParamControls>(&doc, std::move(options));
     BuildBody(std::move(paletteCommands));
     params->InitControls();

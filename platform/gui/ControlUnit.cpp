@@ -3,12 +3,14 @@
 #include "platform/gui/AutoCheckBox.h"
 #include "platform/gui/ControlIds.h"
 #include "platform/gui/DataExchange.h"
+#include "platform/gui/DeferredApply.h"
 #include "params/ExponentMapping.h"
 #include "platform/gui/QtMenus.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGridLayout>
@@ -141,6 +143,17 @@ QSize NumberEdit::minimumSizeHint() const
     return sizeHint();
 }
 
+void NumberEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // Another window, a menu or a message box: the focus comes back here.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible())
+        return;
+    if (onLeave)
+        onLeave();
+}
+
 ControlUnit::ControlUnit(const ControlRow& tableRow, QWidget* parent)
     : QWidget(parent), row(tableRow), label(new QLabel(RowCaption(row), this)), edit(new NumberEdit(this))
 {
@@ -185,6 +198,7 @@ ControlUnit::ControlUnit(const ControlRow& tableRow, QWidget* parent)
         if (listener != nullptr)
             listener->EditChanged(*this);
     });
+    edit->SetLeaveHandler([this] { OnEditLeft(); });
 
     // The widest texts the edit is to show: the bounds of its range.
     const ValueRange bounds = row.editRange ? *row.editRange
@@ -248,6 +262,43 @@ std::optional<double> ControlUnit::EditValue() const
 double ControlUnit::SliderValue() const
 {
     return slider != nullptr ? PositionToValue(slider->value()) : 0.0;
+}
+
+bool ControlUnit::TypedValueReady() const
+{
+    return velmo::TypedValueReady(edit->text().toStdString(), row.type, row.editRange);
+}
+
+void ControlUnit::OnEditLeft()
+{
+    // The refused edit takes the focus back from the control the user went
+    // to; that one's own leave (or a second refused edit's) is no leave.
+    static bool checking = false;
+    if (checking || TypedValueReady())
+        return;
+    checking = true;
+    struct Done {
+        ~Done() { checking = false; }
+    } done;
+    // The exchange shows the message and gives the edit the focus back with
+    // its text selected; the record keeps its value.
+    const bool taken = RunDataExchange(this, true, [this](CDataExchange& dx) {
+        if (row.type == ValueType::Int) {
+            int value = 0;
+            ExchangeValue(dx, value);
+        } else {
+            float value = 0;
+            ExchangeValue(dx, value);
+        }
+    });
+    if (!taken)
+        return;
+    // A number the exchange takes but the countdown waits for ("1."): it is
+    // finished now, shown as it will be kept, and counts down.
+    if (const std::optional<double> value = EditValue())
+        ShowEditValue(*value);
+    if (listener != nullptr)
+        listener->EditChanged(*this);
 }
 
 void ControlUnit::ExchangeValue(CDataExchange& dx, int& value) const

@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -48,9 +49,16 @@ public:
     void SetSampleTexts(const QStringList& samples);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // Runs when the user takes the keyboard focus elsewhere in the window
+    // (not when another window, a menu or a message box takes it).
+    void SetLeaveHandler(std::function<void()> handler) { onLeave = std::move(handler); }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QStringList samples;
+    std::function<void()> onLeave;
 };
 
 class ControlUnit;
@@ -93,6 +101,9 @@ public:
     std::optional<double> EditValue() const;
     // The value the slider's position stands for.
     double SliderValue() const;
+    // Whether the apply countdown may take the edit's text now
+    // (TypedValueReady): not while it is a number still being typed.
+    bool TypedValueReady() const;
 
     // DDX_Text of the edit with the row's DDV range.
     void ExchangeValue(CDataExchange& dx, int& value) const;
@@ -101,6 +112,8 @@ public:
 private:
     QString FormatValue(double value) const;
     bool OnSpinDelta(int position, int& delta);
+    // The user left the edit: a text that cannot be taken gets its message.
+    void OnEditLeft();
 
     ControlRow row;
     ControlUnitListener* listener = nullptr;

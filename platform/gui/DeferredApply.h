@@ -4,7 +4,11 @@
 // Plain classes: the palette's 500 ms timer (ApplyTimer.h) drives Tick().
 #pragma once
 
+#include "params/ControlRow.h"
+
 #include <functional>
+#include <optional>
+#include <string_view>
 
 namespace velmo {
 
@@ -36,6 +40,13 @@ public:
 private:
     int remaining = 0;
 };
+
+// Whether the countdown may take what an edit holds: a value of the edit's
+// type, as the data exchange reads it, within its range. A number still
+// being typed ("", "-", "+", and "1." or "-." in a float edit) is not taken,
+// nor a text the exchange would refuse: the countdown then waits without a
+// word, and the message comes when the user leaves the edit or applies.
+bool TypedValueReady(std::string_view text, ValueType type, const std::optional<ValueRange>& range);
 
 // Whether a trackbar notification is acted on: the end of a key or mouse
 // action, or every thumb move while "Prv" is checked.

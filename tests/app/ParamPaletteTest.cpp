@@ -4,6 +4,8 @@
 // three "Prv" states, refused entries, the enabling rules and the S/R
 // mixing truth table, changes from elsewhere, and the tabbed palette's
 // keys, pages and Reset.
+#include "app/palettes/FeaturePalettes.h"
+#include "app/palettes/LensPanel.h"
 #include "app/palettes/ParamBar.h"
 #include "app/palettes/ParamTabBar.h"
 #include "document/VelmoDoc.h"
@@ -18,6 +20,7 @@
 #include "platform/gui/TrackBarCodes.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 
@@ -28,6 +31,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTest>
 
@@ -355,6 +359,175 @@ private slots:
         classic.ApplyButton()->click();
         QCOMPARE(doc.Edit().Params().hue, -5);
         QVERIFY(!classic.ApplyButton()->isEnabled());
+    }
+
+    // A value edit with "-" (or "-." in a float edit) waits through the
+    // countdown: no message, the record as it was, the text as typed. Leaving
+    // the edit with it gives the message and the focus back; "-5" then
+    // develops after the countdown. Both parameters palettes, the lens
+    // palette and the tabbed palette's Lens page.
+    void ANumberBeingTypedWaitsForTheCountdown()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        CMainFrame& frame = run.Frame();
+        CParamTabBar& tabbed = Tabbed(frame);
+        CParamBar& classic = Classic(frame);
+        auto* lensBar = dynamic_cast<CLensBar*>(frame.Palette(ID_VIEW_LENS));
+        QVERIFY(lensBar != nullptr);
+        auto* lensPage = dynamic_cast<CLensPanel*>(
+            dynamic_cast<CFeaturePanel*>(tabbed.FeaturePage(FeatureKind::LensCorrection)));
+        QVERIFY(lensPage != nullptr);
+        if (!doc.Edit().FeatureOn(FeatureKind::LensCorrection))
+            frame.ExecuteCommand(ID_LENS_ENABLE);
+        QVERIFY(doc.Edit().FeatureOn(FeatureKind::LensCorrection));
+
+        const struct {
+            const char* where;
+            std::function<ControlUnit*()> unit;
+            std::function<void()> show;
+            std::function<void()> tick;
+            std::function<double()> stored;
+            std::function<QPushButton*()> applyButton; // the palette's "&Apply", if it has one
+            QString partial;
+            std::string message;
+            QString whole;
+            double wholeValue;
+        } cases[] = {
+            {"tabbed contrast", [&] { return tabbed.Controls().Unit(F::contrast); },
+             [&] { tabbed.show(); tabbed.ShowControl(IDC_CONTRAST.edit); }, [&] { tabbed.Controls().Tick(); },
+             [&] { return double(doc.Edit().Params().contrast); }, [] { return nullptr; }, "-",
+             LoadString(AFX_IDP_PARSE_INT), "-5", -5},
+            {"classic contrast", [&] { return classic.Controls().Unit(F::contrast); }, [&] { classic.show(); },
+             [&] { classic.Controls().Tick(); }, [&] { return double(doc.Edit().Params().contrast); },
+             [&] { return classic.ApplyButton(); }, "-", LoadString(AFX_IDP_PARSE_INT), "-7", -7},
+            {"tabbed sensitization", [&] { return tabbed.Controls().Unit(F::sensitize); },
+             [&] { tabbed.show(); tabbed.ShowControl(IDC_SENSITIZE.edit); }, [&] { tabbed.Controls().Tick(); },
+             [&] { return double(doc.Edit().Params().sensitize); }, [] { return nullptr; }, "-.",
+             LoadString(AFX_IDP_PARSE_REAL), "-1.5", -1.5},
+            {"lens palette distortion", [&] { return lensBar->LensPanel()->Unit(LensControl::Distortion); },
+             [&] { lensBar->show(); }, [&] { lensBar->LensPanel()->Timer().Tick(); },
+             [&] { return double(doc.Edit().Lens().distortion); }, [&] { return lensBar->ApplyButton(); }, "-",
+             LoadString(AFX_IDP_PARSE_INT), "-5", -5},
+            {"tabbed Lens page distortion", [&] { return lensPage->Unit(LensControl::Distortion); },
+             [&] { tabbed.show(); tabbed.ShowPage(4); }, [&] { tabbed.Controls().Tick(); },
+             [&] { return double(doc.Edit().Lens().distortion); }, [] { return nullptr; }, "-",
+             LoadString(AFX_IDP_PARSE_INT), "-9", -9},
+        };
+        for (const auto& c : cases) {
+            c.show();
+            ProcessEvents();
+            ControlUnit* unit = c.unit();
+            QVERIFY2(unit != nullptr && unit->Edit()->isEnabled(), c.where);
+            NumberEdit* edit = unit->Edit();
+            edit->window()->activateWindow();
+            edit->setFocus(Qt::MouseFocusReason);
+            QTRY_VERIFY2(edit->hasFocus(), c.where);
+            const DevParams paramsBefore = doc.Edit().Params();
+            const LensCorrectionSettings lensBefore = doc.Edit().Lens();
+            const double before = c.stored();
+            QVERIFY2(before != c.wholeValue, c.where);
+            run.Messages().calls.clear();
+
+            edit->selectAll();
+            QTest::keyClicks(edit, c.partial);
+            for (int i = 0; i < 2 * ApplyCountdown::kTicks; ++i) {
+                c.tick();
+                ProcessEvents();
+            }
+            QVERIFY2(run.Messages().calls.empty(),
+                     run.Messages().calls.empty() ? c.where : run.Messages().calls[0].text.c_str());
+            QVERIFY2(QApplication::activeModalWidget() == nullptr, c.where);
+            QVERIFY2(SameRecord(doc.Edit().Params(), paramsBefore), c.where);
+            QVERIFY2(doc.Edit().Lens() == lensBefore, c.where);
+            QCOMPARE(edit->text(), c.partial);
+            QCOMPARE(QApplication::focusWidget(), edit);
+            // What the photographer sees after the pause: the control with the
+            // text as typed.
+            for (QWidget* a = unit->parentWidget(); a != nullptr; a = a->parentWidget())
+                if (auto* scroll = qobject_cast<QScrollArea*>(a)) {
+                    scroll->ensureWidgetVisible(unit);
+                    break;
+                }
+            ProcessEvents(50);
+            const QString shot = QStringLiteral(VELMO_BINARY_DIR "/velmo-typing-%1.png")
+                                     .arg(QString::fromLatin1(c.where).replace(QLatin1Char(' '), QLatin1Char('-')));
+            QVERIFY2(OnScreen(unit).save(shot), qPrintable(shot));
+            // Still waiting: "&Apply" stays there to press.
+            if (QPushButton* apply = c.applyButton()) {
+                ProcessEvents(150);
+                QVERIFY2(apply->isEnabled(), c.where);
+                apply->click();
+                QCOMPARE(run.Messages().calls.size(), size_t(1));
+                QCOMPARE(run.Messages().calls[0].text, c.message);
+                QVERIFY2(SameRecord(doc.Edit().Params(), paramsBefore), c.where);
+                QVERIFY2(doc.Edit().Lens() == lensBefore, c.where);
+                QCOMPARE(edit->text(), c.partial);
+                run.Messages().calls.clear();
+            }
+
+            // Leaving it: the message, the focus and the text stay, nothing applied.
+            unit->Slider()->setFocus(Qt::TabFocusReason);
+            ProcessEvents();
+            QCOMPARE(run.Messages().calls.size(), size_t(1));
+            QCOMPARE(run.Messages().calls[0].text, c.message);
+            QCOMPARE(QApplication::focusWidget(), edit);
+            QCOMPARE(edit->text(), c.partial);
+            QVERIFY2(SameRecord(doc.Edit().Params(), paramsBefore), c.where);
+            QVERIFY2(doc.Edit().Lens() == lensBefore, c.where);
+
+            // Whole, the countdown takes it.
+            run.Messages().calls.clear();
+            edit->selectAll();
+            QTest::keyClicks(edit, c.whole);
+            for (int i = 0; i < ApplyCountdown::kTicks; ++i) {
+                c.tick();
+                ProcessEvents();
+            }
+            QVERIFY2(run.Messages().calls.empty(), c.where);
+            QCOMPARE(c.stored(), c.wholeValue);
+            QCOMPARE(edit->text(), c.whole);
+        }
+    }
+
+    // A float edit at "1." waits for its next digit: taken at once, the edit
+    // would read "1" and the digit would make 15. Left at "1.", it is 1.
+    void AFloatAtItsPointWaitsForTheNextDigit()
+    {
+        AppRun run;
+        CVelmoDoc& doc = run.Doc();
+        CParamTabBar& tabbed = Tabbed(run.Frame());
+        tabbed.show();
+        tabbed.ShowControl(IDC_GAMMA.edit);
+        CParamControls& controls = tabbed.Controls();
+        NumberEdit* gamma = controls.Unit(F::gamma)->Edit();
+        gamma->window()->activateWindow();
+        gamma->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(gamma->hasFocus());
+        doc.Edit().SetField(F::gamma, 2.0);
+        doc.Edit().NotifyRefresh();
+        run.Messages().calls.clear();
+
+        gamma->selectAll();
+        QTest::keyClicks(gamma, QStringLiteral("1."));
+        Ticks(controls, ApplyCountdown::kTicks);
+        QCOMPARE(doc.Edit().Params().gamma, 2.0f);
+        QCOMPARE(gamma->text(), QStringLiteral("1."));
+        QTest::keyClicks(gamma, QStringLiteral("5"));
+        Ticks(controls, ApplyCountdown::kTicks);
+        QCOMPARE(doc.Edit().Params().gamma, 1.5f);
+        QCOMPARE(gamma->text(), QStringLiteral("1.5"));
+
+        gamma->selectAll();
+        QTest::keyClicks(gamma, QStringLiteral("1."));
+        Ticks(controls, ApplyCountdown::kTicks);
+        QCOMPARE(doc.Edit().Params().gamma, 1.5f);
+        controls.Unit(F::gamma)->Slider()->setFocus(Qt::TabFocusReason);
+        ProcessEvents();
+        QCOMPARE(gamma->text(), QStringLiteral("1"));
+        Ticks(controls, ApplyCountdown::kTicks);
+        QCOMPARE(doc.Edit().Params().gamma, 1.0f);
+        QVERIFY(run.Messages().calls.empty());
     }
 
     // A refused entry shows the range message, keeps the focus and the

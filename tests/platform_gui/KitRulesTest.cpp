@@ -156,6 +156,72 @@ private slots:
         }
     }
 
+    // What the countdown takes of a typed text: a whole value within the
+    // edit's range; a number on its way ("-", "1.") and a text the exchange
+    // refuses wait for the user to go on or to leave the edit.
+    void CountdownTakesOnlyAWholeValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isFloat");
+        QTest::addColumn<bool>("ranged");
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<bool>("ready");
+        auto add = [](const char* name, const char* text, bool isFloat, bool ready) {
+            QTest::newRow(name) << text << isFloat << false << 0.0 << 0.0 << ready;
+        };
+        auto ranged = [](const char* name, const char* text, bool isFloat, double lo, double hi, bool ready) {
+            QTest::newRow(name) << text << isFloat << true << lo << hi << ready;
+        };
+        add("int minus", "-", false, false);
+        add("int empty", "", false, false);
+        add("int plus", "+", false, false);
+        add("int blanks", "  ", false, false);
+        add("int minus zero", "-0", false, false);
+        add("int minus point", "-.", false, false);
+        add("int 12", "12", false, true);
+        add("int -3", "-3", false, true);
+        add("int +5", "+5", false, true);
+        add("int 0", "0", false, true);
+        add("int blanks around", " 7 ", false, true);
+        add("int decimal", "1.5", false, false);
+        add("int letters", "abc", false, false);
+        ranged("int in range", "-100", false, -100, 100, true);
+        ranged("int above range", "101", false, -100, 100, false);
+        ranged("int below range", "-101", false, -100, 100, false);
+        ranged("int on the way to the range", "25", false, 2500, 9500, false);
+        add("float minus", "-", true, false);
+        add("float empty", "", true, false);
+        add("float plus", "+", true, false);
+        add("float minus point", "-.", true, false);
+        add("float point", ".", true, false);
+        add("float trailing point", "1.", true, false);
+        add("float trailing point and blank", "-2. ", true, false);
+        add("float exponent mark", "1e", true, false);
+        add("float exponent sign", "1e-", true, false);
+        add("float 1.5", "1.5", true, true);
+        add("float -3", "-3", true, true);
+        add("float 12", "12", true, true);
+        add("float point five", ".5", true, true);
+        add("float minus point five", "-.5", true, true);
+        add("float exponent", "2e-1", true, true);
+        add("float comma", "1,5", true, false);
+        ranged("float in range", "-5", true, -5, 3, true);
+        ranged("float above range", "4", true, -5, 3, false);
+        ranged("float below range", "-5.01", true, -5, 3, false);
+    }
+    void CountdownTakesOnlyAWholeValue()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isFloat);
+        QFETCH(bool, ranged);
+        QFETCH(double, min);
+        QFETCH(double, max);
+        QFETCH(bool, ready);
+        const std::optional<ValueRange> range = ranged ? std::optional<ValueRange>(ValueRange{min, max}) : std::nullopt;
+        QCOMPARE(TypedValueReady(text.toStdString(), isFloat ? ValueType::Float : ValueType::Int, range), ready);
+    }
+
     void SliderGateFollowsPrv()
     {
         // Per "Prv" state, per code 0..8: i ignored, A applied at once,
