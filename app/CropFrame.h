@@ -41,7 +41,6 @@ enum CropHit : int {
 
 // The crop-frame file keys and their section (in .VMF and .VMR files).
 inline constexpr const char* kCropAspectKey = "CropAspectRatio";
-inline constexpr const char* kCropFileFilter = "velmo crop frame(*.VMF)|*.VMF||";
 
 class CropFrame {
 public:

@@ -30,29 +30,27 @@ namespace {
 struct SideFile {
     unsigned loadId, saveId;
     unsigned loadTitle, saveTitle;
-    const char* filter;
+    unsigned filter;
     OutputFileKind kind; // of its default name
     std::string DocumentPaths::*remembered;
     void (CVelmoDoc::*load)(const std::string&);
     bool (CVelmoDoc::*save)(const std::string&);
 };
 
-constexpr char kParametersFilter[] = "velmo parameters (*.VMR)|*.VMR||";
-constexpr char kColorProfileFilter[] = "ColorProfile(*.icc;*.icm)|*.icc;*.icm||";
 
 const SideFile kSideFiles[] = {
-    {ID_LOAD_PARAMS, ID_SAVE_PARAMS_AS, IDS_LOAD_PARAMS_TITLE, IDS_SAVE_PARAMS_TITLE, kParametersFilter,
+    {ID_LOAD_PARAMS, ID_SAVE_PARAMS_AS, IDS_LOAD_PARAMS_TITLE, IDS_SAVE_PARAMS_TITLE, IDS_FILTER_PARAMETERS,
      OutputFileKind::Parameters, &DocumentPaths::parameters, &CVelmoDoc::OnLoadParameters, &CVelmoDoc::OnSaveParametersAs},
     {ID_LOAD_TONE_CURVE, ID_SAVE_TONE_CURVE_AS, IDS_LOAD_TONE_CURVE_TITLE, IDS_SAVE_TONE_CURVE_TITLE,
-     "Tone Curve.parameters (*.VMT)|*.VMT||", OutputFileKind::ToneCurve, &DocumentPaths::toneCurve, &CVelmoDoc::OnLoadToneCurve,
+     IDS_FILTER_TONE_CURVE, OutputFileKind::ToneCurve, &DocumentPaths::toneCurve, &CVelmoDoc::OnLoadToneCurve,
      &CVelmoDoc::OnSaveToneCurveAs},
     {ID_LOAD_LENS, ID_SAVE_LENS_AS, IDS_LOAD_LENS_TITLE, IDS_SAVE_LENS_TITLE,
-     "LensCorrection.parameters (*.VML)|*.VML||", OutputFileKind::LensCorrection, &DocumentPaths::lens,
+     IDS_FILTER_LENS, OutputFileKind::LensCorrection, &DocumentPaths::lens,
      &CVelmoDoc::OnLoadLensCorrection, &CVelmoDoc::OnSaveLensCorrectionAs},
     {ID_LOAD_SELCOLOR, ID_SAVE_SELCOLOR_AS, IDS_LOAD_SELCOLOR_TITLE, IDS_SAVE_SELCOLOR_TITLE,
-     "SelColorsAdj.parameters (*.VMC)|*.VMC||", OutputFileKind::SelectiveColors, &DocumentPaths::selectiveColors,
+     IDS_FILTER_SELCOLOR, OutputFileKind::SelectiveColors, &DocumentPaths::selectiveColors,
      &CVelmoDoc::OnLoadSelectiveColors, &CVelmoDoc::OnSaveSelectiveColorsAs},
-    {ID_LOAD_SPOT_WB, ID_SAVE_SPOT_WB, IDS_LOAD_WB_TITLE, IDS_SAVE_WB_TITLE, "velmo white balance(*.VMW)|*.VMW||",
+    {ID_LOAD_SPOT_WB, ID_SAVE_SPOT_WB, IDS_LOAD_WB_TITLE, IDS_SAVE_WB_TITLE, IDS_FILTER_WHITE_BALANCE,
      OutputFileKind::WhiteBalance, &DocumentPaths::whiteBalance, &CVelmoDoc::OnLoadSpotWhiteBalance,
      &CVelmoDoc::OnSaveSpotWhiteBalance},
 };
@@ -336,7 +334,7 @@ void CDocCommands::BuildSideFileCommands()
     for (const SideFile& f : kSideFiles) {
         OnCommand(f.loadId, [this, &f](unsigned) {
             const std::string path =
-                ChooseOpenFile(&frame, LoadString(f.loadTitle), f.filter, doc.Paths().*f.remembered);
+                ChooseOpenFile(&frame, LoadString(f.loadTitle), LoadString(f.filter), doc.Paths().*f.remembered);
             // std::invoke rather than (doc.*f.load)(path): GCC 12's UBSan
             // checks a stale register instead of this for a member-pointer
             // call on a member reached through a lambda's captured this,
@@ -349,7 +347,7 @@ void CDocCommands::BuildSideFileCommands()
             if (initial.empty() && !doc.SourcePath().empty())
                 initial = doc.MakeOutputFileName(doc.SourcePath(), f.kind);
             std::string path;
-            if (ChooseSaveFile(&frame, LoadString(f.saveTitle), f.filter, initial, path))
+            if (ChooseSaveFile(&frame, LoadString(f.saveTitle), LoadString(f.filter), initial, path))
                 std::invoke(f.save, doc, path);
         });
     }
@@ -407,14 +405,14 @@ void CDocCommands::BuildEditCommands()
 
 void CDocCommands::OnOpenColorProfile()
 {
-    const std::string path = ChooseOpenFile(&frame, {}, kColorProfileFilter, {}, ColorProfileFolder());
+    const std::string path = ChooseOpenFile(&frame, {}, LoadString(IDS_FILTER_COLOR_PROFILE), {}, ColorProfileFolder());
     if (!path.empty())
         doc.OnOpenDocument(path);
 }
 
 void CDocCommands::OnOpenDisplayProfile()
 {
-    const std::string path = ChooseOpenFile(&frame, {}, kColorProfileFilter, {}, ColorProfileFolder());
+    const std::string path = ChooseOpenFile(&frame, {}, LoadString(IDS_FILTER_COLOR_PROFILE), {}, ColorProfileFolder());
     if (!path.empty())
         doc.OpenDisplayProfile(path);
 }

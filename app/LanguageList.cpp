@@ -82,6 +82,14 @@ bool CLanguageList::Contains(int langId) const
     return false;
 }
 
+std::string LanguageIsoCode(int langId)
+{
+    for (const LanguageCode& code : kLanguageCodes)
+        if (code.primary == (langId & 0x3FF))
+            return code.iso;
+    return {};
+}
+
 int LocaleLanguageId()
 {
     const char* locale = std::getenv("LC_ALL");

@@ -49,4 +49,8 @@ std::optional<LoadedLanguage> LoadLanguage(const std::string& programPath, int l
 // when the locale names no language we know.
 int LocaleLanguageId();
 
+// The ISO 639-1 code of a LANGID's primary language ("de" for 0x0407);
+// empty when we know none.
+std::string LanguageIsoCode(int langId);
+
 } // namespace velmo

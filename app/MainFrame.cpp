@@ -840,7 +840,8 @@ void CMainFrame::OnDropFiles(const std::vector<std::string>& paths)
 void CMainFrame::Progress(int percent, const char* label, int area)
 {
     if (messagePane != nullptr)
-        messagePane->ShowProgress(percent, QString::fromUtf8(label != nullptr ? label : ""), area == -1);
+        messagePane->ShowProgress(percent, QString::fromStdString(ProgressLabelText(label != nullptr ? label : "")),
+                                  area == -1);
 }
 
 void CMainFrame::OnDevelopProgress(int percent, const std::string& label)

@@ -20,6 +20,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMetaObject>
 #include <QTimer>
 #include <QWidget>
@@ -105,6 +107,7 @@ CVelmoApp::~CVelmoApp()
         InstallMessageBoxHost(nullptr);
     // The language's texts belong to this run.
     SetStringOverrides({});
+    qtTranslation.reset();
     if (theApp == this)
         theApp = nullptr;
 }
@@ -218,6 +221,7 @@ void CVelmoApp::OpenPendingFile()
 void CVelmoApp::LoadLanguageResources()
 {
     SetStringOverrides({});
+    qtTranslation.reset();
     const std::string program = ProgramPath();
     languages.Build(program);
     // English is entry 0; a file is loaded for another listed language only.
@@ -236,6 +240,22 @@ void CVelmoApp::LoadLanguageResources()
         std::fprintf(stderr, "%s: %s\n", file.c_str(), problem.c_str());
     SetStringOverrides(std::move(loaded->texts));
     currentLanguage = languageSetting;
+    LoadQtTranslation();
+}
+
+void CVelmoApp::LoadQtTranslation()
+{
+    // Qt's catalogue of the language, as the desktop's Qt installs it; without
+    // one Qt's texts stay English.
+    const std::string iso = LanguageIsoCode(currentLanguage);
+    if (iso.empty() || iso == "en" || QCoreApplication::instance() == nullptr)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QString::fromStdString(iso)), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(translator.get());
+    qtTranslation = std::move(translator);
 }
 
 std::string CVelmoApp::ProgramPath() const

@@ -9,6 +9,7 @@
 #include "platform/gui/RecentFileList.h"
 
 #include <QObject>
+#include <QTranslator>
 #include <QRect>
 
 #include <array>
@@ -149,6 +150,7 @@ private:
     void BuildCommandMap();
     void Relaunch();
     void LoadLanguageResources();
+    void LoadQtTranslation();
     void OpenAfterFirstPaint(CMainFrame& frame, std::string path);
     void OpenPendingFile();
 
@@ -160,6 +162,8 @@ private:
     std::unique_ptr<CRecentFileList> fileList;
     std::array<std::unique_ptr<CRecentFileList>, 7> lists;
     CLanguageList languages;
+    // Qt's own texts (file dialogs, message box buttons) in the language.
+    std::unique_ptr<QTranslator> qtTranslation;
     int languageSetting = 0x409;
     int currentLanguage = 1033;
     int threadLocale = 0x409;

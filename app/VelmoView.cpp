@@ -779,7 +779,7 @@ void CVelmoView::OnLoadCropFrame()
     if (chooseCropFileToLoad) {
         path = chooseCropFileToLoad(crop.cropFilePath);
     } else {
-        path = ChooseOpenFile(this, "Load CropFrame", kCropFileFilter, crop.cropFilePath);
+        path = ChooseOpenFile(this, LoadString(IDS_LOAD_CROP_TITLE), LoadString(IDS_FILTER_CROP_FRAME), crop.cropFilePath);
     }
     if (!path.empty())
         ReadCropSettings(path);
@@ -793,7 +793,7 @@ void CVelmoView::OnSaveCropFrameAs()
     std::string path;
     if (chooseCropFileToSave) {
         path = chooseCropFileToSave(initial);
-    } else if (!ChooseSaveFile(this, LoadString(IDS_SAVE_CROP_TITLE), kCropFileFilter, initial, path)) {
+    } else if (!ChooseSaveFile(this, LoadString(IDS_SAVE_CROP_TITLE), LoadString(IDS_FILTER_CROP_FRAME), initial, path)) {
         path.clear();
     }
     if (path.empty())

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libjpeg62-turbo-dev libbz2-dev liblcms2-dev
-  qt6-base-dev qt6-svg-dev libgtest-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
   clang libclang-rt-14-dev
   libimage-exiftool-perl libtiff-tools libjpeg-turbo-progs imagemagick
 )

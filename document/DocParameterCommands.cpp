@@ -6,6 +6,8 @@
 #include "develop/preview/PreviewWorker.h"
 #include "document/VelmoDoc.h"
 #include "params/ParamFields.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <cstdio>
 #include <utility>
@@ -187,7 +189,7 @@ void CVelmoDoc::ToggleHoneycomb()
     edit.SetField(ParamField::honeycomb, edit.Params().honeycomb != 0 ? 0 : 1);
     UpdateMagnifier();
     if (host->HasMainWindow())
-        host->SetStatusText(std::string("HoneyCum:") + (edit.Params().honeycomb != 0 ? "On" : "off"));
+        host->SetStatusText(LoadString(edit.Params().honeycomb != 0 ? IDS_HONEYCOMB_ON : IDS_HONEYCOMB_OFF));
 }
 
 void CVelmoDoc::ToggleUseRafWB()

@@ -11,6 +11,7 @@
 #include "develop/passes/DevelopFull.h"
 #include "document/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
+#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <algorithm>
@@ -23,8 +24,6 @@ namespace {
 
 constexpr unsigned kSameAsSourceMessage = 61218; // "Some thing wrong!\nAbort writing!"
 constexpr unsigned kSaveAsTitleString = 61221;   // "Save As output"
-constexpr char kSaveAsFilter[] =
-    "PSD 16bpp(*.PSD)|*.PSD|PSD 8bpp(*.PSD)|*.PSD|TIFF 16bpp(*.TIF)|*.TIF|TIFF 8bpp(*.TIF)|*.TIF|JPEG (*.JPG)|*.JPG||";
 
 // The document's output metadata: its Exif source and the profile of the
 // output colour space (kept alive by profile while the writer runs).
@@ -180,9 +179,9 @@ bool CVelmoDoc::OnSaveDocument(const std::string& path)
             if (status == DevelopStatus::Ok)
                 saveCache.image = std::move(plane.rgb);
             else if (status == DevelopStatus::EmptyArea)
-                ShowMessage(kSaveLensEmptyText, MB_OK | MB_ICONEXCLAMATION);
+                ShowMessage(LoadString(IDS_SAVE_LENS_EMPTY), MB_OK | MB_ICONEXCLAMATION);
             else if (status == DevelopStatus::OutOfMemory)
-                ShowMessage(kSaveOutOfMemoryText, MB_OK | MB_ICONEXCLAMATION);
+                ShowMessage(LoadString(IDS_SAVE_OUT_OF_MEMORY), MB_OK | MB_ICONEXCLAMATION);
         }
     }
     saveCache.record = edit.Params();
@@ -220,7 +219,7 @@ bool CVelmoDoc::OnFileSaveAs()
     const std::string name = MakeOutputFileName(paths.source, OutputFileKind::CurrentFormat);
     int type = outputOptions.format;
     std::string chosen;
-    if (!host->ChooseOutputFile(name, kSaveAsFilter, LoadString(kSaveAsTitleString), type, chosen))
+    if (!host->ChooseOutputFile(name, LoadString(IDS_FILTER_OUTPUT), LoadString(kSaveAsTitleString), type, chosen))
         return false;
     OutputFormat format;
     if (OutputFormatFromCode(type, &format))

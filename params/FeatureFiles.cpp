@@ -4,6 +4,8 @@
 #include "params/ParamKeys.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/PrivateProfile.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <bit>
@@ -49,16 +51,12 @@ bool HasParamFileKey(const std::string& path, const char* key)
 
 void ReportFileWriteFailure(const std::string& path)
 {
-    std::string text = "The file could not be written:\n";
-    text += path;
-    ShowMessage(text, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(FormatString(IDS_FILE_NOT_WRITTEN, {path}), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ReportFileReadFailure(const std::string& path)
 {
-    std::string text = "The file could not be read:\n";
-    text += path;
-    ShowMessage(text, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(FormatString(IDS_FILE_NOT_READ, {path}), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // --- Blocks ------------------------------------------------------------------

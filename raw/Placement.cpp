@@ -1,6 +1,8 @@
 #include "raw/Placement.h"
 
 #include "platform/core/PassRunner.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <chrono>
@@ -181,9 +183,8 @@ std::string FrameDataMessage(const FrameDataCheck& check, const std::string& pat
 {
     switch (check.status) {
     case FrameDataStatus::Complete: return {};
-    case FrameDataStatus::Short: return path + " is cut short; the picture may be damaged";
-    case FrameDataStatus::Missing:
-        return "The RAW file is damaged: the second of its two frames is missing or incomplete.\n" + path;
+    case FrameDataStatus::Short: return FormatString(IDS_RAF_CUT_SHORT, {path});
+    case FrameDataStatus::Missing: return FormatString(IDS_RAF_SECOND_FRAME_MISSING, {path});
     }
     return {};
 }

@@ -1,6 +1,8 @@
 #include "raw/RafContainer.h"
 
 #include "platform/core/ByteReader.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -98,26 +100,22 @@ RafStatus Unpack(CBufferedFile& file, const RafContainer& raf, uint64_t streamSt
 unsigned RafErrorStringId(RafError error)
 {
     switch (error) {
+    case RafError::None: return 0;
+    case RafError::CannotOpen: return IDS_RAF_CANNOT_OPEN;
     case RafError::NotRaf: return 61217;
     case RafError::UnknownModel: return 61215;
-    default: return 0;
+    case RafError::DamagedHeader: return IDS_RAF_DAMAGED_HEADER;
+    case RafError::DamagedRecords: return IDS_RAF_DAMAGED_RECORDS;
+    case RafError::RawDataMissing: return IDS_RAF_RAW_DATA_MISSING;
+    case RafError::UnpackFailed: return IDS_RAF_UNPACK_FAILED;
     }
+    return 0;
 }
 
 std::string RafErrorText(RafError error)
 {
-    switch (error) {
-    case RafError::None: return {};
-    case RafError::CannotOpen: return "The file cannot be opened.";
-    case RafError::NotRaf: return "This is not FUJI CCD-RAW.";
-    case RafError::UnknownModel: return "Unknown file type.\n Please check the latest version on our web site.\n ";
-    case RafError::DamagedHeader: return "The RAW file is damaged: its header is incomplete.";
-    case RafError::DamagedRecords: return "The RAW file is damaged: its CFA header records are incomplete.";
-    case RafError::RawDataMissing:
-        return "The RAW file holds no complete image data: the raw data is missing or cut short.";
-    case RafError::UnpackFailed: return "The compressed raw data of this file cannot be unpacked: the file is damaged.";
-    }
-    return {};
+    const unsigned id = RafErrorStringId(error);
+    return id != 0 ? LoadString(id) : std::string();
 }
 
 int RafContainer::Frames() const

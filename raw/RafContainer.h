@@ -57,9 +57,9 @@ enum class RafError {
     UnpackFailed,    // the compressed raw data cannot be unpacked
 };
 
-// The string-table id of the error's message, 0 when it has none of its own.
+// The string-table id of the error's message, 0 for None.
 unsigned RafErrorStringId(RafError error);
-// The message text shown to the user.
+// The message text shown to the user, in the language loaded.
 std::string RafErrorText(RafError error);
 
 struct RafStatus {

@@ -363,6 +363,41 @@ inline constexpr unsigned IDS_CAPTION_WB_HIGH_TEMP = kPopupTextBase + 354;
 // The lens palette's readouts of the loaded lens.
 inline constexpr unsigned IDS_CAPTION_LENS_MODEL = kPopupTextBase + 355;
 inline constexpr unsigned IDS_CAPTION_LENS_FOCAL_LENGTH = kPopupTextBase + 356;
+// Messages of the engine: a file that cannot be read, opened or written,
+// a profile refused, a save that wrote nothing (%1 a path).
+inline constexpr unsigned IDS_RAF_CANNOT_OPEN = kPopupTextBase + 400;
+inline constexpr unsigned IDS_RAF_DAMAGED_HEADER = kPopupTextBase + 401;
+inline constexpr unsigned IDS_RAF_DAMAGED_RECORDS = kPopupTextBase + 402;
+inline constexpr unsigned IDS_RAF_RAW_DATA_MISSING = kPopupTextBase + 403;
+inline constexpr unsigned IDS_RAF_UNPACK_FAILED = kPopupTextBase + 404;
+inline constexpr unsigned IDS_RAF_CUT_SHORT = kPopupTextBase + 405;
+inline constexpr unsigned IDS_RAF_SECOND_FRAME_MISSING = kPopupTextBase + 406;
+inline constexpr unsigned IDS_FILE_NOT_WRITTEN = kPopupTextBase + 407;
+inline constexpr unsigned IDS_FILE_NOT_READ = kPopupTextBase + 408;
+inline constexpr unsigned IDS_SAVE_LENS_EMPTY = kPopupTextBase + 409;
+inline constexpr unsigned IDS_SAVE_OUT_OF_MEMORY = kPopupTextBase + 410;
+inline constexpr unsigned IDS_PROFILE_TOO_SHORT = kPopupTextBase + 411;
+inline constexpr unsigned IDS_PROFILE_TOO_LARGE = kPopupTextBase + 412;
+inline constexpr unsigned IDS_PROFILE_INVALID = kPopupTextBase + 413;
+inline constexpr unsigned IDS_PROFILE_DAMAGED = kPopupTextBase + 414;
+inline constexpr unsigned IDS_COLOR_FALLBACK = kPopupTextBase + 415;
+// The crop-frame open dialog's title, and the side files' filters.
+inline constexpr unsigned IDS_LOAD_CROP_TITLE = kPopupTextBase + 450;
+inline constexpr unsigned IDS_FILTER_PARAMETERS = kPopupTextBase + 451;
+inline constexpr unsigned IDS_FILTER_TONE_CURVE = kPopupTextBase + 452;
+inline constexpr unsigned IDS_FILTER_LENS = kPopupTextBase + 453;
+inline constexpr unsigned IDS_FILTER_SELCOLOR = kPopupTextBase + 454;
+inline constexpr unsigned IDS_FILTER_WHITE_BALANCE = kPopupTextBase + 455;
+inline constexpr unsigned IDS_FILTER_COLOR_PROFILE = kPopupTextBase + 456;
+inline constexpr unsigned IDS_FILTER_CROP_FRAME = kPopupTextBase + 457;
+inline constexpr unsigned IDS_FILTER_OUTPUT = kPopupTextBase + 458;
+// The honeycomb switch's status text ("HoneyCum:" and "On" or "off").
+inline constexpr unsigned IDS_HONEYCOMB_ON = kPopupTextBase + 460;
+inline constexpr unsigned IDS_HONEYCOMB_OFF = kPopupTextBase + 461;
+// Progress labels. The engine reports them by their English text; the
+// status bar shows the language's text of the same id (ProgressLabelText).
+inline constexpr unsigned IDS_PROGRESS_FIRST = kPopupTextBase + 500;
+inline constexpr unsigned IDS_PROGRESS_LAST = kPopupTextBase + 599;
 
 // Dialog and palette captions and the captions of their controls live in the
 // string table as well, under ids of their own, so that one lookup serves

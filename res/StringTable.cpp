@@ -1,5 +1,7 @@
 #include "res/StringTable.h"
 
+#include "res/ResourceIds.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -92,6 +94,46 @@ int LoadStringList(unsigned stringId, std::vector<std::string>* list)
 int ShowMessageId(unsigned stringId, unsigned type)
 {
     return ShowMessage(LoadString(stringId), type);
+}
+
+std::string FormatString(unsigned stringId, const std::vector<std::string>& arguments)
+{
+    const std::string text = LoadString(stringId);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (next >= '1' && next <= '9') {
+                const size_t index = size_t(next - '1');
+                if (index < arguments.size())
+                    out += arguments[index];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::string ProgressLabelText(const std::string& label)
+{
+    if (label.empty())
+        return label;
+    const StringEntry* end = kEnglishStrings + kEnglishStringCount;
+    const StringEntry* first =
+        std::lower_bound(kEnglishStrings, end, IDS_PROGRESS_FIRST,
+                         [](const StringEntry& e, unsigned wanted) { return e.id < wanted; });
+    for (const StringEntry* e = first; e != end && e->id <= IDS_PROGRESS_LAST; ++e)
+        if (e->text != nullptr && label == e->text)
+            return LoadString(e->id);
+    return label;
 }
 
 } // namespace velmo

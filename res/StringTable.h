@@ -51,4 +51,13 @@ int SplitStringList(const std::string& text, std::vector<std::string>* list);
 // ShowMessage with the text of a string id.
 int ShowMessageId(unsigned stringId, unsigned type = MB_OK);
 
+// The text of stringId with %1, %2 ... replaced by the arguments in order
+// (a translation may put them elsewhere); "%%" stands for '%'.
+std::string FormatString(unsigned stringId, const std::vector<std::string>& arguments);
+
+// The text a progress label is shown with: the engine reports the English
+// text of a label id (IDS_PROGRESS_FIRST..LAST); the language's text of that
+// id. Any other label is shown as it is.
+std::string ProgressLabelText(const std::string& label);
+
 } // namespace velmo

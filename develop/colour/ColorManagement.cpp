@@ -2,6 +2,7 @@
 
 #include "platform/core/MessageBox.h"
 #include "res/IccProfiles.h"
+#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <lcms2.h>
@@ -141,10 +142,10 @@ ProfileStatus ReadProfileFile(const std::string& path, std::vector<uint8_t>& byt
 std::string ProfileRefusalText(ProfileStatus status, const std::string& path)
 {
     switch (status) {
-    case ProfileStatus::TooShort: return "The ICC profile is cut short:\n" + path;
-    case ProfileStatus::TooLarge: return "The file is too large to be an ICC profile:\n" + path;
-    case ProfileStatus::Invalid: return "The file is not an ICC profile:\n" + path;
-    case ProfileStatus::Damaged: return "The ICC profile is damaged: its tags point outside the file:\n" + path;
+    case ProfileStatus::TooShort: return FormatString(IDS_PROFILE_TOO_SHORT, {path});
+    case ProfileStatus::TooLarge: return FormatString(IDS_PROFILE_TOO_LARGE, {path});
+    case ProfileStatus::Invalid: return FormatString(IDS_PROFILE_INVALID, {path});
+    case ProfileStatus::Damaged: return FormatString(IDS_PROFILE_DAMAGED, {path});
     case ProfileStatus::NotRgb:
         return HasString(kOnlyRgbProfileMessageId) ? LoadString(kOnlyRgbProfileMessageId)
                                                    : std::string(kOnlyRgbProfileText);
@@ -347,7 +348,7 @@ bool ColorManager::ReportFallbackOnce()
             return false;
         failureUnreported = false;
     }
-    ShowMessage(kColorFallbackText, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(LoadString(IDS_COLOR_FALLBACK), MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 

@@ -1,5 +1,8 @@
 #include "develop/output/OutputFile.h"
 
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -386,8 +389,7 @@ void OutputFile::Discard()
 
 std::string DescribeWriteFailure(const WriteResult& result, const std::string& path)
 {
-    std::string text = "The file could not be written:\n";
-    text += path;
+    std::string text = FormatString(IDS_FILE_NOT_WRITTEN, {path});
     if (!result.detail.empty()) {
         text += "\n(";
         text += result.detail;

@@ -12,6 +12,7 @@
 #include "platform/gui/ControlUnit.h"
 #include "platform/gui/DialogText.h"
 #include "platform/gui/QtMenus.h"
+#include "platform/gui/QtMessageBoxHost.h"
 #include "platform/gui/StatusProgress.h"
 #include "res/LanguageFile.h"
 #include "res/MenuMnemonics.h"
@@ -24,6 +25,9 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -342,6 +346,113 @@ private slots:
             QVERIFY(dialog.grab().save(Shot(QStringLiteral("velmo-about-de.png"))));
         });
         QVERIFY(shown);
+    }
+
+    // A German run from start to a damaged file: the program's messages and
+    // titles come from the language file, Qt's own dialogs and buttons from
+    // Qt's German catalogue, and the status bar's progress labels are German.
+    void GermanMessagesDialogsAndProgress()
+    {
+        TempDir dir;
+        AppRun::Setup setup;
+        setup.programPath = VELMO_BINARY_DIR "/app/velmo";
+        setup.arguments = {SampleRafPath(dir.path())};
+        setup.presets = [](SettingsStore& s) { s.WriteProfileInt(kSettingsSection, "Language", 0x407); };
+        AppRun run(setup);
+        QCOMPARE(run.App().CurrentLanguage(), 0x407);
+        CMainFrame& frame = run.Frame();
+
+        // A text file named like a RAF file.
+        const std::string text = dir.File("x.RAF");
+        std::ofstream(text) << "Einkaufsliste: Brot, Milch, Film.\n";
+        QVERIFY(run.App().OpenDocumentFile(text) == nullptr);
+        QCOMPARE(run.Messages().calls.size(), size_t(1));
+        const std::string notRaf = run.Messages().calls[0].text;
+        QCOMPARE(QString::fromStdString(notRaf), QStringLiteral("Dies ist keine FUJI-CCD-RAW-Datei."));
+
+        // The same message and a question as the photographer sees them.
+        QtMessageBoxHost boxes([&frame]() -> QWidget* { return &frame; }, QStringLiteral("velmo"));
+        struct BoxCase {
+            std::string text;
+            unsigned type;
+            QStringList buttons;
+            QString file;
+        };
+        const BoxCase boxCases[] = {
+            {notRaf, MB_OK | MB_ICONEXCLAMATION, {QStringLiteral("OK")}, QStringLiteral("velmo-message-not-raf-de.png")},
+            {LoadString(IDS_RESET_ALL), MB_YESNO, {QStringLiteral("&Ja"), QStringLiteral("&Nein")},
+             QStringLiteral("velmo-message-reset-all-de.png")},
+        };
+        for (const BoxCase& c : boxCases) {
+            bool answered = false;
+            QString shown;
+            QStringList buttons;
+            QStringList clipped;
+            WhenModal<QMessageBox>(
+                [&](QMessageBox& box) {
+                    ProcessEvents(50);
+                    shown = box.text();
+                    for (QAbstractButton* b : box.buttons())
+                        buttons << b->text();
+                    clipped = ClippedControls(box);
+                    box.grab().save(Shot(c.file));
+                    box.done(QMessageBox::No);
+                },
+                &answered);
+            boxes.Show(c.text, c.type);
+            QVERIFY2(answered, qPrintable(c.file));
+            QCOMPARE(shown, QString::fromStdString(c.text));
+            buttons.sort();
+            QStringList expected = c.buttons;
+            expected.sort();
+            QCOMPARE(buttons, expected);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        }
+
+        // The open dialogs: the crop frame's title is ours, the labels and
+        // buttons Qt's.
+        struct DialogCase {
+            unsigned command;
+            QString title;
+            QString file;
+        };
+        const DialogCase dialogCases[] = {
+            {ID_CROP_LOAD, QStringLiteral("Beschnittrahmen laden"), QStringLiteral("velmo-open-crop-frame-de.png")},
+            {ID_FILE_OPEN, QStringLiteral("Öffnen"), QStringLiteral("velmo-open-dialog-de.png")},
+        };
+        for (const DialogCase& c : dialogCases) {
+            bool answered = false;
+            QString title;
+            QStringList texts;
+            WhenModal<QFileDialog>(
+                [&](QFileDialog& dialog) {
+                    ProcessEvents(100);
+                    title = dialog.windowTitle();
+                    for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+                        auto* l = dialog.findChild<QLabel*>(QString::fromLatin1(name));
+                        texts << (l != nullptr ? l->text() : QString());
+                    }
+                    auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+                    for (QDialogButtonBox::StandardButton b : {QDialogButtonBox::Open, QDialogButtonBox::Cancel})
+                        texts << (box != nullptr && box->button(b) != nullptr ? box->button(b)->text() : QString());
+                    dialog.grab().save(Shot(c.file));
+                    dialog.reject();
+                },
+                &answered);
+            frame.ExecuteCommand(c.command);
+            QVERIFY2(answered, qPrintable(c.title));
+            QCOMPARE(title, c.title);
+            QCOMPARE(texts, (QStringList{QStringLiteral("Suchen in:"), QStringLiteral("Datei&name:"),
+                                         QStringLiteral("Dateien des Typs:"), QStringLiteral("&Öffnen"),
+                                         QStringLiteral("Abbrechen")}));
+        }
+
+        // A label of the background worker, as the frame shows it.
+        frame.Progress(40, "making FullPreview", 1);
+        QCOMPARE(frame.MessagePane()->Text(), QStringLiteral("Vollbildvorschau erstellen 40%"));
+        frame.Progress(-2, "Unzipping", -1);
+        QCOMPARE(frame.MessagePane()->Text(), QStringLiteral("Entpacken"));
+        frame.Progress(-1, nullptr, -1);
     }
 
     // Two items of one menu on the same access key: the key reaches only

@@ -58,4 +58,29 @@ TEST_F(StringTableTest, OverridesReplaceAndAddUntilCleared)
 }
 
 } // namespace
+// A message with placeholders: each argument goes where the text (English
+// or a translation) puts its number, once, as it is.
+TEST_F(StringTableTest, FormatStringPutsTheArgumentsWhereTheTextSays)
+{
+    const unsigned id = AbsentId();
+    struct Case {
+        const char* text;
+        std::vector<std::string> arguments;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"%1 (%2 of %3)", {"a.RAF", "1", "2"}, "a.RAF (1 of 2)"},
+        {"%2 von %3: %1", {"a.RAF", "1", "2"}, "1 von 2: a.RAF"},
+        {"cut short:\n%1", {"/x/50%2 %1.RAF"}, "cut short:\n/x/50%2 %1.RAF"},
+        {"100%% of %1", {"x"}, "100% of x"},
+        {"%1 and %2", {"only"}, "only and "},
+        {"no placeholder", {"x"}, "no placeholder"},
+        {"ends in %", {}, "ends in %"},
+    };
+    for (const Case& c : cases) {
+        SetStringOverrides({{id, c.text}});
+        EXPECT_EQ(FormatString(id, c.arguments), c.expected) << c.text;
+    }
+}
+
 } // namespace velmo
