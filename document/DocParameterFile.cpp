@@ -10,6 +10,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 namespace velmo {
 
@@ -26,6 +28,21 @@ void ReadFeatureBlock(EditState& edit, FeatureKind kind, const char* blockKey, c
     edit.SetFeature(kind, on);
     if (on && !load())
         edit.SetFeature(kind, false);
+}
+
+// Whether a float key's text starts with a decimal number (after blanks and
+// a sign), as the float reader takes it. Text without one would read as 0,
+// which is a valid exponent: it keeps the current value instead, as a
+// missing key does.
+bool HoldsNumber(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    auto digit = [&](size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    return digit(i) || (i < text.size() && text[i] == '.' && digit(i + 1));
 }
 
 } // namespace
@@ -52,9 +69,10 @@ bool ReadParameterFile(const std::string& path, CVelmoDoc& doc)
             continue;
         if (f.type == ParamType::Float) {
             float& field = record.*f.floatField;
-            const double v = ParseFloat(GetPrivateProfileString(S, f.fileKey, FormatFloatF(field), path));
+            const std::string text = GetPrivateProfileString(S, f.fileKey, FormatFloatF(field), path);
+            const double v = ParseFloat(text);
             // Beyond the float range the value keeps its current one.
-            if (std::fabs(v) <= FLT_MAX)
+            if (HoldsNumber(text) && std::fabs(v) <= FLT_MAX)
                 field = float(v);
         } else {
             int32_t& field = record.*f.intField;

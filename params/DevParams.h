@@ -80,6 +80,13 @@ constexpr int kCameraFamilyCount = 10;
 // their own (8 and anything out of range) use "Param" and become family 0.
 const char* ParamValueName(int& cameraFamily);
 
+// The preset neutral reset sets: no white balance, no gains at all.
+constexpr int kNoWhiteBalance = -1;
+// The white-balance presets of the lists: 0..12 in both modes.
+constexpr int kLastWhiteBalancePreset = 12;
+// The S/R mix m: the easy mix takes m / 240, so m runs up to 240.
+constexpr int kMixSRMax = 240;
+
 // The white-balance preset that means "colour temperature".
 constexpr int TemperaturePreset(bool useRafWB) { return useRafWB ? 12 : 9; }
 // The custom (spot) preset.

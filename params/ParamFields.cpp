@@ -36,10 +36,14 @@ constexpr ParamFieldInfo R(F id, const char* name, float DevParams::*field, cons
 // File order first (the order is what files show), then the unstored fields.
 // Ranges are those of the palettes' controls, in the stored form (saturation
 // as stored, the palettes show it minus 100); indices and divisors need them.
+// Each holds every value the program itself sets (neutral reset's "no white
+// balance", the easy mix's 240, the exponents' 0 and 16): a value out of its
+// range is replaced when the record or a file is read, and the user's value
+// would change between runs.
 constexpr ParamFieldInfo kTable[] = {
-    R(FIELD(gamma), "gamma", 0.001, 100.0, 0.01, D::Family, 1.0),
+    R(FIELD(gamma), "gamma", kExponentMin, kExponentMax, 0.01, D::Family, 1.0),
     R(FIELD(sensitize), "sensitize", -5.0, 3.0, 0.1, D::Constant, 0.0),
-    I(FIELD(whiteBalance), "whiteBalance", 0, 12, D::Camera, 0),
+    I(FIELD(whiteBalance), "whiteBalance", kNoWhiteBalance, kLastWhiteBalancePreset, D::Camera, 0),
     I(FIELD(wbTempt), "wbTempt", 2500, 9500, D::Constant, 5500),
     I(FIELD(contrast), "contrast", -100, 100, D::Family, 0),
     I(FIELD(brightness), "brightness", -100, 100, D::Family, 0),
@@ -47,9 +51,9 @@ constexpr ParamFieldInfo kTable[] = {
     I(FIELD(hue), "hue", -100, 100, D::Constant, 0),
     I(FIELD(sharpness), "sharpness", 0, 3, D::Camera, 0),
     I(FIELD(rotate), "rotate", 0, 2, D::Camera, 0),
-    R(FIELD(gammaSR), "gammaSR", 0.001, 100.0, 0.01, D::Family, 1.2),
-    R(FIELD(gammaSR2), "gammaSR2", 0.001, 100.0, 0.01, D::Constant, 1.0),
-    I(FIELD(mixSR), "mixSR", 0, 100, D::Constant, 50),
+    R(FIELD(gammaSR), "gammaSR", kExponentMin, kExponentMax, 0.01, D::Family, 1.2),
+    R(FIELD(gammaSR2), "gammaSR2", kExponentMin, kExponentMax, 0.01, D::Constant, 1.0),
+    I(FIELD(mixSR), "mixSR", 0, kMixSRMax, D::Constant, 50),
     I(FIELD(typeSR), "typeSR", 0, 7, D::Constant, 5),
     I(FIELD(iEnhColor), "iEnhColor", 0, 2, D::Constant, 0),
     I(FIELD(iEnhGreen), "iEnhGreen", 0, 2, D::Constant, 0),
@@ -77,7 +81,7 @@ constexpr ParamFieldInfo kTable[] = {
     I(FIELD(honeycomb), nullptr, 0, 1, D::Constant, 1),
     I(FIELD(reserved4), nullptr, 0, 0, D::Constant, 0),
     I(FIELD(twoFrames), nullptr, 0, 1, D::Image, 0),
-    I(FIELD(cameraWhiteBalance), nullptr, 0, 12, D::Camera, 0),
+    I(FIELD(cameraWhiteBalance), nullptr, 0, kLastWhiteBalancePreset, D::Camera, 0),
     I(FIELD(exifOrientation), nullptr, 0, 8, D::Camera, 0),
     I(FIELD(cameraSharpness), nullptr, 0, 3, D::Camera, 0),
     I(FIELD(sImageOn), nullptr, 0, 1, D::Constant, 1),
@@ -244,7 +248,7 @@ constexpr ControlRow ColorValue(ValueControlIds ids, int column)
 
 constexpr ValueRange kPercentEntry{-100, 100};
 
-constexpr ControlRow kControls[] = {
+constexpr ControlRow kRows[] = {
     // The parameters palettes' value controls.
     Exponent(Param(IDC_GAMMA, IDS_CAPTION_GAMMA_LOG, F::gamma, P::Adjust2)),
     Entry(Percent(Param(IDC_BRIGHTNESS, IDS_CAPTION_BRIGHTNESS, F::brightness, P::Adjust2)), kPercentEntry),
@@ -399,6 +403,32 @@ constexpr ControlRow kControls[] = {
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_GREY_AFTER}, IDD_SELCOLOR_BAR, P::Color),
     Feature({.kind = K::Picture, .id = IDC_SELCOLOR_MAP}, IDD_SELCOLOR_BAR, P::Color),
 };
+
+// An edit of the record takes what the record keeps: a typed value outside
+// the field's range is refused with the range message, since the stored
+// record and parameter files would not give it back. The edits whose range
+// the palettes fix already have the same one.
+constexpr bool EditsRecordField(const ControlRow& r)
+{
+    return r.kind == ControlKind::Value &&
+           (r.data == DT::Param || r.data == DT::SoftenValue || r.data == DT::HardenValue);
+}
+
+constexpr std::array<ControlRow, std::size(kRows)> WithStoredEntries()
+{
+    std::array<ControlRow, std::size(kRows)> rows{};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ControlRow r = kRows[i];
+        if (EditsRecordField(r) && !r.editRange) {
+            const ParamFieldInfo& f = kTable[kIndex[size_t(r.field)]];
+            r.editRange = ValueRange{f.min + r.shownOffset, f.max + r.shownOffset};
+        }
+        rows[i] = r;
+    }
+    return rows;
+}
+
+constexpr std::array<ControlRow, std::size(kRows)> kControls = WithStoredEntries();
 
 } // namespace
 

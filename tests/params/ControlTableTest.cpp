@@ -2,6 +2,7 @@
 // value row shows lies in what its field may store; radio groups numbered
 // in button order; the shown form of the saturation; the enabling rules.
 #include "params/ControlRow.h"
+#include "params/ExponentMapping.h"
 #include "params/LensCorrectionSettings.h"
 #include "params/ParamFields.h"
 #include "params/SelectiveColorTable.h"
@@ -73,12 +74,59 @@ TEST(ControlTable, ValuesShownLieInWhatTheirFieldsStore)
         // The ends of the slider and of the edit's range, stored.
         for (const int position : {row.sliderMin, row.sliderMax}) {
             const double stored = StoredValue(row, RowPositionToValue(row, position));
-            EXPECT_GE(stored, field.min - 0.001);
+            EXPECT_GE(stored, field.min);
             EXPECT_LE(stored, field.max);
         }
         if (row.editRange) {
-            EXPECT_GE(StoredValue(row, row.editRange->min), field.min - 0.001);
+            EXPECT_GE(StoredValue(row, row.editRange->min), field.min);
             EXPECT_LE(StoredValue(row, row.editRange->max), field.max);
+        }
+    }
+}
+
+// A value typed into a parameter edit is refused outside what the stored
+// record and a parameter file keep, and taken anywhere inside: a value the
+// user typed is the one in force after the next start.
+TEST(ControlTable, EveryParameterEditTakesWhatStorageKeeps)
+{
+    for (const ControlRow& row : PaletteControls()) {
+        if (row.kind != ControlKind::Value || row.data == ControlData::Lens ||
+            row.data == ControlData::SelectiveColor)
+            continue;
+        SCOPED_TRACE(row.id);
+        const ParamFieldInfo& field = FieldInfo(row.field);
+        ASSERT_TRUE(row.editRange.has_value()) << field.name << " takes any number";
+        EXPECT_EQ(StoredValue(row, row.editRange->min), field.min) << field.name;
+        EXPECT_EQ(StoredValue(row, row.editRange->max), field.max) << field.name;
+    }
+}
+
+// The spins write values too: their own range, or their own step's ends.
+TEST(ControlTable, EverySpinStepLiesInWhatStorageKeeps)
+{
+    for (const ControlRow& row : PaletteControls()) {
+        if (row.kind != ControlKind::Value || row.spinId == 0 || row.data == ControlData::Lens ||
+            row.data == ControlData::SelectiveColor)
+            continue;
+        SCOPED_TRACE(row.id);
+        const ParamFieldInfo& field = FieldInfo(row.field);
+        std::vector<double> ends;
+        switch (row.spinStep) {
+        case SpinStepRule::Control: {
+            const UpDownRange spin = row.spinRange.value_or(UpDownRange{});
+            ends = {StoredValue(row, spin.lower), StoredValue(row, spin.upper)};
+            break;
+        }
+        case SpinStepRule::Exponent:
+            ends = {ExponentSpinValue(0.0f, 1), ExponentSpinValue(16.0f, -1), ExponentSpinValue(100.0f, -1)};
+            break;
+        case SpinStepRule::Sensitize:
+            ends = {SensitizeSpinValue(-5.0f, -1), SensitizeSpinValue(3.0f, 1)};
+            break;
+        }
+        for (const double v : ends) {
+            EXPECT_GE(v, field.min) << field.name;
+            EXPECT_LE(v, field.max) << field.name;
         }
     }
 }

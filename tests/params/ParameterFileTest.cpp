@@ -231,7 +231,7 @@ TEST_F(ParameterFile, HandWrittenFileReadsLikeTheProgram)
     ASSERT_TRUE(ReadParameterFile(path, doc));
     EXPECT_EQ(doc.Edit().Params().gamma, 2.2f);
     EXPECT_EQ(doc.Edit().Params().sensitize, -0.5f);
-    EXPECT_EQ(doc.Edit().Params().gammaSR, before.gammaSR); // atof gives 0: out of range, kept
+    EXPECT_EQ(doc.Edit().Params().gammaSR, before.gammaSR); // no number: kept (0 would be a valid exponent)
     EXPECT_EQ(doc.Edit().Params().contrast, 17);
     EXPECT_EQ(doc.Edit().Params().hue, before.hue);               // empty value: the default
     EXPECT_EQ(doc.Edit().Params().brightness, before.brightness); // another section
@@ -284,7 +284,7 @@ TEST_P(ParameterFileOutOfRange, KeepsTheCurrentValue)
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, ParameterFileOutOfRange,
-    ::testing::Values(OutOfRangeCase{"whiteBalance", "13"}, OutOfRangeCase{"whiteBalance", "-1"},
+    ::testing::Values(OutOfRangeCase{"whiteBalance", "13"}, OutOfRangeCase{"whiteBalance", "-2"},
                       OutOfRangeCase{"whiteBalance", "99999999999"}, OutOfRangeCase{"rotate", "3"},
                       OutOfRangeCase{"rotate", "-1"}, OutOfRangeCase{"ICC", "5"}, OutOfRangeCase{"typeSR", "8"},
                       OutOfRangeCase{"sharpness", "9"}, OutOfRangeCase{"iEnhColor", "3"},
@@ -292,7 +292,9 @@ INSTANTIATE_TEST_SUITE_P(
                       OutOfRangeCase{"NR4", "-3"}, OutOfRangeCase{"bNR", "3"}, OutOfRangeCase{"wbTempt", "100000"},
                       OutOfRangeCase{"saturation", "-5"}, OutOfRangeCase{"hue", "500"},
                       OutOfRangeCase{"customWB1", "0"}, OutOfRangeCase{"customWB3", "-40"},
-                      OutOfRangeCase{"WBfineTuneR", "101"}, OutOfRangeCase{"gamma", "0"},
+                      OutOfRangeCase{"WBfineTuneR", "101"}, OutOfRangeCase{"gamma", "-0.01"},
+                      OutOfRangeCase{"gamma", "16.01"}, OutOfRangeCase{"gammaSR", "17"},
+                      OutOfRangeCase{"mixSR", "241"}, OutOfRangeCase{"mixSR", "-1"},
                       OutOfRangeCase{"gamma", "-2.2"}, OutOfRangeCase{"gamma", "1e300"},
                       OutOfRangeCase{"gamma", "nan"}, OutOfRangeCase{"gammaSR2", "1000"},
                       OutOfRangeCase{"sensitize", "7.5"}),
