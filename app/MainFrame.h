@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -153,6 +154,9 @@ private:
     void OnClose();
     void SetResizable(bool resizable);
     void PlaceFloatingPalettes();
+    // Notes the size of every docked palette as the docked layout gives it:
+    // in the floating layout each palette is at least that large.
+    void RememberDockedSizes();
     void RestoreWindowPosition(const QRect& stored);
     bool SaveBarState(const char* name);
     bool LoadBarState(const char* name);
@@ -213,6 +217,8 @@ private:
     // The tabbed palette's page a feature command (selective colours, lens,
     // free curve) showed: "Parameters" then goes back to the first page.
     int featurePageShown = -1;
+    // Each palette's size in the docked layout, as last laid out.
+    std::map<const QWidget*, QSize> dockedSizes;
     // The palettes "[HIDE]" hid (by View id): a second press shows them again.
     std::vector<unsigned> hiddenByHide;
     void OnHidePalettes();

@@ -2,6 +2,7 @@
 // and the layout version check.
 #include "app/palettes/HistogramBar.h"
 #include "app/MainFrame.h"
+#include "app/FloatingLayout.h"
 #include "app/palettes/PaletteDock.h"
 #include "app/palettes/FeaturePalettes.h"
 #include "app/palettes/ParamBar.h"
@@ -15,6 +16,7 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <QLayout>
 #include <QStatusBar>
 
 namespace velmo {
@@ -22,11 +24,6 @@ namespace velmo {
 namespace {
 
 constexpr const char* kS = kSettingsSection;
-
-QRect GlobalRect(const QWidget* w)
-{
-    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
-}
 
 } // namespace
 
@@ -120,6 +117,7 @@ void CMainFrame::DockOrFloatPalettes(bool docked)
         const int32_t rect[4] = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
         s.WriteProfileBinary(kS, "WindowPosition2", rect, sizeof rect);
         SaveBarState("DockingBarState2");
+        RememberDockedSizes();
     }
     for (CPaletteDock* p : {histogramBar, curveBar, paramBar, paramTabBar, magnifierBar, exifBar}) {
         if (p == nullptr)
@@ -194,32 +192,66 @@ void CMainFrame::ResetPaletteLayout()
     }
 }
 
+void CMainFrame::RememberDockedSizes()
+{
+    // The docked layout as it stands on screen; before the window is first
+    // shown, as its layout would give it.
+    if (!isVisible())
+        layout()->activate();
+    for (CPaletteDock* p : {paramBar, paramTabBar, histogramBar, magnifierBar, exifBar, curveBar})
+        if (p != nullptr && !p->isHidden() && !p->isFloating() && !p->size().isEmpty())
+            dockedSizes[p] = p->size();
+}
+
 void CMainFrame::PlaceFloatingPalettes()
 {
-    const QRect frame = frameGeometry();
-    const bool tall = frame.height() >= 512;
-    const int frameRight = frame.left() + frame.width();
-    const QRect toolbar = GlobalRect(mainToolBar);
-    const QRect palettes = GlobalRect(palettesBar);
-    const QRect status = GlobalRect(statusBar());
-
-    auto rightAligned = [&](QWidget* w) { return tall ? frameRight - w->frameGeometry().width() : frameRight; };
-    // Below the window when it is short, above the palettes bar when tall.
-    auto rowTop = [&](QWidget* w) {
-        return tall ? palettes.top() - w->frameGeometry().height() : status.top() + status.height();
+    // Each palette at least as large as when docked (and never below what
+    // its contents need), the parameters palette beside the window and the
+    // others below it; all of them on the screen, none over another.
+    auto sizeOf = [this](CPaletteDock* p) {
+        QSize size = p->sizeHint().expandedTo(p->minimumSizeHint());
+        if (const auto docked = dockedSizes.find(p); docked != dockedSizes.end())
+            size = size.expandedTo(docked->second);
+        return size;
     };
+    // What the window manager adds around a palette (none for the palettes'
+    // own title bars).
+    auto margins = [](const QWidget* w) {
+        return w->isVisible() ? w->frameGeometry().size() - w->geometry().size() : QSize(0, 0);
+    };
+    CPaletteDock* side = ParametersPalette();
+    if (side != nullptr && side->isHidden())
+        side = nullptr;
+    std::vector<CPaletteDock*> row;
+    for (CPaletteDock* p : {histogramBar, curveBar, exifBar, magnifierBar, selColorBar, lensBar, freeCurveBar})
+        if (p != nullptr && p != side && !p->isHidden() && p->isFloating())
+            row.push_back(p);
+    std::vector<QSize> rowSizes;
+    for (CPaletteDock* p : row)
+        rowSizes.push_back(sizeOf(p) + margins(p));
 
-    if (CPaletteDock* params = ParametersPalette())
-        params->move(rightAligned(params), toolbar.top());
-    if (magnifierBar != nullptr)
-        magnifierBar->move(rightAligned(magnifierBar), rowTop(magnifierBar));
-    int x = frame.left();
-    for (CPaletteDock* p : {histogramBar, curveBar, exifBar}) {
-        if (p == nullptr)
-            continue;
-        p->move(x, rowTop(p));
-        x += p->frameGeometry().width();
-    }
+    // The window's outer size from the size its layout asked for: a resize
+    // on its way to the window manager has not reached geometry() yet.
+    const QSize frameMargins = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    const QSize frameSize = (previewFull ? size() : minimumSize().expandedTo(size())) + frameMargins;
+    const QRect frame(frameGeometry().topLeft(), frameSize);
+    // The side palette's top level with the main toolbar's.
+    const int title = geometry().top() - frameGeometry().top();
+    const int sideTop = mainToolBar->isVisible() ? title + mainToolBar->mapTo(this, QPoint(0, 0)).y() : 0;
+    const FloatingPlacement placement = FloatingPaletteLayout(
+        DesktopRect(), frame, sideTop, side != nullptr ? sizeOf(side) + margins(side) : QSize(), rowSizes);
+
+    if (placement.frameAt != frame.topLeft())
+        move(placement.frameAt);
+    size_t i = 0;
+    auto put = [&margins](CPaletteDock* p, const QRect& outer) {
+        p->resize(outer.size() - margins(p));
+        p->move(outer.topLeft());
+    };
+    if (side != nullptr)
+        put(side, placement.palettes[i++]);
+    for (CPaletteDock* p : row)
+        put(p, placement.palettes[i++]);
 }
 
 } // namespace velmo

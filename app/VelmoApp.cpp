@@ -25,6 +25,7 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <clocale>
@@ -66,28 +67,45 @@ bool FileExists(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
-// Runs its action once, queued after the first paint of the widget it
-// watches, so that the painted window reaches the screen before the action.
-class FirstPaintWatch final : public QObject {
+// Runs its action once, queued when the window it watches is first exposed:
+// the exposure paints the whole window at once (the empty view with it), so
+// the action comes after a drawn window has reached the screen, whatever
+// covers the window's centre.
+class ExposeWatch final : public QObject {
 public:
-    explicit FirstPaintWatch(std::function<void()> then) : action(std::move(then)) {}
+    explicit ExposeWatch(std::function<void()> then) : action(std::move(then)) {}
+
+    void Watch(QWindow* window)
+    {
+        window->installEventFilter(this);
+        // Exposed already (a platform that exposes while showing).
+        if (window->isExposed())
+            Post();
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !posted) {
-            posted = true;
-            QMetaObject::invokeMethod(this, action, Qt::QueuedConnection);
-        }
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            Post();
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void Post()
+    {
+        if (posted)
+            return;
+        posted = true;
+        QMetaObject::invokeMethod(this, action, Qt::QueuedConnection);
+    }
+
     std::function<void()> action;
     bool posted = false;
 };
 
-// How long the command-line file waits for the window's first paint.
-constexpr int kFirstPaintWait = 1500;
+// A window that is never exposed (started minimised, or on a screen that
+// sends no expose) opens the file after this long.
+constexpr int kExposeWait = 1500;
 
 } // namespace
 
@@ -182,27 +200,25 @@ bool CVelmoApp::InitInstance(const std::vector<std::string>& arguments)
     frame->show();
     frame->setAcceptDrops(true);
 
-    // 11. The file named on the command line, once the window has been
-    // drawn: a compressed file takes a second or more to unpack, with its
-    // progress in the status bar of a window already on screen.
+    // 11. The file named on the command line, as soon as the window is on
+    // screen: a compressed file takes a second or more to unpack, with its
+    // progress in the status bar of a window already drawn.
     for (const std::string& argument : arguments)
         if (!argument.empty() && argument[0] != '-') {
-            OpenAfterFirstPaint(*frame, argument);
+            OpenWhenShown(*frame, argument);
             break;
         }
     return true;
 }
 
-void CVelmoApp::OpenAfterFirstPaint(CMainFrame& frame, std::string path)
+void CVelmoApp::OpenWhenShown(CMainFrame& frame, std::string path)
 {
     pendingOpen = std::move(path);
-    auto watch = std::make_unique<FirstPaintWatch>([this] { OpenPendingFile(); });
-    QWidget* painted = frame.centralWidget() != nullptr ? frame.centralWidget() : &frame;
-    painted->installEventFilter(watch.get());
-    // A window that is never exposed (started minimised, or on a screen
-    // that sends no expose) still opens the file.
-    QTimer::singleShot(kFirstPaintWait, watch.get(), [this] { OpenPendingFile(); });
-    firstPaintWatch = std::move(watch);
+    auto watch = std::make_unique<ExposeWatch>([this] { OpenPendingFile(); });
+    if (QWindow* window = frame.windowHandle())
+        watch->Watch(window);
+    QTimer::singleShot(kExposeWait, watch.get(), [this] { OpenPendingFile(); });
+    exposeWatch = std::move(watch);
 }
 
 void CVelmoApp::OpenPendingFile()
@@ -212,8 +228,8 @@ void CVelmoApp::OpenPendingFile()
     const std::string path = std::move(pendingOpen);
     pendingOpen.clear();
     // Deleted later: this may run inside one of the watch's own calls.
-    if (firstPaintWatch != nullptr)
-        firstPaintWatch.release()->deleteLater();
+    if (exposeWatch != nullptr)
+        exposeWatch.release()->deleteLater();
     if (MainFrame() != nullptr)
         OpenDocumentFile(path);
 }

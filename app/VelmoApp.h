@@ -142,7 +142,7 @@ public:
     // Closes the main window once the current command has returned.
     void PostCloseMainWindow();
     // True while the file named on the command line waits for the main
-    // window's first paint before it is opened.
+    // window to be shown before it is opened.
     bool CommandLineOpenPending() const { return !pendingOpen.empty(); }
 
 private:
@@ -151,7 +151,7 @@ private:
     void Relaunch();
     void LoadLanguageResources();
     void LoadQtTranslation();
-    void OpenAfterFirstPaint(CMainFrame& frame, std::string path);
+    void OpenWhenShown(CMainFrame& frame, std::string path);
     void OpenPendingFile();
 
     Options options;
@@ -172,7 +172,7 @@ private:
     std::vector<Restart> restarts;
     bool exited = false;
     std::string pendingOpen;
-    std::unique_ptr<QObject> firstPaintWatch;
+    std::unique_ptr<QObject> exposeWatch;
 };
 
 } // namespace velmo

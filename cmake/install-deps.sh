@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev
   clang libclang-rt-14-dev
   libimage-exiftool-perl libtiff-tools libjpeg-turbo-progs imagemagick
+  xvfb openbox
 )
 
 missing=()

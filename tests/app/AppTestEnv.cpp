@@ -47,6 +47,8 @@ AppRun::AppRun(Setup setup) : messages(setup.messageAnswer)
     options.association = setup.association;
     app = std::make_unique<CVelmoApp>(options);
     started = app->InitInstance(setup.arguments);
+    if (!setup.waitForOpen)
+        return;
     ProcessEvents();
     QElapsedTimer clock;
     clock.start();

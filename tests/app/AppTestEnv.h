@@ -56,9 +56,12 @@ public:
         std::string programPath = "/opt/velmo/bin/velmo";
         // The desktop's file association; null: the XDG folders of the test run.
         IFileAssociationBackend* association = nullptr;
+        // False: the constructor returns as soon as the program started,
+        // without waiting for the command-line file.
+        bool waitForOpen = true;
     };
     // Started, and the file named in the arguments opened (it waits for the
-    // window's first paint).
+    // window to be shown), unless the setup says not to wait.
     explicit AppRun(Setup setup);
     AppRun() : AppRun(Setup{}) {}
     ~AppRun();

@@ -185,6 +185,58 @@ private slots:
         QVERIFY2(steps.size() <= 101, qPrintable(QString::number(steps.size())));
     }
 
+    // The file opens as soon as the window is on screen, in the fixed-size
+    // view and in full mode alike (where the view covers the whole centre
+    // of the window). No clock decides: once the window's exposure has been
+    // handled and the events it queued have run, the file is open, and the
+    // empty view was drawn before it.
+    void CommandLineFileOpensOnceTheWindowIsShownInEitherViewMode()
+    {
+        TempDir dir;
+        const std::string raf = WriteSmallRaf(dir.path(), "DSCF0008.RAF");
+        for (const bool full : {false, true}) {
+            const char* mode = full ? "full mode" : "fixed size";
+            AppRun::Setup setup;
+            setup.settingsPath = dir.File(full ? "full.ini" : "fixed.ini");
+            {
+                // The previous run ended in that view mode.
+                AppRun previous(setup);
+                if (full)
+                    previous.Frame().ExecuteCommand(ID_ZOOM_FREE);
+                previous.Quit();
+            }
+            struct ViewPaints final : QObject {
+                std::vector<bool> loaded; // each paint of the view: was the picture there?
+                bool eventFilter(QObject* watched, QEvent* event) override
+                {
+                    auto* widget = qobject_cast<QWidget*>(watched);
+                    auto* view = widget != nullptr ? dynamic_cast<CVelmoView*>(widget->parentWidget()) : nullptr;
+                    if (event->type() == QEvent::Paint && view != nullptr && view->viewport() == widget) {
+                        const CVelmoApp* app = CVelmoApp::Instance();
+                        loaded.push_back(app != nullptr && app->Document() != nullptr && app->Document()->HasImage());
+                    }
+                    return false;
+                }
+            } paints;
+            qApp->installEventFilter(&paints);
+            setup.arguments = {raf};
+            setup.waitForOpen = false;
+            AppRun run(setup);
+            QVERIFY2(run.Started(), mode);
+            QVERIFY2(run.Frame().IsFullMode() == full, mode);
+            QVERIFY2(run.App().CommandLineOpenPending(), mode); // not before the window is shown
+            const bool exposed = QTest::qWaitForWindowExposed(&run.Frame());
+            ProcessEvents();
+            qApp->removeEventFilter(&paints);
+            QVERIFY2(exposed, mode);
+            QVERIFY2(!run.App().CommandLineOpenPending(), mode);
+            QVERIFY2(run.Doc().HasImage(), mode);
+            QCOMPARE(run.App().DocTemplate()->PathName(), raf);
+            QVERIFY2(!paints.loaded.empty() && !paints.loaded.front(), mode); // the empty view first
+            QVERIFY(run.Messages().calls.empty());
+        }
+    }
+
     void OnlyASuccessfulLoadSetsPathTitleAndRecentList()
     {
         TempDir dir;
