@@ -4,7 +4,6 @@
 #include "develop/passes/DevelopFull.h"
 #include "develop/passes/DevelopRegion.h"
 #include "document/VelmoDoc.h"
-#include "raw/InterpolateExr.h"
 
 namespace velmo {
 
@@ -51,14 +50,6 @@ RegionSource SourceOf(const RawImage& img, uint16_t whiteLevel)
 }
 
 } // namespace
-
-bool CVelmoDoc::InterpolateExr(IProgress& progress)
-{
-    StopWorker();
-    saveCache.Drop();
-    DropFullPreview();
-    return ::velmo::InterpolateExr(image, progress);
-}
 
 std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
                                                DevelopStatus* status) const
