@@ -12,6 +12,7 @@ DevelopImageInfo CVelmoDoc::ImageInfo() const
     DevelopImageInfo info;
     info.family = &FamilyTable();
     info.presets = &image.rafPresets;
+    info.temperatureReference = &familyWb[1];
     info.wbUnit = image.wbUnit;
     info.drShift = image.drShift;
     info.whiteLevel = image.whiteLevel;

@@ -246,12 +246,8 @@ void CVelmoDoc::SetWhiteBalance(int preset, int redevelop, int temperature)
     row9[C::R] = int32_t(div(int64_t(f[C::R]) * t[0], ref[C::R]));
     row9[C::G] = int32_t(div(int64_t(f[C::G]) * t[1], ref[C::G]));
     row9[C::B] = int32_t(div(int64_t(f[C::B]) * t[2], ref[C::B]));
-    const uint16_t* d = image.rafPresets.rows[1];
-    uint16_t* row12 = image.rafPresets.rows[RafWhiteBalancePresets::kTemperatureRow];
-    row12[0] = uint16_t(div(int64_t(d[0]) * t[1], ref[C::G]));
-    row12[1] = uint16_t(div(int64_t(d[1]) * t[0], ref[C::R]));
-    row12[2] = uint16_t(div(int64_t(d[2]) * t[1], ref[C::G]));
-    row12[3] = uint16_t(div(int64_t(d[3]) * t[2], ref[C::B]));
+    // The RAF presets' temperature row is derived with the gains
+    // (EditedRafPresets, develop/context/MakeContext.h).
     if (redevelop)
         host->UpdateAllViews();
 }
@@ -277,17 +273,8 @@ void CVelmoDoc::UpdateCustomWhiteBalance()
     const int64_t r = std::max<int64_t>(params.customWB1, 1);
     const int64_t g = std::max<int64_t>(params.customWB2, 1);
     const int64_t b = std::max<int64_t>(params.customWB3, 1);
-    const uint16_t* p0 = image.rafPresets.rows[0];
-    const int64_t mean = (r + g + b) / 3;
-    const int64_t reference = (int64_t(p0[0]) + p0[1] + p0[3]) / 3;
-    const int64_t f = mean * reference;
-    auto word = [](int64_t v) { return uint16_t(std::clamp<int64_t>(v, 0, 65535)); };
-    uint16_t* row11 = image.rafPresets.rows[RafWhiteBalancePresets::kCustomRow];
-    row11[0] = word(f / g);
-    row11[1] = word(f / r);
-    row11[2] = word(f / g);
-    row11[3] = word(f / b);
-
+    // The RAF presets' custom row is derived with the gains
+    // (EditedRafPresets, develop/context/MakeContext.h).
     using C = FamilyWhiteBalanceTable::Column;
     const int64_t m = std::max({r, g, b});
     const int32_t* t0 = FamilyTable().rows[0];
