@@ -4,7 +4,6 @@
 #include "develop/passes/DevelopFull.h"
 #include "develop/passes/DevelopRegion.h"
 #include "document/VelmoDoc.h"
-#include "raw/InterpolateExr.h"
 
 namespace velmo {
 
@@ -13,6 +12,7 @@ DevelopImageInfo CVelmoDoc::ImageInfo() const
     DevelopImageInfo info;
     info.family = &FamilyTable();
     info.presets = &image.rafPresets;
+    info.temperatureReference = &familyWb[1];
     info.wbUnit = image.wbUnit;
     info.drShift = image.drShift;
     info.whiteLevel = image.whiteLevel;
@@ -51,14 +51,6 @@ RegionSource SourceOf(const RawImage& img, uint16_t whiteLevel)
 }
 
 } // namespace
-
-bool CVelmoDoc::InterpolateExr(IProgress& progress)
-{
-    StopWorker();
-    saveCache.Drop();
-    DropFullPreview();
-    return ::velmo::InterpolateExr(image, progress);
-}
 
 std::vector<uint16_t> CVelmoDoc::DevelopRegion(int x, int y, int w, int h, int outW, int outH, IProgress* progress,
                                                DevelopStatus* status) const

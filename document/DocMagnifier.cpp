@@ -23,7 +23,7 @@ DevelopStatus RenderMagnifier(const CVelmoDoc& doc, const DevelopContext& ctx, c
         source.image.bayer = img.bayerFlag != 0;
     }
     source.previewCopy = doc.Preview16();
-    source.cameraFamily = img.cameraFamily;
+    source.cameraFamily = doc.CameraFamily();
     return RenderMagnifier(source, ctx, request, transform, progress, out);
 }
 

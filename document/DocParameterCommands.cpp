@@ -168,15 +168,12 @@ void CVelmoDoc::NeutralReset()
 
 bool CVelmoDoc::SwapFrames()
 {
-    if (image.secondFrame.size() != image.mainImage.size() || image.secondFrame.empty())
+    if (!FramesSwappable(image))
         return false;
     RawImage swapped = std::move(image);
-    std::swap(swapped.mainImage, swapped.secondFrame);
-    // The maps of both preview sizes, so that the full preview shows the
-    // same frame as the small one.
-    std::swap(swapped.previewMap1, swapped.previewMap2);
-    std::swap(swapped.fullMap1, swapped.fullMap2);
-    AdoptImage(std::move(swapped));
+    ::velmo::SwapFrames(swapped);
+    ReplaceImage(std::move(swapped));
+    imageListeners.Notify(DocImageEvent::Loaded);
     ResumeWorker();
     OnParametersChanged();
     return true;

@@ -30,7 +30,7 @@ PreviewJob CVelmoDoc::MakePreviewJob(int width, int height, bool sharpen) const
     job.source.mapRows = mapRows;
     job.source.imageWidth = image.imageWidth;
     job.source.imageHeight = image.imageHeight;
-    job.source.cameraFamily = image.cameraFamily;
+    job.source.cameraFamily = cameraFamily;
     job.options.width = width;
     job.options.height = height;
     job.options.sharpen = sharpen && full;
@@ -107,7 +107,7 @@ std::shared_ptr<const DisplayImage> CVelmoDoc::MakeFullPreviewBitmap()
     // of a 4:3 frame: the bitmap keeps that frame's shape around the output
     // size (the view draws it over a frame of that shape), where squeezing
     // the frame into the picture's 3:2 would stretch it back unevenly.
-    if ((image.cameraFamily == 1 || image.cameraFamily == 7) && !IsPreviewSizeMode(outputOptions.sizeMode) &&
+    if ((cameraFamily == 1 || cameraFamily == 7) && !IsPreviewSizeMode(outputOptions.sizeMode) &&
         preview->width > 0 && preview->height > 0) {
         auto even = [](int64_t v) { return int(std::min<int64_t>(v + (v & 1), INT32_MAX - 1)); };
         if (int64_t(width) * preview->height > int64_t(height) * preview->width)

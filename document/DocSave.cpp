@@ -109,7 +109,7 @@ bool CVelmoDoc::MakePreviewSizeImage(int x0, int y0, int width, int height, bool
     int64_t spanX = rotated ? image.imageHeight : image.imageWidth;
     int64_t spanY = rotated ? image.imageWidth : image.imageHeight;
     int64_t bx0 = x0, bx1 = int64_t(x0) + width, by0 = y0, by1 = int64_t(y0) + height;
-    if (image.cameraFamily == 1 || image.cameraFamily == 7) {
+    if (cameraFamily == 1 || cameraFamily == 7) {
         // These sensors are shown at 4:3: the preview frame is W·384/512
         // high (wide when turned), the picture centred in it.
         const int64_t frame = int64_t(image.imageWidth) * kPreviewHeight / kPreviewWidth;

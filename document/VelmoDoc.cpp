@@ -54,26 +54,18 @@ CVelmoDoc::CVelmoDoc(CDocHost* h) : host(h ? h : &HeadlessHost()), colors(std::m
 
     // The switches first: the defaults below depend on "UseRafWB".
     edit.LoadSettings(s);
-    image.previewMap1.assign(kPreviewMapSamples, 0);
-    image.previewMap2.assign(kPreviewMapSamples, 0);
-
     fullFrame = FullPreviewSize(host->DesktopSize());
-    if (host->ShowsFullPreview()) {
-        image.fullWidth = fullFrame.width;
-        image.fullHeight = fullFrame.height;
-        const size_t fullSamples = size_t(fullFrame.width) * size_t(fullFrame.height + 1) * 3;
-        AssignPlane(image.fullMap1, fullSamples, uint16_t(0));
-        AssignPlane(image.fullMap2, fullSamples, uint16_t(0));
-    }
 
     familyWb = NormalizedFamilyTables();
     histogram.assign(size_t(kHistogramSources) * kHistogramBins, 0);
     toneResponse.assign(256 * 3, 0);
     preview16.assign(size_t(kPreviewWidth) * kPreviewHeight * 3, 0);
 
-    image.cameraFamily = s.GetProfileInt(kSettingsSection, "WhiteBalanceTable", 0);
-    if (!ValidStoredFamily(image.cameraFamily))
-        image.cameraFamily = 0;
+    cameraFamily = s.GetProfileInt(kSettingsSection, "WhiteBalanceTable", 0);
+    if (!ValidStoredFamily(cameraFamily))
+        cameraFamily = 0;
+    const bool full = host->ShowsFullPreview();
+    image = EmptyImage(cameraFamily, full ? fullFrame.width : 0, full ? fullFrame.height : 0);
     SetDefaultParameters();
     LoadParameterRecord();
 
@@ -106,13 +98,12 @@ CVelmoDoc::~CVelmoDoc()
     if (keep) {
         s.WriteProfileBinary(kSettingsSection, "OutputOptions", &outputOptions, sizeof outputOptions);
         s.WriteProfileString(kSettingsSection, "OtherColorProfile", paths.otherColorProfile);
-        s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", image.cameraFamily);
+        s.WriteProfileInt(kSettingsSection, "WhiteBalanceTable", cameraFamily);
         s.WriteProfileInt(kSettingsSection, "UseLittleCMS", int(colors->GetDisplayChoice()));
         s.WriteProfileString(kSettingsSection, "UseLittleCMSprofile", paths.displayProfile);
     }
 
     DeleteContents();
-    image = RawImage{};
 
     if (keep)
         edit.SaveSettings(s);
@@ -140,10 +131,7 @@ void CVelmoDoc::DeleteContents()
     SaveParameterRecord();
     std::fill(toneResponse.begin(), toneResponse.end(), 0);
     std::fill(histogram.begin(), histogram.end(), 0);
-    image.FreeFrames();
-    // The Exif text and values belong to the image that goes.
-    image.exifLines.clear();
-    image.exifIndex = ExifTagIndex{};
+    CloseImage(image);
     saveCache.Drop();
     DropFullPreview();
     magnifierImage.reset();
@@ -163,6 +151,7 @@ void CVelmoDoc::ReplaceImage(RawImage newImage)
 
 void CVelmoDoc::AdoptImage(RawImage newImage)
 {
+    cameraFamily = newImage.cameraFamily;
     ReplaceImage(std::move(newImage));
     imageListeners.Notify(DocImageEvent::Loaded);
 }
@@ -187,9 +176,9 @@ void CVelmoDoc::SetMagnifierCentre(int x, int y)
     imageListeners.Notify(DocImageEvent::MagnifierMoved);
 }
 
-int CVelmoDoc::DetectExrMode()
+int CVelmoDoc::DetectExrMode() const
 {
-    return ::velmo::DetectExrMode(image);
+    return ExrFrames(image);
 }
 
 void CVelmoDoc::SetDefaultParameters()
@@ -204,8 +193,8 @@ void CVelmoDoc::SetDefaultParameters()
 
 void CVelmoDoc::ResetToDefaults()
 {
-    DevParams p = DefaultParameters(image.cameraFamily, edit.UseRafWB(), edit.Params());
-    if (image.cameraFamily == 7)
+    DevParams p = DefaultParameters(cameraFamily, edit.UseRafWB(), edit.Params());
+    if (cameraFamily == 7)
         p.twoFrames = DetectExrMode();
     if (image.drShift != 0 || !image.secondFrame.empty())
         p.twoFrames = 1;
@@ -214,7 +203,7 @@ void CVelmoDoc::ResetToDefaults()
 
 void CVelmoDoc::LoadParameterRecord()
 {
-    const char* name = ParamValueName(image.cameraFamily);
+    const char* name = ParamValueName(cameraFamily);
     std::vector<uint8_t> stored;
     if (!Settings().GetProfileBinary(kSettingsSection, name, stored) || stored.size() != sizeof(DevParams)) {
         SetDefaultParameters();
@@ -237,7 +226,7 @@ void CVelmoDoc::SaveParameterRecord()
 {
     if (!host->KeepsSettings())
         return;
-    const char* name = ParamValueName(image.cameraFamily);
+    const char* name = ParamValueName(cameraFamily);
     Settings().WriteProfileBinary(kSettingsSection, name, &edit.Params(), sizeof(DevParams));
 }
 
@@ -257,12 +246,8 @@ void CVelmoDoc::SetWhiteBalance(int preset, int redevelop, int temperature)
     row9[C::R] = int32_t(div(int64_t(f[C::R]) * t[0], ref[C::R]));
     row9[C::G] = int32_t(div(int64_t(f[C::G]) * t[1], ref[C::G]));
     row9[C::B] = int32_t(div(int64_t(f[C::B]) * t[2], ref[C::B]));
-    const uint16_t* d = image.rafPresets.rows[1];
-    uint16_t* row12 = image.rafPresets.rows[RafWhiteBalancePresets::kTemperatureRow];
-    row12[0] = uint16_t(div(int64_t(d[0]) * t[1], ref[C::G]));
-    row12[1] = uint16_t(div(int64_t(d[1]) * t[0], ref[C::R]));
-    row12[2] = uint16_t(div(int64_t(d[2]) * t[1], ref[C::G]));
-    row12[3] = uint16_t(div(int64_t(d[3]) * t[2], ref[C::B]));
+    // The RAF presets' temperature row is derived with the gains
+    // (EditedRafPresets, develop/context/MakeContext.h).
     if (redevelop)
         host->UpdateAllViews();
 }
@@ -288,17 +273,8 @@ void CVelmoDoc::UpdateCustomWhiteBalance()
     const int64_t r = std::max<int64_t>(params.customWB1, 1);
     const int64_t g = std::max<int64_t>(params.customWB2, 1);
     const int64_t b = std::max<int64_t>(params.customWB3, 1);
-    const uint16_t* p0 = image.rafPresets.rows[0];
-    const int64_t mean = (r + g + b) / 3;
-    const int64_t reference = (int64_t(p0[0]) + p0[1] + p0[3]) / 3;
-    const int64_t f = mean * reference;
-    auto word = [](int64_t v) { return uint16_t(std::clamp<int64_t>(v, 0, 65535)); };
-    uint16_t* row11 = image.rafPresets.rows[RafWhiteBalancePresets::kCustomRow];
-    row11[0] = word(f / g);
-    row11[1] = word(f / r);
-    row11[2] = word(f / g);
-    row11[3] = word(f / b);
-
+    // The RAF presets' custom row is derived with the gains
+    // (EditedRafPresets, develop/context/MakeContext.h).
     using C = FamilyWhiteBalanceTable::Column;
     const int64_t m = std::max({r, g, b});
     const int32_t* t0 = FamilyTable().rows[0];

@@ -17,7 +17,7 @@
 #include "develop/preview/AutoChromatic.h"
 #include "document/DocHost.h"
 #include "document/DocImageEvents.h"
-#include "document/LoadTimings.h"
+#include "raw/LoadTimings.h"
 #include "document/SaveCache.h"
 #include "exif/ExifParser.h"
 #include "exif/WhiteBalanceTables.h"
@@ -86,8 +86,9 @@ public:
     // --- The parts -----------------------------------------------------------
     // The loaded image; frames empty when none is loaded.
     const RawImage& Image() const { return image; }
-    // Replaces the image whole: the loader's last step, and how tests hand
-    // over a synthetic image. The worker is stopped (and stays paused until
+    // Replaces the image whole (built by raw/, see raw/RawLoader.h), how
+    // tests and tools hand over a synthetic image; the document takes the
+    // image's camera family. The worker is stopped (and stays paused until
     // ResumeWorker), the full preview and the cached developed image are
     // dropped; the record is left as it is. The listeners are told Loaded.
     void AdoptImage(RawImage newImage);
@@ -214,8 +215,8 @@ public:
     // --- Parameter record -------------------------------------------------------
     // The camera family whose defaults and stored record the document uses
     // (a load sets it from the camera model).
-    int CameraFamily() const { return image.cameraFamily; }
-    void SetCameraFamily(int family) { image.cameraFamily = family; }
+    int CameraFamily() const { return cameraFamily; }
+    void SetCameraFamily(int family) { cameraFamily = family; }
     void SetDefaultParameters();
     void LoadParameterRecord();
     // The live record becomes its family's stored record (not for a host
@@ -227,13 +228,13 @@ public:
     int IsPortrait() const { return edit.Params().rotate; }
     void UpdateCustomWhiteBalance();
     // Decides from the RAF header whether the image has two frames (1) or
-    // not (0); sets the EXR bits.
-    int DetectExrMode();
+    // not (0); the load set the EXR bits from the same header.
+    int DetectExrMode() const;
     // The white-balance tables of every family (normalised at construction,
     // rows derived by loads and by the white-balance settings).
     const FamilyWhiteBalanceTables& FamilyTables() const { return familyWb; }
     void SetFamilyTables(const FamilyWhiteBalanceTables& tables) { familyWb = tables; }
-    const FamilyWhiteBalanceTable& FamilyTable() const { return familyWb[FamilyTableIndex(image.cameraFamily)]; }
+    const FamilyWhiteBalanceTable& FamilyTable() const { return familyWb[FamilyTableIndex(cameraFamily)]; }
 
     // --- Parameter commands (document/DocParameterCommands.cpp) -------------------
     // The refresh after the edit state changed: everything that shows it
@@ -325,11 +326,6 @@ public:
     DevelopImageInfo ImageInfo() const;
     // The tables derived from the edit state (tone tables, free-curve table).
     DevelopTables& Tables() const { return developTables; }
-    // Replaces the two EXR half-frames of the image by one checkerboard-filled
-    // frame of twice the width and height (raw/InterpolateExr.h), with the
-    // worker stopped and the previews and cached image dropped. False
-    // (nothing changed) without two frames of the image size.
-    bool InterpolateExr(IProgress& progress);
     // Develops the source rectangle (x, y, w, h) at outW x outH in the
     // current size mode (develop/passes/DevelopRegion.h): R, G, B u16 per pixel, or
     // empty when aborted or out of memory (*status tells which).
@@ -488,14 +484,10 @@ public:
     // goes through the host's chromatic-search hooks.
     void OnAutoChromaticCorrect();
 
-    // The load's last steps on the current image (document/LoadPreviews.cpp),
-    // which the loader runs on the image it builds: the 512 x 384 sample maps
-    // with the auto white-balance rows (1), the full-preview maps (2), the
-    // "as shot" row from the embedded JPEG of path (false when it cannot be
-    // decoded) and the family rows 10-12 from the camera's auto and first two
-    // custom presets. The worker is stopped and the previews dropped first.
-    bool MakePreview1(IProgress& progress);
-    bool MakePreview2(IProgress& progress);
+    // The load's last steps on the family tables (document/LoadPreviews.cpp):
+    // the "as shot" row from the embedded JPEG of path (false when it cannot
+    // be decoded) and the family rows 10-12 from the camera's auto and first
+    // two custom presets.
     bool MakeAsShot(const std::string& path);
     void DeriveFamilyPresetRows();
 
@@ -505,7 +497,7 @@ public:
 private:
     void ResetToDefaults();
     // AdoptImage without telling the listeners (the loader tells them once
-    // the load is complete).
+    // the load is complete) and without taking the image's family.
     void ReplaceImage(RawImage newImage);
     // The preview-size image of a save from the 16-bit preview copy, darkened
     // outside the crop; false without a preview copy.
@@ -525,9 +517,7 @@ private:
     bool SaveParametersTo(const std::string& path);
     bool SaveFeatureFile(FeatureKind kind, const std::string& path);
     void ReadColorSettings();
-    bool MakePreview1(RawImage& img, IProgress& progress);
-    bool MakePreview2(RawImage& img, IProgress& progress);
-    FamilyWhiteBalanceTable& FamilyTableToWrite() { return familyWb[FamilyTableIndex(image.cameraFamily)]; }
+    FamilyWhiteBalanceTable& FamilyTableToWrite() { return familyWb[FamilyTableIndex(cameraFamily)]; }
     // The job of the next full preview from the current state; null when
     // none is to be built. Called under the worker's lock.
     std::shared_ptr<const PreviewJob> MakeFullPreviewJob() const;
@@ -548,6 +538,9 @@ private:
     CDocHost* host;
     EditState edit;
     RawImage image;
+    // The family whose defaults, stored record and white-balance table are
+    // used; a load takes the camera's.
+    int cameraFamily = 0;
     SaveCache saveCache;
     FamilyWhiteBalanceTables familyWb;
     mutable DevelopTables developTables;

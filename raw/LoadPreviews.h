@@ -17,6 +17,8 @@
 
 namespace velmo {
 
+struct RawImage;
+
 // The demosaiced frames, R, G, B u16 per pixel, width x height; second is
 // empty when the image has no second frame.
 struct DemosaicedFrames {
@@ -60,5 +62,12 @@ bool AsShotFactors(const std::string& path, HueModel model, float factors[3]);
 // (preset rows 7-9) relative to its daylight preset; without a daylight
 // preset the rows stay as they are.
 void DeriveFamilyPresetRows(const RafWhiteBalancePresets& presets, FamilyWhiteBalanceTable& family);
+
+// The load's preview steps on an image. MakePreview1: the 512 x 384 sample
+// maps, the daylight gains of the family's table, the auto preset row (10)
+// of the image and the family's auto row (6; a black picture leaves it).
+// MakePreview2: the full-preview maps. False when the progress asked to stop.
+bool MakePreview1(RawImage& img, FamilyWhiteBalanceTable& family, IProgress& progress);
+bool MakePreview2(RawImage& img, IProgress& progress);
 
 } // namespace velmo

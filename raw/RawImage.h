@@ -74,6 +74,28 @@ struct RawImage {
 // bits 2, or 3 when the word at 132 is 0; "2203" one frame, bits 2; anything
 // else (or no header) two frames, bits 0.
 int DetectExrMode(RawImage& img);
+// The same answer without setting the bits.
+int ExrFrames(const RawImage& img);
+
+// What a load keeps of the image before it: the white-balance presets (the
+// reader keeps the user's custom row), their unit and the lens factor (a BAY
+// dump has none of its own).
+void CopyLoadSettings(const RawImage& from, RawImage& to);
+// The sample maps and their full-preview size, reused by the next image.
+void MoveSampleMaps(RawImage& from, RawImage& to);
+// A new image that takes over from `from` what a load keeps and its maps.
+RawImage CarryOver(RawImage& from);
+// An image without frames whose sample maps are allocated: the 512 x 384
+// maps, and the full-preview maps of fullWidth x fullHeight unless that is
+// 0 x 0. The family is the one the image starts with.
+RawImage EmptyImage(int cameraFamily, int fullWidth, int fullHeight);
+// Closing the image: its frames, header, CFA records and Exif data go; the
+// maps, the layout and the white-balance presets stay.
+void CloseImage(RawImage& img);
+// Main frame and second frame trade places, with the maps of both preview
+// sizes; false (nothing changed) unless the two frames are of one size.
+bool SwapFrames(RawImage& img);
+bool FramesSwappable(const RawImage& img);
 
 // The samples of a 512 x 384 preview map (one row more than the preview).
 inline constexpr size_t kPreviewMapSamples = size_t(kPreviewWidth) * (kPreviewHeight + 1) * 3;

@@ -15,6 +15,7 @@
 #include "params/ParamFields.h"
 #include "platform/core/ParallelRows.h"
 #include "platform/core/SettingsStore.h"
+#include "raw/LoadPreviews.h"
 
 #include <algorithm>
 #include <chrono>
@@ -87,9 +88,11 @@ void LoadSyntheticImage(velmo::CVelmoDoc& doc)
             for (int c = 0; c < 3; ++c)
                 p[c] = uint16_t(std::min(v[c], 16383.0f));
         }
+    velmo::FamilyWhiteBalanceTables tables = doc.FamilyTables();
+    velmo::MakePreview1(img, tables[velmo::FamilyTableIndex(img.cameraFamily)], velmo::NoProgress());
+    velmo::MakePreview2(img, velmo::NoProgress());
+    doc.SetFamilyTables(tables);
     doc.AdoptImage(std::move(img));
-    doc.MakePreview1(velmo::NoProgress());
-    doc.MakePreview2(velmo::NoProgress());
 }
 
 // Written as the program writes its outputs: to a temporary file beside

@@ -14,7 +14,9 @@ namespace velmo {
 // What a development needs to know of the image besides its planes.
 struct DevelopImageInfo {
     const FamilyWhiteBalanceTable* family = nullptr; // the current family's white-balance table
-    const RafWhiteBalancePresets* presets = nullptr; // the RAF file's presets
+    const RafWhiteBalancePresets* presets = nullptr; // the RAF file's presets as loaded
+    // Family 1's table, whose row 0 the colour-temperature row is relative to.
+    const FamilyWhiteBalanceTable* temperatureReference = nullptr;
     uint16_t wbUnit = kDefaultWhiteBalanceUnit;      // the preset value meaning gain 1
     int drShift = 0;                                 // dynamic-range shift (exposure steps)
     uint16_t whiteLevel = 0;                         // 0: unknown (16383 is taken)
@@ -49,6 +51,13 @@ private:
     std::shared_ptr<const FreeCurveLut> curve;
     uint64_t curveBuilds = 0;
 };
+
+// The RAF presets a run reads: as loaded, with the rows the edits set
+// derived from the record: 11 from the custom multipliers (below 1 they
+// count as 1) over row 0, 12 from the colour temperature over row 1, relative
+// to the reference's row 0 (a zero divisor gives 0).
+RafWhiteBalancePresets EditedRafPresets(const RafWhiteBalancePresets& loaded, const DevParams& params,
+                                        const FamilyWhiteBalanceTable& temperatureReference);
 
 // The context of a run with the record params (the live record, a snapshot
 // or a batch record), the edit state's tables, flags and switches as they

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmo {
@@ -373,6 +374,47 @@ TEST_F(DocumentContext, SnapshotOfSwitchesTablesAndImage)
     doc.Edit().SetSelectiveColors(SelectiveColorTable{});
     EXPECT_EQ(ctx.hueModel, HueModel::HSV);
     EXPECT_EQ(ctx.selectiveColors, t);
+}
+
+// The RAF presets' custom and colour-temperature rows come from the record
+// a context is made with (a snapshot or a batch record as well as the live
+// one), not from whatever the last white-balance command left behind.
+TEST_F(DocumentContext, RafTemperatureAndCustomRowsFollowTheRecord)
+{
+    CVelmoDoc doc(&host);
+    test::EditImage(doc, [&](RawImage& img) {
+        img.whiteLevel = 16383;
+        img.wbUnit = 64;
+        const uint16_t rows[2][4] = {{300, 450, 300, 600}, {300, 500, 302, 400}};
+        std::copy(rows[0], rows[0] + 4, img.rafPresets.rows[0]);
+        std::copy(rows[1], rows[1] + 4, img.rafPresets.rows[1]);
+    });
+    doc.Edit().SetSwitch(SwitchId::UseRafWB, 1);
+    doc.Edit().ModifyParams([](DevParams& p) {
+        p.iEnhColor = 0; // the gains in one step
+        p.WBfineTune = 0;
+    });
+    const RafWhiteBalancePresets loaded = doc.Image().rafPresets;
+    for (int preset : {RafWhiteBalancePresets::kCustomRow, RafWhiteBalancePresets::kTemperatureRow}) {
+        SCOPED_TRACE(preset);
+        doc.SetWhiteBalance(preset, 0, 3000);
+        DevParams other = doc.Edit().Params();
+        other.wbTempt = 8000;
+        other.customWB1 = 300;
+        other.customWB2 = 100;
+        other.customWB3 = 40;
+        for (const DevParams& record : {doc.Edit().Params(), other}) {
+            const RafWhiteBalancePresets run = EditedRafPresets(loaded, record, doc.FamilyTables()[1]);
+            const uint16_t* row = run.rows[preset];
+            const float expected[3] = {row[1] / 64.0f, (row[0] + row[2]) / 2.0f / 64.0f, row[3] / 64.0f};
+            const DevelopContext ctx = doc.PrepareDevelopment(record);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_FLOAT_EQ(ctx.constants.wb.first[c], expected[c]) << c;
+        }
+        // The two records give two rows.
+        EXPECT_NE(doc.PrepareDevelopment(other).constants.wb.first[0],
+                  doc.PrepareDevelopment().constants.wb.first[0]);
+    }
 }
 
 TEST_F(DocumentContext, NeutralGreyStaysNeutralUnderDefaults)

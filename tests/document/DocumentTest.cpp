@@ -157,6 +157,8 @@ TEST(Document, DeleteContentsFreesTheImageAndSavesTheRecord)
     EXPECT_EQ(doc.Worker().Busy(), 0);
 }
 
+// The bits are the loader's (tests/raw/RawImageTest.cpp); the document
+// answers from the header of its image.
 TEST(Document, DetectExrModeFromTheHeader)
 {
     test::ScopedSettings settings;
@@ -164,10 +166,9 @@ TEST(Document, DetectExrModeFromTheHeader)
     struct Case {
         const char* kind;
         uint32_t at132;
-        int result, bits;
+        int result;
     } cases[] = {
-        {"2001", 0, 1, 0}, {"2002", 0, 0, 0}, {"2201", 0, 1, 3},
-        {"2201", 5, 1, 2}, {"2203", 0, 0, 2}, {"0100", 0, 1, 0},
+        {"2001", 0, 1}, {"2002", 0, 0}, {"2201", 0, 1}, {"2201", 5, 1}, {"2203", 0, 0}, {"0100", 0, 1},
     };
     for (const auto& c : cases) {
         test::EditImage(doc, [&](RawImage& img) {
@@ -176,7 +177,6 @@ TEST(Document, DetectExrModeFromTheHeader)
             std::memcpy(img.header.data() + 132, &c.at132, 4);
         });
         EXPECT_EQ(doc.DetectExrMode(), c.result) << c.kind;
-        EXPECT_EQ(doc.Image().exrBits, c.bits) << c.kind;
     }
     test::EditImage(doc, [&](RawImage& img) {
         img.header.clear();

@@ -1,5 +1,8 @@
+// The document's side of the load's previews: the maps a host gets, and the
+// family rows derived from the camera's presets.
 #include "develop/passes/RegionPasses.h"
 #include "document/VelmoDoc.h"
+#include "raw/LoadPreviews.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -12,60 +15,7 @@ protected:
     test::ScopedSettings settings;
     test::RecordingHost host;
     CVelmoDoc doc{&host};
-
-    void Image(int w, int h, uint16_t value, bool second = false)
-    {
-        test::EditImage(doc, [&](RawImage& img) {
-            img.imageWidth = w;
-            img.imageHeight = h;
-            img.whiteLevel = 16383;
-            img.mainImage.assign(size_t(w) * (h + 2) * 3 + 3, 0);
-            for (size_t i = 0; i < size_t(w) * h * 3; ++i)
-                img.mainImage[i] = value;
-            if (second)
-                img.secondFrame = img.mainImage;
-        });
-    }
-    uint16_t Map1(int y, int x, int ch) const { return doc.Image().previewMap1[(size_t(y) * 512 + x) * 3 + ch]; }
 };
-
-TEST_F(LoadPreviews, ThreeToTwoPictureIsLetterboxed)
-{
-    Image(600, 400, 1000, true);
-    ASSERT_TRUE(doc.MakePreview1(NoProgress()));
-    // h = 400 x 512 / 600 = 341 rows from row 21.
-    EXPECT_EQ(Map1(20, 100, 1), 0);
-    EXPECT_EQ(Map1(21, 100, 1), 1000);
-    EXPECT_EQ(Map1(361, 100, 1), 1000);
-    EXPECT_EQ(Map1(362, 100, 1), 0);
-    EXPECT_EQ(doc.Image().previewMap2[(size_t(100) * 512 + 10) * 3], 1000);
-}
-
-TEST_F(LoadPreviews, BlackPictureGivesAutoFactorOne)
-{
-    Image(512, 384, 0);
-    test::EditImage(doc, [&](RawImage& img) {
-        for (int i = 0; i < 4; ++i)
-            img.rafPresets.rows[1][i] = 300;
-        img.wbUnit = 256;
-    });
-    const int32_t before = doc.FamilyTable().rows[6][2];
-    ASSERT_TRUE(doc.MakePreview1(NoProgress()));
-    // With t = 1 for every channel the auto preset is the daylight preset.
-    EXPECT_EQ(doc.Image().rafPresets.rows[10][0], 300);
-    EXPECT_EQ(doc.Image().rafPresets.rows[10][1], 300);
-    EXPECT_EQ(doc.Image().rafPresets.rows[10][3], 300);
-    EXPECT_EQ(doc.FamilyTable().rows[6][2], before);
-}
-
-TEST_F(LoadPreviews, FullPreviewFillsTheScreenMap)
-{
-    Image(400, 300, 2000, true);
-    ASSERT_TRUE(doc.MakePreview2(NoProgress()));
-    const int top = (doc.Image().fullHeight - std::min(doc.Image().fullHeight, 300 * doc.Image().fullWidth / 400)) / 2;
-    EXPECT_EQ(doc.Image().fullMap1[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
-    EXPECT_EQ(doc.Image().fullMap2[(size_t(top + 5) * doc.Image().fullWidth + 7) * 3 + 1], 2000);
-}
 
 TEST(LoadPreviewsOneShot, AHostWithoutTheFullPreviewGetsNoScreenMapsAndTheSameEstimates)
 {
@@ -85,7 +35,8 @@ TEST(LoadPreviewsOneShot, AHostWithoutTheFullPreviewGetsNoScreenMapsAndTheSameEs
     EXPECT_TRUE(oneShot.Image().fullMap2.empty());
     for (CVelmoDoc* doc : {&window, &oneShot}) {
         doc->StopWorker();
-        test::EditImage(*doc, [](RawImage& img) {
+        // The load's preview steps on the document's maps.
+        test::EditImage(*doc, [&](RawImage& img) {
             img.imageWidth = 64;
             img.imageHeight = 48;
             img.whiteLevel = 16383;
@@ -96,9 +47,11 @@ TEST(LoadPreviewsOneShot, AHostWithoutTheFullPreviewGetsNoScreenMapsAndTheSameEs
             for (int i = 0; i < 4; ++i)
                 img.rafPresets.rows[1][i] = uint16_t(300 + 40 * i);
             img.wbUnit = 256;
+            FamilyWhiteBalanceTables tables = doc->FamilyTables();
+            ASSERT_TRUE(MakePreview1(img, tables[FamilyTableIndex(img.cameraFamily)], NoProgress()));
+            ASSERT_TRUE(MakePreview2(img, NoProgress()));
+            doc->SetFamilyTables(tables);
         });
-        ASSERT_TRUE(doc->MakePreview1(NoProgress()));
-        ASSERT_TRUE(doc->MakePreview2(NoProgress()));
     }
     EXPECT_TRUE(oneShot.Image().fullMap1.empty());
     EXPECT_EQ(oneShot.Image().previewMap1, window.Image().previewMap1);

@@ -259,6 +259,7 @@ TEST(SetWhiteBalance, TemperatureMultipliersForFamilyAndPresetRows)
         img.rafPresets.rows[1][2] = 302;
         img.rafPresets.rows[1][3] = 400;
     });
+    const RafWhiteBalancePresets loaded = doc.Image().rafPresets;
     const int views = host.viewUpdates;
     doc.SetWhiteBalance(12, 1, 3000);
     EXPECT_EQ(doc.Edit().Params().whiteBalance, 12);
@@ -270,10 +271,16 @@ TEST(SetWhiteBalance, TemperatureMultipliersForFamilyAndPresetRows)
     EXPECT_EQ(doc.FamilyTables()[2].rows[9][2], f[2] * t[0] / s[2]);
     EXPECT_EQ(doc.FamilyTables()[2].rows[9][3], f[3] * t[1] / s[3]);
     EXPECT_EQ(doc.FamilyTables()[2].rows[9][4], f[4] * t[2] / s[4]);
-    EXPECT_EQ(doc.Image().rafPresets.rows[12][0], 300 * t[1] / s[3]);
-    EXPECT_EQ(doc.Image().rafPresets.rows[12][1], 500 * t[0] / s[2]);
-    EXPECT_EQ(doc.Image().rafPresets.rows[12][2], 302 * t[1] / s[3]);
-    EXPECT_EQ(doc.Image().rafPresets.rows[12][3], 400 * t[2] / s[4]);
+    // The RAF presets' row is derived where the gains are; the image keeps
+    // its rows as loaded.
+    const RafWhiteBalancePresets run =
+        EditedRafPresets(doc.Image().rafPresets, doc.Edit().Params(), doc.FamilyTables()[1]);
+    EXPECT_EQ(run.rows[12][0], 300 * t[1] / s[3]);
+    EXPECT_EQ(run.rows[12][1], 500 * t[0] / s[2]);
+    EXPECT_EQ(run.rows[12][2], 302 * t[1] / s[3]);
+    EXPECT_EQ(run.rows[12][3], 400 * t[2] / s[4]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(doc.Image().rafPresets.rows[12][i], loaded.rows[12][i]) << i;
 
     doc.SetWhiteBalance(3, 0, -1); // -1 keeps the temperature
     EXPECT_EQ(doc.Edit().Params().wbTempt, 3000);
@@ -293,11 +300,18 @@ TEST(UpdateCustomWhiteBalance, CustomRowsAndZeroMultipliers)
     doc.Edit().SetField(ParamField::customWB1, 200);
     doc.Edit().SetField(ParamField::customWB2, 100);
     doc.Edit().SetField(ParamField::customWB3, 50);
+    const RafWhiteBalancePresets loaded = doc.Image().rafPresets;
     doc.UpdateCustomWhiteBalance();
     const int64_t f = (350 / 3) * ((300 + 450 + 600) / 3);
-    EXPECT_EQ(doc.Image().rafPresets.rows[11][0], f / 100);
-    EXPECT_EQ(doc.Image().rafPresets.rows[11][1], f / 200);
-    EXPECT_EQ(doc.Image().rafPresets.rows[11][3], f / 50);
+    // The RAF presets' row is derived where the gains are; the image keeps
+    // its rows as loaded.
+    const RafWhiteBalancePresets run =
+        EditedRafPresets(doc.Image().rafPresets, doc.Edit().Params(), doc.FamilyTables()[1]);
+    EXPECT_EQ(run.rows[11][0], f / 100);
+    EXPECT_EQ(run.rows[11][1], f / 200);
+    EXPECT_EQ(run.rows[11][3], f / 50);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(doc.Image().rafPresets.rows[11][i], loaded.rows[11][i]) << i;
     const auto& t0 = doc.FamilyTables()[0].rows[0];
     EXPECT_EQ(doc.FamilyTables()[0].rows[7][2], t0[5] * 200 / 200);
     EXPECT_EQ(doc.FamilyTables()[0].rows[7][4], t0[7] * 200 / 50);

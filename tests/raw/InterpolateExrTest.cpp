@@ -1,7 +1,7 @@
-#include "document/VelmoDoc.h"
-#include "platform/core/Progress.h"
 #include "raw/InterpolateExr.h"
-#include "support/TestEnv.h"
+
+#include "platform/core/Progress.h"
+#include "raw/RawImage.h"
 
 #include <gtest/gtest.h>
 
@@ -157,29 +157,24 @@ TEST(InterpolateExr, RefusesBadSizesAndReportsProgress)
     EXPECT_TRUE(second);
 }
 
-TEST(InterpolateExr, DocumentReplacesItsFrames)
+TEST(InterpolateExr, ImageGetsOneFrameOfTwiceTheSize)
 {
-    test::ScopedSettings settings;
-    CVelmoDoc doc;
     NullProgress progress;
-    test::EditImage(doc, [&](RawImage& img) {
-        img.imageWidth = 3;
-        img.imageHeight = 2;
-        img.mainImage = Frame(0, 3, 2);
-    });
-    EXPECT_FALSE(doc.InterpolateExr(progress)); // no second frame
-    EXPECT_EQ(doc.Image().imageWidth, 3);
+    RawImage img;
+    img.imageWidth = 3;
+    img.imageHeight = 2;
+    img.mainImage = Frame(0, 3, 2);
+    EXPECT_FALSE(InterpolateExr(img, progress)); // no second frame
+    EXPECT_EQ(img.imageWidth, 3);
 
-    test::EditImage(doc, [&](RawImage& img) {
-        img.secondFrame = Frame(1, 3, 2);
-    });
-    ASSERT_TRUE(doc.InterpolateExr(progress));
-    EXPECT_EQ(doc.Image().imageWidth, 6);
-    EXPECT_EQ(doc.Image().imageHeight, 4);
-    EXPECT_TRUE(doc.Image().secondFrame.empty());
-    ASSERT_GE(doc.Image().mainImage.size(), size_t(6) * 4 * 3);
-    EXPECT_EQ(doc.Image().mainImage[0], Sample(0, 0, 0, 0));
-    EXPECT_EQ(doc.Image().mainImage[(1 * 6 + 1) * 3], Sample(1, 0, 0, 0));
+    img.secondFrame = Frame(1, 3, 2);
+    ASSERT_TRUE(InterpolateExr(img, progress));
+    EXPECT_EQ(img.imageWidth, 6);
+    EXPECT_EQ(img.imageHeight, 4);
+    EXPECT_TRUE(img.secondFrame.empty());
+    ASSERT_GE(img.mainImage.size(), size_t(6) * 4 * 3);
+    EXPECT_EQ(img.mainImage[0], Sample(0, 0, 0, 0));
+    EXPECT_EQ(img.mainImage[(1 * 6 + 1) * 3], Sample(1, 0, 0, 0));
 }
 
 } // namespace

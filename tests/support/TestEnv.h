@@ -102,6 +102,8 @@ template <class Edit>
 void EditImage(CVelmoDoc& doc, Edit&& edit)
 {
     RawImage img = doc.Image();
+    // The copy keeps the family the document uses, as SetCameraFamily left it.
+    img.cameraFamily = doc.CameraFamily();
     edit(img);
     doc.AdoptImage(std::move(img));
 }
