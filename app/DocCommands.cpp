@@ -192,7 +192,8 @@ void CDocCommands::BuildParameterCommands()
         });
     }
 
-    OnCommand(ID_NOISE_REDUCTION, [this](unsigned) { doc.OnNoiseReduction(); });
+    // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
+    OnCommand(ID_NOISE_REDUCTION, [this](unsigned id) { Focus(id); });
     OnUpdate(ID_NOISE_REDUCTION,
              [this](CCmdUI& ui) { ui.Enable(doc.Edit().Switch(SwitchId::UseOldUI) == 0); });
 

@@ -312,11 +312,6 @@ IMagnifierPalette* CMainFrame::MagnifierPalette() const
     return dynamic_cast<IMagnifierPalette*>(magnifierBar);
 }
 
-ILensPalette* CMainFrame::LensPalette() const
-{
-    return dynamic_cast<ILensPalette*>(lensBar);
-}
-
 IExifPalette* CMainFrame::ExifPalette() const
 {
     return dynamic_cast<IExifPalette*>(exifBar);

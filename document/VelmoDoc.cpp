@@ -343,9 +343,4 @@ std::string CVelmoDoc::FormatOutputSize(std::optional<OutputScale> outputScale, 
     return text;
 }
 
-void CVelmoDoc::OnNoiseReduction()
-{
-    host->FocusNoiseReductionControl();
-}
-
 } // namespace velmo

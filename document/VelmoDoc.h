@@ -56,6 +56,12 @@ enum class DevelopStatus : int;
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
 ScreenSize FullPreviewSize(ScreenSize desktop);
 
+// The camera's lens as the last RAF load read it from the Exif data.
+struct CameraLens {
+    std::string modelName;
+    float focalLength = 0.0f; // millimetres
+};
+
 // The document's remembered paths.
 struct DocumentPaths {
     std::string source;           // the RAW image
@@ -398,7 +404,6 @@ public:
     // a save in that size writes, the crop included; *isCurrent tells
     // whether it is the current size.
     std::string FormatOutputSize(std::optional<OutputScale> scale, bool* isCurrent, int style) const;
-    void OnNoiseReduction();
 
     // --- Crop -----------------------------------------------------------------------
     // The crop frame in crop units (2048 x 1536, or 1536 x 2048 turned) and
@@ -418,6 +423,8 @@ public:
     // Opens a file by its extension: a RAW image (.RAF, .BAY) or a side file
     // applied to the current state. True only for a RAW image loaded.
     bool OnOpenDocument(const std::string& path);
+    // The lens of the last RAF load (its listeners are told LensInfoChanged).
+    const CameraLens& Lens() const { return cameraLens; }
     // How long each stage of the last RAW load took.
     const LoadTimings& Timings() const { return loadTimings; }
 
@@ -565,6 +572,7 @@ private:
     std::atomic<int> pumpMessages{0};
     ScreenSize fullFrame{0, 0};
     LoadTimings loadTimings;
+    CameraLens cameraLens;
     std::string lastSavedPath;
 
     Rect cropRect;

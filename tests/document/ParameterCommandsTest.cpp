@@ -30,17 +30,10 @@ public:
     void SetStatusText(const std::string& text) override { status = text; }
     void SetPreviewProfile(int icc) override { profiles.push_back(icc); }
     void UpdatePreviewBitmap() override { ++bitmapUpdates; }
-    void SetLensInfo(const std::string& model, float focalLength) override
-    {
-        lensModel = model;
-        lensFocalLength = focalLength;
-    }
 
     int bitmapUpdates = 0;
     std::string status;
     std::vector<int> profiles;
-    std::string lensModel;
-    float lensFocalLength = -1.0f;
 };
 
 class ParameterCommands : public ::testing::Test {
@@ -346,9 +339,11 @@ TEST_F(ParameterCommands, ClosingAnImageDropsItsExifAndALoadNamesTheLens)
     const std::string path = dir.File("lens.RAF");
     ASSERT_TRUE(test::WriteRaf(path, test::RafFileSpec{}));
     CVelmoDoc doc(&host);
+    const test::ImageEventLog log(doc);
     ASSERT_TRUE(doc.OnOpenDocument(path));
-    EXPECT_EQ(host.lensModel, "FinePix S5600");
-    EXPECT_FLOAT_EQ(host.lensFocalLength, 70.0f);
+    EXPECT_EQ(log.Count(DocImageEvent::LensInfoChanged), 1);
+    EXPECT_EQ(doc.Lens().modelName, "FinePix S5600");
+    EXPECT_FLOAT_EQ(doc.Lens().focalLength, 70.0f);
     EXPECT_FALSE(doc.Image().exifLines.empty());
     EXPECT_FALSE(doc.Image().exifIndex.tags.empty());
 
