@@ -1,7 +1,6 @@
 #include "app/AppDocHost.h"
 
 #include "app/MainFrame.h"
-#include "app/palettes/PaletteInterfaces.h"
 #include "app/dialogs/FileDialogs.h"
 #include "app/VelmoApp.h"
 #include "app/VelmoView.h"
@@ -44,12 +43,6 @@ void AppDocHost::RecalcLayout()
 {
     if (CMainFrame* f = frame.load())
         f->RecalcLayout();
-}
-
-void AppDocHost::FocusNoiseReductionControl()
-{
-    if (CMainFrame* f = frame.load())
-        f->FocusPaletteControl(1225); // the "&Noise Reduction" check box
 }
 
 int AppDocHost::StatusBarProgress::Report(int percent, const char* label)
@@ -144,13 +137,6 @@ void AppDocHost::UpdatePreviewBitmap()
     if (CMainFrame* f = frame.load())
         if (CVelmoView* view = f->GetActiveView())
             view->UpdatePreviewBitmap();
-}
-
-void AppDocHost::SetLensInfo(const std::string& modelName, float focalLength)
-{
-    if (CMainFrame* f = frame.load())
-        if (ILensPalette* lens = f->LensPalette())
-            lens->SetLensInfo(modelName, focalLength);
 }
 
 void AppDocHost::BeginChromaticSearch()

@@ -31,7 +31,6 @@ public:
 
     void UpdateAllViews() override;
     void RecalcLayout() override;
-    void FocusNoiseReductionControl() override;
     IProgress& LoadProgress() override { return progress; }
     void PostWorkerProgress(int percent, const std::string& label) override;
     void PostFullPreviewReady() override;
@@ -50,7 +49,6 @@ public:
 
     void AddToRecentList(RecentListKind kind, const std::string& path) override;
     bool OpenDocumentFile(const std::string& path) override;
-    void SetLensInfo(const std::string& modelName, float focalLength) override;
 
     void BeginChromaticSearch() override;
     bool ChromaticSearchProgress(int percent) override;

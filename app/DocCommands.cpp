@@ -1,6 +1,7 @@
 #include "app/DocCommands.h"
 
 #include "app/BatchJob.h"
+#include "app/CommandValues.h"
 #include "app/MainFrame.h"
 #include "app/palettes/PaletteInterfaces.h"
 #include "app/VelmoApp.h"
@@ -142,9 +143,12 @@ void CDocCommands::BuildParameterCommands()
     });
 
     // Rotation: only the three items (33604-33609 have none).
-    OnCommandRange(ID_ROTATE_NONE, ID_ROTATE_LEFT, [this](unsigned id) { doc.SetRotation(int(id)); });
+    OnCommandRange(ID_ROTATE_NONE, ID_ROTATE_LEFT, [this](unsigned id) {
+        if (const std::optional<Rotation> rotation = RotationOfCommand(id))
+            doc.SetRotation(*rotation);
+    });
     OnUpdateRange(ID_ROTATE_NONE, ID_ROTATE_LEFT, [this](CCmdUI& ui) {
-        ui.SetCheck(doc.Edit().Params().rotate == int(ui.id - ID_ROTATE_NONE));
+        ui.SetCheck(RotationOfCommand(ui.id) == Rotation(doc.Edit().Params().rotate));
     });
 
     for (unsigned toneId : {ID_TONE_GAMMA, ID_TONE_LOG}) {
@@ -186,7 +190,8 @@ void CDocCommands::BuildParameterCommands()
         });
     }
 
-    OnCommand(ID_NOISE_REDUCTION, [this](unsigned) { doc.OnNoiseReduction(); });
+    // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
+    OnCommand(ID_NOISE_REDUCTION, [this](unsigned id) { Focus(id); });
     OnUpdate(ID_NOISE_REDUCTION,
              [this](CCmdUI& ui) { ui.Enable(doc.Edit().Switch(SwitchId::UseOldUI) == 0); });
 
@@ -255,10 +260,13 @@ void CDocCommands::BuildOutputCommands()
     OnCommand(ID_JPEG_OPTION, [this](unsigned) { OnJpegOptions(); });
     OnUpdate(ID_JPEG_OPTION, [this](CCmdUI& ui) { ui.Enable(doc.Output().Format() == OutputFormat::Jpeg); });
 
-    OnCommandRange(ID_SIZE_FULL, ID_SIZE_PREVIEW, [this](unsigned id) { doc.OnOutputSize(int(id)); });
+    OnCommandRange(ID_SIZE_FULL, ID_SIZE_PREVIEW, [this](unsigned id) {
+        if (const std::optional<OutputScale> scale = OutputScaleOfCommand(id))
+            doc.OnOutputSize(*scale);
+    });
     OnUpdateRange(ID_SIZE_FULL, ID_SIZE_PREVIEW, [this](CCmdUI& ui) {
         bool current = false;
-        const std::string caption = doc.FormatOutputSize(int(ui.id), &current, 1);
+        const std::string caption = doc.FormatOutputSize(OutputScaleOfCommand(ui.id), &current, 1);
         ui.SetCheck(current);
         // The size in the item's text only while there is a picture to size.
         if (doc.HasImage())
@@ -302,18 +310,13 @@ void CDocCommands::BuildColourCommands()
     });
     OnCommand(ID_OPEN_COLOR_PROFILE, [this](unsigned) { OnOpenColorProfile(); });
 
-    // The display: 2710 the GUI converts, 2711-2716 choice = id - 2711.
-    OnCommand(ID_DISPLAY_WINDOWS_CM, [this](unsigned) { doc.OnDisplayChoice(DisplayChoice::GuiConverts); });
-    OnUpdate(ID_DISPLAY_WINDOWS_CM, [this](CCmdUI& ui) {
-        ui.SetCheck(doc.Colors().GetDisplayChoice() == DisplayChoice::GuiConverts);
+    // The display.
+    OnCommandRange(ID_DISPLAY_WINDOWS_CM, ID_DISPLAY_PROFILE_LAST, [this](unsigned id) {
+        if (const std::optional<DisplayChoice> choice = DisplayChoiceOfCommand(id))
+            doc.OnDisplayChoice(*choice);
     });
-    OnCommandRange(ID_DISPLAY_PROFILE_FIRST, ID_DISPLAY_PROFILE_LAST, [this](unsigned id) {
-        DisplayChoice choice;
-        if (DisplayChoiceFromCode(int(id - ID_DISPLAY_PROFILE_FIRST), &choice))
-            doc.OnDisplayChoice(choice);
-    });
-    OnUpdateRange(ID_DISPLAY_PROFILE_FIRST, ID_DISPLAY_PROFILE_LAST, [this](CCmdUI& ui) {
-        ui.SetCheck(int(doc.Colors().GetDisplayChoice()) == int(ui.id - ID_DISPLAY_PROFILE_FIRST));
+    OnUpdateRange(ID_DISPLAY_WINDOWS_CM, ID_DISPLAY_PROFILE_LAST, [this](CCmdUI& ui) {
+        ui.SetCheck(DisplayChoiceOfCommand(ui.id) == doc.Colors().GetDisplayChoice());
         if (ui.id != ID_DISPLAY_OTHER)
             return;
         // The display profile file's name, or "--" while there is none.

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AppDocHost.h"
+#include "app/CommandValues.h"
 #include "app/DocCommands.h"
 #include "app/palettes/HistogramBar.h"
 #include "app/palettes/PaletteDock.h"
@@ -311,11 +312,6 @@ IMagnifierPalette* CMainFrame::MagnifierPalette() const
     return dynamic_cast<IMagnifierPalette*>(magnifierBar);
 }
 
-ILensPalette* CMainFrame::LensPalette() const
-{
-    return dynamic_cast<ILensPalette*>(lensBar);
-}
-
 IExifPalette* CMainFrame::ExifPalette() const
 {
     return dynamic_cast<IExifPalette*>(exifBar);
@@ -389,7 +385,7 @@ void CMainFrame::UpdateToolBars()
         // The size-mode buttons' tips are the document's size captions.
         for (unsigned id = ID_SIZE_FULL; id <= ID_SIZE_PREVIEW; ++id)
             if (QAction* button = mainToolBar->ButtonAction(id))
-                button->setToolTip(QString::fromStdString(doc.FormatOutputSize(int(id), nullptr, 0).substr(0, 80)));
+                button->setToolTip(QString::fromStdString(doc.FormatOutputSize(OutputScaleOfCommand(id), nullptr, 0).substr(0, 80)));
     }
     if (palettesBar != nullptr)
         palettesBar->UpdateButtons(route);
@@ -781,7 +777,7 @@ void CMainFrame::UpdateSizeIndicator()
 {
     // Without a picture there is no output size to show.
     if (sizePane != nullptr)
-        sizePane->setText(doc.HasImage() ? QString::fromStdString(doc.FormatOutputSize(-1, nullptr, 2)) : QString());
+        sizePane->setText(doc.HasImage() ? QString::fromStdString(doc.FormatOutputSize(std::nullopt, nullptr, 2)) : QString());
 }
 
 void CMainFrame::SetPreviewZoom(int idOrFlag)

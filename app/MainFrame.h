@@ -28,7 +28,6 @@ class AppDocHost;
 class CDocCommands;
 class CProcessingDlg;
 class IExifPalette;
-class ILensPalette;
 class IMagnifierPalette;
 struct PaletteCommands;
 enum class FeatureKind;
@@ -73,7 +72,6 @@ public:
     // The palettes' interfaces (app/palettes/PaletteInterfaces.h); null when
     // the palette has no such interface.
     IMagnifierPalette* MagnifierPalette() const;
-    ILensPalette* LensPalette() const;
     IExifPalette* ExifPalette() const;
 
     bool CreatePalettes();

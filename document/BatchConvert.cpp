@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kRotateNoneId = 33601;
-
 bool IsRegularFile(const fs::path& p)
 {
     std::error_code ec;
@@ -126,7 +124,7 @@ BatchOutcome ConvertBatchFile(CVelmoDoc& doc, const std::string& input, const Ba
     if (options.overrideSharpness)
         doc.SetSharpnessLevel(options.sharpness, false);
     if (options.overrideRotation)
-        doc.SetRotation(kRotateNoneId + options.rotation);
+        doc.SetRotation(options.rotation);
     if (options.overrideWhiteBalance)
         doc.SetWhiteBalance(options.whiteBalance, 1, -1);
     // The crop follows this file's image and turn, as a window showing it would set it.

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "document/DocHost.h"
+#include "document/DocValues.h"
 #include "platform/core/Rect.h"
 
 #include <atomic>
@@ -37,7 +38,7 @@ struct BatchOptions {
     bool overrideSharpness = false;
     int sharpness = 1;         // 0 Hard, 1 Normal, 2 Soft, 3 Custom
     bool overrideRotation = false;
-    int rotation = 0;          // 0 none, 1 right, 2 left
+    Rotation rotation = Rotation::None;
     bool overrideWhiteBalance = false;
     int whiteBalance = 0;      // the white-balance mode of the current list
     // The window's crop frame for a file open in the batch document (after

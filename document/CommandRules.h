@@ -5,8 +5,7 @@
 namespace velmo {
 
 // The white-balance preset that item `index` of the white-balance menu
-// stores (index = command id - 33900, 0 "as shot" .. 12 "color
-// temperature"). With "UseRafWB" the presets are numbered as the items;
+// stores (0 "as shot" .. 12 "color temperature"). With "UseRafWB" the presets are numbered as the items;
 // without it the family tables number them in another order, so each item
 // still selects the preset of its name. -1 for an index without an item.
 constexpr int WhiteBalanceForCommand(int index, bool useRafWB)

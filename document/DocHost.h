@@ -3,7 +3,7 @@
 // the defaults or record the calls. Palettes that edit or show the edit
 // state follow it through its listeners (params/EditState.h), and what the
 // views and palettes show of the image (previews, histograms, tone response,
-// Exif lines, the magnifier square) follows the document's listeners
+// Exif lines, the magnifier square, the lens captions) follows the document's listeners
 // (document/DocImageEvents.h), not this interface.
 #pragma once
 
@@ -54,8 +54,6 @@ public:
     // last, with the profile it was given last (the output colour space
     // changed while the GUI converts colours).
     virtual void UpdatePreviewBitmap() {}
-    // The "&Noise Reduction" check box of the parameters palette in use takes the focus.
-    virtual void FocusNoiseReductionControl() {}
 
     // The progress channel of long operations on the user-interface thread.
     virtual IProgress& LoadProgress() { return NoProgress(); }
@@ -103,10 +101,6 @@ public:
     // whether it handled the request; false lets the document open the file
     // itself.
     virtual bool OpenDocumentFile(const std::string& /*path*/) { return false; }
-
-    // After a RAF load: the lens palette shows the camera's model name and
-    // the focal length (millimetres) from the Exif data.
-    virtual void SetLensInfo(const std::string& /*modelName*/, float /*focalLength*/) {}
 
     // --- Automatic chromatic-aberration correction ---------------------------
     // Before the search: save the bar layout under "DockingBarState2", show

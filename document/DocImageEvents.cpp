@@ -12,7 +12,8 @@ int HistogramSourceOf(DocImageEvent event)
     case DocImageEvent::SelectionHistogram: return 2;
     case DocImageEvent::Loaded:
     case DocImageEvent::Closed:
-    case DocImageEvent::MagnifierMoved: break;
+    case DocImageEvent::MagnifierMoved:
+    case DocImageEvent::LensInfoChanged: break;
     }
     return -1;
 }

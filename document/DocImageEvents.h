@@ -34,6 +34,9 @@ enum class DocImageEvent {
     // The magnifier centre was set: the palette's view goes to the middle of
     // the square.
     MagnifierMoved,
+    // A RAF load read the camera's model name and focal length
+    // (CVelmoDoc::Lens()), which the lens palettes show.
+    LensInfoChanged,
 };
 
 // The histogram source an event renews: 0 preview, 1 magnifier, 2 selection;

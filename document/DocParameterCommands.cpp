@@ -14,15 +14,6 @@
 
 namespace velmo {
 
-namespace {
-
-constexpr int kRotateNone = 33601;
-constexpr int kRotateLeft = 33603;
-constexpr int kSizeFirst = 33510;
-constexpr int kSizeLast = 33513;
-
-} // namespace
-
 void CVelmoDoc::OnParametersChanged()
 {
     edit.NotifyRefresh();
@@ -51,16 +42,16 @@ void CVelmoDoc::HoldMagnifier(bool hold)
         UpdateMagnifier();
 }
 
-void CVelmoDoc::SetRotation(int id)
+void CVelmoDoc::SetRotation(Rotation rotation)
 {
-    if (id == -1) {
+    if (rotation == Rotation::FromExif) {
         const int orientation = edit.Params().exifOrientation;
-        id = orientation == 8 ? kRotateLeft : orientation == 6 ? kRotateNone + 1 : kRotateNone;
+        rotation = orientation == 8 ? Rotation::Left : orientation == 6 ? Rotation::Right : Rotation::None;
     }
-    // Ids beyond the three items would store turns the development does not know.
-    if (id < kRotateNone || id > kRotateLeft)
+    // Values beyond the three turns would store turns the development does not know.
+    const int rotate = int(rotation);
+    if (rotate < int(Rotation::None) || rotate > int(Rotation::Left))
         return;
-    const int rotate = id - kRotateNone;
     if (edit.Params().rotate == rotate)
         return;
     edit.SetField(ParamField::rotate, rotate);
@@ -71,9 +62,9 @@ void CVelmoDoc::SetRotation(int id)
     }
 }
 
-void CVelmoDoc::OnOutputSize(int id)
+void CVelmoDoc::OnOutputSize(OutputScale scale)
 {
-    if (id < kSizeFirst || id > kSizeLast)
+    if (int(scale) < int(OutputScale::Full) || int(scale) > int(OutputScale::Preview))
         return;
     // The size mode changes only with the worker paused. A build that does
     // not stop in time (it checks the request between strips of rows) is
@@ -82,7 +73,7 @@ void CVelmoDoc::OnOutputSize(int id)
     if (!StopWorker(kWorkerStopLimit))
         std::fprintf(stderr, "velmo: the background preview did not stop within %lld ms; its result is dropped\n",
                      static_cast<long long>(kWorkerStopLimit.count()));
-    outputOptions.sizeMode = (id - kSizeFirst) | (image.bayerFlag ? 8 : 0);
+    outputOptions.sizeMode = int(scale) | (image.bayerFlag ? 8 : 0);
     saveCache.Drop();
     DropFullPreview();
     if (host->HasMainWindow())

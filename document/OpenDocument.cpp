@@ -193,8 +193,10 @@ void CVelmoDoc::ApplyCameraSettings(const std::string& path, bool bay, int frame
     });
     if (image.rafFlag)
         MakeAsShot(path);
-    if (!bay && host->HasMainWindow())
-        host->SetLensInfo(camera.modelName, camera.focalLength);
+    if (!bay) {
+        cameraLens = {camera.modelName, camera.focalLength};
+        imageListeners.Notify(DocImageEvent::LensInfoChanged);
+    }
 }
 
 } // namespace velmo

@@ -284,18 +284,17 @@ void CVelmoDoc::UpdateCustomWhiteBalance()
     row7[C::B] = int32_t(t0[C::B2] * m / b);
 }
 
-std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int style) const
+std::string CVelmoDoc::FormatOutputSize(std::optional<OutputScale> outputScale, bool* isCurrentOut, int style) const
 {
     bool unused = false;
     bool* isCurrent = isCurrentOut ? isCurrentOut : &unused;
     const int mode = outputOptions.sizeMode & 7;
-    if (sizeCommand == -1)
-        sizeCommand = 33510 + mode;
-    // Other ids: the image's own size (scale 2 of the table), label 0.
+    const int asked = outputScale ? int(*outputScale) : mode;
+    // Other values: the image's own size (scale 2 of the table), label 0.
     int scale = 2;
     int label = 0;
-    if (sizeCommand >= 33510 && sizeCommand <= 33513) {
-        scale = label = sizeCommand - 33510;
+    if (asked >= int(OutputScale::Full) && asked <= int(OutputScale::Preview)) {
+        scale = label = asked;
         *isCurrent = mode == scale;
     }
     // The size a save at that scale writes: the crop the save cuts (in
@@ -318,11 +317,6 @@ std::string CVelmoDoc::FormatOutputSize(int sizeCommand, bool* isCurrentOut, int
     std::snprintf(text, sizeof text, "%s%c (%4dx%4d:%4.1fM)", name.c_str(), style != 0 ? '\t' : ' ', w, h,
                   float(w) * float(h) / 1000000.0f);
     return text;
-}
-
-void CVelmoDoc::OnNoiseReduction()
-{
-    host->FocusNoiseReductionControl();
 }
 
 } // namespace velmo

@@ -17,7 +17,7 @@
 #include "develop/preview/AutoChromatic.h"
 #include "document/DocHost.h"
 #include "document/DocImageEvents.h"
-#include "raw/LoadTimings.h"
+#include "document/DocValues.h"
 #include "document/SaveCache.h"
 #include "exif/ExifParser.h"
 #include "exif/WhiteBalanceTables.h"
@@ -27,6 +27,7 @@
 #include "platform/core/Progress.h"
 #include "platform/core/Rect.h"
 #include "raw/CameraModels.h"
+#include "raw/LoadTimings.h"
 #include "raw/RawImage.h"
 #include "raw/WhiteBalanceData.h"
 
@@ -34,6 +35,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,12 @@ enum class DevelopStatus : int;
 
 // The full-preview size for a desktop: at least 1024 x 768 and 4:3 or taller.
 ScreenSize FullPreviewSize(ScreenSize desktop);
+
+// The camera's lens as the last RAF load read it from the Exif data.
+struct CameraLens {
+    std::string modelName;
+    float focalLength = 0.0f; // millimetres
+};
 
 // The document's remembered paths.
 struct DocumentPaths {
@@ -196,15 +204,14 @@ public:
     // The profile table, the display choice and the display transform.
     ColorManager& Colors() { return *colors; }
     const ColorManager& Colors() const { return *colors; }
-    // The display choice (commands 2710-2716, choice = id - 2711; see
-    // DisplayChoiceFromCode). The worker is stopped before the transform is
+    // The display choice. The worker is stopped before the transform is
     // dropped; the full preview is rebuilt and the host refreshes. A value
     // out of range is ignored.
     void OnDisplayChoice(DisplayChoice choice);
     // Reads the display profile named by the display-profile path; false
     // (nothing changed) when it cannot be read or is not an RGB profile.
     bool LoadOtherColorProfile();
-    // "Open ColorProfile..." (2717) once its dialog chose path: the profile
+    // "Open ColorProfile..." once its dialog chose path: the profile
     // becomes the display profile and choice 5. A profile that cannot be
     // used is refused with a message; path and choice stay as they were.
     bool OpenDisplayProfile(const std::string& path);
@@ -251,16 +258,16 @@ public:
     // waits for the end of the drag (it takes far longer than the preview);
     // letting go renders it once when one was held back.
     void HoldMagnifier(bool hold);
-    // The turn of a rotation command: 33601 none, 33602 right, 33603 left;
-    // -1 takes it from the Exif orientation (8 left, 6 right, anything else
-    // none). Other ids change nothing. A new turn lays the frame out again,
-    // updates the views and hands the crop frame over again.
-    void SetRotation(int id);
-    // An output-size command (33510-33513): the size mode (the Bayer-type
-    // bit kept), set with the worker stopped; the cached image goes, the
-    // frame lays itself out again (and shows the new size) and the
-    // magnifier follows when "CheckMGN" is set. Other ids change nothing.
-    void OnOutputSize(int id);
+    // The turn of the picture; FromExif takes it from the Exif orientation
+    // (8 left, 6 right, anything else none). A value beyond these changes
+    // nothing. A new turn lays the frame out again, updates the views and
+    // hands the crop frame over again.
+    void SetRotation(Rotation rotation);
+    // The output size: the size mode (the Bayer-type bit kept), set with the
+    // worker stopped; the cached image goes, the frame lays itself out again
+    // (and shows the new size) and the magnifier follows when "CheckMGN" is
+    // set. A value beyond the four sizes changes nothing.
+    void OnOutputSize(OutputScale scale);
     // How long OnOutputSize waits for a running full-preview build to stop.
     static constexpr std::chrono::milliseconds kWorkerStopLimit{5000};
     // iEnhGreen; with redevelop the views update.
@@ -389,10 +396,10 @@ public:
     bool WriteJpeg(const std::string& fileName, const std::vector<uint16_t>& pixels, int width, int height,
                    WriteResult* result = nullptr);
 
-    // The caption of an output-size command (33510-33513, -1 the current size):
-    // the pixel size a save in that size writes, the crop included.
-    std::string FormatOutputSize(int sizeCommand, bool* isCurrent, int style) const;
-    void OnNoiseReduction();
+    // The caption of an output size (none: the current size): the pixel size
+    // a save in that size writes, the crop included; *isCurrent tells
+    // whether it is the current size.
+    std::string FormatOutputSize(std::optional<OutputScale> scale, bool* isCurrent, int style) const;
 
     // --- Crop -----------------------------------------------------------------------
     // The crop frame in crop units (2048 x 1536, or 1536 x 2048 turned) and
@@ -412,6 +419,8 @@ public:
     // Opens a file by its extension: a RAW image (.RAF, .BAY) or a side file
     // applied to the current state. True only for a RAW image loaded.
     bool OnOpenDocument(const std::string& path);
+    // The lens of the last RAF load (its listeners are told LensInfoChanged).
+    const CameraLens& Lens() const { return cameraLens; }
     // How long each stage of the last RAW load took.
     const LoadTimings& Timings() const { return loadTimings; }
 
@@ -478,7 +487,7 @@ public:
     // every rendering until reset.
     FringeSums Fringe() const { return {fringeRed, fringeBlue}; }
     void ResetFringe() { fringeRed = fringeBlue = 0; }
-    // Command 2701 (document/AutoChromaticCorrect.h): searches the red and
+    // The automatic correction (document/AutoChromaticCorrect.h): searches the red and
     // blue chromatic-aberration values that minimise the fringes along the
     // picture's border and writes them into the lens record; the GUI's part
     // goes through the host's chromatic-search hooks.
@@ -556,6 +565,7 @@ private:
     std::atomic<int> pumpMessages{0};
     ScreenSize fullFrame{0, 0};
     LoadTimings loadTimings;
+    CameraLens cameraLens;
     std::string lastSavedPath;
 
     Rect cropRect;

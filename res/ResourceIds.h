@@ -161,6 +161,8 @@ inline constexpr unsigned ID_DISPLAY_WINDOWS_CM = 2710;
 inline constexpr unsigned ID_DISPLAY_PROFILE_FIRST = 2711; // mode = id - 2711
 inline constexpr unsigned ID_DISPLAY_SRGB = 2712;
 inline constexpr unsigned ID_DISPLAY_ADOBE = 2713;
+inline constexpr unsigned ID_DISPLAY_FINEPIX = 2714;
+inline constexpr unsigned ID_DISPLAY_WIDEGAMUT = 2715;
 inline constexpr unsigned ID_DISPLAY_PROFILE_LAST = 2716;
 inline constexpr unsigned ID_DISPLAY_OTHER = 2716;
 inline constexpr unsigned ID_OPEN_DISPLAY_PROFILE = 2717;

@@ -468,7 +468,7 @@ void CBatchDlg::OnStart()
     options.overrideSharpness = overrideSharpness != 0;
     options.sharpness = sharpnessIndex;
     options.overrideRotation = overrideRotation != 0;
-    options.rotation = rotationIndex;
+    options.rotation = Rotation(rotationIndex);
     options.overrideWhiteBalance = overrideWhiteBalance != 0;
     options.whiteBalance = whiteBalanceIndex;
     if (takeCrop)

@@ -123,14 +123,6 @@ CLensPanel* CLensBar::LensPanel() const
     return static_cast<CLensPanel*>(Panel());
 }
 
-void CLensBar::SetLensInfo(const std::string& modelName, double focalLength)
-{
-    QWidget* top = parentWidget() != nullptr ? parentWidget() : this;
-    for (QWidget* w : top->findChildren<QWidget*>())
-        if (auto* p = dynamic_cast<CLensPanel*>(w))
-            p->SetLensInfo(modelName, focalLength);
-}
-
 CSelColorBar::CSelColorBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent)
     : CFeatureBar(ID_VIEW_SELCOLOR, "SelColorBar", caption, IDD_SELCOLOR_BAR,
                   NewParts<CSelColorPanel>(doc, IDD_SELCOLOR_BAR), std::move(paletteCommands), parent)

@@ -63,12 +63,10 @@ public:
     CFreeCurvePanel* CurvePanel() const;
 };
 
-class CLensBar final : public CFeatureBar, public ILensPalette {
+class CLensBar final : public CFeatureBar {
 public:
     CLensBar(const QString& caption, CVelmoDoc& doc, PaletteCommands paletteCommands, QWidget* parent);
     CLensPanel* LensPanel() const;
-    // Also the Lens page of the tabbed palette shows the captions.
-    void SetLensInfo(const std::string& modelName, double focalLength) override;
 };
 
 class CSelColorBar final : public CFeatureBar {

@@ -70,6 +70,10 @@ CLensPanel::CLensPanel(CVelmoDoc& document, unsigned dialogId, QWidget* parent)
         layout->addWidget(label);
     }
     SetLensInfo(std::string(), 0.0);
+    lensSubscription = document.Subscribe([this](DocImageEvent event) {
+        if (event == DocImageEvent::LensInfoChanged)
+            SetLensInfo(Doc().Lens().modelName, Doc().Lens().focalLength);
+    });
     layout->addStretch(1);
     ShowCaptions(shownFisheye);
     Reload();

@@ -9,6 +9,7 @@
 
 #include "app/palettes/FeaturePanel.h"
 #include "app/palettes/LensEditor.h"
+#include "document/DocImageEvents.h"
 #include "platform/gui/ControlUnit.h"
 
 #include <array>
@@ -33,7 +34,8 @@ public:
     // "&Reset": the lens defaults, normal mode.
     void ResetFeature() override;
     void Reload() override;
-    // The captions "ModelName:%s" and "FocalLength:%3.3fmm".
+    // The captions "ModelName:%s" and "FocalLength:%3.3fmm"; they follow the
+    // document's loads.
     void SetLensInfo(const std::string& modelName, double focalLength);
 
 private:
@@ -51,6 +53,7 @@ private:
     QLabel* modelCaption = nullptr;
     QLabel* focalCaption = nullptr;
     bool shownFisheye = false;
+    DocImageSubscription lensSubscription;
 };
 
 } // namespace velmo

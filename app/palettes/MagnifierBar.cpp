@@ -182,6 +182,7 @@ void CMagnifierBar::OnImageEvent(DocImageEvent event)
         break;
     case DocImageEvent::PreviewDeveloped:
     case DocImageEvent::SelectionHistogram:
+    case DocImageEvent::LensInfoChanged:
         break;
     }
 }

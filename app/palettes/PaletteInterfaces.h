@@ -6,23 +6,14 @@
 // writes back only what the user edited, and asks the document to develop
 // (CVelmoDoc::ApplyEdits). The magnifier, histogram, parameters-curve and
 // Exif palettes follow the document's image in the same way
-// (CVelmoDoc::Subscribe). The calls below are the lens captions of the
-// loaded picture, the magnifier's commands and the texts a command copies;
+// (CVelmoDoc::Subscribe), the lens captions of the loaded picture too. The
+// calls below are the magnifier's commands and the texts a command copies;
 // the frame finds the interface on the dock it created.
 #pragma once
 
 #include <string>
 
 namespace velmo {
-
-// The lens palette also shows what it corrects.
-class ILensPalette {
-public:
-    virtual ~ILensPalette() = default;
-
-    // SetLensInfo: the captions "ModelName:%s" and "FocalLength:%3.3fmm".
-    virtual void SetLensInfo(const std::string& modelName, double focalLength) = 0;
-};
 
 // The magnifier palette's commands (CMagnifierBar).
 class IMagnifierPalette {

@@ -422,7 +422,7 @@ void CParamControls::WireHandlers()
     connect(RadioGroupOf(F::rotate), &QButtonGroup::idClicked, this, [this](int) {
         if (!UpdateData(true) || doc == nullptr)
             return;
-        doc->SetRotation(int(ID_ROTATE_NONE) + record.rotate);
+        doc->SetRotation(Rotation(record.rotate));
     });
     connect(RadioGroupOf(F::sharpness), &QButtonGroup::idClicked, this, [this](int) {
         if (!UpdateData(true))

@@ -192,7 +192,7 @@ private slots:
         run.Frame().ExecuteCommand(ID_CROP_DESELECT);
         QVERIFY(doc.CropImage().IsNull());
         int wholeWidth = 0, wholeHeight = 0;
-        QCOMPARE(std::sscanf(doc.FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &wholeWidth, &wholeHeight), 2);
+        QCOMPARE(std::sscanf(doc.FormatOutputSize(std::nullopt, nullptr, 2).c_str(), "%dx%d", &wholeWidth, &wholeHeight), 2);
 
         const std::string out = dir.File("batch");
         fs::create_directory(out);

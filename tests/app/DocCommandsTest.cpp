@@ -241,7 +241,7 @@ private slots:
         auto field = [](ParamField f, double v) { return [f, v](Doc& d, Frame&) { SetField(d, f, v); }; };
         auto is = [](ParamField f, int v) { return [f, v](Doc& d, Frame&) { return Field(d, f) == v; }; };
         auto sw = [](SwitchId s, int v) { return [s, v](Doc& d, Frame&) { return d.Edit().Switch(s) == v; }; };
-        const std::string sizeCaption = doc.FormatOutputSize(ID_SIZE_QUARTER, nullptr, 1);
+        const std::string sizeCaption = doc.FormatOutputSize(OutputScale::Quarter, nullptr, 1);
 
         const std::vector<CommandCase> cases = {
             // White balance: the item of the preset's name, in both numberings.
@@ -263,6 +263,7 @@ private slots:
              true, 1},
             // Rotation: the item's turn; ids past the items are ignored.
             {"rotate right", ID_ROTATE_RIGHT, field(ParamField::rotate, 0), is(ParamField::rotate, 1), true, 1},
+            {"rotate left", ID_ROTATE_LEFT, nullptr, is(ParamField::rotate, 2), true, 1},
             {"rotate none", ID_ROTATE_NONE, nullptr, is(ParamField::rotate, 0), true, 1},
             {"rotate without item", ID_ROTATE_LEFT + 1, nullptr, is(ParamField::rotate, 0), false},
             {"tone log", ID_TONE_LOG, field(ParamField::bGammaLog, 0), is(ParamField::bGammaLog, 1), true, 1},
@@ -346,6 +347,13 @@ private slots:
             // The display.
             {"display srgb", ID_DISPLAY_SRGB, nullptr,
              [](Doc& d, Frame&) { return d.Colors().GetDisplayChoice() == DisplayChoice::Srgb; }, true, 1},
+            {"display finepix rgb", ID_DISPLAY_FINEPIX, nullptr,
+             [](Doc& d, Frame&) { return d.Colors().GetDisplayChoice() == DisplayChoice::FinePixRgb; }, true, 1},
+            {"display wide gamut", ID_DISPLAY_WIDEGAMUT, nullptr,
+             [](Doc& d, Frame&) { return d.Colors().GetDisplayChoice() == DisplayChoice::WideGamutRgb; }, true, 1},
+            // The first profile item stands for the system's colour management too.
+            {"display first profile item", ID_DISPLAY_PROFILE_FIRST, nullptr,
+             [](Doc& d, Frame&) { return d.Colors().GetDisplayChoice() == DisplayChoice::GuiConverts; }, true, 1},
             {"display profile missing", ID_DISPLAY_OTHER, nullptr, nullptr, false, 0, "--", false},
             {"open display profile", ID_OPEN_DISPLAY_PROFILE, nullptr,
              [](Doc& d, Frame&) { return d.Colors().GetDisplayChoice() == DisplayChoice::DisplayProfileFile; }},
@@ -361,6 +369,9 @@ private slots:
             // Output sizes: the caption of the size in the item.
             {"quarter size", ID_SIZE_QUARTER, nullptr, [](Doc& d, Frame&) { return (d.Output().sizeMode & 7) == 2; },
              true, 1, sizeCaption},
+            {"preview size", ID_SIZE_PREVIEW, nullptr, [](Doc& d, Frame&) { return (d.Output().sizeMode & 7) == 3; },
+             true, 1},
+            {"9/16 size", ID_SIZE_9_16, nullptr, [](Doc& d, Frame&) { return (d.Output().sizeMode & 7) == 1; }, true, 1},
             {"full size", ID_SIZE_FULL, nullptr, [](Doc& d, Frame&) { return (d.Output().sizeMode & 7) == 0; }, true, 1},
             {"increment file number", ID_INCREMENT_FILE_NUMBER, [](Doc& d, Frame&) { d.SetIncrementFileNumber(true); },
              [](Doc& d, Frame&) { return !d.IncrementFileNumber(); }, true, 0},

@@ -28,6 +28,7 @@
 #include "tests/app/AppTest.h"
 #include "tests/app/AppTestEnv.h"
 #include "tests/app/dialogs/DialogTestUtil.h"
+#include "tests/support/RafBuilder.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAbstractButton>
@@ -538,6 +539,27 @@ private slots:
         QCOMPARE(page.Unit(LensControl::Distortion)->Edit()->text(), QStringLiteral("-120"));
         QCOMPARE(page.Unit(LensControl::Distortion)->Slider()->minimum(), -500);
         QCOMPARE(page.Unit(LensControl::Distortion)->Label()->text(), QStringLiteral("Distortion"));
+    }
+
+    // The lens captions follow the document's RAF loads by themselves, in
+    // the palette and in the tabbed palette's page, with no window around.
+    void LensCaptionsFollowTheLoad()
+    {
+        TempDir dir;
+        const std::string path = dir.File("lens.RAF");
+        QVERIFY(WriteRaf(path, RafFileSpec{}));
+        auto hosts = std::make_unique<TwoHosts>(FeatureKind::LensCorrection);
+        auto& palette = static_cast<CLensPanel&>(*hosts->palette);
+        auto& page = static_cast<CLensPanel&>(hosts->Page());
+        QVERIFY(hosts->doc.OnOpenDocument(path));
+        for (CLensPanel* lens : {&palette, &page}) {
+            QCOMPARE(lens->ModelCaption()->text(), QStringLiteral("ModelName:FinePix S5600"));
+            QVERIFY(lens->FocalLengthCaption()->text().startsWith(QStringLiteral("FocalLength:70.000")));
+        }
+        // A panel that went before the document is not told of later loads.
+        hosts->palette.reset();
+        QVERIFY(hosts->doc.OnOpenDocument(path));
+        hosts.reset();
     }
 
     void ColorMapPicksARange()

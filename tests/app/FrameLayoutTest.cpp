@@ -1,6 +1,7 @@
 // The frame's layout: the view at every preview size and rotation, the fit
 // on a small desktop, full mode and zoom, the stored window position, and
 // the layout kept across a restart.
+#include "app/CommandValues.h"
 #include "app/palettes/PaletteDock.h"
 #include "app/VelmoView.h"
 #include "platform/gui/QtMenus.h"
@@ -148,7 +149,7 @@ private slots:
         frame.ExecuteCommand(ID_ZOOM_100);
         QCOMPARE(frame.ZoomPercent(), 100);
         int w = 0, h = 0;
-        std::sscanf(run.Doc().FormatOutputSize(-1, nullptr, 2).c_str(), "%dx%d", &w, &h);
+        std::sscanf(run.Doc().FormatOutputSize(std::nullopt, nullptr, 2).c_str(), "%dx%d", &w, &h);
         QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), QSize(w, h));
         frame.ExecuteCommand(ID_ZOOM_200);
         QCOMPARE(QSize(view.DisplayWidth(), view.DisplayHeight()), QSize(w * 2, h * 2));
@@ -382,13 +383,13 @@ private slots:
         AppRun::Setup setup;
         setup.arguments = {WriteSmallRaf(dir.path(), "DSCF0005.RAF")};
         AppRun run(setup);
-        QCOMPARE(run.Frame().SizePane()->text().toStdString(), run.Doc().FormatOutputSize(-1, nullptr, 2));
+        QCOMPARE(run.Frame().SizePane()->text().toStdString(), run.Doc().FormatOutputSize(std::nullopt, nullptr, 2));
         QVERIFY(run.Frame().SizePane()->text() != QStringLiteral("0000x0000"));
         // The size-mode buttons tell the size each would give.
         run.Frame().UpdateToolBars();
         for (unsigned id = ID_SIZE_FULL; id <= ID_SIZE_PREVIEW; ++id)
             QCOMPARE(run.Frame().MainToolBar()->ButtonAction(id)->toolTip().toStdString(),
-                     run.Doc().FormatOutputSize(int(id), nullptr, 0));
+                     run.Doc().FormatOutputSize(OutputScaleOfCommand(id), nullptr, 0));
     }
 };
 

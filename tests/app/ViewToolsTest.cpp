@@ -178,7 +178,7 @@ private slots:
         QVERIFY(SameRect(r.Doc().CropImage(), W * 100 / 512, H * 100 / 384, W * 300 / 512, H * 250 / 384));
         QCOMPARE(r.Frame().HistogramBar()->Source(), 2);
         // The size pane shows the cropped size.
-        QVERIFY(r.Frame().SizePane()->text().toStdString() == r.Doc().FormatOutputSize(-1, nullptr, 2));
+        QVERIFY(r.Frame().SizePane()->text().toStdString() == r.Doc().FormatOutputSize(std::nullopt, nullptr, 2));
 
         // Dragged upward and to the left with 4x3: the corners come ordered.
         r.Frame().ExecuteCommand(ID_CROP_ASPECT_FIRST + 1);

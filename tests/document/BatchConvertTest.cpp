@@ -192,7 +192,7 @@ TEST_F(BatchConvertTest, OutputFolderAndOverrides)
     const DevParams before = user->Edit().Params();
     options.outputDir = out;
     options.overrideRotation = true;
-    options.rotation = 1;
+    options.rotation = Rotation::Right;
     options.overrideSharpness = true;
     options.sharpness = 0;
     ASSERT_EQ(RunBatch({shot}, options).results.at(0).outcome, BatchOutcome::Done);
@@ -236,7 +236,7 @@ TEST_F(BatchConvertTest, OverridesNeverReachTheStoredRecords)
     }
     BatchOptions options;
     options.overrideRotation = true;
-    options.rotation = 1;
+    options.rotation = Rotation::Right;
     options.overrideSharpness = true;
     options.sharpness = 0;
     options.overrideWhiteBalance = true;
@@ -287,7 +287,7 @@ TEST_F(BatchConvertTest, EachFileCutByTheCropItsCallbackGives)
     std::vector<Call> calls;
     const std::thread::id testThread = std::this_thread::get_id();
     options.overrideRotation = true;
-    options.rotation = 1;
+    options.rotation = Rotation::Right;
     options.crop = [&](const CVelmoDoc& doc, int rotateAsOpened) {
         calls.push_back({doc.SourcePath(), rotateAsOpened, doc.Edit().Params().rotate,
                          std::this_thread::get_id() != testThread});

@@ -185,7 +185,7 @@ TEST(Document, DetectExrModeFromTheHeader)
 }
 
 struct SizeCase {
-    int command;
+    std::optional<OutputScale> scale; // none: the current size
     int sizeMode;
     int bayer;
     int rotate;
@@ -204,22 +204,22 @@ TEST(FormatOutputSize, CaptionTable)
         img.imageHeight = 1536;
     });
     const SizeCase cases[] = {
-        {33510, 0, 0, 0, {}, 0, "Full size  (4096x3072:12.6M)", true},
-        {33510, 0, 0, 0, {}, 1, "Full size\t (4096x3072:12.6M)", true},
-        {33511, 0, 0, 0, {}, 0, "9/16 size  (3072x2304: 7.1M)", false},
-        {33512, 2, 0, 0, {}, 0, "Quater size  (2048x1536: 3.1M)", true},
-        {33513, 0, 1, 0, {}, 0, "Preview size  ( 512x 384: 0.2M)", false},
-        {-1, 1, 0, 0, {}, 2, "3072x2304", true},
-        {33510, 0, 1, 0, {}, 2, "2048x1536", true},
-        {33510, 0, 0, 1, {}, 2, "3072x4096", true},
+        {OutputScale::Full, 0, 0, 0, {}, 0, "Full size  (4096x3072:12.6M)", true},
+        {OutputScale::Full, 0, 0, 0, {}, 1, "Full size\t (4096x3072:12.6M)", true},
+        {OutputScale::NineSixteenths, 0, 0, 0, {}, 0, "9/16 size  (3072x2304: 7.1M)", false},
+        {OutputScale::Quarter, 2, 0, 0, {}, 0, "Quater size  (2048x1536: 3.1M)", true},
+        {OutputScale::Preview, 0, 1, 0, {}, 0, "Preview size  ( 512x 384: 0.2M)", false},
+        {std::nullopt, 1, 0, 0, {}, 2, "3072x2304", true},
+        {OutputScale::Full, 0, 1, 0, {}, 2, "2048x1536", true},
+        {OutputScale::Full, 0, 0, 1, {}, 2, "3072x4096", true},
         // Half the picture each way.
-        {33510, 0, 0, 0, {0, 0, 1024, 768}, 2, "2048x1536", true},
+        {OutputScale::Full, 0, 0, 0, {0, 0, 1024, 768}, 2, "2048x1536", true},
         // Turned: the crop is in the turned picture, 1536 wide and 2048 high.
-        {33510, 0, 0, 1, {0, 0, 768, 1024}, 2, "1536x2048", true},
-        {33512, 0, 0, 0, {100, 100, 2048, 1536}, 2, "1948x1436", false},
-        {33511, 0, 1, 0, {100, 100, 2048, 1536}, 2, "1461x1077", false},
+        {OutputScale::Full, 0, 0, 1, {0, 0, 768, 1024}, 2, "1536x2048", true},
+        {OutputScale::Quarter, 0, 0, 0, {100, 100, 2048, 1536}, 2, "1948x1436", false},
+        {OutputScale::NineSixteenths, 0, 1, 0, {100, 100, 2048, 1536}, 2, "1461x1077", false},
         // The preview-size save writes the whole preview, crop or not.
-        {33513, 0, 0, 0, {100, 100, 600, 500}, 2, "0512x0384", false},
+        {OutputScale::Preview, 0, 0, 0, {100, 100, 600, 500}, 2, "0512x0384", false},
     };
     for (const auto& c : cases) {
         doc.SetSizeMode(c.sizeMode);
@@ -230,13 +230,13 @@ TEST(FormatOutputSize, CaptionTable)
         // The units do not enter: the caption is the saved file's size.
         doc.SetCrop(c.crop.IsNull() ? Rect{} : Rect{1, 1, 2, 2}, c.crop);
         bool current = !c.current;
-        EXPECT_EQ(doc.FormatOutputSize(c.command, &current, c.style), c.text) << c.command;
-        EXPECT_EQ(current, c.current) << c.command << " " << c.text;
+        EXPECT_EQ(doc.FormatOutputSize(c.scale, &current, c.style), c.text) << c.text;
+        EXPECT_EQ(current, c.current) << c.text;
     }
     bool untouched = true;
     doc.SetCrop({}, {});
     doc.Edit().SetField(ParamField::rotate, 0);
-    EXPECT_EQ(doc.FormatOutputSize(40000, &untouched, 2), "2048x1536");
+    EXPECT_EQ(doc.FormatOutputSize(OutputScale(5), &untouched, 2), "2048x1536");
     EXPECT_TRUE(untouched);
 }
 

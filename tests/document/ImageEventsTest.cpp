@@ -38,8 +38,9 @@ TEST_F(ImageEvents, LoadDevelopAndCloseTellWhatChanged)
     doc.StopWorker();
     test::ImageEventLog log(doc);
     ASSERT_TRUE(doc.OnOpenDocument(Raf("FIRST.RAF")));
-    // The old image goes first, then the new one is complete.
-    EXPECT_EQ(log.events, (Events{DocImageEvent::Closed, DocImageEvent::Loaded}));
+    // The old image goes first, the load names the camera's lens, then the
+    // new image is complete.
+    EXPECT_EQ(log.events, (Events{DocImageEvent::Closed, DocImageEvent::LensInfoChanged, DocImageEvent::Loaded}));
 
     log.events.clear();
     doc.DevelopPreview(bits.data());
@@ -93,8 +94,8 @@ TEST_F(ImageEvents, NewImageGetsItsSquareWhereTheMagnifierWas)
     ASSERT_TRUE(doc.OnOpenDocument(Raf("SECOND.RAF")));
     EXPECT_EQ(doc.MagnifierImage(), nullptr); // the old square went with its image
     doc.DevelopPreview(bits.data());
-    EXPECT_EQ(log.events, (Events{DocImageEvent::Closed, DocImageEvent::Loaded, DocImageEvent::PreviewDeveloped,
-                                  DocImageEvent::MagnifierRendered}));
+    EXPECT_EQ(log.events, (Events{DocImageEvent::Closed, DocImageEvent::LensInfoChanged, DocImageEvent::Loaded,
+                                  DocImageEvent::PreviewDeveloped, DocImageEvent::MagnifierRendered}));
     ASSERT_NE(doc.MagnifierImage(), nullptr);
     EXPECT_NE(doc.MagnifierImage(), first);
     EXPECT_EQ(doc.MagnifierX(), 300);

@@ -30,17 +30,10 @@ public:
     void SetStatusText(const std::string& text) override { status = text; }
     void SetPreviewProfile(int icc) override { profiles.push_back(icc); }
     void UpdatePreviewBitmap() override { ++bitmapUpdates; }
-    void SetLensInfo(const std::string& model, float focalLength) override
-    {
-        lensModel = model;
-        lensFocalLength = focalLength;
-    }
 
     int bitmapUpdates = 0;
     std::string status;
     std::vector<int> profiles;
-    std::string lensModel;
-    float lensFocalLength = -1.0f;
 };
 
 class ParameterCommands : public ::testing::Test {
@@ -69,15 +62,16 @@ TEST(WhiteBalanceCommands, EachItemSelectsThePresetOfItsName)
         EXPECT_EQ(WhiteBalanceForCommand(i, false), -1);
 }
 
-TEST_F(ParameterCommands, RotationFromCommandsAndFromTheExifOrientation)
+TEST_F(ParameterCommands, RotationFromTheTurnsAndFromTheExifOrientation)
 {
     struct Case {
         int orientation;
-        int id;
+        Rotation rotation;
         int rotate; // after
     } cases[] = {
-        {0, 33602, 1}, {0, 33603, 2}, {0, 33601, 0},
-        {8, -1, 2},    {6, -1, 1},    {3, -1, 0},    {0, -1, 0},
+        {0, Rotation::Right, 1},    {0, Rotation::Left, 2},     {0, Rotation::None, 0},
+        {8, Rotation::FromExif, 2}, {6, Rotation::FromExif, 1}, {3, Rotation::FromExif, 0},
+        {0, Rotation::FromExif, 0},
     };
     for (const Case& c : cases) {
         CVelmoDoc doc(&host);
@@ -86,19 +80,19 @@ TEST_F(ParameterCommands, RotationFromCommandsAndFromTheExifOrientation)
             p.rotate = c.rotate == 0 ? 1 : 0; // always a change
         });
         host.layouts = host.viewUpdates = host.cropResends = 0;
-        doc.SetRotation(c.id);
-        EXPECT_EQ(doc.Edit().Params().rotate, c.rotate) << c.id << " " << c.orientation;
+        doc.SetRotation(c.rotation);
+        EXPECT_EQ(doc.Edit().Params().rotate, c.rotate) << int(c.rotation) << " " << c.orientation;
         EXPECT_EQ(host.layouts, 1);
         EXPECT_EQ(host.viewUpdates, 1);
         EXPECT_EQ(host.cropResends, 1);
     }
 
-    // No change: nothing is laid out again; ids beyond the items do nothing.
+    // No change: nothing is laid out again; values beyond the turns do nothing.
     CVelmoDoc doc(&host);
-    doc.SetRotation(33602);
+    doc.SetRotation(Rotation::Right);
     host.layouts = 0;
-    for (int id : {33602, 33604, 33609, 33600})
-        doc.SetRotation(id);
+    for (int value : {1, 3, 8, -2})
+        doc.SetRotation(Rotation(value));
     EXPECT_EQ(doc.Edit().Params().rotate, 1);
     EXPECT_EQ(host.layouts, 0);
 }
@@ -110,17 +104,17 @@ TEST_F(ParameterCommands, OutputSizeKeepsTheBayerBitAndDropsTheCachedImage)
     test::PrepareSyntheticDocument(doc, 256, 192);
     test::EditImage(doc, [](RawImage& img) { img.bayerFlag = 1; });
     doc.ResumeWorker();
-    doc.OnOutputSize(33511);
+    doc.OnOutputSize(OutputScale::NineSixteenths);
     EXPECT_EQ(doc.Output().sizeMode, 9);
-    doc.OnOutputSize(33513);
+    doc.OnOutputSize(OutputScale::Preview);
     EXPECT_EQ(doc.Output().sizeMode, 11);
     EXPECT_EQ(doc.FullPreview(), nullptr);
-    // Ids beyond the four items change nothing.
-    doc.OnOutputSize(33514);
-    doc.OnOutputSize(33509);
+    // Values beyond the four sizes change nothing.
+    doc.OnOutputSize(OutputScale(4));
+    doc.OnOutputSize(OutputScale(-1));
     EXPECT_EQ(doc.Output().sizeMode, 11);
     // Back to full size: the worker builds the full preview again.
-    doc.OnOutputSize(33510);
+    doc.OnOutputSize(OutputScale::Full);
     EXPECT_EQ(doc.Output().sizeMode, 8);
     ASSERT_TRUE(workerHost.WaitForReady(1));
     ASSERT_TRUE(test::WaitForWorkerIdle(doc));
@@ -345,9 +339,11 @@ TEST_F(ParameterCommands, ClosingAnImageDropsItsExifAndALoadNamesTheLens)
     const std::string path = dir.File("lens.RAF");
     ASSERT_TRUE(test::WriteRaf(path, test::RafFileSpec{}));
     CVelmoDoc doc(&host);
+    const test::ImageEventLog log(doc);
     ASSERT_TRUE(doc.OnOpenDocument(path));
-    EXPECT_EQ(host.lensModel, "FinePix S5600");
-    EXPECT_FLOAT_EQ(host.lensFocalLength, 70.0f);
+    EXPECT_EQ(log.Count(DocImageEvent::LensInfoChanged), 1);
+    EXPECT_EQ(doc.Lens().modelName, "FinePix S5600");
+    EXPECT_FLOAT_EQ(doc.Lens().focalLength, 70.0f);
     EXPECT_FALSE(doc.Image().exifLines.empty());
     EXPECT_FALSE(doc.Image().exifIndex.tags.empty());
 
