@@ -3,6 +3,7 @@
 // camera, upright and turned, for the frames the size presets and a drag
 // make. The unit frame is coarser than the image, and its rounding used to
 // reach the saved file (1x1 on a 3:2 camera gave 2142 x 2136).
+#include "app/CommandValues.h"
 #include "app/VelmoView.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTest.h"
@@ -42,7 +43,7 @@ void Drag(CVelmoView& view, QPoint from, QPoint to)
 QSize CaptionSize(const CVelmoDoc& doc, unsigned sizeCommand)
 {
     int w = 0, h = 0;
-    if (std::sscanf(doc.FormatOutputSize(int(sizeCommand), nullptr, 2).c_str(), "%dx%d", &w, &h) != 2)
+    if (std::sscanf(doc.FormatOutputSize(OutputScaleOfCommand(sizeCommand), nullptr, 2).c_str(), "%dx%d", &w, &h) != 2)
         return {};
     return {w, h};
 }
