@@ -935,8 +935,23 @@ void CMainFrame::showEvent(QShowEvent* event)
 void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    if (previewFull)
+    if (previewFull) {
         RecalcLayout();
+        return;
+    }
+    // A frame that grew (a turn to portrait) was placed from the size the
+    // layout asked for; the window manager answers later, with its
+    // decorations. Once that answer is in, the frame as it really is must
+    // still lie within the desktop.
+    if (isVisible() && !isMaximized() && event->size().height() > event->oldSize().height() &&
+        event->oldSize().isValid())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!previewFull && !isMaximized())
+                    KeepOnDesktop(frameGeometry().size());
+            },
+            Qt::QueuedConnection);
 }
 
 bool CMainFrame::event(QEvent* event)
