@@ -17,14 +17,10 @@ void RunBatchDialog(CMainFrame& frame, CVelmoDoc& doc)
 {
     if (!BatchDialogAvailable())
         return;
-    doc.SetBatchRunning(true);
-    {
-        CBatchDlg dialog(doc, &frame);
-        // Each run takes the frame as it is when the run starts.
-        dialog.takeCrop = [&frame] { return BatchCropFromWindow(frame); };
-        dialog.DoModal();
-    }
-    doc.SetBatchRunning(false);
+    CBatchDlg dialog(doc, &frame);
+    // Each run takes the frame as it is when the run starts.
+    dialog.takeCrop = [&frame] { return BatchCropFromWindow(frame); };
+    dialog.DoModal();
 }
 
 BatchCropSource TakeBatchCropSource(const CMainFrame& frame)

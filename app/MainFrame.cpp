@@ -19,6 +19,7 @@
 #include "platform/gui/StatusProgress.h"
 #include "res/Menus.h"
 #include "res/ResourceIds.h"
+#include "res/StringMessage.h"
 #include "res/StringTable.h"
 
 #include <QCloseEvent>

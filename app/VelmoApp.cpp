@@ -16,6 +16,7 @@
 #include "platform/gui/QtMessageBoxHost.h"
 #include "res/LanguageFile.h"
 #include "res/ResourceIds.h"
+#include "res/StringMessage.h"
 #include "res/StringTable.h"
 
 #include <QCoreApplication>

@@ -77,7 +77,6 @@ public:
 
     // File New and File Open.
     void OnFileNew();
-    void OnFileNewCmd() { OnFileNew(); }
     void OnFileOpen();
     // Opens path like File Open; null when the document did not load it.
     CVelmoDoc* OpenDocumentFile(const std::string& path);
@@ -95,20 +94,8 @@ public:
     // Opens entry id - first of the list; a missing file leaves the list.
     bool OnOpenRecent(RecentListKind kind, unsigned id);
 
-    void AddToRecentParams(const std::string& path) { AddToRecent(RecentListKind::Parameters, path); }
-    void AddToRecentWB(const std::string& path) { AddToRecent(RecentListKind::WhiteBalance, path); }
-    void AddToRecentSelColors(const std::string& path) { AddToRecent(RecentListKind::SelectiveColors, path); }
-    void AddToRecentLensCorrection(const std::string& path) { AddToRecent(RecentListKind::LensCorrection, path); }
-    void AddToRecentToneCurve(const std::string& path) { AddToRecent(RecentListKind::ToneCurve, path); }
-    void AddToRecentColorProfile(const std::string& path) { AddToRecent(RecentListKind::ColorProfile, path); }
     void AddToRecentCropFrame(const std::string& path) { AddToRecent(RecentListKind::CropFrame, path); }
-    void OnUpdateRecentParams(CCmdUI& ui) { OnUpdateRecent(RecentListKind::Parameters, ui); }
-    void OnUpdateRecentWB(CCmdUI& ui) { OnUpdateRecent(RecentListKind::WhiteBalance, ui); }
-    void OnUpdateRecentSelColors(CCmdUI& ui) { OnUpdateRecent(RecentListKind::SelectiveColors, ui); }
-    void OnUpdateRecentLensCorrection(CCmdUI& ui) { OnUpdateRecent(RecentListKind::LensCorrection, ui); }
-    void OnUpdateRecentToneCurve(CCmdUI& ui) { OnUpdateRecent(RecentListKind::ToneCurve, ui); }
     void OnUpdateRecentColorProfile(CCmdUI& ui) { OnUpdateRecent(RecentListKind::ColorProfile, ui); }
-    void OnUpdateRecentCropFrame(CCmdUI& ui) { OnUpdateRecent(RecentListKind::CropFrame, ui); }
 
     // Languages: the list, the one in use (1033 without a language file) and
     // the commands of the "&Language" menu.

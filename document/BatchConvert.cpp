@@ -119,7 +119,6 @@ BatchOutcome ConvertBatchFile(CVelmoDoc& doc, const std::string& input, const Ba
     if (!opened)
         return BatchOutcome::Failed;
 
-    doc.SetBatchRunning(true);
     const int rotateAsOpened = doc.Edit().Params().rotate;
     if (options.overrideSharpness)
         doc.SetSharpnessLevel(options.sharpness, false);
@@ -135,7 +134,6 @@ BatchOutcome ConvertBatchFile(CVelmoDoc& doc, const std::string& input, const Ba
         doc.SetCrop(crop.units, crop.image);
     }
     const bool saved = doc.OnSaveDocument(BatchOutputPath(options.outputDir, input));
-    doc.SetBatchRunning(false);
     if (!saved && stop.load() != 0)
         return BatchOutcome::Aborted;
     return saved ? BatchOutcome::Done : BatchOutcome::Failed;

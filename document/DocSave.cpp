@@ -12,6 +12,7 @@
 #include "document/VelmoDoc.h"
 #include "platform/core/MessageBox.h"
 #include "res/ResourceIds.h"
+#include "res/StringMessage.h"
 #include "res/StringTable.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/PrivateProfile.h"
 #include "raw/RawLoader.h"
+#include "res/StringMessage.h"
 #include "res/StringTable.h"
 
 #include <algorithm>

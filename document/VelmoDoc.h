@@ -184,9 +184,6 @@ public:
     // green, red bytes), the rectangle clamped to it; while no full preview
     // is shown.
     void ComputePreviewHistogram(const uint8_t* bgr, int width, int height, int x0, int y0, int x1, int y1);
-    // The screen-sized full preview this document builds (from the desktop at
-    // construction: at least 1024 x 768, 4:3 or taller).
-    ScreenSize FullPreviewFrame() const { return fullFrame; }
 
     // --- Histograms, tone response, 16-bit preview copy ------------------------------
     // 3 sources (0 preview, 1 magnifier, 2 selection) x 1024 bins: per source
@@ -313,15 +310,11 @@ public:
     // The full preview is built again from the current state (after a change
     // that only it shows).
     void RefreshFullPreview();
-    // Set while the batch dialog runs.
-    bool BatchRunning() const { return batchRunning; }
-    void SetBatchRunning(bool on) { batchRunning = on; }
     // A stop asked from another thread (the batch's Abort) of the load or
     // save that runs outside the worker: the progress channel answers it, so
     // a RAW load and the development passes give up cleanly at their next
     // report (a file being written is finished). Stays until cleared.
     void RequestStop(bool on) { stopRequest.store(on ? 1 : 0); }
-    bool StopRequested() const { return stopRequest.load() != 0; }
 
     // --- Development ------------------------------------------------------------
     // The read-only context of one development run on the live record, or on
@@ -560,9 +553,10 @@ private:
     OutputOptions outputOptions;
     int incrementFileNumber = 1;
     int clipWarning = 0;
-    bool batchRunning = false;
     std::atomic<int> stopRequest{0};
     std::atomic<int> pumpMessages{0};
+    // The screen-sized full preview this document builds (from the desktop at
+    // construction: at least 1024 x 768, 4:3 or taller).
     ScreenSize fullFrame{0, 0};
     LoadTimings loadTimings;
     CameraLens cameraLens;

@@ -22,13 +22,13 @@ using D = ParamDefault;
 constexpr ParamFieldInfo I(F id, const char* name, int32_t DevParams::*field, const char* key, double lo, double hi,
                            D kind, double def)
 {
-    return {id, name, ParamType::Int, field, nullptr, key, lo, hi, 1.0, kind, def};
+    return {id, name, ParamType::Int, field, nullptr, key, lo, hi, kind, def};
 }
 
 constexpr ParamFieldInfo R(F id, const char* name, float DevParams::*field, const char* key, double lo, double hi,
-                           double step, D kind, double def)
+                           D kind, double def)
 {
-    return {id, name, ParamType::Float, nullptr, field, key, lo, hi, step, kind, def};
+    return {id, name, ParamType::Float, nullptr, field, key, lo, hi, kind, def};
 }
 
 #define FIELD(name) F::name, #name, &DevParams::name
@@ -41,8 +41,8 @@ constexpr ParamFieldInfo R(F id, const char* name, float DevParams::*field, cons
 // range is replaced when the record or a file is read, and the user's value
 // would change between runs.
 constexpr ParamFieldInfo kTable[] = {
-    R(FIELD(gamma), "gamma", kExponentMin, kExponentMax, 0.01, D::Family, 1.0),
-    R(FIELD(sensitize), "sensitize", -5.0, 3.0, 0.1, D::Constant, 0.0),
+    R(FIELD(gamma), "gamma", kExponentMin, kExponentMax, D::Family, 1.0),
+    R(FIELD(sensitize), "sensitize", -5.0, 3.0, D::Constant, 0.0),
     I(FIELD(whiteBalance), "whiteBalance", kNoWhiteBalance, kLastWhiteBalancePreset, D::Camera, 0),
     I(FIELD(wbTempt), "wbTempt", 2500, 9500, D::Constant, 5500),
     I(FIELD(contrast), "contrast", -100, 100, D::Family, 0),
@@ -51,8 +51,8 @@ constexpr ParamFieldInfo kTable[] = {
     I(FIELD(hue), "hue", -100, 100, D::Constant, 0),
     I(FIELD(sharpness), "sharpness", 0, 3, D::Camera, 0),
     I(FIELD(rotate), "rotate", 0, 2, D::Camera, 0),
-    R(FIELD(gammaSR), "gammaSR", kExponentMin, kExponentMax, 0.01, D::Family, 1.2),
-    R(FIELD(gammaSR2), "gammaSR2", kExponentMin, kExponentMax, 0.01, D::Constant, 1.0),
+    R(FIELD(gammaSR), "gammaSR", kExponentMin, kExponentMax, D::Family, 1.2),
+    R(FIELD(gammaSR2), "gammaSR2", kExponentMin, kExponentMax, D::Constant, 1.0),
     I(FIELD(mixSR), "mixSR", 0, kMixSRMax, D::Constant, 50),
     I(FIELD(typeSR), "typeSR", 0, 7, D::Constant, 5),
     I(FIELD(iEnhColor), "iEnhColor", 0, 2, D::Constant, 0),

@@ -1,8 +1,8 @@
 // The one table of the parameter record's fields: for each of the 44 fields
 // its type, its parameter-file key, the range a stored or read value must lie
-// in, the step of its control and its default. Storage (the range check of a
-// stored record), the parameter and white-balance files (keys, their order,
-// their value form) and the defaults read it.
+// in and its default. Storage (the range check of a stored record), the
+// parameter and white-balance files (keys, their order, their value form) and
+// the defaults read it.
 //
 // And the one table of the palettes' controls (ControlRow.h): every control
 // of the parameters palettes and of the free-curve, lens and
@@ -56,7 +56,6 @@ struct ParamFieldInfo {
     float DevParams::*floatField; // set for Float fields
     const char* fileKey;  // parameter-file key; null for the fields files do not store
     double min, max;      // the range a stored or read value must lie in (stored form)
-    double step;          // one step of the field's control (a spin click, a slider line)
     ParamDefault defaultKind;
     double defaultValue;
 

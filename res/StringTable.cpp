@@ -91,11 +91,6 @@ int LoadStringList(unsigned stringId, std::vector<std::string>* list)
     return SplitStringList(text, list);
 }
 
-int ShowMessageId(unsigned stringId, unsigned type)
-{
-    return ShowMessage(LoadString(stringId), type);
-}
-
 std::string FormatString(unsigned stringId, const std::vector<std::string>& arguments)
 {
     const std::string text = LoadString(stringId);

@@ -15,8 +15,6 @@
 // platform/gui/DialogText.h (DialogTitle, ControlText, SetControlCaption).
 #pragma once
 
-#include "platform/core/MessageBox.h"
-
 #include <map>
 #include <string>
 #include <vector>
@@ -47,9 +45,6 @@ void SetStringOverrides(std::map<unsigned, std::string> overrides);
 // at an empty piece or the end. Returns the list's new size.
 int LoadStringList(unsigned stringId, std::vector<std::string>* list);
 int SplitStringList(const std::string& text, std::vector<std::string>* list);
-
-// ShowMessage with the text of a string id.
-int ShowMessageId(unsigned stringId, unsigned type = MB_OK);
 
 // The text of stringId with %1, %2 ... replaced by the arguments in order
 // (a translation may put them elsewhere); "%%" stands for '%'.

@@ -90,7 +90,6 @@ private:
     void OnDockCheck();
     void ApplyDockFlag();
     void SyncScrollBars();
-    void OnScrollBar(bool horizontal, int action);
     const DisplayImage& ShownPixels() const;
     void ShowReadout(const QString& text, QColor swatch);
 

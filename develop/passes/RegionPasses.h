@@ -23,8 +23,6 @@ struct DevelopContext;
 // 1 x3/2, 2 x1 for honeycomb sensors), bit 3 set for sensors without
 // honeycomb (8 x1, 9 x3/4, 10 x1/2).
 bool IsRegionSizeMode(int sizeMode);
-// Size modes that place green one output pixel right of and below red and blue.
-inline bool IsHoneycombMode(int sizeMode) { return sizeMode >= 0 && sizeMode <= 2; }
 
 // An RGB plane of u16, row-major, 3 values per pixel.
 struct RgbPlane {

@@ -173,7 +173,7 @@ private slots:
         AppRun run;
         QMenu* file = OpenFileMenu(run.Frame());
         QCOMPARE(ItemsWithIds(file, ID_RECENT_PARAMS_FIRST, ID_RECENT_PARAMS_LAST), QStringList{"Recent Params (off)"});
-        run.App().AddToRecentParams("/photos/look.VMR");
+        run.App().AddToRecent(RecentListKind::Parameters, "/photos/look.VMR");
         file = OpenFileMenu(run.Frame());
         QCOMPARE(ItemsWithIds(file, ID_RECENT_PARAMS_FIRST, ID_RECENT_PARAMS_LAST), QStringList{"&1 /photos/look.VMR"});
     }

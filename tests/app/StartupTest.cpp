@@ -48,7 +48,7 @@ private slots:
             // Written back at once, clamped.
             QCOMPARE(ReadSettings(run.SettingsPath())->GetProfileInt(kSettingsSection, "MRUsize", -99), c.size);
             // A list of no entries takes none.
-            run.App().AddToRecentParams("/photos/a.VMR");
+            run.App().AddToRecent(RecentListKind::Parameters, "/photos/a.VMR");
             QCOMPARE(run.App().RecentList(RecentListKind::Parameters)->IsEmpty(), c.size == 0);
         }
     }

@@ -1,5 +1,6 @@
 #include "platform/core/MessageBox.h"
 
+#include "res/StringMessage.h"
 #include "res/StringTable.h"
 
 #include <gtest/gtest.h>
