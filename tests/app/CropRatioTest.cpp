@@ -79,7 +79,7 @@ std::string FourThree(const std::string& dir)
 
 } // namespace
 
-class CropAspectTest : public QObject {
+class CropRatioTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -149,8 +149,8 @@ private:
     }
 };
 
-VELMO_APP_TEST(CropAspectTest);
+VELMO_APP_TEST(CropRatioTest);
 
 } // namespace velmo::test
 
-#include "CropAspectTest.moc"
+#include "CropRatioTest.moc"
