@@ -1,10 +1,13 @@
 #include "tests/app/AppTestEnv.h"
 
+#include "app/VelmoView.h"
+
 #include "tests/support/PlacementOracle.h"
 #include "tests/support/RafBuilder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -186,6 +189,18 @@ std::string SampleRafPath(const std::string& dir)
             return candidate;
 
     return WriteSceneRaf(dir, "velmo-sample.RAF", 1728);
+}
+
+void DragInView(CVelmoView& view, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* w = view.viewport();
+    QTest::mousePress(w, Qt::LeftButton, modifiers, from);
+    for (const QPoint at : {(from + to) / 2, to}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton,
+                         modifiers);
+        QCoreApplication::sendEvent(w, &move);
+    }
+    QTest::mouseRelease(w, Qt::LeftButton, modifiers, to);
 }
 
 } // namespace velmo::test

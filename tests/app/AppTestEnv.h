@@ -11,6 +11,7 @@
 #include "tests/support/TestEnv.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 
 #include <functional>
@@ -95,6 +96,10 @@ void ProcessEvents(int milliseconds = 0);
 // as the event loop left it (QScreen::grabWindow), not a fresh paint as
 // QWidget::grab makes. Run the event loop first. RGB32.
 QImage OnScreen(const QWidget* w);
+
+// A left-button drag on the preview view's surface from `from` to `to`, with
+// a move half-way (QTest's moves carry no button state for widgets).
+void DragInView(CVelmoView& view, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // The darkest grey level (0..255) of a picture: text drawn disabled is
 // lighter than enabled text.

@@ -25,18 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Drag(CVelmoView& view, QPoint from, QPoint to)
-{
-    QWidget* w = view.viewport();
-    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
-    for (const QPoint at : {(from + to) / 2, to}) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &move);
-    }
-    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 // "&Batch job" from the menu over the window: inputs into outDir, turned
 // right when rotateRight; the results listed.
 std::vector<std::string> RunBatch(CMainFrame& frame, const std::vector<std::string>& inputs, const std::string& outDir,
@@ -105,7 +93,7 @@ void CheckBatchAgainstWindow(const char* mode, const std::function<void(CMainFra
     setDisplay(frame);
     ProcessEvents(50);
     frame.ExecuteCommand(ID_CROP_TOOL);
-    Drag(view, {101, 95}, {467, 389});
+    DragInView(view, {101, 95}, {467, 389});
     QVERIFY2(view.Crop().IsSelected(), mode);
     const std::string frameFile = dir.File("frame.VMF");
     QVERIFY(view.WriteCropSettings(frameFile));
@@ -188,7 +176,7 @@ private slots:
         doc.SetIncrementFileNumber(false);
         // A frame drawn and taken away again leaves none.
         run.Frame().ExecuteCommand(ID_CROP_TOOL);
-        Drag(*run.Frame().GetActiveView(), {100, 100}, {300, 250});
+        DragInView(*run.Frame().GetActiveView(), {100, 100}, {300, 250});
         run.Frame().ExecuteCommand(ID_CROP_DESELECT);
         QVERIFY(doc.CropImage().IsNull());
         int wholeWidth = 0, wholeHeight = 0;

@@ -28,18 +28,6 @@ struct AspectRatio {
 constexpr AspectRatio kRatios[] = {{"4x3", 4, 3},   {"3x2", 3, 2}, {"16x9", 16, 9}, {"16x10", 16, 10},
                                    {"1x1", 1, 1},   {"14x10", 14, 10}, {"10x8", 10, 8}};
 
-void Drag(CVelmoView& view, QPoint from, QPoint to)
-{
-    QWidget* w = view.viewport();
-    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
-    for (const QPoint at : {(from + to) / 2, to}) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &move);
-    }
-    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 QSize CaptionSize(const CVelmoDoc& doc, unsigned sizeCommand)
 {
     int w = 0, h = 0;
@@ -115,7 +103,7 @@ private:
                 frame.ExecuteCommand(ID_CROP_DESELECT);
                 if (drawn) {
                     frame.ExecuteCommand(ID_CROP_ASPECT_FIRST + 1 + i);
-                    Drag(view, turned ? QPoint(50, 90) : QPoint(90, 50), turned ? QPoint(330, 470) : QPoint(470, 330));
+                    DragInView(view, turned ? QPoint(50, 90) : QPoint(90, 50), turned ? QPoint(330, 470) : QPoint(470, 330));
                 } else {
                     frame.ExecuteCommand(ID_CROP_SIZE_HALF);
                     frame.ExecuteCommand(ID_CROP_ASPECT_FIRST + 1 + i);
